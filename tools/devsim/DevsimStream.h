@@ -1,0 +1,62 @@
+// Byte streams both sides of a simulator test can reproduce without moving them over the
+// control channel. Header-only and free of OS calls: the host simulator and the Windows test
+// client include the same file, so their values always agree.
+//
+// Generator (sendrandom COMx N SEED): xorshift32 with shifts 13, 17, 5. The state starts at
+// SEED (a SEED of 0, a fixed point of xorshift, is replaced by 2463534242); each byte is one
+// step, and the byte is the low 8 bits of the new state.
+//
+// Hash (rxsum COMx): 64-bit FNV-1a, offset basis 0xcbf29ce484222325, prime 0x100000001b3,
+// over the bytes in arrival order; written as 16 upper-case hex digits.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace devsim {
+
+class XorShift32 {
+public:
+    explicit XorShift32(std::uint32_t seed) : state_(seed != 0 ? seed : 2463534242u) {}
+
+    std::uint8_t NextByte() {
+        state_ ^= state_ << 13;
+        state_ ^= state_ >> 17;
+        state_ ^= state_ << 5;
+        return static_cast<std::uint8_t>(state_ & 0xFF);
+    }
+
+    void Fill(std::uint8_t* out, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = NextByte();
+    }
+
+    std::uint32_t State() const { return state_; }
+
+private:
+    std::uint32_t state_;
+};
+
+class Fnv1a64 {
+public:
+    static constexpr std::uint64_t kOffsetBasis = 0xcbf29ce484222325ull;
+    static constexpr std::uint64_t kPrime = 0x100000001b3ull;
+
+    void Add(const std::uint8_t* data, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            hash_ ^= data[i];
+            hash_ *= kPrime;
+        }
+        count_ += count;
+    }
+
+    std::uint64_t Hash() const { return hash_; }
+    std::uint64_t Count() const { return count_; }
+    void Reset() { *this = Fnv1a64(); }
+
+private:
+    std::uint64_t hash_ = kOffsetBasis;
+    std::uint64_t count_ = 0;
+};
+
+} // namespace devsim
