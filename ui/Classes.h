@@ -1,0 +1,597 @@
+// Components, the class registry and published properties.
+//
+// A component class declares itself and its published properties like this:
+//
+//   // Comm.h
+//   enum TParity { None, Odd, Even, Mark, Space };
+//   DECLARE_ENUM_NAMES(TParity, L"None", L"Odd", L"Even", L"Mark", L"Space")
+//
+//   class TComm : public TComponent {
+//       DECLARE_CLASS(TComm, TComponent)        // leaves the access at public
+//   public:
+//       explicit TComm(TComponent* AOwner);     // this constructor lets the reader create it
+//       unsigned BaudRate() const;
+//       void SetBaudRate(unsigned Value);
+//       TReceiveDataEvent OnReceiveData;        // std::function<void(TObject* Sender, ...)>
+//   private:
+//       std::wstring FCommName = L"COM1";
+//   };
+//
+//   // Comm.h after the class, or Comm.cpp
+//   PUBLISHED(TComm) {
+//       p.Property(L"BaudRate", &TComm::BaudRate, &TComm::SetBaudRate);   // getter, setter
+//       p.Property(L"CommPortCount", &TComm::CommPortCount);               // getter only:
+//       read-only p.Property(L"CommName", &TComm::FCommName);                        // a field:
+//       read/write p.Property(L"OnReceiveData", &TComm::OnReceiveData);               // an event
+//       field
+//   }
+//
+// The kind of a property follows from its C++ type: integers (any width, range-checked),
+// bool ("True"/"False"), char (one character or #nn), std::wstring, std::string (UTF-8),
+// enumerations with DECLARE_ENUM_NAMES (member names), TSet<E> ("[a,b]"), TColor (clBtnFace or
+// $00BBGGRR), TBytes (binary data), pointers to TPersistent objects (sub-objects such as fonts,
+// bitmaps and string lists: read through the getter, written by Assign), pointers to
+// components (references, need a setter) and std::function fields (events). Classes inherit
+// the tables of their ancestors; a class may declare a property again to replace it.
+// Names are looked up without regard to case. Reading a property a class does not have gives
+// empty text; writing one throws EPropertyError.
+#pragma once
+
+#include "Colors.h"
+#include "SysUtils.h"
+
+#include <any>
+#include <concepts>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <limits>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+class TObject;
+class TPersistent;
+class TComponent;
+class TMetaClass;
+template <class T> class TPropertyBuilder;
+
+using TBytes = std::vector<uint8_t>;
+using TNotifyEvent = std::function<void(TObject* Sender)>;
+
+// A property that does not exist, is read-only, or got a value it cannot take.
+class EPropertyError : public Exception {
+  public:
+    using Exception::Exception;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Enumeration names and sets
+
+// Specialised by DECLARE_ENUM_NAMES; the members must be numbered 0, 1, 2 ...
+template <class E> struct TEnumNames;
+
+#define DECLARE_ENUM_NAMES(E, ...)                                                                 \
+    template <> struct TEnumNames<E> { static constexpr const wchar_t* Names[] = {__VA_ARGS__}; };
+
+template <class E>
+concept NamedEnum = std::is_enum_v<E> && requires {
+    TEnumNames<E>::Names;
+};
+
+template <class E> std::wstring EnumToString(E Value) {
+    auto I = static_cast<size_t>(Value);
+    return I < std::size(TEnumNames<E>::Names) ? std::wstring(TEnumNames<E>::Names[I])
+                                               : IntToStr(static_cast<long long>(I));
+}
+
+// Throws EConvertError when the name is no member.
+template <class E> E StringToEnum(std::wstring_view Name) {
+    for (size_t I = 0; I < std::size(TEnumNames<E>::Names); ++I)
+        if (SameText(Name, TEnumNames<E>::Names[I])) return static_cast<E>(I);
+    throw EConvertError(L"'" + std::wstring(Name) + L"' is not a member of the enumeration");
+}
+
+// A set of up to 32 members of an enumeration.
+template <class E> class TSet {
+  public:
+    constexpr TSet() = default;
+    constexpr TSet(std::initializer_list<E> Members) {
+        for (E M : Members)
+            Include(M);
+    }
+    static constexpr TSet FromBits(uint32_t Bits) {
+        TSet S;
+        S.FBits = Bits;
+        return S;
+    }
+    constexpr bool Contains(E M) const { return (FBits >> static_cast<unsigned>(M)) & 1u; }
+    constexpr TSet& Include(E M) {
+        FBits |= 1u << static_cast<unsigned>(M);
+        return *this;
+    }
+    constexpr TSet& Exclude(E M) {
+        FBits &= ~(1u << static_cast<unsigned>(M));
+        return *this;
+    }
+    constexpr bool Empty() const { return FBits == 0; }
+    constexpr uint32_t Bits() const { return FBits; }
+    constexpr bool operator==(const TSet&) const = default;
+    constexpr TSet operator|(TSet O) const { return FromBits(FBits | O.FBits); }
+    constexpr TSet operator&(TSet O) const { return FromBits(FBits & O.FBits); }
+
+  private:
+    uint32_t FBits = 0;
+};
+
+template <class E> std::wstring SetToString(TSet<E> S) {
+    std::wstring Out = L"[";
+    for (size_t I = 0; I < std::size(TEnumNames<E>::Names); ++I)
+        if (S.Contains(static_cast<E>(I))) {
+            if (Out.size() > 1) Out += L',';
+            Out += TEnumNames<E>::Names[I];
+        }
+    return Out + L"]";
+}
+
+// Splits "[a, b]" (brackets optional) into trimmed member names.
+std::vector<std::wstring> SplitSetText(std::wstring_view Text);
+
+template <class E> TSet<E> StringToSet(std::wstring_view Text) {
+    TSet<E> S;
+    for (const auto& Name : SplitSetText(Text))
+        S.Include(StringToEnum<E>(Name));
+    return S;
+}
+
+// In a class body: its meta class and property declaration hook.
+#define DECLARE_CLASS(T, Base)                                                                     \
+  public:                                                                                          \
+    using inherited = Base;                                                                        \
+    static const TMetaClass& StaticClass();                                                        \
+    const TMetaClass& ClassType() const override {                                                 \
+        return StaticClass();                                                                      \
+    }                                                                                              \
+    static void DeclareProperties(TPropertyBuilder<T>& p);
+
+// After the class: defines the meta class, registers it by name and opens the body of the
+// property declarations (the builder is named p).
+#define PUBLISHED(T)                                                                               \
+    inline const TMetaClass& T::StaticClass() {                                                    \
+        static const TMetaClass Meta = TMetaClass::Make<T>(L"" #T, &T::inherited::StaticClass());  \
+        return Meta;                                                                               \
+    }                                                                                              \
+    inline const bool T##_Registered_ = TMetaClass::Register(T::StaticClass());                    \
+    inline void T::DeclareProperties([[maybe_unused]] TPropertyBuilder<T>& p)
+
+// ---------------------------------------------------------------------------------------------
+// Objects
+
+class TObject {
+  public:
+    TObject() = default;
+    TObject(const TObject&) = delete;
+    TObject& operator=(const TObject&) = delete;
+    virtual ~TObject() = default;
+
+    static const TMetaClass& StaticClass();
+    virtual const TMetaClass& ClassType() const { return StaticClass(); }
+    std::wstring ClassName() const;
+    bool InheritsFrom(const TMetaClass& Class) const;
+};
+
+// Objects with published properties that can be copied from one another (fonts, bitmaps,
+// string lists, components).
+class TPersistent : public TObject {
+    DECLARE_CLASS(TPersistent, TObject)
+  public:
+    TPersistent() = default;
+
+    // Copies Source's value; throws EConvertError when the classes do not match.
+    virtual void Assign(const TPersistent& Source);
+    // Text of the object as a property value (a font: "Name,Height"); empty by default.
+    virtual std::wstring AsText() const { return {}; }
+    // Stored descriptions give some objects binary data ({...}) or a list of strings ((...)).
+    virtual void ReadBinary(std::span<const uint8_t> Data);
+    virtual void ReadStrings(const std::vector<std::wstring>& Lines);
+};
+
+// ---------------------------------------------------------------------------------------------
+// Property table
+
+enum class TPropKind {
+    Integer,
+    Boolean,
+    Char,
+    String,
+    Enumeration,
+    Set,
+    Color,
+    Binary,
+    Object,
+    Component,
+    Event
+};
+
+struct TPropInfo {
+    std::wstring Name;
+    TPropKind Kind = TPropKind::Integer;
+    std::vector<std::wstring> Members; // Enumeration and Set: member names in ordinal order
+    bool ReadOnly = true;
+    std::function<std::wstring(const TObject&)> GetText;
+    std::function<void(TObject&, std::wstring_view)> SetText;  // absent when read-only
+    std::function<TPersistent*(TObject&)> GetObject;           // Object and Component
+    std::function<void(TObject&, TPersistent*)> SetObject;     // Object (Assign) and Component
+    std::function<void(TObject&, const std::any&)> SetHandler; // Event
+    std::function<void(TObject&, std::span<const uint8_t>)> SetBytes; // Binary
+};
+
+using TComponentFactory = TComponent* (*)(TComponent* Owner);
+
+class TMetaClass {
+  public:
+    TMetaClass(std::wstring Name, const TMetaClass* Parent, TComponentFactory Factory)
+        : FName(std::move(Name)), FParent(Parent), FFactory(Factory) {}
+
+    const std::wstring& ClassName() const { return FName; }
+    const TMetaClass* ClassParent() const { return FParent; }
+    bool InheritsFrom(const TMetaClass& Other) const;
+    // Null for abstract classes and classes that are not components.
+    TComponentFactory Factory() const { return FFactory; }
+    TComponent* Create(TComponent* Owner) const;
+
+    // Own properties first, then the ancestors'.
+    const TPropInfo* FindProperty(std::wstring_view Name) const;
+    // All properties, ancestors' first, in declaration order (a redeclared one appears once,
+    // at its first position).
+    std::vector<const TPropInfo*> Properties() const;
+    const std::vector<TPropInfo>& OwnProperties() const { return FProps; }
+    void AddProperty(TPropInfo Info);
+
+    template <class T> static TMetaClass Make(const wchar_t* Name, const TMetaClass* Parent);
+
+    // Makes the class known to FindClass; returns true (for use in an initializer).
+    static bool Register(const TMetaClass& Class);
+
+  private:
+    std::wstring FName;
+    const TMetaClass* FParent;
+    TComponentFactory FFactory;
+    std::vector<TPropInfo> FProps;
+};
+
+// Case-insensitive; null when no such class was registered.
+const TMetaClass* FindClass(std::wstring_view Name);
+
+// ---------------------------------------------------------------------------------------------
+// Components
+
+enum TComponentStateFlag { csLoading, csReading, csWriting, csDestroying, csDesigning };
+DECLARE_ENUM_NAMES(TComponentStateFlag, L"csLoading", L"csReading", L"csWriting", L"csDestroying",
+                   L"csDesigning")
+using TComponentState = TSet<TComponentStateFlag>;
+
+enum TOperation { opInsert, opRemove };
+
+class TComponent : public TPersistent {
+    DECLARE_CLASS(TComponent, TPersistent)
+  public:
+    explicit TComponent(TComponent* AOwner);
+    // Frees the owned components (last created first) after telling everyone who asked for a
+    // free notification.
+    ~TComponent() override;
+
+    TComponent* Owner() const { return FOwner; }
+    const std::wstring& Name() const { return FName; }
+    // Throws EComponentError for a name that is not an identifier or that another component
+    // of the same owner has.
+    void SetName(const std::wstring& Value);
+    intptr_t Tag() const { return FTag; }
+    void SetTag(intptr_t Value) { FTag = Value; }
+
+    int ComponentCount() const { return static_cast<int>(FComponents.size()); }
+    TComponent* Components(int Index) const;
+    int ComponentIndex() const;
+    TComponent* FindComponent(std::wstring_view Name) const;
+    void InsertComponent(TComponent* AComponent);
+    void RemoveComponent(TComponent* AComponent);
+    void DestroyComponents();
+
+    TComponentState ComponentState() const { return FComponentState; }
+    // Called once the stored description holding this component was read completely.
+    virtual void Loaded();
+    // Marks the start of reading (set by the reader; Loaded clears it).
+    void SetLoading() { FComponentState.Include(csLoading).Include(csReading); }
+    // Called by the destructors of classes that must stop reacting before their own members go.
+    void Destroying() { FComponentState.Include(csDestroying); }
+
+    // AComponent->Notification(this, opRemove) runs when this component is freed.
+    void FreeNotification(TComponent* AComponent);
+    void RemoveFreeNotification(TComponent* AComponent);
+    virtual void Notification(TComponent* AComponent, TOperation Operation);
+
+    // Handlers a stored description may bind by name; a form registers its own methods.
+    template <class C, class R, class... A>
+    void RegisterHandler(std::wstring_view Name, R (C::*Method)(A...)) {
+        C* Self = static_cast<C*>(this);
+        RegisterHandler(Name, std::function<R(A...)>([Self, Method](A... Args) -> R {
+                            return (Self->*Method)(std::forward<A>(Args)...);
+                        }));
+    }
+    template <class R, class... A>
+    void RegisterHandler(std::wstring_view Name, std::function<R(A...)> Handler) {
+        AddHandler(Name, std::any(std::move(Handler)));
+    }
+    const std::any* FindHandler(std::wstring_view Name) const;
+
+  private:
+    void AddHandler(std::wstring_view Name, std::any Handler);
+
+    TComponent* FOwner = nullptr;
+    std::wstring FName;
+    intptr_t FTag = 0;
+    std::vector<TComponent*> FComponents;
+    std::vector<TComponent*> FFreeNotifies;
+    TComponentState FComponentState;
+    std::vector<std::pair<std::wstring, std::any>> FHandlers;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Access by name. Name may be a path through sub-objects: "Font.Name".
+
+const TPropInfo* GetPropInfo(const TObject& Instance, std::wstring_view Name);
+bool IsPublishedProp(const TObject& Instance, std::wstring_view Name);
+// Empty text when the property does not exist.
+std::wstring GetPropText(const TObject& Instance, std::wstring_view Name);
+// Throws EPropertyError (naming the property) when missing, read-only or the text is bad.
+void SetPropText(TObject& Instance, std::wstring_view Name, std::wstring_view Value);
+// The sub-object or referenced component; null when missing or not an object property.
+TPersistent* GetObjectProp(TObject& Instance, std::wstring_view Name);
+// Object properties copy Value (Assign); component properties refer to it.
+void SetObjectProp(TObject& Instance, std::wstring_view Name, TPersistent* Value);
+// Handler must hold a std::function of the event's exact type.
+void SetEventHandler(TObject& Instance, std::wstring_view Name, const std::any& Handler);
+void SetBinaryProp(TObject& Instance, std::wstring_view Name, std::span<const uint8_t> Data);
+
+// ---------------------------------------------------------------------------------------------
+// Property type traits: how each C++ type reads and writes as text.
+
+namespace PropDetail {
+
+template <class V> struct IsFunction : std::false_type {};
+template <class R, class... A> struct IsFunction<std::function<R(A...)>> : std::true_type {};
+template <class V> struct IsSet : std::false_type {};
+template <class E> struct IsSet<TSet<E>> : std::true_type { using Enum = E; };
+
+std::wstring BoolToText(bool V);
+bool TextToBool(std::wstring_view T);
+std::wstring CharToText(wchar_t C);
+wchar_t TextToChar(std::wstring_view T);
+std::wstring BytesToText(std::span<const uint8_t> Data);
+TBytes TextToBytes(std::wstring_view T);
+long long TextToInteger(std::wstring_view T, long long Min, unsigned long long Max);
+TComponent* FindReference(TObject& Instance, std::wstring_view Name);
+std::wstring ReferenceName(const TComponent* C);
+[[noreturn]] void WrongReference(const std::wstring& Prop, const TPersistent* Value);
+
+template <class V> constexpr TPropKind KindOf() {
+    if constexpr (std::is_same_v<V, bool>)
+        return TPropKind::Boolean;
+    else if constexpr (std::is_same_v<V, char> || std::is_same_v<V, wchar_t>)
+        return TPropKind::Char;
+    else if constexpr (std::is_same_v<V, TColor>)
+        return TPropKind::Color;
+    else if constexpr (NamedEnum<V>)
+        return TPropKind::Enumeration;
+    else if constexpr (std::is_integral_v<V>)
+        return TPropKind::Integer;
+    else if constexpr (std::is_same_v<V, std::wstring> || std::is_same_v<V, std::string>)
+        return TPropKind::String;
+    else if constexpr (IsSet<V>::value)
+        return TPropKind::Set;
+    else if constexpr (std::is_same_v<V, TBytes>)
+        return TPropKind::Binary;
+    else if constexpr (IsFunction<V>::value)
+        return TPropKind::Event;
+    else if constexpr (std::is_pointer_v<V> &&
+                       std::is_base_of_v<TComponent, std::remove_cv_t<std::remove_pointer_t<V>>>)
+        return TPropKind::Component;
+    else if constexpr (std::is_pointer_v<V> &&
+                       std::is_base_of_v<TPersistent, std::remove_cv_t<std::remove_pointer_t<V>>>)
+        return TPropKind::Object;
+    else
+        static_assert(sizeof(V) == 0, "type cannot be a published property");
+}
+
+template <class V> std::wstring ToText(const V& Value) {
+    constexpr TPropKind K = KindOf<V>();
+    if constexpr (K == TPropKind::Boolean)
+        return BoolToText(Value);
+    else if constexpr (K == TPropKind::Char)
+        return CharToText(static_cast<wchar_t>(
+            std::is_same_v<V, char> ? static_cast<unsigned char>(Value) : Value));
+    else if constexpr (K == TPropKind::Color)
+        return ColorToString(Value);
+    else if constexpr (K == TPropKind::Enumeration)
+        return EnumToString(Value);
+    else if constexpr (K == TPropKind::Integer)
+        return IntToStr(static_cast<long long>(Value));
+    else if constexpr (std::is_same_v<V, std::wstring>)
+        return Value;
+    else if constexpr (std::is_same_v<V, std::string>)
+        return Utf8ToWide(Value);
+    else if constexpr (K == TPropKind::Set)
+        return SetToString(Value);
+    else if constexpr (K == TPropKind::Binary)
+        return BytesToText(Value);
+    else if constexpr (K == TPropKind::Component)
+        return ReferenceName(Value);
+    else if constexpr (K == TPropKind::Object)
+        return Value ? Value->AsText() : std::wstring();
+    else
+        return {}; // events have no text
+}
+
+template <class V> V FromText(std::wstring_view T) {
+    constexpr TPropKind K = KindOf<V>();
+    if constexpr (K == TPropKind::Boolean)
+        return TextToBool(T);
+    else if constexpr (K == TPropKind::Char) {
+        wchar_t C = TextToChar(T);
+        if constexpr (std::is_same_v<V, char>) {
+            if (C > 255)
+                throw EConvertError(L"'" + std::wstring(T) + L"' is not an 8-bit character");
+            return static_cast<char>(C);
+        } else
+            return C;
+    } else if constexpr (K == TPropKind::Color)
+        return StringToColor(T);
+    else if constexpr (K == TPropKind::Enumeration)
+        return StringToEnum<V>(Trim(T));
+    else if constexpr (K == TPropKind::Integer)
+        return static_cast<V>(
+            TextToInteger(T, static_cast<long long>(std::numeric_limits<V>::min()),
+                          static_cast<unsigned long long>(std::numeric_limits<V>::max())));
+    else if constexpr (std::is_same_v<V, std::wstring>)
+        return std::wstring(T);
+    else if constexpr (std::is_same_v<V, std::string>)
+        return WideToUtf8(T);
+    else if constexpr (K == TPropKind::Set)
+        return StringToSet<typename IsSet<V>::Enum>(T);
+    else if constexpr (K == TPropKind::Binary)
+        return TextToBytes(T);
+    else
+        static_assert(sizeof(V) == 0, "no text form");
+}
+
+template <class T, class V> std::vector<std::wstring> MembersOf() {
+    std::vector<std::wstring> M;
+    if constexpr (KindOf<V>() == TPropKind::Enumeration)
+        for (auto* N : TEnumNames<V>::Names)
+            M.emplace_back(N);
+    else if constexpr (KindOf<V>() == TPropKind::Set)
+        for (auto* N : TEnumNames<typename IsSet<V>::Enum>::Names)
+            M.emplace_back(N);
+    return M;
+}
+
+} // namespace PropDetail
+
+template <class T> class TPropertyBuilder {
+  public:
+    explicit TPropertyBuilder(TMetaClass& Meta) : FMeta(Meta) {}
+
+    // Getter: a const method returning the value, or a field. Setter: a method taking the
+    // value, a field, or nothing (read-only; a field given alone is read/write).
+    template <class G, class S = std::nullptr_t>
+    void Property(const wchar_t* Name, G Getter, S Setter = nullptr) {
+        using V = std::remove_cvref_t<std::invoke_result_t<G, const T&>>;
+        constexpr TPropKind K = PropDetail::KindOf<V>();
+        if constexpr (std::is_same_v<S, std::nullptr_t> && std::is_member_object_pointer_v<G>)
+            Add<V, K, true>(Name, Getter, Getter);
+        else
+            Add<V, K, !std::is_same_v<S, std::nullptr_t>>(Name, Getter, Setter);
+    }
+
+  private:
+    template <class S, class V> static void Put(T& Obj, S Setter, V&& Value) {
+        if constexpr (std::is_member_object_pointer_v<S>)
+            Obj.*Setter = std::forward<V>(Value);
+        else
+            std::invoke(Setter, Obj, std::forward<V>(Value));
+    }
+
+    template <class V, TPropKind K, bool Writable, class G, class S>
+    void Add(const wchar_t* Name, G Getter, S Setter) {
+        TPropInfo I;
+        I.Name = Name;
+        I.Kind = K;
+        I.Members = PropDetail::MembersOf<T, V>();
+        I.ReadOnly = !Writable;
+        if constexpr (K == TPropKind::Event) {
+            I.GetText = [](const TObject&) { return std::wstring(); };
+            if constexpr (std::is_member_object_pointer_v<S>) {
+                I.ReadOnly = false;
+                std::wstring PropName = Name;
+                I.SetHandler = [Setter, PropName](TObject& O, const std::any& H) {
+                    if (!H.has_value()) {
+                        static_cast<T&>(O).*Setter = nullptr;
+                    } else if (auto* F = std::any_cast<V>(&H)) {
+                        static_cast<T&>(O).*Setter = *F;
+                    } else {
+                        throw EPropertyError(L"The handler does not fit the event " + PropName);
+                    }
+                };
+            }
+        } else {
+            I.GetText = [Getter](const TObject& O) {
+                return PropDetail::ToText<V>(std::invoke(Getter, static_cast<const T&>(O)));
+            };
+            if constexpr (K == TPropKind::Object) {
+                I.GetObject = [Getter](TObject& O) -> TPersistent* {
+                    return std::invoke(Getter, static_cast<const T&>(O));
+                };
+                I.SetObject = [Getter](TObject& O, TPersistent* Value) {
+                    TPersistent* Target = std::invoke(Getter, static_cast<const T&>(O));
+                    if (Target && Value) Target->Assign(*Value);
+                };
+                I.ReadOnly = false;
+            } else if constexpr (K == TPropKind::Component) {
+                I.GetObject = [Getter](TObject& O) -> TPersistent* {
+                    return std::invoke(Getter, static_cast<const T&>(O));
+                };
+                if constexpr (Writable) {
+                    using C = std::remove_cv_t<std::remove_pointer_t<V>>;
+                    std::wstring PropName = Name;
+                    I.SetObject = [Setter, PropName](TObject& O, TPersistent* Value) {
+                        C* Ref = dynamic_cast<C*>(Value);
+                        if (Value && !Ref) PropDetail::WrongReference(PropName, Value);
+                        Put(static_cast<T&>(O), Setter, Ref);
+                    };
+                    I.SetText = [Setter, PropName](TObject& O, std::wstring_view Text) {
+                        TComponent* Found = nullptr;
+                        if (!Trim(Text).empty()) {
+                            Found = PropDetail::FindReference(O, Trim(Text));
+                            if (!Found) throw EPropertyError(L"No component named " + Trim(Text));
+                        }
+                        C* Ref = dynamic_cast<C*>(Found);
+                        if (Found && !Ref) PropDetail::WrongReference(PropName, Found);
+                        Put(static_cast<T&>(O), Setter, Ref);
+                    };
+                }
+            } else if constexpr (Writable) {
+                I.SetText = [Setter](TObject& O, std::wstring_view Text) {
+                    Put(static_cast<T&>(O), Setter, PropDetail::FromText<V>(Text));
+                };
+                if constexpr (K == TPropKind::Binary)
+                    I.SetBytes = [Setter](TObject& O, std::span<const uint8_t> Data) {
+                        Put(static_cast<T&>(O), Setter, TBytes(Data.begin(), Data.end()));
+                    };
+            }
+        }
+        FMeta.AddProperty(std::move(I));
+    }
+
+    TMetaClass& FMeta;
+};
+
+template <class T> TMetaClass TMetaClass::Make(const wchar_t* Name, const TMetaClass* Parent) {
+    TComponentFactory Factory = nullptr;
+    if constexpr (std::is_base_of_v<TComponent, T> && !std::is_abstract_v<T> &&
+                  std::is_constructible_v<T, TComponent*>)
+        Factory = [](TComponent* Owner) -> TComponent* { return new T(Owner); };
+    TMetaClass Meta(Name, Parent, Factory);
+    TPropertyBuilder<T> Builder(Meta);
+    T::DeclareProperties(Builder);
+    return Meta;
+}
+
+PUBLISHED(TPersistent) {}
+
+PUBLISHED(TComponent) {
+    p.Property(L"Name", &TComponent::Name, &TComponent::SetName);
+    p.Property(L"Tag", &TComponent::Tag, &TComponent::SetTag);
+}
