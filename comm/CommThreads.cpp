@@ -1,0 +1,253 @@
+#include "comm/CommThreads.h"
+
+#include <cstring>
+
+#include "comm/Comm.h"
+#include "ui/Handles.h"
+
+namespace {
+
+constexpr DWORD LineEventMask = EV_RLSD | EV_ERR | EV_RING;
+
+bool Signalled(HANDLE event) { return ::WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }
+
+void FreeWriteRequest(const MSG& msg) {
+    if (msg.hwnd == nullptr && msg.message == MsgWriteData && msg.lParam)
+        ::LocalFree(reinterpret_cast<HLOCAL>(msg.lParam));
+}
+
+} // namespace
+
+// ---- reader ---------------------------------------------------------------------------
+
+bool TReadThread::Stopping() const { return Signalled(FLink.StopEvent); }
+
+void TReadThread::PostHangup() {
+    FLink.Platform->PostMessage(FLink.NotifyWindow, MsgRequestHangup, 0, 0);
+}
+
+bool TReadThread::LineEventsUnsupported(DWORD error) {
+    if (error != ERROR_NOT_SUPPORTED && error != ERROR_INVALID_FUNCTION &&
+        error != ERROR_INVALID_PARAMETER)
+        return false;
+    FLineEvents = false;
+    return true;
+}
+
+void TReadThread::Execute() {
+    FBuffer = static_cast<char*>(::LocalAlloc(LPTR, FBufferSize));
+    TKernelHandle readEvent(::CreateEventA(nullptr, TRUE, TRUE, nullptr));
+    TKernelHandle lineEvent(::CreateEventA(nullptr, TRUE, TRUE, nullptr));
+    FReadOv.hEvent = readEvent.Get();
+    FEventOv.hEvent = lineEvent.Get();
+    bool run = FBuffer && FReadOv.hEvent && FEventOv.hEvent;
+    if (!run) PostHangup();
+
+    if (run && !FLink.Platform->SetCommMask(FLink.Port, LineEventMask)) {
+        if (!LineEventsUnsupported(::GetLastError())) {
+            PostHangup();
+            run = false;
+        }
+    }
+    run = run && StartEventWait() && StartRead();
+    while (run) {
+        HANDLE waitSet[3] = {FLink.StopEvent, FEventOv.hEvent, FReadOv.hEvent};
+        if (!FLineEvents) waitSet[1] = FReadOv.hEvent;
+        const DWORD count = FLineEvents ? 3 : 2;
+        const DWORD which = ::WaitForMultipleObjects(count, waitSet, FALSE, INFINITE);
+        if (which == WAIT_OBJECT_0) break;
+        if (which == WAIT_OBJECT_0 + 1 && FLineEvents) {
+            run = HandleCommEvent(true) && StartEventWait();
+        } else if (which == WAIT_OBJECT_0 + count - 1) {
+            run = FinishRead() && StartRead();
+        } else {
+            PostHangup();
+            run = false;
+        }
+    }
+
+    FLink.Platform->PurgeComm(FLink.Port, PURGE_RXABORT | PURGE_RXCLEAR);
+    if (FBuffer) ::LocalFree(FBuffer);
+}
+
+bool TReadThread::StartEventWait() {
+    while (FLineEvents) {
+        if (Stopping()) return false;
+        if (FLink.Platform->WaitCommEvent(FLink.Port, &FEventMask, &FEventOv)) {
+            if (!HandleCommEvent(false)) return false;
+            continue;
+        }
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_IO_PENDING) return true;
+        if (error == ERROR_INVALID_HANDLE) return false;
+        if (LineEventsUnsupported(error)) return true;
+        PostHangup();
+        return false;
+    }
+    return true;
+}
+
+bool TReadThread::HandleCommEvent(bool fromCompletion) {
+    bool result = false;
+    if (fromCompletion) {
+        DWORD ignored = 0;
+        if (!FLink.Platform->GetOverlappedResult(FLink.Port, &FEventOv, &ignored, FALSE)) {
+            if (::GetLastError() != ERROR_INVALID_HANDLE) PostHangup();
+            return false;
+        }
+    }
+    if (FEventMask & EV_ERR) {
+        DWORD errors = 0;
+        if (!FLink.Platform->ClearCommError(FLink.Port, &errors, nullptr)) {
+            if (::GetLastError() != ERROR_INVALID_HANDLE) PostHangup();
+            return false;
+        }
+        if (!FLink.Platform->PostMessage(FLink.NotifyWindow, MsgReceiveError, 0, errors)) {
+            PostHangup();
+            return false;
+        }
+        result = true;
+    }
+    uint32_t modem = 0;
+    if (FEventMask & EV_RLSD) modem = ModemEventCarrier;
+    if (FEventMask & EV_RING) modem |= ModemEventRing;
+    if (modem != 0) {
+        if (!FLink.Platform->PostMessage(FLink.NotifyWindow, MsgModemStateChange, 0, modem)) {
+            PostHangup();
+            return false;
+        }
+        result = true;
+    }
+    if (!result) PostHangup();
+    return result;
+}
+
+bool TReadThread::StartRead() {
+    for (;;) {
+        if (Stopping()) return false;
+        if (FLink.Platform->ReadFile(FLink.Port, FBuffer, FReadSize, &FBytesRead, &FReadOv)) {
+            if (!PostReceivedData(FBytesRead)) return false;
+            continue;
+        }
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_IO_PENDING) return true;
+        if (error != ERROR_INVALID_HANDLE) PostHangup();
+        return false;
+    }
+}
+
+bool TReadThread::FinishRead() {
+    if (FLink.Platform->GetOverlappedResult(FLink.Port, &FReadOv, &FBytesRead, FALSE))
+        return PostReceivedData(FBytesRead);
+    if (::GetLastError() != ERROR_INVALID_HANDLE) PostHangup();
+    return false;
+}
+
+bool TReadThread::PostReceivedData(DWORD count) {
+    if (count == 0) return false;
+    auto* block = static_cast<char*>(::LocalAlloc(LPTR, count + 1));
+    if (!block) {
+        PostHangup();
+        return false;
+    }
+    std::memcpy(block, FBuffer, count);
+    if (!FLink.Platform->PostMessage(FLink.NotifyWindow, MsgReceiveData, count,
+                                     reinterpret_cast<LPARAM>(block))) {
+        ::LocalFree(block);
+        PostHangup();
+        return false;
+    }
+    return true;
+}
+
+// ---- writer ---------------------------------------------------------------------------
+
+bool TWriteThread::Stopping() const { return Signalled(FLink.StopEvent); }
+
+void TWriteThread::PostHangup() {
+    FLink.Platform->PostMessage(FLink.NotifyWindow, MsgRequestHangup, 0, 0);
+}
+
+void TWriteThread::Execute() {
+    MSG msg;
+    // The first look at the queue creates it; the opener waits for this so that a send
+    // issued right after opening is never refused.
+    ::PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    ::SetEvent(FQueueReady);
+
+    TKernelHandle writeEvent(::CreateEventA(nullptr, TRUE, TRUE, nullptr));
+    FWriteOv.hEvent = writeEvent.Get();
+    bool run = FWriteOv.hEvent != nullptr;
+    if (!run) PostHangup();
+    bool notify = true;
+    while (run) {
+        if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (notify &&
+                !FLink.Platform->PostMessage(FLink.NotifyWindow, MsgSendDataEmpty, 0, 0)) {
+                PostHangup();
+                break;
+            }
+            notify = false;
+            const DWORD which =
+                ::MsgWaitForMultipleObjects(1, &FLink.StopEvent, FALSE, INFINITE, 0x00FF);
+            if (which == WAIT_OBJECT_0) break;
+            if (which != WAIT_OBJECT_0 + 1) {
+                PostHangup();
+                break;
+            }
+            continue;
+        }
+        if (Stopping()) {
+            FreeWriteRequest(msg);
+            break;
+        }
+        if (msg.hwnd != nullptr) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+            continue;
+        }
+        if (msg.message != MsgWriteData) continue;
+        auto* block = reinterpret_cast<char*>(msg.lParam);
+        const bool written = WriteAll(block, static_cast<DWORD>(msg.wParam));
+        ::LocalFree(block);
+        if (!written) break;
+        notify = true;
+    }
+
+    FLink.Platform->PurgeComm(FLink.Port, PURGE_TXABORT | PURGE_TXCLEAR);
+    // Requests still queued will never be written; their blocks are ours to release.
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) FreeWriteRequest(msg);
+}
+
+bool TWriteThread::WriteAll(const char* data, DWORD count) {
+    DWORD offset = 0;
+    DWORD remaining = count;
+    HANDLE waitSet[2] = {FLink.StopEvent, FWriteOv.hEvent};
+    while (remaining > 0) {
+        DWORD written = 0;
+        if (!FLink.Platform->WriteFile(FLink.Port, data + offset, remaining, &written,
+                                       &FWriteOv)) {
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_INVALID_HANDLE) return false;
+            if (error != ERROR_IO_PENDING) {
+                PostHangup();
+                return false;
+            }
+            const DWORD which = ::WaitForMultipleObjects(2, waitSet, FALSE, INFINITE);
+            if (which == WAIT_OBJECT_0) return false;
+            if (which != WAIT_OBJECT_0 + 1) {
+                PostHangup();
+                return false;
+            }
+            if (!FLink.Platform->GetOverlappedResult(FLink.Port, &FWriteOv, &written, TRUE)) {
+                if (::GetLastError() != ERROR_INVALID_HANDLE) PostHangup();
+                return false;
+            }
+        }
+        // A write that moved nothing is tried again, but never past a stop request.
+        if (written == 0 && Stopping()) return false;
+        remaining -= written;
+        offset += written;
+    }
+    return true;
+}

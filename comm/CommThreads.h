@@ -1,0 +1,65 @@
+#pragma once
+// The two workers of an open port. Neither touches the component: they hold copies of the
+// port handle, the stop event and the notification window, and report only by posting.
+#include <cstdint>
+
+#include <windows.h>
+
+#include "comm/SerialPlatform.h"
+#include "comm/Thread.h"
+
+struct TCommThreadLink {
+    TSerialPlatform* Platform;
+    HANDLE Port;
+    HANDLE StopEvent;
+    HWND NotifyWindow;
+};
+
+class TReadThread : public TThread {
+public:
+    TReadThread(const TCommThreadLink& link, uint16_t bufferSize, uint16_t readSize)
+        : FLink(link), FBufferSize(bufferSize), FReadSize(readSize) {}
+
+protected:
+    void Execute() override;
+
+private:
+    bool StartEventWait();
+    bool HandleCommEvent(bool fromCompletion);
+    bool StartRead();
+    bool FinishRead();
+    bool PostReceivedData(DWORD count);
+    bool Stopping() const;
+    void PostHangup();
+    // A driver without modem-status events rejects the line-event mask or wait; data must
+    // still flow on such a port, so the reader carries on without the line-event wait.
+    bool LineEventsUnsupported(DWORD error);
+
+    TCommThreadLink FLink;
+    uint16_t FBufferSize;
+    uint16_t FReadSize;
+    char* FBuffer = nullptr;
+    OVERLAPPED FEventOv{};
+    OVERLAPPED FReadOv{};
+    DWORD FEventMask = 0;
+    DWORD FBytesRead = 0;
+    bool FLineEvents = true;
+};
+
+class TWriteThread : public TThread {
+public:
+    TWriteThread(const TCommThreadLink& link, HANDLE queueReady)
+        : FLink(link), FQueueReady(queueReady) {}
+
+protected:
+    void Execute() override;
+
+private:
+    bool WriteAll(const char* data, DWORD count);
+    bool Stopping() const;
+    void PostHangup();
+
+    TCommThreadLink FLink;
+    HANDLE FQueueReady;
+    OVERLAPPED FWriteOv{};
+};
