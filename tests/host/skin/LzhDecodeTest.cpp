@@ -108,7 +108,9 @@ void ExpectSoundTree(const Lzh::TTree& t) {
     using namespace Lzh;
     std::set<int> leaves;
     for (int i = 0; i < T; ++i) {
-        if (i + 1 < T) ASSERT_LE(t.freq[i], t.freq[i + 1]) << i;
+        if (i + 1 < T) {
+            ASSERT_LE(t.freq[i], t.freq[i + 1]) << i;
+        }
         int k = t.son[i];
         if (k >= T) {
             ASSERT_EQ(t.prnt[k], i);

@@ -104,7 +104,9 @@ TEST(SkinReader, AtMost1001Entries) {
     for (int count : {1001, 1002}) {
         TArchiveBytes a;
         for (int i = 0; i < count; ++i) {
-            a.NameText += "e" + std::to_string(i) + ".bmp\r\n";
+            a.NameText += 'e';
+            a.NameText += std::to_string(i);
+            a.NameText += ".bmp\r\n";
             a.Sizes.push_back(1);
             a.Data.push_back(static_cast<std::uint8_t>(i));
         }
