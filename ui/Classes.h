@@ -77,6 +77,16 @@ template <class E> struct TEnumNames;
 #define DECLARE_ENUM_NAMES(E, ...)                                                                 \
     template <> struct TEnumNames<E> { static constexpr const wchar_t* Names[] = {__VA_ARGS__}; };
 
+// Specialised for integer-like types written as identifiers (cursors, character sets):
+//   template <> struct TPropText<TCursor> { static std::wstring ToText(TCursor);
+//                                           static TCursor FromText(std::wstring_view); };
+template <class V> struct TPropText;
+template <class V>
+concept CustomText = requires(V X, std::wstring_view T) {
+    { TPropText<V>::ToText(X) } -> std::convertible_to<std::wstring>;
+    { TPropText<V>::FromText(T) } -> std::convertible_to<V>;
+};
+
 template <class E>
 concept NamedEnum = std::is_enum_v<E> && requires {
     TEnumNames<E>::Names;
@@ -378,7 +388,9 @@ std::wstring ReferenceName(const TComponent* C);
 [[noreturn]] void WrongReference(const std::wstring& Prop, const TPersistent* Value);
 
 template <class V> constexpr TPropKind KindOf() {
-    if constexpr (std::is_same_v<V, bool>)
+    if constexpr (CustomText<V>)
+        return TPropKind::Integer;
+    else if constexpr (std::is_same_v<V, bool>)
         return TPropKind::Boolean;
     else if constexpr (std::is_same_v<V, char> || std::is_same_v<V, wchar_t>)
         return TPropKind::Char;
@@ -408,7 +420,9 @@ template <class V> constexpr TPropKind KindOf() {
 
 template <class V> std::wstring ToText(const V& Value) {
     constexpr TPropKind K = KindOf<V>();
-    if constexpr (K == TPropKind::Boolean)
+    if constexpr (CustomText<V>)
+        return TPropText<V>::ToText(Value);
+    else if constexpr (K == TPropKind::Boolean)
         return BoolToText(Value);
     else if constexpr (K == TPropKind::Char)
         return CharToText(static_cast<wchar_t>(
@@ -437,7 +451,9 @@ template <class V> std::wstring ToText(const V& Value) {
 
 template <class V> V FromText(std::wstring_view T) {
     constexpr TPropKind K = KindOf<V>();
-    if constexpr (K == TPropKind::Boolean)
+    if constexpr (CustomText<V>)
+        return TPropText<V>::FromText(T);
+    else if constexpr (K == TPropKind::Boolean)
         return TextToBool(T);
     else if constexpr (K == TPropKind::Char) {
         wchar_t C = TextToChar(T);
@@ -513,14 +529,13 @@ template <class T> class TPropertyBuilder {
         I.ReadOnly = !Writable;
         if constexpr (K == TPropKind::Event) {
             I.GetText = [](const TObject&) { return std::wstring(); };
-            if constexpr (std::is_member_object_pointer_v<S>) {
-                I.ReadOnly = false;
+            if constexpr (Writable) {
                 std::wstring PropName = Name;
                 I.SetHandler = [Setter, PropName](TObject& O, const std::any& H) {
                     if (!H.has_value()) {
-                        static_cast<T&>(O).*Setter = nullptr;
+                        Put(static_cast<T&>(O), Setter, V());
                     } else if (auto* F = std::any_cast<V>(&H)) {
-                        static_cast<T&>(O).*Setter = *F;
+                        Put(static_cast<T&>(O), Setter, V(*F));
                     } else {
                         throw EPropertyError(L"The handler does not fit the event " + PropName);
                     }
