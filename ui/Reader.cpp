@@ -39,8 +39,9 @@ class TLexer {
             T.Text = FText.substr(B, FPos - B);
         } else if (IsDigit(C) || C == L'-' || C == L'$') {
             size_t B = FPos++;
+            // Letters run into the number so that "12x" is one (bad) value, not two tokens.
             while (FPos < FText.size() &&
-                   (IsDigit(FText[FPos]) || IsHex(FText[FPos]) || FText[FPos] == L'$'))
+                   (IsDigit(FText[FPos]) || IsIdentStart(FText[FPos]) || FText[FPos] == L'$'))
                 ++FPos;
             T.Kind = TTok::Integer;
             T.Text = FText.substr(B, FPos - B);
@@ -276,10 +277,11 @@ class TReaderImpl {
             V.Bytes = std::move(FTok.Bytes);
             Advance();
         } else if (IsSymbol(L'@')) {
+            int Line = FTok.Line;
             Advance();
             std::wstring Res = ExpectIdent(L"resource name");
             auto Data = ResourceData(Res);
-            if (Data.empty()) Fail(L"no embedded resource " + Res);
+            if (Data.empty()) throw EReadError(Line, L"no embedded resource " + Res);
             V.Kind = TValue::Binary;
             V.Bytes.assign(Data.begin(), Data.end());
         } else if (IsSymbol(L'[')) {
