@@ -16,7 +16,7 @@
 namespace devsim {
 
 class XorShift32 {
-public:
+  public:
     explicit XorShift32(std::uint32_t seed) : state_(seed != 0 ? seed : 2463534242u) {}
 
     std::uint8_t NextByte() {
@@ -33,12 +33,12 @@ public:
 
     std::uint32_t State() const { return state_; }
 
-private:
+  private:
     std::uint32_t state_;
 };
 
 class Fnv1a64 {
-public:
+  public:
     static constexpr std::uint64_t kOffsetBasis = 0xcbf29ce484222325ull;
     static constexpr std::uint64_t kPrime = 0x100000001b3ull;
 
@@ -54,7 +54,7 @@ public:
     std::uint64_t Count() const { return count_; }
     void Reset() { *this = Fnv1a64(); }
 
-private:
+  private:
     std::uint64_t hash_ = kOffsetBasis;
     std::uint64_t count_ = 0;
 };

@@ -26,7 +26,9 @@ constexpr std::size_t kRandomChunk = 4096;
 constexpr std::size_t kMaxLine = 64u << 20;
 constexpr std::uint64_t kMaxDelayMs = 24ull * 3600 * 1000;
 
-std::string Errno(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string Errno(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
 
 void CloseFd(int& fd) {
     if (fd >= 0) close(fd);
@@ -426,8 +428,8 @@ void Simulator::Execute(Client& client, const std::vector<std::string_view>& wor
             for (auto& other : clients_) {
                 if (other->id != id || !other->waiting || other->waitSerial != serial) continue;
                 other->waiting = false;
-                Reply(*other, "err timeout " +
-                                  std::to_string(ports_.at(other->waitPort)->rxSum.Count()));
+                Reply(*other,
+                      "err timeout " + std::to_string(ports_.at(other->waitPort)->rxSum.Count()));
                 ProcessLines(*other);
             }
         });
@@ -502,7 +504,9 @@ void Simulator::Received(Port& port, const std::uint8_t* data, std::size_t count
                 Enqueue(port, {'C', 'A'});
             } else {
                 Schedule(Clock::now() + std::chrono::milliseconds(port.answerDelayMs),
-                         [this, number] { Enqueue(*ports_.at(number), {'C', 'A'}); });
+                         [this, number] {
+                             Enqueue(*ports_.at(number), {'C', 'A'});
+                         });
             }
         }
     }

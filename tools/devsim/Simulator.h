@@ -31,7 +31,7 @@ bool ParsePortSpec(std::string_view text, PortSpec& spec, std::string& error);
 using Clock = std::chrono::steady_clock;
 
 class Simulator {
-public:
+  public:
     explicit Simulator(Clock::time_point start);
     ~Simulator();
     Simulator(const Simulator&) = delete;
@@ -46,7 +46,7 @@ public:
     // Serves until "quit" or a signal arrives on signalFd; gives the exit status.
     int Run(int signalFd);
 
-private:
+  private:
     struct Port;
     struct Client;
     struct TxItem;

@@ -57,7 +57,9 @@ std::optional<int> ParsePortName(std::string_view text) {
     return static_cast<int>(*number);
 }
 
-std::string PortName(int number) { return "COM" + std::to_string(number); }
+std::string PortName(int number) {
+    return "COM" + std::to_string(number);
+}
 
 std::vector<std::string_view> SplitWords(std::string_view line) {
     std::vector<std::string_view> words;

@@ -26,11 +26,11 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: devsim --wine-dir DIR --ready FILE [--log FILE] COMn=device|silent|missing "
-                 "...\n"
-                 "       devsim --no-wine --ready FILE [--log FILE] COMn=KIND ...\n"
-                 "       devsim --client PORT COMMAND ...\n");
+    std::fprintf(
+        stderr, "usage: devsim --wine-dir DIR --ready FILE [--log FILE] COMn=device|silent|missing "
+                "...\n"
+                "       devsim --no-wine --ready FILE [--log FILE] COMn=KIND ...\n"
+                "       devsim --client PORT COMMAND ...\n");
     return 2;
 }
 

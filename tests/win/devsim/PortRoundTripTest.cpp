@@ -13,7 +13,7 @@
 namespace {
 
 class Port {
-public:
+  public:
     Port(const char* name, DWORD flags) {
         handle_ = CreateFileA((std::string("\\\\.\\") + name).c_str(), GENERIC_READ | GENERIC_WRITE,
                               0, nullptr, OPEN_EXISTING, flags, nullptr);
@@ -26,7 +26,7 @@ public:
     bool Open() const { return handle_ != INVALID_HANDLE_VALUE; }
     HANDLE Handle() const { return handle_; }
 
-private:
+  private:
     HANDLE handle_;
 };
 
@@ -66,15 +66,15 @@ struct ComPort : ::testing::Test {
 
 TEST_F(ComPort, SerialCommListsExactlyTheWantedPorts) {
     HKEY key;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ,
-                            &key),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key),
+        ERROR_SUCCESS);
     std::vector<std::string> ports;
     for (DWORD i = 0;; ++i) {
         char name[256], data[256];
         DWORD nameLength = sizeof name, dataLength = sizeof data, type = 0;
-        if (RegEnumValueA(key, i, name, &nameLength, nullptr, &type,
-                          reinterpret_cast<BYTE*>(data), &dataLength) != ERROR_SUCCESS)
+        if (RegEnumValueA(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                          &dataLength) != ERROR_SUCCESS)
             break;
         EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << name;
         ports.emplace_back(data);

@@ -25,7 +25,9 @@ int HexDigit(char c) {
     return -1;
 }
 
-SOCKET AsSocket(std::uintptr_t s) { return static_cast<SOCKET>(s); }
+SOCKET AsSocket(std::uintptr_t s) {
+    return static_cast<SOCKET>(s);
+}
 
 } // namespace
 
@@ -81,8 +83,8 @@ DevsimClient::~DevsimClient() {
 std::string DevsimClient::Command(const std::string& line) {
     const std::string out = line + "\n";
     for (std::size_t done = 0; done < out.size();) {
-        const int n = ::send(AsSocket(socket_), out.data() + done,
-                             static_cast<int>(out.size() - done), 0);
+        const int n =
+            ::send(AsSocket(socket_), out.data() + done, static_cast<int>(out.size() - done), 0);
         if (n <= 0) throw DevsimError("lost the device simulator sending '" + line + "'");
         done += static_cast<std::size_t>(n);
     }
@@ -150,7 +152,9 @@ bool DevsimClient::Wait(const std::string& port, std::uint64_t count, unsigned t
     return ok;
 }
 
-void DevsimClient::Clear(const std::string& port) { Expect("clear " + port); }
+void DevsimClient::Clear(const std::string& port) {
+    Expect("clear " + port);
+}
 
 void DevsimClient::Hold(const std::string& port, bool on) {
     Expect("hold " + port + (on ? " on" : " off"));
@@ -169,4 +173,6 @@ DevsimClient::Sum DevsimClient::RxSum(const std::string& port) {
     return sum;
 }
 
-std::string DevsimClient::Path(const std::string& port) { return Expect("path " + port); }
+std::string DevsimClient::Path(const std::string& port) {
+    return Expect("path " + port);
+}

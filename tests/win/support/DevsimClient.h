@@ -37,12 +37,12 @@ std::string RandomBytes(std::size_t count, std::uint32_t seed);
 
 // A reply other than the one a helper expects; the message holds the command and the reply.
 class DevsimError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 class DevsimClient {
-public:
+  public:
     struct Sum {
         std::uint64_t count;
         std::uint64_t hash;
@@ -71,7 +71,7 @@ public:
     Sum RxSum(const std::string& port);
     std::string Path(const std::string& port);
 
-private:
+  private:
     std::string Expect(const std::string& line); // the reply's text after "ok" and a space
 
     std::uintptr_t socket_;
