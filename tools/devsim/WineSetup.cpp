@@ -193,8 +193,16 @@ SerialCommListing ParseSerialComm(const std::string& regQueryOutput,
     return listing;
 }
 
-bool PrepareWine(const std::string& wineDir, const PortMapping& mapping, std::string& error,
+bool PrepareWine(const std::string& givenDir, const PortMapping& mapping, std::string& error,
                  std::string& notes) {
+    // Wine wants an absolute WINEPREFIX.
+    char* resolved = realpath(givenDir.c_str(), nullptr);
+    if (!resolved) {
+        error = "no Wine folder " + givenDir;
+        return false;
+    }
+    const std::string wineDir = resolved;
+    std::free(resolved);
     const auto started = std::chrono::steady_clock::now();
     auto note = [&](const std::string& step) {
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(

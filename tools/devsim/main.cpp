@@ -4,7 +4,7 @@
 //   devsim --no-wine --ready FILE [--log FILE] PORT=KIND ...   (pseudo-terminals only)
 //   devsim --client PORT COMMAND ...                            (one reply line per command)
 //
-// KIND is device, silent or missing. The control protocol is described in README.md.
+// KIND is device, silent or missing; README.md describes start-up, protocol and log.
 #include "Simulator.h"
 #include "Text.h"
 #include "WineSetup.h"
