@@ -152,7 +152,9 @@ bool Simulator::OpenPorts(const std::vector<PortSpec>& specs, std::string& error
 std::vector<std::pair<int, std::string>> Simulator::Mapping() const {
     std::vector<std::pair<int, std::string>> mapping;
     for (const auto& [number, port] : ports_)
-        mapping.emplace_back(number, port->kind == Kind::Missing ? "/dev/null" : port->slavePath);
+        // A directory cannot be opened as a file at all, so Wine refuses the port at CreateFile,
+        // as Windows does for a listed port whose device is gone; /dev/null would open.
+        mapping.emplace_back(number, port->kind == Kind::Missing ? "/" : port->slavePath);
     return mapping;
 }
 

@@ -38,7 +38,8 @@ class Simulator {
     Simulator& operator=(const Simulator&) = delete;
 
     bool OpenPorts(const std::vector<PortSpec>& specs, std::string& error);
-    // What each port's COM name must map to: the slave's path, or /dev/null for a missing port.
+    // What each port's COM name must map to: the slave's path, or a directory ("/") for a
+    // missing port, which Wine then refuses to open.
     std::vector<std::pair<int, std::string>> Mapping() const;
     bool OpenLog(const std::string& path, std::string& error);
     // Listens on 127.0.0.1 at an ephemeral port; gives the port.

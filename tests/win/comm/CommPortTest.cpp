@@ -144,12 +144,12 @@ TEST_F(CommPort, OpenFailures) {
     EXPECT_EQ(comm.PortHandle(), nullptr);
     EXPECT_EQ(comm.PortOpenError(), "Error opening serial port");
 
-    Open("COM1");
-    TComm other(nullptr);
-    other.SetCommName("COM1");
-    other.SetPortOpen(true);
-    EXPECT_FALSE(other.PortOpen()) << "a port is opened exclusively";
-    EXPECT_EQ(other.PortOpenError(), "Error opening serial port");
+    comm.SetCommName("COM1");
+    comm.SetPortOpen(true);
+    EXPECT_TRUE(comm.PortOpen());
+    EXPECT_EQ(comm.PortOpenError(), "");
+    comm.SetPortOpen(false);
+    EXPECT_EQ(comm.PortHandle(), nullptr);
 }
 
 TEST_F(CommPort, PortListComesSortedFromTheRegistry) {
