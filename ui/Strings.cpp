@@ -17,8 +17,17 @@ int TStrings::Add(const std::wstring& S) {
 }
 
 int TStrings::AddObject(const std::wstring& S, TObject* Object) {
-    int I = Add(S);
-    PutObject(I, Object);
+    // One change for the line and its object.
+    BeginUpdate();
+    int I;
+    try {
+        I = Add(S);
+        PutObject(I, Object);
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
     return I;
 }
 
