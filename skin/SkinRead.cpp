@@ -246,28 +246,42 @@ bool TSkinReader::FindEntry(std::string_view text, TSkinStream& dest,
 }
 
 std::string TSkinReader::ErrorText() const {
+    // Built by appending: GCC 12 warns wrongly on a literal added to a temporary string.
+    std::string text;
     switch (FError) {
     case TSkinError::None:
-        return "";
+        break;
     case TSkinError::NoSizeField:
-        return "skin file too short: no size field";
+        text = "skin file too short: no size field";
+        break;
     case TSkinError::SizeOutOfRange:
-        return "archive size out of range (negative or above " + std::to_string(FSizeLimit) +
-               " bytes)";
+        text = "archive size out of range (negative or above ";
+        text += std::to_string(FSizeLimit);
+        text += " bytes)";
+        break;
     case TSkinError::Version:
-        return OlderSkinMessage;
+        text = OlderSkinMessage;
+        break;
     case TSkinError::ShortHeader:
-        return "archive shorter than its 16-byte header";
+        text = "archive shorter than its 16-byte header";
+        break;
     case TSkinError::NameText:
-        return "name text runs past the archive";
+        text = "name text runs past the archive";
+        break;
     case TSkinError::TooManyEntries:
-        return "more than " + std::to_string(MaxEntries) + " entries";
+        text = "more than ";
+        text += std::to_string(MaxEntries);
+        text += " entries";
+        break;
     case TSkinError::SizeTable:
-        return "entry size table runs past the archive";
+        text = "entry size table runs past the archive";
+        break;
     case TSkinError::NegativeSize:
-        return "negative entry size";
+        text = "negative entry size";
+        break;
     case TSkinError::DataShort:
-        return "entry sizes run past the archive data";
+        text = "entry sizes run past the archive data";
+        break;
     }
-    return "unknown error";
+    return text;
 }
