@@ -44,13 +44,18 @@ void Piece(HDC Dest, int DX, int DY, int DW, int DH, HDC Src, int SX, int SY, in
 }
 
 // The source repeated unscaled over the destination from its left-top corner; the last row
-// and column are cut at the destination's edge, so nothing lands outside it.
+// and column are cut at the destination's edge, so nothing lands outside it. Dest must be a
+// memory DC of our own.
 void Tiles(HDC Dest, int DX, int DY, int DW, int DH, HDC Src, int SX, int SY, int SW, int SH) {
     if (DW <= 0 || DH <= 0 || SW <= 0 || SH <= 0) return;
-    for (int Y = 0; Y < DH; Y += SH)
-        for (int X = 0; X < DW; X += SW)
-            BitBlt(Dest, DX + X, DY + Y, std::min(SW, DW - X), std::min(SH, DH - Y), Src, SX, SY,
-                   SRCCOPY);
+    // One tile, then the painted part copied onto itself, doubling along each axis: the same
+    // picture as tile after tile, in a few blits however small the tile.
+    BitBlt(Dest, DX, DY, std::min(SW, DW), std::min(SH, DH), Src, SX, SY, SRCCOPY);
+    for (int Done = SW; Done < DW; Done *= 2)
+        BitBlt(Dest, DX + Done, DY, std::min(Done, DW - Done), std::min(SH, DH), Dest, DX, DY,
+               SRCCOPY);
+    for (int Done = SH; Done < DH; Done *= 2)
+        BitBlt(Dest, DX, DY + Done, DW, std::min(Done, DH - Done), Dest, DX, DY, SRCCOPY);
 }
 
 void NineGrid(HDC Dest, int X, int Y, int W, int H, HDC Src, const RECT& Frame, RECT M, bool Tile) {
@@ -136,8 +141,15 @@ void DrawSkinImageDirect(HDC DC, const RECT& Target, TBitmap& Image, const RECT&
                          bool Vertical, bool Tile, int FrameCount, int Frame) {
     RECT F = SkinFrameRect(Image, Vertical, FrameCount, Frame);
     if (Width(Target) <= 0 || Height(Target) <= 0 || IsRectEmpty(&F)) return;
+    if (Tile) {
+        // Tiles are repeated by copying the target onto itself, which only a memory bitmap
+        // of our own can be trusted with (a window's DC may be covered or clipped).
+        Put(DC, Target, *DrawSkinImage(Target, Image, Margins, Vertical, true, FrameCount, Frame),
+            false);
+        return;
+    }
     NineGrid(DC, Target.left, Target.top, Width(Target), Height(Target), SourceDC(Image), F,
-             Margins, Tile);
+             Margins, false);
 }
 
 void DrawSkinNineGrid(HDC DC, const RECT& Target, TBitmap& Image, bool Vertical, bool Tile,
