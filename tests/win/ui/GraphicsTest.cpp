@@ -221,24 +221,26 @@ TEST(ImageList, IconsHaveTheKeyColourTransparent) {
 TEST(Graphics, SeventyThousandCyclesOfEveryWrapper) {
     TCounts Counts;
     long Kernel = LiveHandles(THandleKind::Kernel);
-    TImageList L(nullptr);
-    TBitmap Strip(16, 16);
-    L.Add(Strip);
-    for (int I = 0; I < 70000; ++I) {
-        TBitmap B(8, 8, (I & 1) ? pf32bit : pf24bit);
-        TCanvas& C = *B.Canvas();
-        C.Brush()->SetColor(static_cast<TColor>(I & 0xFFFFFF));
-        C.FillRect({0, 0, 8, 8});
-        C.Pen()->SetWidth(1 + (I & 1));
-        C.LineTo(7, 7);
-        C.Font()->SetHeight(-8 - (I & 3));
-        C.TextOut(0, 0, L"1");
-        TIcon Icon;
-        L.GetIcon(0, Icon);
-        TIcon Copy;
-        Copy.Assign(Icon);
-        ASSERT_TRUE(Copy.Handle()) << "cycle " << I;
-        ASSERT_EQ(C.Pixel(7, 0), static_cast<TColor>(I & 0xFFFFFF)) << "cycle " << I;
+    {
+        TImageList L(nullptr);
+        TBitmap Strip(16, 16);
+        L.Add(Strip);
+        for (int I = 0; I < 70000; ++I) {
+            TBitmap B(8, 8, (I & 1) ? pf32bit : pf24bit);
+            TCanvas& C = *B.Canvas();
+            C.Brush()->SetColor(static_cast<TColor>(I & 0xFFFFFF));
+            C.FillRect({0, 0, 8, 8});
+            C.Pen()->SetWidth(1 + (I & 1));
+            C.LineTo(7, 7);
+            C.Font()->SetHeight(-8 - (I & 3));
+            C.TextOut(0, 0, L"1");
+            TIcon Icon;
+            L.GetIcon(0, Icon);
+            TIcon Copy;
+            Copy.Assign(Icon);
+            ASSERT_TRUE(Copy.Handle()) << "cycle " << I;
+            ASSERT_EQ(C.Pixel(7, 0), static_cast<TColor>(I & 0xFFFFFF)) << "cycle " << I;
+        }
     }
     Counts.Check();
     EXPECT_EQ(LiveHandles(THandleKind::Kernel), Kernel);
