@@ -1,0 +1,119 @@
+// probe: reads another program's windows from outside, for end-to-end checks.
+//   probe tree [CLASS]        the top-level window of that class (default TFmain) and every
+//                             descendant: one line each, indented by depth:
+//                             <class> "<text>" <left> <top> <width> <height> visible|hidden
+//                             (rectangles relative to the parent's client area)
+//   probe msgbox [TIMEOUT_MS] waits for a message box; prints its title and its text
+//   probe press [TIMEOUT_MS]  waits for a message box and presses its default button
+//   probe wait CLASS TIMEOUT_MS   waits until a top-level window of that class exists
+// Texts are printed as UTF-8. Exit status 0 on success, 1 when nothing was found in time.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+namespace {
+
+std::string Utf8(const std::wstring& w) {
+    if (w.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr,
+                                      0, nullptr, nullptr);
+    std::string s(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
+                        nullptr);
+    return s;
+}
+
+// WM_GETTEXT works across processes, unlike GetWindowText for controls.
+std::wstring TextOf(HWND w) {
+    const LRESULT length = SendMessageW(w, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(w, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(wcslen(text.c_str()));
+    return text;
+}
+
+std::wstring ClassOf(HWND w) {
+    wchar_t name[256] = {};
+    GetClassNameW(w, name, 256);
+    return name;
+}
+
+void Print(HWND w, int depth) {
+    RECT r;
+    GetWindowRect(w, &r);
+    if (HWND parent = GetParent(w); parent && (GetWindowLongW(w, GWL_STYLE) & WS_CHILD))
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    std::string text = Utf8(TextOf(w));
+    for (char& c : text)
+        if (c == '\r' || c == '\n') c = ' ';
+    std::printf("%*s%s \"%s\" %ld %ld %ld %ld %s\n", depth * 2, "", Utf8(ClassOf(w)).c_str(),
+                text.c_str(), r.left, r.top, r.right - r.left, r.bottom - r.top,
+                IsWindowVisible(w) ? "visible" : "hidden");
+}
+
+void Tree(HWND w, int depth) {
+    Print(w, depth);
+    for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) Tree(c, depth + 1);
+}
+
+template <class F> HWND WaitFor(DWORD timeoutMs, F find) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (HWND w = find()) return w;
+        if (GetTickCount64() >= end) return nullptr;
+        Sleep(20);
+    }
+}
+
+BOOL CALLBACK FindBox(HWND w, LPARAM found) {
+    if (ClassOf(w) == L"#32770" && IsWindowVisible(w)) {
+        *reinterpret_cast<HWND*>(found) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindMessageBox() {
+    HWND found = nullptr;
+    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+std::wstring MessageText(HWND box) {
+    // The message is the box's static text control (id 0xFFFF in Wine and Windows).
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (ClassOf(c) == L"Static" && !TextOf(c).empty()) return TextOf(c);
+    return {};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "tree";
+    if (command == "tree") {
+        const std::string cls = argc > 2 ? argv[2] : "TFmain";
+        HWND w = FindWindowA(cls.c_str(), nullptr);
+        if (!w) return 1;
+        Tree(w, 0);
+        return 0;
+    }
+    if (command == "wait" && argc > 3) {
+        const std::string cls = argv[2];
+        return WaitFor(std::stoul(argv[3]), [&] { return FindWindowA(cls.c_str(), nullptr); }) ? 0 : 1;
+    }
+    if (command == "msgbox" || command == "press") {
+        const DWORD timeout = argc > 2 ? std::stoul(argv[2]) : 0;
+        HWND box = WaitFor(timeout, FindMessageBox);
+        if (!box) return 1;
+        std::printf("%s\n%s\n", Utf8(TextOf(box)).c_str(), Utf8(MessageText(box)).c_str());
+        if (command == "press") {
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            WaitFor(2000, [&] { return IsWindow(box) ? nullptr : box; });
+        }
+        return 0;
+    }
+    std::fprintf(stderr, "usage: probe tree [CLASS] | msgbox [MS] | press [MS] | wait CLASS MS\n");
+    return 2;
+}
