@@ -313,6 +313,9 @@ class TComponent : public TPersistent {
     TComponentState ComponentState() const { return FComponentState; }
     // Called once the stored description holding this component was read completely.
     virtual void Loaded();
+    // A stored description nests this component inside Parent; components that form trees of
+    // their own (menu items) join it here. Controls get their parent through SetParent.
+    virtual void SetParentComponent(TComponent* Parent) { (void)Parent; }
     // Marks the start of reading (set by the reader; Loaded clears it).
     void SetLoading() { FComponentState.Include(csLoading).Include(csReading); }
     // Called by the destructors of classes that must stop reacting before their own members go.

@@ -343,6 +343,16 @@ void TCustomForm::WndProc(TMessage& M) {
         FActiveControl = reinterpret_cast<TWinControl*>(M.LParam);
         if (FActiveControl) FActiveControl->FreeNotification(this);
         return;
+    case WM_DESTROY:
+        // The menu belongs to its component: keep the system from destroying it with the window.
+        if (FMenu) ::SetMenu(Handle(), nullptr);
+        break;
+    case WM_COMMAND:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_INITMENUPOPUP:
+        if (auto* S = dynamic_cast<IMenuSource*>(FMenu); S && S->DispatchMenuMessage(M)) return;
+        break;
     case CM_DIALOGKEY:
         if (M.WParam == VK_TAB) {
             auto* Current = FindControl(GetFocus());

@@ -62,6 +62,11 @@ using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 class IMenuSource {
   public:
     virtual HMENU MenuHandle() = 0;
+    // Menu commands and owner-drawing messages reaching the form; true when handled.
+    virtual bool DispatchMenuMessage(TMessage& Message) {
+        (void)Message;
+        return false;
+    }
 
   protected:
     ~IMenuSource() = default;

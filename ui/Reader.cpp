@@ -234,7 +234,10 @@ class TReaderImpl {
         if (Parent) {
             auto* Control = dynamic_cast<TControl*>(Comp);
             auto* Container = dynamic_cast<TWinControl*>(Parent);
-            if (Control && Container) Control->SetParent(Container);
+            if (Control && Container)
+                Control->SetParent(Container);
+            else
+                Comp->SetParentComponent(Parent);
         }
         for (;;) {
             if (FTok.Kind == TTok::End)
