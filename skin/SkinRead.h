@@ -53,7 +53,8 @@ class TSkinReader {
   public:
     static constexpr int MaxEntries = 1001;
     static constexpr std::uint32_t Version = 20000;
-    // A skin of our size decompresses to some 130 KB; a size field far above that is corrupt.
+    // Skins decompress to a few hundred KB; a size field far above that is corrupt, and the
+    // decoder must not be made to fill gigabytes for it.
     static constexpr std::uint32_t DefaultSizeLimit = 64u << 20;
 
     struct THeader {
