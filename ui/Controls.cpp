@@ -975,7 +975,9 @@ void TWinControl::WndProc(TMessage& M) {
         M.Result = reinterpret_cast<LRESULT>(FBrush->Handle());
         return;
     }
-    case WM_ENABLE:
+    case WM_CAPTURECHANGED:
+        // Capture taken away (a menu, another window): a windowless child stops holding it.
+        if (CaptureControl && CaptureControl->Parent() == this) CaptureControl = nullptr;
         DefaultHandler(M);
         return;
     default:

@@ -1,0 +1,367 @@
+// The standard controls: edit boxes (TCustomEdit, TEdit), multi-line edits (TCustomMemo,
+// TMemo), push buttons (TButton), panels (TCustomPanel, TPanel), group boxes (TCustomGroupBox,
+// TGroupBox) and combo boxes (TCustomComboBox, TComboBox). Edits, memos, buttons and combo
+// boxes are the system's own controls; panels and group boxes paint themselves, composed
+// off-screen and copied in one blit.
+//
+// Also the drawing helpers that controls share: parts of pictures with a key colour, the
+// embossed look of a disabled picture, and the background a control's parent shows behind it.
+#pragma once
+
+#include "Forms.h"
+#include "Strings.h"
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+DECLARE_ENUM_NAMES(TAlignment, L"taLeftJustify", L"taRightJustify", L"taCenter")
+
+enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+DECLARE_ENUM_NAMES(TBevelCut, L"bvNone", L"bvLowered", L"bvRaised", L"bvSpace")
+
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+DECLARE_ENUM_NAMES(TScrollStyle, L"ssNone", L"ssHorizontal", L"ssVertical", L"ssBoth")
+
+enum TComboBoxStyle {
+    csDropDown,
+    csSimple,
+    csDropDownList,
+    csOwnerDrawFixed,
+    csOwnerDrawVariable
+};
+DECLARE_ENUM_NAMES(TComboBoxStyle, L"csDropDown", L"csSimple", L"csDropDownList",
+                   L"csOwnerDrawFixed", L"csOwnerDrawVariable")
+
+// Controls take the form's border styles; only bsNone and bsSingle mean anything to them.
+using TBorderStyle = TFormBorderStyle;
+
+enum TOwnerDrawStateFlag {
+    odSelected,
+    odGrayed,
+    odDisabled,
+    odChecked,
+    odFocused,
+    odDefault,
+    odComboBoxEdit
+};
+DECLARE_ENUM_NAMES(TOwnerDrawStateFlag, L"odSelected", L"odGrayed", L"odDisabled", L"odChecked",
+                   L"odFocused", L"odDefault", L"odComboBoxEdit")
+using TOwnerDrawState = TSet<TOwnerDrawStateFlag>;
+
+using TDrawItemEvent =
+    std::function<void(TWinControl* Control, int Index, RECT Rect, TOwnerDrawState State)>;
+using TMeasureItemEvent = std::function<void(TWinControl* Control, int Index, int& Height)>;
+
+// ---------------------------------------------------------------------------------------------
+// Drawing helpers
+
+// Draws the Part of Source at (X, Y), leaving out the pixels of the Key colour.
+void DrawTransparentPart(HDC DC, int X, int Y, TBitmap& Source, const RECT& Part, TColor Key);
+// The disabled look of a picture: its darker pixels embossed, a highlight one pixel down and
+// right under the shadow.
+void DrawDisabledPart(HDC DC, int X, int Y, TBitmap& Source, const RECT& Part, TColor Key);
+// Paints into DC (its origin at the control's top-left corner) what the control's parent shows
+// behind the control: the parent's background and its own painting.
+void DrawParentBackground(TControl* Control, HDC DC);
+// Fills a rectangle with a colour (clNone fills nothing).
+void FillColor(HDC DC, const RECT& R, TColor Color);
+// A colour between two others: Weight 0 gives A, 256 gives B.
+TColor BlendColor(TColor A, TColor B, int Weight);
+
+// ---------------------------------------------------------------------------------------------
+// Edits
+
+class TCustomEdit : public TWinControl {
+    DECLARE_CLASS(TCustomEdit, TWinControl)
+  public:
+    explicit TCustomEdit(TComponent* AOwner);
+
+    std::wstring Text() const { return GetText(); }
+    void SetText(const std::wstring& V) override;
+    int MaxLength() const { return FMaxLength; }
+    void SetMaxLength(int V);
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool V);
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle V);
+    bool AutoSelect() const { return FAutoSelect; }
+    void SetAutoSelect(bool V) { FAutoSelect = V; }
+    bool HideSelection() const { return FHideSelection; }
+    void SetHideSelection(bool V);
+    bool Modified() const;
+    void SetModified(bool V);
+
+    int SelStart() const;
+    void SetSelStart(int V);
+    int SelLength() const;
+    void SetSelLength(int V);
+    std::wstring SelText() const;
+    void SetSelText(const std::wstring& V);
+    void SelectAll();
+    void Clear() { SetText(L""); }
+
+    TNotifyEvent OnChange;
+
+  protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateHandle() override;
+    void WndProc(TMessage& Message) override;
+    // The text changed (typed, pasted or set); runs OnChange.
+    virtual void Change();
+
+  private:
+    int FMaxLength = 0;
+    bool FReadOnly = false;
+    TBorderStyle FBorderStyle = bsSingle;
+    bool FAutoSelect = true;
+    bool FHideSelection = true;
+    bool FSettingText = false;
+};
+
+class TEdit : public TCustomEdit {
+    DECLARE_CLASS(TEdit, TCustomEdit)
+  public:
+    using TCustomEdit::TCustomEdit;
+};
+
+class TCustomMemo : public TCustomEdit {
+    DECLARE_CLASS(TCustomMemo, TCustomEdit)
+  public:
+    explicit TCustomMemo(TComponent* AOwner);
+    ~TCustomMemo() override;
+
+    // The lines of the text; changing them changes the window and typing changes them.
+    TStrings* Lines() const;
+    TScrollStyle ScrollBars() const { return FScrollBars; }
+    void SetScrollBars(TScrollStyle V);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool V);
+    bool WantReturns() const { return FWantReturns; }
+    void SetWantReturns(bool V);
+    bool WantTabs() const { return FWantTabs; }
+    void SetWantTabs(bool V) { FWantTabs = V; }
+
+  protected:
+    void CreateParams(TCreateParams& Params) override;
+    void WndProc(TMessage& Message) override;
+    void Change() override;
+
+  private:
+    class TMemoStrings;
+    std::unique_ptr<TMemoStrings> FLines;
+    TScrollStyle FScrollBars = ssNone;
+    bool FWordWrap = true;
+    bool FWantReturns = true;
+    bool FWantTabs = false;
+};
+
+class TMemo : public TCustomMemo {
+    DECLARE_CLASS(TMemo, TCustomMemo)
+  public:
+    using TCustomMemo::TCustomMemo;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Push button
+
+class TButton : public TWinControl {
+    DECLARE_CLASS(TButton, TWinControl)
+  public:
+    explicit TButton(TComponent* AOwner);
+    // The button Enter presses (drawn with a heavier frame).
+    bool Default() const { return FDefault; }
+    void SetDefault(bool V);
+    bool Cancel() const { return FCancel; }
+    void SetCancel(bool V) { FCancel = V; }
+    void Click() override;
+
+  protected:
+    void CreateParams(TCreateParams& Params) override;
+    void WndProc(TMessage& Message) override;
+
+  private:
+    bool FDefault = false;
+    bool FCancel = false;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Panels and group boxes
+
+class TCustomPanel : public TCustomControl {
+    DECLARE_CLASS(TCustomPanel, TCustomControl)
+  public:
+    explicit TCustomPanel(TComponent* AOwner);
+
+    TBevelCut BevelInner() const { return FBevelInner; }
+    void SetBevelInner(TBevelCut V);
+    TBevelCut BevelOuter() const { return FBevelOuter; }
+    void SetBevelOuter(TBevelCut V);
+    int BevelWidth() const { return FBevelWidth; }
+    void SetBevelWidth(int V);
+    int BorderWidth() const { return FBorderWidth; }
+    void SetBorderWidth(int V);
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle V);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment V);
+
+  protected:
+    void WndProc(TMessage& Message) override;
+    void Paint() override;
+    // Draws the panel (background, bevels, caption) onto a canvas of the client's size.
+    virtual void PaintTo(TCanvas& Canvas, const RECT& Client);
+    // Frames R with the bevels and border and leaves R inside them.
+    void DrawBevels(HDC DC, RECT& R);
+
+  private:
+    TBevelCut FBevelInner = bvNone;
+    TBevelCut FBevelOuter = bvRaised;
+    int FBevelWidth = 1;
+    int FBorderWidth = 0;
+    TBorderStyle FBorderStyle = bsNone;
+    TAlignment FAlignment = taCenter;
+};
+
+class TPanel : public TCustomPanel {
+    DECLARE_CLASS(TPanel, TCustomPanel)
+  public:
+    using TCustomPanel::TCustomPanel;
+};
+
+class TCustomGroupBox : public TCustomControl {
+    DECLARE_CLASS(TCustomGroupBox, TCustomControl)
+  public:
+    explicit TCustomGroupBox(TComponent* AOwner);
+
+  protected:
+    void WndProc(TMessage& Message) override;
+    void Paint() override;
+    // Draws the box (background, frame, caption) onto a canvas of the client's size.
+    virtual void PaintTo(TCanvas& Canvas, const RECT& Client);
+    // The etched frame with the caption breaking its top line.
+    void DrawFrameAndCaption(TCanvas& Canvas, const RECT& Client);
+};
+
+class TGroupBox : public TCustomGroupBox {
+    DECLARE_CLASS(TGroupBox, TCustomGroupBox)
+  public:
+    using TCustomGroupBox::TCustomGroupBox;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Combo box
+
+class TCustomComboBox : public TWinControl {
+    DECLARE_CLASS(TCustomComboBox, TWinControl)
+  public:
+    explicit TCustomComboBox(TComponent* AOwner);
+    ~TCustomComboBox() override;
+
+    TComboBoxStyle Style() const { return FStyle; }
+    void SetStyle(TComboBoxStyle V);
+    TStrings* Items() const;
+    int ItemIndex() const;
+    void SetItemIndex(int V);
+    // Height of the list's items in pixels (0: as the font needs).
+    int ItemHeight() const;
+    void SetItemHeight(int V);
+    int DropDownCount() const { return FDropDownCount; }
+    void SetDropDownCount(int V);
+    bool Sorted() const;
+    void SetSorted(bool V);
+    int MaxLength() const { return FMaxLength; }
+    void SetMaxLength(int V);
+    std::wstring Text() const { return GetText(); }
+    void SetText(const std::wstring& V) override;
+    bool DroppedDown() const;
+    void SetDroppedDown(bool V);
+
+    TNotifyEvent OnChange;
+    TNotifyEvent OnSelect;
+    TNotifyEvent OnDropDown;
+    TNotifyEvent OnCloseUp;
+    TDrawItemEvent OnDrawItem;
+    TMeasureItemEvent OnMeasureItem;
+
+  protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateHandle() override;
+    void WndProc(TMessage& Message) override;
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    virtual void Change();
+    virtual void Select();
+    // Owner-drawn styles: draws item Index (OnDrawItem, or the text on the selection colour).
+    virtual void DrawItem(int Index, const RECT& Rect, TOwnerDrawState State, HDC DC);
+
+  private:
+    class TComboStrings;
+    friend class TComboStrings;
+    void FillList();
+    void ApplyHeights();
+
+    std::unique_ptr<TComboStrings> FItems;
+    TComboBoxStyle FStyle = csDropDown;
+    int FItemIndex = -1;
+    int FItemHeight = 0;
+    int FDropDownCount = 8;
+    int FMaxLength = 0;
+};
+
+class TComboBox : public TCustomComboBox {
+    DECLARE_CLASS(TComboBox, TCustomComboBox)
+  public:
+    using TCustomComboBox::TCustomComboBox;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Published properties
+
+PUBLISHED(TCustomEdit) {
+    p.Property(L"AutoSelect", &TCustomEdit::AutoSelect, &TCustomEdit::SetAutoSelect);
+    p.Property(L"BorderStyle", &TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle);
+    p.Property(L"HideSelection", &TCustomEdit::HideSelection, &TCustomEdit::SetHideSelection);
+    p.Property(L"MaxLength", &TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength);
+    p.Property(L"ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly);
+    p.Property(L"Text", &TCustomEdit::Text, &TCustomEdit::SetText);
+    p.Property(L"OnChange", &TCustomEdit::OnChange);
+}
+PUBLISHED(TEdit) {}
+PUBLISHED(TCustomMemo) {
+    p.Property(L"Lines", &TCustomMemo::Lines);
+    p.Property(L"ScrollBars", &TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars);
+    p.Property(L"WantReturns", &TCustomMemo::WantReturns, &TCustomMemo::SetWantReturns);
+    p.Property(L"WantTabs", &TCustomMemo::WantTabs, &TCustomMemo::SetWantTabs);
+    p.Property(L"WordWrap", &TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap);
+}
+PUBLISHED(TMemo) {}
+PUBLISHED(TButton) {
+    p.Property(L"Cancel", &TButton::Cancel, &TButton::SetCancel);
+    p.Property(L"Default", &TButton::Default, &TButton::SetDefault);
+}
+PUBLISHED(TCustomPanel) {
+    p.Property(L"Alignment", &TCustomPanel::Alignment, &TCustomPanel::SetAlignment);
+    p.Property(L"BevelInner", &TCustomPanel::BevelInner, &TCustomPanel::SetBevelInner);
+    p.Property(L"BevelOuter", &TCustomPanel::BevelOuter, &TCustomPanel::SetBevelOuter);
+    p.Property(L"BevelWidth", &TCustomPanel::BevelWidth, &TCustomPanel::SetBevelWidth);
+    p.Property(L"BorderStyle", &TCustomPanel::BorderStyle, &TCustomPanel::SetBorderStyle);
+    p.Property(L"BorderWidth", &TCustomPanel::BorderWidth, &TCustomPanel::SetBorderWidth);
+}
+PUBLISHED(TPanel) {}
+PUBLISHED(TCustomGroupBox) {}
+PUBLISHED(TGroupBox) {}
+PUBLISHED(TCustomComboBox) {
+    using C = TCustomComboBox;
+    p.Property(L"DropDownCount", &C::DropDownCount, &C::SetDropDownCount);
+    p.Property(L"ItemHeight", &C::ItemHeight, &C::SetItemHeight);
+    p.Property(L"ItemIndex", &C::ItemIndex, &C::SetItemIndex);
+    p.Property(L"Items", &C::Items);
+    p.Property(L"MaxLength", &C::MaxLength, &C::SetMaxLength);
+    p.Property(L"Sorted", &C::Sorted, &C::SetSorted);
+    p.Property(L"Style", &C::Style, &C::SetStyle);
+    p.Property(L"Text", &C::Text, &C::SetText);
+    p.Property(L"OnChange", &C::OnChange);
+    p.Property(L"OnCloseUp", &C::OnCloseUp);
+    p.Property(L"OnDrawItem", &C::OnDrawItem);
+    p.Property(L"OnDropDown", &C::OnDropDown);
+    p.Property(L"OnMeasureItem", &C::OnMeasureItem);
+    p.Property(L"OnSelect", &C::OnSelect);
+}
+PUBLISHED(TComboBox) {}
