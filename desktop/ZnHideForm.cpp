@@ -92,8 +92,12 @@ void TZnHideForm::ApplyAlwaysTop() {
     // own showing, and with it OnShow.
     UINT Flags = SWP_NOMOVE | SWP_NOSIZE;
     if (FForm->Visible()) Flags |= SWP_SHOWWINDOW;
-    SetWindowPos(FForm->Handle(), FAlwaysTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, Flags);
     HWND App = Application->Handle();
+    // Wine keeps an owned window topmost while its owner lies above every other window that is
+    // not topmost; the application window is hidden and of no size, so it may go to the back.
+    if (!FAlwaysTop)
+        SetWindowPos(App, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(FForm->Handle(), FAlwaysTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, Flags);
     LONG ExStyle = GetWindowLongW(App, GWL_EXSTYLE);
     if (FAlwaysTop) {
         // A hidden tool window has no taskbar button.
