@@ -20,13 +20,7 @@ DECLARE_ENUM_NAMES(TBevelCut, L"bvNone", L"bvLowered", L"bvRaised", L"bvSpace")
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 DECLARE_ENUM_NAMES(TScrollStyle, L"ssNone", L"ssHorizontal", L"ssVertical", L"ssBoth")
 
-enum TComboBoxStyle {
-    csDropDown,
-    csSimple,
-    csDropDownList,
-    csOwnerDrawFixed,
-    csOwnerDrawVariable
-};
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
 DECLARE_ENUM_NAMES(TComboBoxStyle, L"csDropDown", L"csSimple", L"csDropDownList",
                    L"csOwnerDrawFixed", L"csOwnerDrawVariable")
 
@@ -171,7 +165,6 @@ class TButton : public TWinControl {
     void SetDefault(bool V);
     bool Cancel() const { return FCancel; }
     void SetCancel(bool V) { FCancel = V; }
-    void Click() override;
 
   protected:
     void CreateParams(TCreateParams& Params) override;
@@ -296,6 +289,7 @@ class TCustomComboBox : public TWinControl {
     friend class TComboStrings;
     void FillList();
     void ApplyHeights();
+    int DroppedHeight(int Height) const;
 
     std::unique_ptr<TComboStrings> FItems;
     TComboBoxStyle FStyle = csDropDown;
@@ -303,6 +297,7 @@ class TCustomComboBox : public TWinControl {
     int FItemHeight = 0;
     int FDropDownCount = 8;
     int FMaxLength = 0;
+    int FRequestedHeight = 21;
 };
 
 class TComboBox : public TCustomComboBox {
