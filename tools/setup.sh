@@ -4,7 +4,7 @@
 set -eu
 packages=(wine wine32 wine64 mingw-w64 g++-mingw-w64-i686-posix cmake ninja-build googletest
     clang libclang-rt-14-dev xvfb xauth x11-apps x11-utils xdotool imagemagick
-    fonts-wqy-microhei locales procps valgrind)
+    fonts-wqy-microhei fonts-wine locales procps valgrind)
 missing=()
 for p in "${packages[@]}"; do
     # wine32 is an i386 package; dpkg reports it with its architecture.

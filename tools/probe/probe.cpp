@@ -6,6 +6,7 @@
 //   probe msgbox [TIMEOUT_MS] waits for a message box; prints its title and its text
 //   probe press [TIMEOUT_MS]  waits for a message box and presses its default button
 //   probe wait CLASS TIMEOUT_MS   waits until a top-level window of that class exists
+//   probe close CLASS         asks the top-level window of that class to close
 // Texts are printed as UTF-8. Exit status 0 on success, 1 when nothing was found in time.
 #include <cstdio>
 #include <string>
@@ -103,6 +104,10 @@ int main(int argc, char** argv) {
         const std::string cls = argv[2];
         return WaitFor(std::stoul(argv[3]), [&] { return FindWindowA(cls.c_str(), nullptr); }) ? 0 : 1;
     }
+    if (command == "close" && argc > 2) {
+        HWND w = FindWindowA(argv[2], nullptr);
+        return w && PostMessageW(w, WM_CLOSE, 0, 0) ? 0 : 1;
+    }
     if (command == "msgbox" || command == "press") {
         const DWORD timeout = argc > 2 ? std::stoul(argv[2]) : 0;
         HWND box = WaitFor(timeout, FindMessageBox);
@@ -114,6 +119,6 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    std::fprintf(stderr, "usage: probe tree [CLASS] | msgbox [MS] | press [MS] | wait CLASS MS\n");
+    std::fprintf(stderr, "usage: probe tree [CLASS] | msgbox [MS] | press [MS] | wait CLASS MS | close CLASS\n");
     return 2;
 }

@@ -1,0 +1,16 @@
+// The dialer's entry: one instance per desktop, then the main window and its message loop.
+#include <windows.h>
+
+#include "app/Fmain.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    if (FindWindowA("TFmain", nullptr)) {
+        MessageBoxW(nullptr, L"该程序已经有一个在运行中！", L"运行", MB_OK);
+        return 0;
+    }
+    Application->Initialize();
+    Application->SetTitle(ProgramTitle);
+    Application->CreateForm(Fmain);
+    Application->Run();
+    return 0;
+}
