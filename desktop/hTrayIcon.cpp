@@ -101,6 +101,11 @@ void TCustomhTrayIcon::UpdateTrayIcon() {
 }
 
 void TCustomhTrayIcon::ResetDisplayIcon() {
+    AssignDisplayIcon();
+    UpdateTrayIcon();
+}
+
+void TCustomhTrayIcon::AssignDisplayIcon() {
     FKeepingFrame = true;
     try {
         if (!FIcon->Empty())
@@ -112,7 +117,8 @@ void TCustomhTrayIcon::ResetDisplayIcon() {
         throw;
     }
     FKeepingFrame = false;
-    UpdateTrayIcon();
+    HICON Handle = FDisplayIcon->Handle();
+    EditRecord([&](auto& R) { R.hIcon = Handle; });
 }
 
 void TCustomhTrayIcon::IconChanged() {
@@ -128,7 +134,8 @@ void TCustomhTrayIcon::IconChanged() {
 void TCustomhTrayIcon::SetVisible(bool Value) {
     if (Value == FVisible) return;
     FVisible = Value;
-    if (!FAnimate || FDisplayIcon->Empty()) ResetDisplayIcon();
+    // The add or delete below carries the icon: no separate modify for it.
+    if (!FAnimate || FDisplayIcon->Empty()) AssignDisplayIcon();
     if (ComponentState().Contains(csDesigning)) return;
     UpdateAnimateTimer();
     if (Value) {

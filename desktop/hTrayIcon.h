@@ -134,6 +134,8 @@ class TCustomhTrayIcon : public TComponent {
     }
     void SetTipFlag(bool On);
     void SetRecordFlag(UINT Flag, bool On);
+    // DisplayIcon := Icon (or the application's icon), into the record without telling the shell.
+    void AssignDisplayIcon();
     void IconChanged();
     void UpdateAnimateTimer();
     void ApplicationHook(TMessage& Message);
