@@ -75,7 +75,7 @@ void TCustomhTrayIcon::Notification(TComponent* AComponent, TOperation Operation
     TComponent::Notification(AComponent, Operation);
     if (Operation != opRemove) return;
     if (AComponent == FIcons) SetIcons(nullptr);
-    if (AComponent == reinterpret_cast<TComponent*>(FPopupMenu)) FPopupMenu = nullptr;
+    if (AComponent == FPopupMenu) FPopupMenu = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -199,7 +199,10 @@ void TCustomhTrayIcon::SetIcons(TImageList* Value) {
 }
 
 void TCustomhTrayIcon::SetPopupMenu(TPopupMenu* Value) {
+    if (Value == FPopupMenu) return;
+    if (FPopupMenu) FPopupMenu->RemoveFreeNotification(this);
     FPopupMenu = Value;
+    if (Value) Value->FreeNotification(this);
 }
 
 void TCustomhTrayIcon::SetHint(const std::wstring& Value) {
@@ -330,7 +333,16 @@ void TCustomhTrayIcon::MouseEvent(UINT Event) {
 }
 
 void TCustomhTrayIcon::PopupAtCursor() {
-    // Filled in with the popup menus.
+    // The menu closes on a click elsewhere only when the program has the foreground.
+    SetForegroundWindow(Application->Handle());
+    Application->ProcessMessages();
+    // The menu may have gone while the pending messages ran.
+    if (!FPopupMenu) return;
+    FPopupMenu->SetAutoPopup(false);
+    FPopupMenu->SetPopupComponent(Owner());
+    POINT P{};
+    GetCursorPos(&P);
+    FPopupMenu->Popup(P.x, P.y);
 }
 
 // ---------------------------------------------------------------------------------------------

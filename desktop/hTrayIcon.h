@@ -18,12 +18,11 @@
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "ImgList.h"
+#include "Menus.h"
 #include "ShellNotify.h"
 #include "WndProcHook.h"
 
 #include <memory>
-
-class TPopupMenu;
 
 enum TBalloonFlags { bfNone, bfInfo, bfWarning, bfError };
 DECLARE_ENUM_NAMES(TBalloonFlags, L"bfNone", L"bfInfo", L"bfWarning", L"bfError")
@@ -196,6 +195,7 @@ PUBLISHED(ThTrayIcon) {
     p.Property(L"Icon", &T::Icon);
     p.Property(L"Icons", &T::Icons, &T::SetIcons);
     p.Property(L"IconIndex", &T::IconIndex, &T::SetIconIndex);
+    p.Property(L"PopupMenu", &T::PopupMenu, &T::SetPopupMenu);
     p.Property(L"LeftPopup", &T::LeftPopup, &T::SetLeftPopup);
     p.Property(L"MinimizeToTray", &T::MinimizeToTray, &T::SetMinimizeToTray);
     p.Property(L"StartupToTray", &T::StartupToTray, &T::SetStartupToTray);

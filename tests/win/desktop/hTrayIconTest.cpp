@@ -517,3 +517,64 @@ TEST(hTrayIcon, OwnerHookAndApplicationHookGoAwayWithTheComponent) {
     SendMessageW(Application->Handle(), WM_SIZE, SIZE_MINIMIZED, 0);
     EXPECT_TRUE(Shell.Calls.empty());
 }
+
+namespace {
+
+// Closes the menu on show a moment after it opened (its modal loop runs the timer).
+void CALLBACK CloseMenuSoon(HWND, UINT, UINT_PTR Id, DWORD) {
+    KillTimer(nullptr, Id);
+    EndMenu();
+}
+
+} // namespace
+
+TEST(hTrayIcon, PopupMenusOnTheRightAndWithLeftPopupOnTheLeftButton) {
+    TShellRecorder Shell;
+    auto F = MakeDeskForm(100, 100, 200, 150);
+    auto* Tray = new ThTrayIcon(F.get());
+    auto* Menu = new TPopupMenu(F.get());
+    auto* Item = new TMenuItem(Menu);
+    Item->SetCaption(L"退出");
+    Menu->Items()->Add(Item);
+    std::vector<std::wstring> Log;
+    Menu->OnPopup = [&](TObject*) {
+        Log.push_back(L"popup");
+        EXPECT_FALSE(Menu->AutoPopup());
+        EXPECT_EQ(Menu->PopupComponent(), F.get());
+        POINT P;
+        GetCursorPos(&P);
+        EXPECT_EQ(Menu->PopupPoint().x, P.x);
+        EXPECT_EQ(Menu->PopupPoint().y, P.y);
+        SetTimer(nullptr, 0, 100, &CloseMenuSoon);
+    };
+    Tray->OnClick = [&](TObject*) { Log.push_back(L"click"); };
+    Tray->OnMouseUp = [&](TObject*, TMouseButton B, TShiftState, int, int) {
+        Log.push_back(L"up " + EnumToString(B));
+    };
+    SetCursorPos(600, 500);
+
+    // Without a menu, LeftPopup alone does nothing (the dialer's own setting).
+    Tray->SetLeftPopup(true);
+    Callback(*Tray, WM_LBUTTONDOWN);
+    Callback(*Tray, WM_LBUTTONUP);
+    EXPECT_EQ(Log, (std::vector<std::wstring>{L"click", L"up mbLeft"}));
+    Log.clear();
+
+    Menu->SetName(L"PopupMenu1");
+    SetPropText(*Tray, L"PopupMenu", L"PopupMenu1");
+    EXPECT_EQ(Tray->PopupMenu(), Menu);
+    Callback(*Tray, WM_RBUTTONUP);
+    EXPECT_EQ(Log, (std::vector<std::wstring>{L"up mbRight", L"popup"}));
+    Log.clear();
+    Callback(*Tray, WM_LBUTTONDOWN);
+    Callback(*Tray, WM_LBUTTONUP);
+    EXPECT_EQ(Log, (std::vector<std::wstring>{L"popup", L"click", L"up mbLeft"}));
+    Log.clear();
+    Tray->SetLeftPopup(false);
+    Callback(*Tray, WM_LBUTTONUP);
+    EXPECT_EQ(Log, std::vector<std::wstring>{L"up mbLeft"});
+    // A menu freed first is forgotten.
+    delete Menu;
+    EXPECT_EQ(Tray->PopupMenu(), nullptr);
+    Callback(*Tray, WM_RBUTTONUP);
+}
