@@ -936,6 +936,8 @@ void TWinControl::WndProc(TMessage& M) {
     case WM_MOVE:
         DefaultHandler(M);
         UpdateBounds();
+        // The client may change while the window keeps its size (a menu bar that grows).
+        if (M.Msg == WM_SIZE) AlignControls();
         return;
     case WM_SETCURSOR:
         return SetCursorForPoint(M);
