@@ -4,6 +4,7 @@
 #include "DesktopTesting.h"
 #include "Reader.h"
 #include "ZnHideForm.h"
+#include "hTrayIcon.h"
 
 #include <atomic>
 #include <thread>
@@ -432,4 +433,32 @@ TEST(ZnHideForm, FreeingTheComponentGivesTheFormItsWindowProcedureBack) {
     EXPECT_EQ(LiveHandles(THandleKind::Timer), Timers);
     RECT R = DragStep(*F, 100, 6);
     EXPECT_EQ(R.top, 6) << "no hook left behind";
+}
+
+TEST(ZnHideForm, BothComponentsHookTheFormAndLetGoInAnyOrder) {
+    auto F = MakeDeskForm(100, 100, 200, 150);
+    F->Show();
+    auto* H = new TZnHideForm(F.get());
+    H->SetAutoDock(true);
+    auto* Tray = new ThTrayIcon(F.get()); // hooks the form over the docking hook
+    auto Shell = SetShellNotifyHandler([](DWORD, const void*, bool) { return TRUE; });
+    int ToTray = 0;
+    Tray->SetMinimizeToTray(true);
+    Tray->OnMinimizeToTray = [&](TObject*) { ++ToTray; };
+    auto Minimise = [&] { return SendMessageW(F->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0); };
+
+    // The inner hook goes first: the outer one keeps working, the inner one is silent.
+    H->SetAutoDock(false);
+    EXPECT_EQ(DragStep(*F, 100, 6).top, 6);
+    EXPECT_EQ(Minimise(), 1);
+    EXPECT_EQ(ToTray, 1);
+    F->Show();
+    H->SetAutoDock(true);
+    EXPECT_EQ(DragStep(*F, 100, 6).top, 0) << "hooked again, now outermost";
+    delete Tray;
+    EXPECT_EQ(DragStep(*F, 100, 40).top, 40);
+    EXPECT_EQ(DragStep(*F, 100, 6).top, 0) << "the docking hook outlived the tray's";
+    delete H;
+    EXPECT_EQ(DragStep(*F, 100, 6).top, 6);
+    SetShellNotifyHandler(Shell);
 }
