@@ -15,7 +15,8 @@ check() { # check DESCRIPTION EXPECTED ACTUAL
     if [ "$2" = "$3" ]; then pass "$1"; else fail "$1: expected '$2', got '$3'"; fi
 }
 
-probe() { "$winenv" --dir "$DIALER_WINE_DIR" exec "$DIALER_BIN/probe.exe" "$@"; }
+# Wine's console ends lines with CR LF.
+probe() { "$winenv" --dir "$DIALER_WINE_DIR" exec "$DIALER_BIN/probe.exe" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 
 start_dialer() {
     "$winenv" --dir "$DIALER_WINE_DIR" exec "$DIALER_BIN/dialer.exe" >/dev/null 2>&1 &
@@ -32,7 +33,7 @@ stop_dialer() {
 }
 
 # The X window of the dialer, for input.
-dialer_xid() { xdotool search --limit 1 --name '电脑拨号' 2>/dev/null | head -1; }
+dialer_xid() { xdotool search --onlyvisible --limit 1 --name 'V1.5B' 2>/dev/null | head -1; }
 
 focus_dialer() { xdotool windowfocus --sync "$(dialer_xid)" 2>/dev/null; }
 
@@ -60,3 +61,77 @@ finish() {
     echo "$failures failure(s)"
     [ "$failures" -eq 0 ]
 }
+
+# Is a number within a tolerance of the expected value?
+near() { # near DESCRIPTION ACTUAL EXPECTED TOLERANCE
+    awk -v a="$2" -v e="$3" -v t="$4" 'BEGIN { d = a - e; if (d < 0) d = -d; exit !(d <= t) }' &&
+        pass "$1 ($2 ms, expected $3 ± $4)" || fail "$1: $2 ms, expected $3 ± $4"
+}
+
+# Waits until a control's text is the expected one (the status line is cleared every 3 s, so
+# texts are caught as they appear).
+wait_text() { # wait_text DESCRIPTION EXPECTED TIMEOUT_MS CLASS [SKIP]
+    local end=$(($(date +%s%3N) + $3)) text
+    while :; do
+        text=$(control_text "$4" "${5:-0}")
+        [ "$text" = "$2" ] && { pass "$1"; return 0; }
+        [ "$(date +%s%3N)" -ge "$end" ] && { fail "$1: expected '$2', last saw '$text'"; return 1; }
+        sleep 0.05
+    done
+}
+status_is() { wait_text "status $1" "$1" "${2:-2500}" TRzEdit 1; }
+
+# The status line is cleared by a free-running 3 s tick, so a text may live only a moment:
+# watch it from before the action, then look at everything it showed.
+watch_status() { # watch_status MS  (then act, then saw_status TEXT)
+    watch_file=$(mktemp -u)
+    # Wine sees the Linux file system as drive Z:.
+    probe watch TRzEdit 1 "$1" "Z:${watch_file//\//\\}" &
+    watch_pid=$!
+    local end=$(($(date +%s%3N) + 5000))
+    while [ ! -e "$watch_file" ] && [ "$(date +%s%3N)" -lt "$end" ]; do sleep 0.02; done
+}
+saw_status() { # saw_status TEXT...
+    wait "$watch_pid"
+    local seen text
+    seen=$(tr -d '\r' <"$watch_file")
+    for text in "$@"; do
+        if grep -qxF "$text" <<<"$seen"; then pass "status showed $text"
+        else fail "status never showed $text (saw: $(paste -sd'|' <<<"$seen"))"; fi
+    done
+    rm -f "$watch_file"
+}
+display_is() { wait_text "display '$1'" "$1" "${2:-2000}" TRzEdit 0; }
+
+# Expects a message box with this text, and presses its button.
+msgbox_is() { # msgbox_is TEXT [TIMEOUT_MS]
+    local got
+    got=$(probe press "${2:-5000}" | sed -n 2p)
+    check "message box" "$1" "$got"
+}
+
+# Starts the dialer and waits for discovery to find the device (the first showing probes).
+start_linked() {
+    start_dialer || return 1
+    msgbox_is "设备连接正常！" 15000
+    # The keypad injects numeric-pad keys, which Wine turns into digits only with NumLock on;
+    # Xvfb starts with it off.
+    press_key Num_Lock
+}
+
+# Typed keys go to the dialer's focused control.
+type_keys() { focus_dialer; xdotool type --delay 60 "$1"; }
+press_key() { focus_dialer; xdotool key --delay 60 "$@"; }
+
+# Clicks the middle of the dialer's control whose caption is given.
+click_button() { # click_button CAPTION
+    local rect
+    rect=$(probe screen | awk -v cap="$1" '{ line = $0; sub(/^ +/, "", line) }
+        index(line, "TRzBitBtn \"" cap "\"") == 1 { n = split(line, f, " "); print f[n-4], f[n-3], f[n-2], f[n-1]; exit }')
+    [ -n "$rect" ] || { fail "no button $1"; return 1; }
+    set -- $rect
+    xdotool mousemove --sync $(($1 + $3 / 2)) $(($2 + $4 / 2)) click 1
+}
+
+# Device commands (two letters each) received on a port since the last clear, as text.
+commands() { rx_text "$1"; }

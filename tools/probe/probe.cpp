@@ -3,6 +3,13 @@
 //                             descendant: one line each, indented by depth:
 //                             <class> "<text>" <left> <top> <width> <height> visible|hidden
 //                             (rectangles relative to the parent's client area)
+//   probe screen [CLASS]      the same with rectangles in screen coordinates
+//   probe style CLASS         "topmost" or "normal", then "maximizebox" or "nomaximizebox"
+//   probe show|hide|minimize CLASS   shows, hides or minimises that top-level window
+//   probe watch CLASS SKIP MS FILE   for MS milliseconds, writes to FILE every text the
+//                             dialer's control of that class (after SKIP others of it, in tree
+//                             order) shows, as it changes, each line at once; a request is always
+//                             pending, so short-lived texts are seen
 //   probe msgbox [TIMEOUT_MS] waits for a message box; prints its title and its text
 //   probe press [TIMEOUT_MS]  waits for a message box and presses its default button
 //   probe wait CLASS TIMEOUT_MS   waits until a top-level window of that class exists
@@ -41,10 +48,13 @@ std::wstring ClassOf(HWND w) {
     return name;
 }
 
+bool ScreenRects = false;
+
 void Print(HWND w, int depth) {
     RECT r;
     GetWindowRect(w, &r);
-    if (HWND parent = GetParent(w); parent && (GetWindowLongW(w, GWL_STYLE) & WS_CHILD))
+    if (HWND parent = GetParent(w);
+        !ScreenRects && parent && (GetWindowLongW(w, GWL_STYLE) & WS_CHILD))
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
     std::string text = Utf8(TextOf(w));
     for (char& c : text)
@@ -57,6 +67,35 @@ void Print(HWND w, int depth) {
 void Tree(HWND w, int depth) {
     Print(w, depth);
     for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) Tree(c, depth + 1);
+}
+
+void Collect(HWND w, const std::wstring& cls, std::vector<HWND>& found) {
+    for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (ClassOf(c) == cls) found.push_back(c);
+        Collect(c, cls, found);
+    }
+}
+
+int Watch(const std::wstring& cls, size_t skip, DWORD ms, const char* path) {
+    HWND top = FindWindowA("TFmain", nullptr);
+    std::vector<HWND> found;
+    if (top) Collect(top, cls, found);
+    if (found.size() <= skip) return 1;
+    FILE* out = std::fopen(path, "w");
+    if (!out) return 1;
+    const ULONGLONG end = GetTickCount64() + ms;
+    std::wstring last = L"\x1";
+    while (GetTickCount64() < end) {
+        const std::wstring text = TextOf(found[skip]);
+        if (text != last) {
+            std::fprintf(out, "%s\n", Utf8(text).c_str());
+            std::fflush(out);
+            last = text;
+        }
+        Sleep(2);
+    }
+    std::fclose(out);
+    return 0;
 }
 
 template <class F> HWND WaitFor(DWORD timeoutMs, F find) {
@@ -92,7 +131,30 @@ std::wstring MessageText(HWND box) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::string command = argc > 1 ? argv[1] : "tree";
+    std::string command = argc > 1 ? argv[1] : "tree";
+    if (command == "screen") {
+        ScreenRects = true;
+        command = "tree";
+    }
+    if (command == "style" && argc > 2) {
+        HWND w = FindWindowA(argv[2], nullptr);
+        if (!w) return 1;
+        std::printf("%s\n%s\n", (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) ? "topmost" : "normal",
+                    (GetWindowLongW(w, GWL_STYLE) & WS_MAXIMIZEBOX) ? "maximizebox" : "nomaximizebox");
+        return 0;
+    }
+    if ((command == "show" || command == "hide" || command == "minimize") && argc > 2) {
+        HWND w = FindWindowA(argv[2], nullptr);
+        if (!w) return 1;
+        if (command == "minimize") return PostMessageW(w, WM_SYSCOMMAND, SC_MINIMIZE, 0) ? 0 : 1;
+        ShowWindow(w, command == "show" ? SW_SHOW : SW_HIDE);
+        return 0;
+    }
+    if (command == "watch" && argc > 5) {
+        const std::string cls = argv[2];
+        return Watch(std::wstring(cls.begin(), cls.end()), std::stoul(argv[3]), std::stoul(argv[4]),
+                     argv[5]);
+    }
     if (command == "tree") {
         const std::string cls = argc > 2 ? argv[2] : "TFmain";
         HWND w = FindWindowA(cls.c_str(), nullptr);
@@ -119,6 +181,8 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    std::fprintf(stderr, "usage: probe tree [CLASS] | msgbox [MS] | press [MS] | wait CLASS MS | close CLASS\n");
+    std::fprintf(stderr, "usage: probe tree|screen [CLASS] | style CLASS | show|hide|minimize CLASS |\n"
+                         "       watch CLASS SKIP MS FILE |\n"
+                         "       msgbox [MS] | press [MS] | wait CLASS MS | close CLASS\n");
     return 2;
 }

@@ -1,0 +1,18 @@
+# The first showing walks the ports in registry order (COM1, COM10, COM2), keeps the one the
+# device answers on, and shows it in the port box.
+. "$DIALER_SOURCE/tests/e2e/lib.sh"
+start_dialer
+status_is "连接设备..."
+msgbox_is "设备连接正常！" 15000
+COM10=$(rx_times COM10 | awk '$2 == "CA" { print $1; exit }')
+COM2=$(rx_times COM2 | awk '$2 == "CA" { print $1; exit }')
+[ -n "$COM10" ] && pass "the silent COM10 was probed" || fail "COM10 never probed"
+[ -n "$COM2" ] && pass "COM2 was probed" || fail "COM2 never probed"
+awk -v a="$COM10" -v b="$COM2" 'BEGIN { exit !(a < b) }' && pass "COM10 before COM2" ||
+    fail "probe order: COM10 at $COM10, COM2 at $COM2"
+check "port box" "COM2" "$(control_text TRzComboBox)"
+# The linked port stays open: the device speaks again and the dialer hears it.
+devsim_cmd "send COM2 4341" >/dev/null
+msgbox_is "设备连接正常！"
+check "no message box left" "" "$(probe msgbox 300)"
+finish
