@@ -213,8 +213,13 @@ void TCustomForm::SetActiveControl(TWinControl* V) {
 void TCustomForm::SetMenu(TComponent* V) {
     if (V && !dynamic_cast<IMenuSource*>(V))
         throw EComponentError(L"A " + V->ClassName() + L" cannot be a form's menu");
+    // Without a window yet, a menu bar coming or going keeps the client size the form was
+    // given (a stored description names the menu after setting the client size).
+    RECT Client = ClientRect();
+    bool Resize = !HandleAllocated() && (FMenu != nullptr) != (V != nullptr);
     FMenu = V;
     if (V) V->FreeNotification(this);
+    if (Resize) SetClientSize(Client.right, Client.bottom);
     if (HandleAllocated()) {
         auto* M = dynamic_cast<IMenuSource*>(V);
         ::SetMenu(Handle(), M ? M->MenuHandle() : nullptr);
