@@ -511,7 +511,8 @@ void TCustomPanel::PaintTo(TCanvas& Canvas, const RECT& Client) {
 }
 
 void TCustomPanel::Paint() {
-    RECT Client = ClientRect();
+    // The whole window: a panel may report a smaller client area for its children.
+    RECT Client{0, 0, Width(), Height()};
     if (Client.right <= 0 || Client.bottom <= 0) return;
     TBitmap Buffer(Client.right, Client.bottom);
     TCanvas& C = *Buffer.Canvas();
@@ -525,8 +526,8 @@ void TCustomPanel::Paint() {
 // TCustomGroupBox
 
 TCustomGroupBox::TCustomGroupBox(TComponent* AOwner) : TCustomControl(AOwner) {
+    // A group box takes its parent's colour (the default) until it is given one.
     SetBounds(0, 0, 185, 105);
-    SetColor(clBtnFace);
     SetControlStyle(ControlStyle().Include(csAcceptsControls).Include(csOpaque));
 }
 
@@ -651,6 +652,9 @@ void TCustomComboBox::CreateHandle() {
     if (FMaxLength > 0) SendMessageW(Handle(), CB_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
     ApplyHeights();
     FillList();
+    // A box that can be typed into keeps the text it was given before it had a window.
+    if ((FStyle == csDropDown || FStyle == csSimple) && ItemIndex() < 0 && !FText.empty())
+        SetWindowTextW(Handle(), FText.c_str());
 }
 
 int TCustomComboBox::DroppedHeight(int Height) const {

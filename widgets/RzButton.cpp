@@ -230,11 +230,17 @@ void TRzBitBtn::WndProc(TMessage& M) {
         return;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        if (Enabled()) {
-            if (!Focused() && CanFocus()) SetFocus();
-            FTracking = true;
-            SetDown(true);
+    case WM_LBUTTONUP:
+        // A disabled button takes no clicks, however the mouse messages reach it.
+        if (!Enabled()) return;
+        if (M.Msg == WM_LBUTTONUP) {
+            FTracking = false;
+            SetDown(false);
+            break;
         }
+        if (!Focused() && CanFocus()) SetFocus();
+        FTracking = true;
+        SetDown(true);
         break;
     case WM_MOUSEMOVE: {
         if (!FMouseInControl) {
@@ -250,10 +256,6 @@ void TRzBitBtn::WndProc(TMessage& M) {
         }
         break;
     }
-    case WM_LBUTTONUP:
-        FTracking = false;
-        SetDown(false);
-        break;
     case WM_MOUSELEAVE:
         SetHot(false);
         break;

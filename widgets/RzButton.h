@@ -81,7 +81,7 @@ class TRzBitBtn : public TCustomControl {
     TTextStyle FTextStyle = tsNone;
     TColor FTextHighlightColor = clBtnHighlight;
     TColor FTextShadowColor = clBtnShadow;
-    int FShadowDepth = 2;
+    int FShadowDepth = 1;
     bool FShowFocusRect = true;
     bool FMouseInControl = false;
     bool FDown = false;
