@@ -1,15 +1,25 @@
 #!/usr/bin/env bash
-# Builds the program and runs it under Wine with the device simulator standing in for the
-# telephone-line device: COM1 cannot be opened, COM2 stays silent, COM3 holds the device.
-# On a machine without a display it runs on a virtual one and saves a screenshot.
+# Builds the dialer and runs it under Wine with the device simulator as the telephone-line
+# device: COM1 is listed but cannot be opened, COM10 stays silent, COM2 holds the device, so
+# the port walk shows its whole road. On the user's display when there is one; otherwise on a
+# virtual display, saving a screenshot once the device is found. The device's log (every byte
+# it receives, with times) is build/device.log.
+#
+#   bash tools/run.sh                 the dialer with the simulated device
+#   bash tools/run.sh --demo          the console walk-through of the serial link instead
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 build=${DIALER_BUILD:-$top/build}
 bash tools/build.sh
 
-export DIALER_WINE_DIR=$build/wine DIALER_HOST_TOOLS=$build/host/bin
+export DIALER_WINE_DIR=$build/wine DIALER_HOST_TOOLS=$build/host/bin DIALER_BIN=$build/win/bin
+export DIALER_SOURCE=$top
 log=$build/device.log
 echo "device log: $log"
-exec bash tools/devsim/with-devsim --log "$log" COM1=missing COM2=silent COM3=device \
-    -- "$build/win/bin/commdemo.exe" "${1:-13800138000}"
+if [ "${1:-}" = --demo ]; then
+    exec bash tools/devsim/with-devsim --log "$log" COM1=missing COM10=silent COM2=device \
+        -- "$DIALER_BIN/commdemo.exe" "${2:-13800138000}"
+fi
+exec bash tools/devsim/with-devsim --log "$log" COM1=missing COM10=silent COM2=device \
+    -- bash tools/wine/run-dialer "$build/dialer.png"
