@@ -4,7 +4,8 @@
 //                             <class> "<text>" <left> <top> <width> <height> visible|hidden
 //                             (rectangles relative to the parent's client area)
 //   probe screen [CLASS]      the same with rectangles in screen coordinates
-//   probe style CLASS         "topmost" or "normal", then "maximizebox" or "nomaximizebox"
+//   probe style CLASS         "topmost" or "normal", then "maximizebox" or "nomaximizebox",
+//                             then "client W H"
 //   probe show|hide|minimize CLASS   shows, hides or minimises that top-level window
 //   probe watch CLASS SKIP MS FILE   for MS milliseconds, writes to FILE every text the
 //                             dialer's control of that class (after SKIP others of it, in tree
@@ -139,8 +140,12 @@ int main(int argc, char** argv) {
     if (command == "style" && argc > 2) {
         HWND w = FindWindowA(argv[2], nullptr);
         if (!w) return 1;
-        std::printf("%s\n%s\n", (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) ? "topmost" : "normal",
-                    (GetWindowLongW(w, GWL_STYLE) & WS_MAXIMIZEBOX) ? "maximizebox" : "nomaximizebox");
+        RECT client;
+        GetClientRect(w, &client);
+        std::printf("%s\n%s\nclient %ld %ld\n",
+                    (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) ? "topmost" : "normal",
+                    (GetWindowLongW(w, GWL_STYLE) & WS_MAXIMIZEBOX) ? "maximizebox" : "nomaximizebox",
+                    client.right, client.bottom);
         return 0;
     }
     if ((command == "show" || command == "hide" || command == "minimize") && argc > 2) {
