@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 
 namespace {
@@ -196,6 +197,16 @@ TEST(Menus, PopupShowsAtThePointAndAClickRunsTheItem) {
         HWND W = FindPopupWindow();
         if (!W) return false;
         GetWindowRect(W, &Shown);
+        // Left for a look: popup.bmp, the menu as drawn by its items.
+        int MW = Shown.right - Shown.left, MH = Shown.bottom - Shown.top;
+        TBitmap Look(MW, MH);
+        TWindowDC Menu(W, true);
+        BitBlt(Look.Canvas()->Handle(), 0, 0, MW, MH, Menu, 0, 0, SRCCOPY);
+        TBytes Data = Look.SaveToStream();
+        if (FILE* Out = fopen("popup.bmp", "wb")) {
+            fwrite(Data.data(), 1, Data.size(), Out);
+            fclose(Out);
+        }
         RECT Item;
         if (!GetMenuItemRect(nullptr, Popup->Handle(), 1, &Item)) return false;
         // A real click on "Paste", the second item.
@@ -233,4 +244,39 @@ TEST(Menus, FormsWithMenusComeAndGoWithoutLeaks) {
     EXPECT_EQ(LiveHandles(THandleKind::Menu), Menus);
     EXPECT_EQ(LiveHandles(THandleKind::GdiObject), Gdi);
     EXPECT_EQ(LiveHandles(THandleKind::Window), Windows);
+}
+
+TEST(Menus, MainMenuDropDownTrackedByTheFormIsDrawnByItsItems) {
+    // The skin's menu bar opens the drop-downs itself, with the form as their owner.
+    auto F = MakeGallery();
+    HMENU File = Find<TMenuItem>(*F, L"MenuFile")->Handle();
+    bool GreenImage = false;
+    TModalSteps Steps([&] {
+        HWND W = FindPopupWindow();
+        if (!W) return false;
+        RECT R;
+        GetWindowRect(W, &R);
+        int MW = R.right - R.left, MH = R.bottom - R.top;
+        TBitmap Look(MW, MH);
+        TWindowDC Menu(W, true);
+        BitBlt(Look.Canvas()->Handle(), 0, 0, MW, MH, Menu, 0, 0, SRCCOPY);
+        // The first item's image (the green handset) sits in the glyph column.
+        for (int Y = 0; Y < std::min(MH, 24); ++Y)
+            for (int X = 0; X < 24; ++X) {
+                const uint8_t* P = Look.ScanLine(Y) + X * 3;
+                if (P[1] >= 140 && P[0] < 40 && P[2] < 40) GreenImage = true;
+            }
+        TBytes Data = Look.SaveToStream();
+        if (FILE* Out = fopen("filemenu.bmp", "wb")) {
+            fwrite(Data.data(), 1, Data.size(), Out);
+            fclose(Out);
+        }
+        EndMenu();
+        return true;
+    });
+    TrackPopupMenu(File, TPM_LEFTALIGN | TPM_TOPALIGN, F->Left() + 20, F->Top() + 60, 0,
+                   F->Handle(), nullptr);
+    Pump();
+    ASSERT_FALSE(Steps.TimedOut) << "the drop-down never showed";
+    EXPECT_TRUE(GreenImage);
 }
