@@ -186,6 +186,9 @@ void TFmain::FormShow(TObject*) {
     HistoryIndex = HistoryCount;
     RzEdit1->Font()->SetColor(FreshLineFree);
     SetNumberText(L"");
+    // The key below goes to whichever window has the keyboard; coming back from the tray,
+    // that may still be the shell's. It must reach this window, never another program.
+    SetForegroundWindow(Handle());
     Edit1->SetFocus();
     // Discovery starts through the ordinary key road, as if the grave accent were typed.
     InjectKey(VK_OEM_3);

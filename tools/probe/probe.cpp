@@ -108,8 +108,10 @@ template <class F> HWND WaitFor(DWORD timeoutMs, F find) {
     }
 }
 
+bool AnyBox = false; // also boxes that are not shown, to find one hidden by its owner
+
 BOOL CALLBACK FindBox(HWND w, LPARAM found) {
-    if (ClassOf(w) == L"#32770" && IsWindowVisible(w)) {
+    if (ClassOf(w) == L"#32770" && (AnyBox || IsWindowVisible(w))) {
         *reinterpret_cast<HWND*>(found) = w;
         return FALSE;
     }
@@ -174,6 +176,10 @@ int main(int argc, char** argv) {
     if (command == "close" && argc > 2) {
         HWND w = FindWindowA(argv[2], nullptr);
         return w && PostMessageW(w, WM_CLOSE, 0, 0) ? 0 : 1;
+    }
+    if (command == "anybox") {
+        AnyBox = true;
+        command = "msgbox";
     }
     if (command == "msgbox" || command == "press") {
         const DWORD timeout = argc > 2 ? std::stoul(argv[2]) : 0;
