@@ -88,8 +88,9 @@ watch_status() { # watch_status MS  (then act, then saw_status TEXT)
     # Wine sees the Linux file system as drive Z:.
     probe watch TRzEdit 1 "$1" "Z:${watch_file//\//\\}" &
     watch_pid=$!
-    local end=$(($(date +%s%3N) + 5000))
-    while [ ! -e "$watch_file" ] && [ "$(date +%s%3N)" -lt "$end" ]; do sleep 0.02; done
+    # Its first line says it sees the control (and the window answers); act only then.
+    local end=$(($(date +%s%3N) + 8000))
+    while [ ! -s "$watch_file" ] && [ "$(date +%s%3N)" -lt "$end" ]; do sleep 0.02; done
 }
 saw_status() { # saw_status TEXT...
     wait "$watch_pid"

@@ -78,16 +78,21 @@ void Collect(HWND w, const std::wstring& cls, std::vector<HWND>& found) {
 }
 
 int Watch(const std::wstring& cls, size_t skip, DWORD ms, const char* path) {
-    HWND top = FindWindowA("TFmain", nullptr);
-    std::vector<HWND> found;
-    if (top) Collect(top, cls, found);
-    if (found.size() <= skip) return 1;
+    const ULONGLONG end = GetTickCount64() + ms;
+    // The window may be on its way back from hiding; look again until it can be read.
+    HWND control = nullptr;
+    while (!control && GetTickCount64() < end) {
+        std::vector<HWND> found;
+        if (HWND top = FindWindowA("TFmain", nullptr)) Collect(top, cls, found);
+        if (found.size() > skip) control = found[skip];
+        else Sleep(20);
+    }
+    if (!control) return 1;
     FILE* out = std::fopen(path, "w");
     if (!out) return 1;
-    const ULONGLONG end = GetTickCount64() + ms;
     std::wstring last = L"\x1";
     while (GetTickCount64() < end) {
-        const std::wstring text = TextOf(found[skip]);
+        const std::wstring text = TextOf(control);
         if (text != last) {
             std::fprintf(out, "%s\n", Utf8(text).c_str());
             std::fflush(out);
