@@ -3,7 +3,8 @@
 start_linked
 check "window style" "topmost nomaximizebox client 240 206" "$(probe style TFmain | paste -sd' ')"
 # Every control where the layout puts it (left top width height, within its parent).
-expected="TRzGroupBox 3 0 237 55
+expected="TRzComboBox 170 161 59 21
+TRzGroupBox 3 0 237 55
 TRzEdit 2 9 217 43
 TRzBitBtn 221 11 11 21
 TRzBitBtn 221 26 11 24
@@ -25,7 +26,6 @@ TRzGroupBox 166 48 70 128
 TRzBitBtn 2 11 66 30
 TRzBitBtn 2 43 66 30
 TRzBitBtn 2 76 66 30
-TRzComboBox 170 161 59 21
 TRzStatusBar 0 187 240 19
 TRzEdit 0 0 217 19
 TRzBitBtn 219 0 21 19"
