@@ -186,11 +186,18 @@ void TFmain::FormShow(TObject*) {
     HistoryIndex = HistoryCount;
     RzEdit1->Font()->SetColor(FreshLineFree);
     SetNumberText(L"");
-    // The key below goes to whichever window has the keyboard; coming back from the tray,
-    // that may still be the shell's. It must reach this window, never another program.
+    Edit1->SetFocus();
+    // Discovery starts through the ordinary key road, as if the grave accent were typed. The
+    // key goes to whichever window has the keyboard: coming back from the tray that is still
+    // the shell's, and this window can only take the keyboard once it is on screen, which is
+    // just after this handler. So the key follows as soon as the showing is complete.
+    PostMessageW(Handle(), WM_STARTDISCOVERY, 0, 0);
+}
+
+void TFmain::WndProc(TMessage& Message) {
+    if (Message.Msg != WM_STARTDISCOVERY) return TForm::WndProc(Message);
     SetForegroundWindow(Handle());
     Edit1->SetFocus();
-    // Discovery starts through the ordinary key road, as if the grave accent were typed.
     InjectKey(VK_OEM_3);
 }
 

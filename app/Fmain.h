@@ -92,7 +92,11 @@ public:
     ThTrayIcon* hTrayIcon1 = nullptr;
     TImageList* ImageList1 = nullptr;
 
+protected:
+    void WndProc(TMessage& Message) override;
+
 private:
+    static constexpr UINT WM_STARTDISCOVERY = WM_APP + 1;
     void RegisterMouseDown(const wchar_t* Handler, BYTE VirtualKey);
     void EnterAction();
     void HistoryStep(int Direction);

@@ -1,8 +1,5 @@
 # A click on the tray icon sends the dialer into the notification area; a double click brings
-# it back and the showing runs again (it clears the display). Whether the showing's injected
-# key then reaches the window depends on who has the X keyboard focus, which without a window
-# manager stays with the tray window here; the port walk after a showing is checked in
-# history.sh, where the window keeps the focus.
+# it back, and showing it again runs the port walk anew.
 . "$DIALER_SOURCE/tests/e2e/lib.sh"
 start_linked
 tray=$(xdotool search --onlyvisible --name 'Wine System Tray' 2>/dev/null | head -1)
@@ -29,4 +26,6 @@ press
 for _ in $(seq 50); do [ -n "$(dialer_xid)" ] && break; sleep 0.1; done
 [ -n "$(dialer_xid)" ] && pass "the window is back" || fail "the window stayed away"
 check "the display was cleared by the showing" "" "$(control_text TRzEdit)"
+msgbox_is "设备连接正常！" 15000
+check "the device was probed again" "CA" "$(commands COM2)"
 finish
