@@ -136,3 +136,12 @@ click_button() { # click_button CAPTION
 
 # Device commands (two letters each) received on a port since the last clear, as text.
 commands() { rx_text "$1"; }
+
+# Colour of one screen pixel as "srgb(r,g,b)".
+pixel_at() { # pixel_at X Y
+    local shot
+    shot=$(mktemp --suffix=.png)
+    "$DIALER_SOURCE/tools/wine/screenshot" --dir "$DIALER_WINE_DIR" "$shot" &&
+        convert "$shot" -format "%[pixel:p{$1,$2}]" info:
+    rm -f "$shot"
+}
