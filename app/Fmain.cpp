@@ -35,14 +35,6 @@ constexpr std::wstring_view DialCharacters = L"1234567890*#";
 
 bool IsDialCharacter(wchar_t C) { return C == 8 || C == L'#' || C == L'*' || (C >= L'0' && C <= L'9'); }
 
-// Leading and trailing blanks and control characters go.
-std::wstring TrimText(const std::wstring& S) {
-    size_t first = 0, last = S.size();
-    while (first < last && S[first] <= L' ') ++first;
-    while (last > first && S[last - 1] <= L' ') --last;
-    return S.substr(first, last - first);
-}
-
 void InjectKey(BYTE VirtualKey) { keybd_event(VirtualKey, 0, 0, 0); }
 
 } // namespace
@@ -258,7 +250,7 @@ void TFmain::Key1KeyPress(TObject*, wchar_t& Key) {
     }
 
     if (!RzEdit1->Focused() && !ComboBox1->Focused() && Key != 8) {
-        std::wstring text = TrimText(NumberText());
+        std::wstring text = Trim(NumberText());
         if (Key != 0) text += Key;
         SetNumberText(text);
     }
@@ -273,7 +265,7 @@ void TFmain::Key1KeyUp(TObject*, WORD&, TShiftState) {
             c = L' ';
             SetStatus(L"输入有误！");
         }
-    SetNumberText(TrimText(text));
+    SetNumberText(Trim(text));
 }
 
 void TFmain::Key1MouseUp(TObject*, TMouseButton, TShiftState, int, int) {

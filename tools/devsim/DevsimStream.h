@@ -2,8 +2,8 @@
 // control channel. Header-only and free of OS calls: the host simulator and the Windows test
 // client include the same file, so their values always agree.
 //
-// Generator (sendrandom COMx N SEED): xorshift32 with shifts 13, 17, 5. The state starts at
-// SEED (a SEED of 0, a fixed point of xorshift, is replaced by 2463534242); each byte is one
+// Generator (sendrandom COMx N SALT): xorshift32 with shifts 13, 17, 5. The state starts at
+// SALT (a SALT of 0, a fixed point of xorshift, is replaced by 2463534242); each byte is one
 // step, and the byte is the low 8 bits of the new state.
 //
 // Hash (rxsum COMx): 64-bit FNV-1a, offset basis 0xcbf29ce484222325, prime 0x100000001b3,
@@ -17,7 +17,7 @@ namespace devsim {
 
 class XorShift32 {
   public:
-    explicit XorShift32(std::uint32_t seed) : state_(seed != 0 ? seed : 2463534242u) {}
+    explicit XorShift32(std::uint32_t salt) : state_(salt != 0 ? salt : 2463534242u) {}
 
     std::uint8_t NextByte() {
         state_ ^= state_ << 13;

@@ -37,7 +37,7 @@ void CloseFd(int& fd) {
 
 } // namespace
 
-bool ParsePortSpec(std::string_view text, PortSpec& spec, std::string& error) {
+bool ParsePortSpec(std::string_view text, PortSpec& portSpec, std::string& error) {
     const std::size_t eq = text.find('=');
     const auto number = ParsePortName(text.substr(0, eq));
     if (eq == std::string_view::npos || !number) {
@@ -45,13 +45,13 @@ bool ParsePortSpec(std::string_view text, PortSpec& spec, std::string& error) {
         return false;
     }
     const std::string_view kind = text.substr(eq + 1);
-    spec.number = *number;
+    portSpec.number = *number;
     if (kind == "device") {
-        spec.kind = Kind::Device;
+        portSpec.kind = Kind::Device;
     } else if (kind == "silent") {
-        spec.kind = Kind::Silent;
+        portSpec.kind = Kind::Silent;
     } else if (kind == "missing") {
-        spec.kind = Kind::Missing;
+        portSpec.kind = Kind::Missing;
     } else {
         error = "bad kind '" + std::string(kind) + "' (want device, silent or missing)";
         return false;
@@ -111,16 +111,16 @@ Simulator::~Simulator() {
 }
 
 bool Simulator::OpenPorts(const std::vector<PortSpec>& specs, std::string& error) {
-    for (const PortSpec& spec : specs) {
-        if (ports_.count(spec.number)) {
-            error = PortName(spec.number) + " given twice";
+    for (const PortSpec& portSpec : specs) {
+        if (ports_.count(portSpec.number)) {
+            error = PortName(portSpec.number) + " given twice";
             return false;
         }
         auto port = std::make_unique<Port>();
-        port->number = spec.number;
-        port->name = PortName(spec.number);
-        port->kind = spec.kind;
-        if (spec.kind != Kind::Missing) {
+        port->number = portSpec.number;
+        port->name = PortName(portSpec.number);
+        port->kind = portSpec.kind;
+        if (portSpec.kind != Kind::Missing) {
             port->master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
             char path[128];
             if (port->master < 0 || grantpt(port->master) != 0 || unlockpt(port->master) != 0 ||
@@ -144,7 +144,7 @@ bool Simulator::OpenPorts(const std::vector<PortSpec>& specs, std::string& error
                 return false;
             }
         }
-        ports_[spec.number] = std::move(port);
+        ports_[portSpec.number] = std::move(port);
     }
     return true;
 }
@@ -453,15 +453,15 @@ void Simulator::Execute(Client& client, const std::vector<std::string_view>& wor
         return Reply(client, "ok");
     }
     if (command == "sendrandom") {
-        if (args != 3) return usage("sendrandom COMx N SEED");
+        if (args != 3) return usage("sendrandom COMx N SALT");
         Port* port = FindPort(words[1], client, true);
         if (!port) return;
         const auto count = ParseUnsigned(words[2], 1ull << 40);
-        const auto seed = ParseUnsigned(words[3], UINT32_MAX);
-        if (!count || !seed) return Reply(client, "err bad number");
+        const auto salt = ParseUnsigned(words[3], UINT32_MAX);
+        if (!count || !salt) return Reply(client, "err bad number");
         TxItem item;
         item.randomLeft = *count;
-        item.random = XorShift32(static_cast<std::uint32_t>(*seed));
+        item.random = XorShift32(static_cast<std::uint32_t>(*salt));
         port->tx.push_back(std::move(item));
         FlushPort(*port);
         return Reply(client, "ok");
@@ -571,17 +571,17 @@ void Simulator::Schedule(Clock::time_point when, std::function<void()> action) {
 }
 
 void Simulator::ArmTimer() {
-    itimerspec spec{};
+    itimerspec portSpec{};
     if (!timers_.empty()) {
         const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
                             timers_.begin()->first.time_since_epoch())
                             .count();
         // Zero would disarm the timer; a deadline already past must still fire.
         const long long at = ns > 0 ? ns : 1;
-        spec.it_value.tv_sec = static_cast<time_t>(at / 1000000000);
-        spec.it_value.tv_nsec = static_cast<long>(at % 1000000000);
+        portSpec.it_value.tv_sec = static_cast<time_t>(at / 1000000000);
+        portSpec.it_value.tv_nsec = static_cast<long>(at % 1000000000);
     }
-    timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &spec, nullptr);
+    timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &portSpec, nullptr);
 }
 
 void Simulator::RunDueTimers() {

@@ -26,7 +26,7 @@ struct PortSpec {
 };
 
 // "COM2=device" and the like.
-bool ParsePortSpec(std::string_view text, PortSpec& spec, std::string& error);
+bool ParsePortSpec(std::string_view text, PortSpec& portSpec, std::string& error);
 
 using Clock = std::chrono::steady_clock;
 

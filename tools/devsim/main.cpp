@@ -129,13 +129,13 @@ int main(int argc, char** argv) {
         } else if (arg.rfind("--", 0) == 0) {
             return Usage();
         } else {
-            devsim::PortSpec spec;
+            devsim::PortSpec portSpec;
             std::string error;
-            if (!devsim::ParsePortSpec(arg, spec, error)) {
+            if (!devsim::ParsePortSpec(arg, portSpec, error)) {
                 std::fprintf(stderr, "devsim: %s\n", error.c_str());
                 return 2;
             }
-            specs.push_back(spec);
+            specs.push_back(portSpec);
         }
     }
     if (readyPath.empty() || (wineDir.empty() == !noWine)) return Usage();

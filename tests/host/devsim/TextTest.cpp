@@ -14,7 +14,7 @@ TEST(DevsimStream, GeneratorAndHashMatchTheirPublishedDefinitions) {
     XorShift32 one(1);
     EXPECT_EQ(one.NextByte(), 0x21);
     EXPECT_EQ(one.State(), 0x42021u);
-    // Seed 0 would repeat 0 for ever; it stands for the classic default state.
+    // Salt 0 would repeat 0 for ever; it stands for the classic default state.
     XorShift32 zero(0), classic(2463534242u);
     for (int i = 0; i < 100; ++i)
         ASSERT_EQ(zero.NextByte(), classic.NextByte());
@@ -61,15 +61,15 @@ TEST(DevsimText, PortNamesAndSpecs) {
     EXPECT_FALSE(ParsePortName("COM"));
     EXPECT_FALSE(ParsePortName("LPT1"));
 
-    PortSpec spec;
+    PortSpec portSpec;
     std::string error;
-    ASSERT_TRUE(ParsePortSpec("COM10=missing", spec, error));
-    EXPECT_EQ(spec.number, 10);
-    EXPECT_EQ(spec.kind, Kind::Missing);
-    EXPECT_FALSE(ParsePortSpec("COM2=modem", spec, error));
+    ASSERT_TRUE(ParsePortSpec("COM10=missing", portSpec, error));
+    EXPECT_EQ(portSpec.number, 10);
+    EXPECT_EQ(portSpec.kind, Kind::Missing);
+    EXPECT_FALSE(ParsePortSpec("COM2=modem", portSpec, error));
     EXPECT_NE(error.find("modem"), std::string::npos);
-    EXPECT_FALSE(ParsePortSpec("COM2", spec, error));
-    EXPECT_FALSE(ParsePortSpec("=device", spec, error));
+    EXPECT_FALSE(ParsePortSpec("COM2", portSpec, error));
+    EXPECT_FALSE(ParsePortSpec("=device", portSpec, error));
 
     EXPECT_EQ(SplitWords(" send\tCOM2  4341\r"),
               (std::vector<std::string_view>{"send", "COM2", "4341"}));

@@ -58,14 +58,14 @@ TEST(LzhDecode, TruncatedStreamReadsZeroBits) {
 // Every byte sequence is a valid stream, so random streams reach every symbol and position
 // code, and long ones make the tree rebuild several times.
 TEST(LzhDecode, AgreesWithThePlainDecoderOnRandomStreams) {
-    for (std::uint32_t seed = 1; seed <= 4; ++seed) {
-        TBytes stream = RandomBytes(50000 * seed, seed);
-        std::uint32_t size = 400000 + 50000 * seed;
+    for (std::uint32_t salt = 1; salt <= 4; ++salt) {
+        TBytes stream = RandomBytes(50000 * salt, salt);
+        std::uint32_t size = 400000 + 50000 * salt;
         TPlainStats stats;
         TBytes plain = PlainDecode(stream, size, &stats);
-        EXPECT_GE(stats.Rebuilds, 1u) << seed;
-        EXPECT_GT(stats.Matches, 1000u) << seed;
-        ASSERT_EQ(FastDecode(stream, size), plain) << "seed " << seed;
+        EXPECT_GE(stats.Rebuilds, 1u) << salt;
+        EXPECT_GT(stats.Matches, 1000u) << salt;
+        ASSERT_EQ(FastDecode(stream, size), plain) << "salt " << salt;
     }
 }
 

@@ -76,8 +76,8 @@ inline TBytes FastDecode(const TBytes& stream, std::uint32_t size) {
     return out;
 }
 
-inline TBytes RandomBytes(std::size_t size, std::uint32_t seed) {
-    std::mt19937 rng(seed);
+inline TBytes RandomBytes(std::size_t size, std::uint32_t salt) {
+    std::mt19937 rng(salt);
     TBytes out(size);
     for (auto& b : out)
         b = static_cast<std::uint8_t>(rng());

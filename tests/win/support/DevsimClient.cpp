@@ -40,8 +40,8 @@ std::uint64_t Fnv1a64(std::uint64_t hash, const void* data, std::size_t count) {
     return hash;
 }
 
-std::string RandomBytes(std::size_t count, std::uint32_t seed) {
-    devsim::XorShift32 random(seed);
+std::string RandomBytes(std::size_t count, std::uint32_t salt) {
+    devsim::XorShift32 random(salt);
     std::string bytes(count, '\0');
     for (char& c : bytes)
         c = static_cast<char>(random.NextByte());
@@ -160,8 +160,8 @@ void DevsimClient::Hold(const std::string& port, bool on) {
     Expect("hold " + port + (on ? " on" : " off"));
 }
 
-void DevsimClient::SendRandom(const std::string& port, std::uint64_t count, std::uint32_t seed) {
-    Expect("sendrandom " + port + " " + std::to_string(count) + " " + std::to_string(seed));
+void DevsimClient::SendRandom(const std::string& port, std::uint64_t count, std::uint32_t salt) {
+    Expect("sendrandom " + port + " " + std::to_string(count) + " " + std::to_string(salt));
 }
 
 DevsimClient::Sum DevsimClient::RxSum(const std::string& port) {

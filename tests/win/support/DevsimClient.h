@@ -10,13 +10,13 @@
 //   wait COMx N TIMEOUT_MS       "ok RECEIVED" once N bytes are in, else "err timeout RECEIVED"
 //   clear COMx                   forget the bytes received so far
 //   hold COMx on|off             stop/resume reading, so the program's writes back up
-//   sendrandom COMx N SEED       the device sends N generator bytes (see DevsimStream.h)
+//   sendrandom COMx N SALT       the device sends N generator bytes (see DevsimStream.h)
 //   rxsum COMx                   "ok COUNT HASH": FNV-1a 64 (16 hex digits) of the bytes
 //                                received since the last clear
 //   path COMx                    "ok /dev/pts/N", the pseudo-terminal behind the port
 //   quit                         the simulator ends
 //
-// The generator is xorshift32 (13, 17, 5; a seed of 0 counts as 2463534242), one byte per step,
+// The generator is xorshift32 (13, 17, 5; a salt of 0 counts as 2463534242), one byte per step,
 // the low 8 bits of the new state; RandomBytes() gives the same bytes, Fnv1a64() the same hash.
 #pragma once
 
@@ -32,8 +32,8 @@ inline constexpr std::uint64_t Fnv1a64Start = devsim::Fnv1a64::kOffsetBasis;
 // Continues a 64-bit FNV-1a hash over more bytes; start with Fnv1a64Start.
 std::uint64_t Fnv1a64(std::uint64_t hash, const void* data, std::size_t count);
 
-// The first count bytes "sendrandom COMx count seed" makes the device send.
-std::string RandomBytes(std::size_t count, std::uint32_t seed);
+// The first count bytes "sendrandom COMx count salt" makes the device send.
+std::string RandomBytes(std::size_t count, std::uint32_t salt);
 
 // A reply other than the one a helper expects; the message holds the command and the reply.
 class DevsimError : public std::runtime_error {
@@ -67,7 +67,7 @@ class DevsimClient {
               std::uint64_t* received = nullptr);
     void Clear(const std::string& port);
     void Hold(const std::string& port, bool on);
-    void SendRandom(const std::string& port, std::uint64_t count, std::uint32_t seed);
+    void SendRandom(const std::string& port, std::uint64_t count, std::uint32_t salt);
     Sum RxSum(const std::string& port);
     std::string Path(const std::string& port);
 
