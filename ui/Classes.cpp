@@ -300,6 +300,18 @@ void SetPropText(TObject& Instance, std::wstring_view Name, std::wstring_view Va
     }
 }
 
+bool TrySetPropText(TObject& Instance, std::wstring_view Name, std::wstring_view Value) noexcept {
+    try {
+        TObject* Holder = Resolve(Instance, Name);
+        const TPropInfo* P = Holder ? Holder->ClassType().FindProperty(Name) : nullptr;
+        if (!P || !P->SetText) return false;
+        P->SetText(*Holder, Value);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 TPersistent* GetObjectProp(TObject& Instance, std::wstring_view Name) {
     const TPropInfo* P = GetPropInfo(Instance, Name);
     if (!P || !P->GetObject) return nullptr;

@@ -361,6 +361,9 @@ bool IsPublishedProp(const TObject& Instance, std::wstring_view Name);
 std::wstring GetPropText(const TObject& Instance, std::wstring_view Name);
 // Throws EPropertyError (naming the property) when missing, read-only or the text is bad.
 void SetPropText(TObject& Instance, std::wstring_view Name, std::wstring_view Value);
+// The same for code that writes a property on whatever object it meets: false, and nothing
+// changed, when the class has no such writable property or refuses the text.
+bool TrySetPropText(TObject& Instance, std::wstring_view Name, std::wstring_view Value) noexcept;
 // The sub-object or referenced component; null when missing or not an object property.
 TPersistent* GetObjectProp(TObject& Instance, std::wstring_view Name);
 // Object properties copy Value (Assign); component properties refer to it.

@@ -1009,14 +1009,8 @@ void TGraphicControl::Paint() {
 void TGraphicControl::WndProc(TMessage& M) {
     if (M.Msg == WM_PAINT && M.WParam) {
         FCanvas->Font()->Assign(*Font());
-        FCanvas->SetHandle(reinterpret_cast<HDC>(M.WParam));
-        try {
-            Paint();
-        } catch (...) {
-            FCanvas->SetHandle(nullptr);
-            throw;
-        }
-        FCanvas->SetHandle(nullptr);
+        TCanvasDC Bound(*FCanvas, reinterpret_cast<HDC>(M.WParam));
+        Paint();
         return;
     }
     TControl::WndProc(M);
@@ -1034,12 +1028,6 @@ void TCustomControl::Paint() {
 void TCustomControl::PaintWindow(HDC DC) {
     FCanvas->Font()->Assign(*Font());
     FCanvas->Brush()->SetColor(Color());
-    FCanvas->SetHandle(DC);
-    try {
-        Paint();
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
+    TCanvasDC Bound(*FCanvas, DC);
+    Paint();
 }

@@ -5,6 +5,30 @@
 #include <algorithm>
 
 TApplication* Application = new TApplication(nullptr);
+TScreen* Screen = new TScreen;
+
+TCustomForm* TScreen::FindForm(HWND Wnd) const {
+    if (!Wnd) return nullptr;
+    for (TCustomForm* F : FForms)
+        if (F->HandleAllocated() && F->Handle() == Wnd) return F;
+    return nullptr;
+}
+
+TFont* TScreen::MenuFont() {
+    if (!FMenuFont) {
+        FMenuFont = std::make_unique<TFont>();
+        NONCLIENTMETRICSW M{};
+        M.cbSize = sizeof(M);
+        if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(M), &M, 0)) {
+            FMenuFont->SetName(M.lfMenuFont.lfFaceName);
+            FMenuFont->SetHeight(M.lfMenuFont.lfHeight);
+            FMenuFont->SetCharset(static_cast<TFontCharset>(M.lfMenuFont.lfCharSet));
+            FMenuFont->SetStyle(M.lfMenuFont.lfWeight >= FW_BOLD ? TFontStyles{fsBold}
+                                                                 : TFontStyles{});
+        }
+    }
+    return FMenuFont.get();
+}
 
 TCustomForm* GetParentForm(const TControl* Control) {
     while (Control && Control->Parent())
@@ -28,10 +52,13 @@ TCustomForm::TCustomForm(TComponent* AOwner)
         if (HandleAllocated())
             SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIcon->Handle()));
     };
+    Screen->FForms.push_back(this);
 }
 
 TCustomForm::~TCustomForm() {
     Destroying();
+    auto& Forms = Screen->FForms;
+    Forms.erase(std::remove(Forms.begin(), Forms.end(), this), Forms.end());
     if (OnDestroy) {
         try {
             OnDestroy(this);
@@ -223,7 +250,8 @@ void TCustomForm::SetMenu(TComponent* V) {
     if (HandleAllocated()) {
         auto* M = dynamic_cast<IMenuSource*>(V);
         ::SetMenu(Handle(), M ? M->MenuHandle() : nullptr);
-        Perform(CM_MENUCHANGED);
+        // Sent to the window, so that whoever subclassed it hears of the change too.
+        SendMessageW(Handle(), CM_MENUCHANGED, 0, 0);
     }
 }
 
@@ -296,14 +324,8 @@ void TCustomForm::PaintWindow(HDC DC) {
     if (!OnPaint) return;
     FCanvas->Font()->Assign(*Font());
     FCanvas->Brush()->SetColor(Color());
-    FCanvas->SetHandle(DC);
-    try {
-        OnPaint(this);
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
+    TCanvasDC Bound(*FCanvas, DC);
+    OnPaint(this);
 }
 
 void TCustomForm::WndProc(TMessage& M) {

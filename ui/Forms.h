@@ -177,6 +177,25 @@ class TForm : public TCustomForm {
 
 TCustomForm* GetParentForm(const TControl* Control);
 
+// The application's forms, in the order they were created, and the system's screen settings
+// that drawing code shares.
+class TScreen {
+  public:
+    int FormCount() const { return static_cast<int>(FForms.size()); }
+    TCustomForm* Forms(int Index) const { return FForms[static_cast<size_t>(Index)]; }
+    // The form whose window this is; null for any other window.
+    TCustomForm* FindForm(HWND Wnd) const;
+    // The font the system draws menus with (read once, on first use).
+    TFont* MenuFont();
+
+  private:
+    friend class TCustomForm;
+    std::vector<TCustomForm*> FForms;
+    std::unique_ptr<TFont> FMenuFont;
+};
+
+extern TScreen* Screen;
+
 using TExceptionEvent = std::function<void(TObject* Sender, std::exception_ptr E)>;
 // Sees every message of the application window first; true means handled.
 using TWindowHook = std::function<bool(TMessage& Message)>;

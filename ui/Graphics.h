@@ -169,6 +169,19 @@ class TCanvas : public TPersistent {
     std::unique_ptr<TPen> FPen;
 };
 
+// A canvas drawing on a DC for the life of the object; the canvas lets go of the DC (and puts
+// the DC's own objects back) when it ends, also when the drawing throws.
+class TCanvasDC {
+  public:
+    TCanvasDC(TCanvas& Canvas, HDC DC) : FCanvas(Canvas) { Canvas.SetHandle(DC); }
+    ~TCanvasDC() { FCanvas.SetHandle(nullptr); }
+    TCanvasDC(const TCanvasDC&) = delete;
+    TCanvasDC& operator=(const TCanvasDC&) = delete;
+
+  private:
+    TCanvas& FCanvas;
+};
+
 class TGraphic : public TPersistent {
     DECLARE_CLASS(TGraphic, TPersistent)
   public:

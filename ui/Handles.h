@@ -27,6 +27,7 @@ enum class THandleKind {
     Menu,
     Hook,
     Timer,
+    Subclass, // window procedures put in front of a window's own (WndSubclass.h)
     Count
 };
 
@@ -199,4 +200,19 @@ class TSelectObject {
   private:
     HDC FDC;
     HGDIOBJ FOld;
+};
+
+// SaveDC / RestoreDC around drawing that changes a DC's state (clip region, origin, modes).
+class TSaveDC {
+  public:
+    explicit TSaveDC(HDC DC) : FDC(DC), FSaved(SaveDC(DC)) {}
+    ~TSaveDC() {
+        if (FSaved) RestoreDC(FDC, FSaved);
+    }
+    TSaveDC(const TSaveDC&) = delete;
+    TSaveDC& operator=(const TSaveDC&) = delete;
+
+  private:
+    HDC FDC;
+    int FSaved;
 };

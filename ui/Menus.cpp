@@ -141,16 +141,6 @@ void DetachAll(HMENU Menu) {
         if (!RemoveMenu(Menu, 0, MF_BYPOSITION)) break;
 }
 
-void AssignMenuFont(TFont& Font) {
-    NONCLIENTMETRICSW M{};
-    M.cbSize = sizeof(M);
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(M), &M, 0)) return;
-    Font.SetName(M.lfMenuFont.lfFaceName);
-    Font.SetHeight(M.lfMenuFont.lfHeight);
-    Font.SetCharset(static_cast<TFontCharset>(M.lfMenuFont.lfCharSet));
-    Font.SetStyle(M.lfMenuFont.lfWeight >= FW_BOLD ? TFontStyles{fsBold} : TFontStyles{});
-}
-
 void DrawCheckMark(HDC DC, const RECT& R, COLORREF Color, bool Radio) {
     int CX = (R.left + R.right) / 2, CY = (R.top + R.bottom) / 2;
     TPenHandle Pen(CreatePen(PS_SOLID, 1, Color));
@@ -233,6 +223,25 @@ void TMenuItem::Delete(int Index) {
 void TMenuItem::Clear() {
     while (!FItems.empty())
         delete FItems.back();
+}
+
+TMenuItem* TMenuItem::FromHandle(HMENU Menu) {
+    if (!Menu) return nullptr;
+    for (const TMenuItem* I : LiveItems())
+        if (I->FHandle.Get() == Menu) return const_cast<TMenuItem*>(I);
+    return nullptr;
+}
+
+TMenuItem* TMenuItem::FromCommand(UINT Command) {
+    if (Command == 0 || Command > MaxCommand) return nullptr;
+    for (const TMenuItem* I : LiveItems())
+        if (I->FCommand == Command) return const_cast<TMenuItem*>(I);
+    return nullptr;
+}
+
+TMenuItem* TMenuItem::FromItemData(ULONG_PTR Data) {
+    auto* Item = reinterpret_cast<const TMenuItem*>(Data);
+    return LiveItems().contains(Item) ? const_cast<TMenuItem*>(Item) : nullptr;
 }
 
 TMenuItem* TMenuItem::FindCommand(UINT Command) {
@@ -534,21 +543,22 @@ bool TMenu::DispatchOwnerDraw(TMessage& M) {
     UINT Type = Measure ? reinterpret_cast<MEASUREITEMSTRUCT*>(M.LParam)->CtlType
                         : reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam)->CtlType;
     if (Type != ODT_MENU) return false;
-    auto* Item = reinterpret_cast<TMenuItem*>(
-        Measure ? reinterpret_cast<MEASUREITEMSTRUCT*>(M.LParam)->itemData
-                : reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam)->itemData);
-    if (!LiveItems().contains(Item) || Item->GetParentMenu() != this) return false;
+    TMenuItem* Item =
+        TMenuItem::FromItemData(Measure ? reinterpret_cast<MEASUREITEMSTRUCT*>(M.LParam)->itemData
+                                        : reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam)->itemData);
+    if (!Item || Item->GetParentMenu() != this) return false;
     bool Bar = IsMenuBar() && Item->FParent == FItems.get();
     TCanvas Canvas;
-    AssignMenuFont(*Canvas.Font());
+    Canvas.Font()->Assign(*Screen->MenuFont());
     if (Measure) {
         auto* S = reinterpret_cast<MEASUREITEMSTRUCT*>(M.LParam);
-        TWindowDC Screen(nullptr);
-        Canvas.SetHandle(Screen);
+        TWindowDC ScreenDC(nullptr);
         int W = 0, H = 0;
-        Item->MeasureItem(Canvas, W, H, Bar);
-        if (Item->OnMeasureItem) Item->OnMeasureItem(Item, &Canvas, W, H);
-        Canvas.SetHandle(nullptr);
+        {
+            TCanvasDC Bound(Canvas, ScreenDC);
+            Item->MeasureItem(Canvas, W, H, Bar);
+            if (Item->OnMeasureItem) Item->OnMeasureItem(Item, &Canvas, W, H);
+        }
         S->itemWidth = static_cast<UINT>(std::max(W, 0));
         S->itemHeight = static_cast<UINT>(std::max(H, 0));
     } else {
@@ -557,9 +567,8 @@ bool TMenu::DispatchOwnerDraw(TMessage& M) {
         RECT R = S->rcItem;
         if (Item->OnDrawItem) {
             // A handler draws on the menu itself (it composes off-screen when it wants to).
-            Canvas.SetHandle(S->hDC);
+            TCanvasDC Bound(Canvas, S->hDC);
             Item->OnDrawItem(Item, &Canvas, R, Selected);
-            Canvas.SetHandle(nullptr);
         } else {
             int W = R.right - R.left, H = R.bottom - R.top;
             if (W > 0 && H > 0) {
@@ -610,7 +619,7 @@ void TMainMenu::MenuChanged() {
         F->ComponentState().Contains(csDestroying))
         return;
     DrawMenuBar(F->Handle());
-    F->Perform(CM_MENUCHANGED);
+    SendMessageW(F->Handle(), CM_MENUCHANGED, 0, 0);
 }
 
 TPopupMenu::TPopupMenu(TComponent* AOwner)

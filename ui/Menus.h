@@ -92,6 +92,13 @@ class TMenuItem : public TComponent {
     // The item (this one or below) with a command identifier; null when none.
     TMenuItem* FindCommand(UINT Command);
 
+    // The live item whose sub-items a native menu lists, that carries a command identifier,
+    // or whose pointer a native item carries as its data; null when there is none (the data
+    // of another menu's item is recognised as not ours).
+    static TMenuItem* FromHandle(HMENU Menu);
+    static TMenuItem* FromCommand(UINT Command);
+    static TMenuItem* FromItemData(ULONG_PTR Data);
+
     // The identifier WM_COMMAND carries for this item.
     UINT Command() const { return FCommand; }
     // The native popup menu listing the sub-items (made on first use).

@@ -31,5 +31,4 @@ void TWindowProcHook::Remove() {
 void TWindowProcHook::Forget() {
     if (FState) FState->Active = false;
     FControl = nullptr;
-    FState.reset();
 }

@@ -32,6 +32,11 @@ class TWindowProcHook {
     void Forget();
     bool Installed() const { return FControl != nullptr; }
     TControl* Control() const { return FControl; }
+    // Hands the message to the WindowProc that was in place before; also after Remove, so a
+    // handler that lets go while it runs can still pass its message on.
+    void CallPrevious(TMessage& Message) const {
+        if (FState && FState->Previous) FState->Previous(Message);
+    }
 
   private:
     struct TState {
