@@ -2,6 +2,7 @@
 
 #include "ImgUtil.h"
 #include "SkinRead.h"
+#include "WinSkinManage.h"
 #include "WinSkinIni.h"
 #include "SkinColour.h"
 
@@ -190,13 +191,31 @@ TSkinData::TSkinData(TComponent* AOwner)
 
 TSkinData::~TSkinData() {
     Destroying();
+    if (SkinManager) SkinManager->UnregisterSkinData(this);
 }
 
 void TSkinData::SetActive(bool Value) {
     if (Value == FActive) return;
     FActive = Value;
-    // Switching the skinning of windows on and off is the skin manager's work, scheduled
-    // from here once it exists; while the form is read the value is only stored.
+    // While the form is read the value is only stored: Loaded acts on it.
+    if (Designing() || ComponentState().Contains(csReading) ||
+        ComponentState().Contains(csLoading))
+        return;
+    if (FSkinFormtype == sfDialog) return;
+    TSkinManage& M = EnsureSkinManager();
+    M.Target = this;
+    if (Value && !SkinLoaded()) return;
+    if (FSkinFormtype == sfMainform && Value) M.Started = 1;
+    M.Schedule(Value ? saApply : saRemove, 250);
+}
+
+void TSkinData::Refresh() {
+    if (Designing() || ComponentState().Contains(csReading)) return;
+    if (!SkinManager) Loaded();
+    TSkinManage& M = EnsureSkinManager();
+    M.Target = this;
+    M.RefreshForms();
+    if (M.Started) M.Schedule(saRefresh, 250);
 }
 
 std::wstring TSkinData::SkinStore() const {
@@ -244,8 +263,7 @@ void TSkinData::SetSkinFile(const std::wstring& Value) {
          Done != Bytes.size()))
         return;
     FSkinFileData = TSkinStream(std::move(Bytes));
-    LoadSkin();
-    // The skin manager refreshes the skinned windows here (main-form components).
+    if (LoadSkin() && FSkinFormtype == sfMainform) Refresh();
 }
 
 bool TSkinData::Skin3rdKind(std::wstring_view ClassName, std::wstring& Kind) const {
@@ -262,10 +280,22 @@ bool TSkinData::Skin3rdKind(std::wstring_view ClassName, std::wstring& Kind) con
 void TSkinData::Loaded() {
     TComponent::Loaded();
     if (Designing()) return;
-    // Registering with the skin manager, and for other form types handing it the owner
-    // form, joins here once the manager exists.
-    if (FSkinFormtype != sfMainform) return;
-    if (FActive && !SkinLoaded()) FActive = false;
+    TSkinManage& M = EnsureSkinManager();
+    M.RegisterSkinData(this);
+    if (FSkinFormtype != sfMainform) {
+        M.Enabled = true;
+        ++M.Started;
+        if (auto* Form = dynamic_cast<TCustomForm*>(Owner()); Form && Form->HandleAllocated())
+            M.SkinWindow(Form->Handle());
+        return;
+    }
+    M.InstallHook();
+    if (FActive) {
+        if (!SkinLoaded())
+            FActive = false;
+        else
+            M.Schedule(saApply, 250);
+    }
     if (FSkinControls.Contains(xcMainMenu))
         FSkinControls.Exclude(xcMenuItem);
     else

@@ -243,6 +243,19 @@ class TSkinData : public TComponent {
 
     // 16 x 16 glyphs of the system menu: restore, maximize, minimize, close (white is clear).
     TImageList* MenuGlyphs() const { return FMenuGlyphs.get(); }
+
+    // A new skin file was loaded: the skinned windows take it (after the manager's delay).
+    void Refresh();
+    // While suspended, skinned frames are not painted and menu changes are not followed: the
+    // engine suspends it around changes of its own that would paint a frame twice.
+    void SuspendFramePaint() { ++FFramePaintSuspended; }
+    void ResumeFramePaint() {
+        if (FFramePaintSuspended > 0) --FFramePaintSuspended;
+    }
+    bool FramePaintSuspended() const { return FFramePaintSuspended > 0; }
+    // The small icon of the first skinned window that had one, on magenta: windows without an
+    // icon of their own show it. Empty until such a window was skinned.
+    TBitmap IconBitmap;
     // A solid brush of ButtonFace; null until a skin was built.
     HBRUSH FaceBrush() const { return FFaceBrush; }
 
@@ -336,6 +349,7 @@ class TSkinData : public TComponent {
     bool FNoSkin = true;
     std::unique_ptr<TImageList> FMenuGlyphs;
     TBrushHandle FFaceBrush;
+    int FFramePaintSuspended = 0;
 };
 
 PUBLISHED(TSkinData) {

@@ -1,0 +1,43 @@
+#include "WinConvert.h"
+
+#include <algorithm>
+#include <vector>
+
+const bool SkinIsNT = (GetVersion() & 0x80000000u) == 0;
+
+std::wstring SkinAnsiToWide(std::string_view Text) {
+    if (Text.empty()) return {};
+    const int N =
+        MultiByteToWideChar(SkinCodePage, 0, Text.data(), static_cast<int>(Text.size()), nullptr, 0);
+    std::wstring Out(static_cast<size_t>(N), L'\0');
+    MultiByteToWideChar(SkinCodePage, 0, Text.data(), static_cast<int>(Text.size()), Out.data(), N);
+    return Out;
+}
+
+std::string SkinWideToAnsi(std::wstring_view Text) {
+    if (Text.empty()) return {};
+    const int N = WideCharToMultiByte(SkinCodePage, 0, Text.data(), static_cast<int>(Text.size()),
+                                      nullptr, 0, nullptr, nullptr);
+    std::string Out(static_cast<size_t>(N), '\0');
+    WideCharToMultiByte(SkinCodePage, 0, Text.data(), static_cast<int>(Text.size()), Out.data(), N,
+                        nullptr, nullptr);
+    return Out;
+}
+
+int SkinDrawText(HDC DC, const std::wstring& Text, RECT& Rect, UINT Format) {
+    if (SkinIsNT) return DrawTextW(DC, Text.c_str(), static_cast<int>(Text.size()), &Rect, Format);
+    const std::string Ansi = SkinWideToAnsi(Text);
+    return DrawTextA(DC, Ansi.c_str(), -1, &Rect, Format);
+}
+
+std::wstring SkinWindowText(HWND Wnd, bool Unicode) {
+    if (Unicode) {
+        const int N = GetWindowTextLengthW(Wnd);
+        std::wstring Text(static_cast<size_t>(N) + 1, L'\0');
+        Text.resize(static_cast<size_t>(std::max(GetWindowTextW(Wnd, Text.data(), N + 1), 0)));
+        return Text;
+    }
+    char Buffer[1001];
+    const int N = GetWindowTextA(Wnd, Buffer, sizeof(Buffer));
+    return SkinAnsiToWide(std::string_view(Buffer, static_cast<size_t>(std::max(N, 0))));
+}

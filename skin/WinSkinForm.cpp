@@ -1,0 +1,1330 @@
+#include "WinSkinForm.h"
+
+#include "ImgUtil.h"
+#include "StdCtrls.h"
+#include "WinConvert.h"
+#include "WinSkinMenu.h"
+#include "WinSubClass.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+namespace {
+
+int Width(const RECT& R) {
+    return R.right - R.left;
+}
+int Height(const RECT& R) {
+    return R.bottom - R.top;
+}
+
+std::wstring ClassNameOf(HWND Wnd) {
+    wchar_t Name[101]{};
+    GetClassNameW(Wnd, Name, 101);
+    return Name;
+}
+
+bool IsMinimizeCommand(UINT Cmd) {
+    return Cmd == SW_SHOWMINIMIZED || Cmd == SW_MINIMIZE || Cmd == SW_SHOWMINNOACTIVE;
+}
+
+// The system's caption font (the size of the structure without the padded border, which older
+// systems refuse).
+void AssignCaptionFont(TFont& Font) {
+    NONCLIENTMETRICSW M{};
+    M.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, M.cbSize, &M, 0)) return;
+    Font.SetName(M.lfCaptionFont.lfFaceName);
+    Font.SetHeight(M.lfCaptionFont.lfHeight);
+    Font.SetCharset(static_cast<TFontCharset>(M.lfCaptionFont.lfCharSet));
+    Font.SetStyle(M.lfCaptionFont.lfWeight >= FW_BOLD ? TFontStyles{fsBold} : TFontStyles{});
+}
+
+} // namespace
+
+PUBLISHED(TWinSkinForm) {}
+
+// ---------------------------------------------------------------------------------------------
+// Frame objects
+
+void TNCObject::MouseDown() {
+    if (Owner->HotObject && Owner->HotObject != this) Owner->HotObject->MouseLeave();
+    if (!Visible) return;
+    Owner->HotObject = this;
+    State = nsPressed;
+    Paint();
+}
+
+void TNCObject::MouseUp() {
+    if (!Visible) return;
+    State = nsHot;
+    Paint();
+}
+
+void TNCObject::MouseMove() {
+    if (Owner->HotObject == this) return;
+    if (Owner->HotObject) Owner->HotObject->MouseLeave();
+    if (!Visible) return;
+    Owner->HotObject = this;
+    State = nsHot;
+    Paint();
+}
+
+void TNCObject::MouseLeave() {
+    if (!Visible) return;
+    Owner->HotObject = nullptr;
+    State = nsNormal;
+    Paint();
+}
+
+void TWinSysButton::Paint() {
+    TWinSkinForm& F = *Owner;
+    const RECT& B = Bounds;
+    if (!Visible || IsRectEmpty(&B) || F.CaptionCache.Empty()) return;
+    if (F.SkinState != lsReady && F.SkinState != lsRefresh) return;
+    try {
+        // The button over the caption strip as last painted, composed and copied in one blit.
+        const int W = Width(B), H = Height(B);
+        TBitmap Work(W, H, pf24bit);
+        HDC DC = Work.Canvas()->Handle();
+        BitBlt(DC, 0, 0, W, H, F.CaptionCache.Canvas()->Handle(), B.left, B.top, SRCCOPY);
+        const RECT Whole{0, 0, W, H};
+        if (IsIcon()) {
+            DrawTransparent(DC, Whole, F.IconBitmap, SkinKeyColour);
+        } else {
+            int Frame = State;
+            if (SkinButton->Visibility == 100 && State == nsHot) Frame = 4;
+            DrawSkinFrame(DC, Whole, SkinButton->Bitmap, true, SkinButton->FrameCount, Frame);
+        }
+        TWindowDC Window(F.Wnd, true);
+        BitBlt(Window, B.left, B.top, W, H, DC, 0, 0, SRCCOPY);
+    } catch (...) {
+        // A broken skin never stops the window.
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Life
+
+TWinSkinForm::TWinSkinForm(TComponent* AOwner) : TComponent(AOwner) {
+    AssignCaptionFont(CaptionFont);
+    DoubleClickTime = GetDoubleClickTime();
+}
+
+TWinSkinForm::~TWinSkinForm() {
+    Destroying();
+    if (FAttached && SkinState != lsDestroyed && IsWindow(Wnd)) {
+        // The form goes before its window: leave the window as it was given to us.
+        FFormHook.Remove();
+        FSubclass.Remove();
+    }
+    FreeControlSkins();
+    NCButtons.clear();
+    HotObject = nullptr;
+    HoverTimer.reset();
+    SkinMenu.reset();
+    SkinSysMenu.reset();
+    if (SkinManager) {
+        auto& L = SkinManager->Forms;
+        L.erase(std::remove(L.begin(), L.end(), this), L.end());
+    }
+}
+
+void TWinSkinForm::InitForm(TSkinData* Data, TCustomForm* AForm) {
+    if (FAttached) return;
+    Form = AForm;
+    TrySetPropText(*Form, L"AutoScroll", L"False");
+    SkinData = Data;
+    if (Data->SkinControls().Contains(xcMainMenu))
+        FFormHook.Install(*Form, [this](TMessage& M, const TWndMethod& Previous) {
+            FormWndProc(M, Previous);
+        });
+    CommonAttach();
+    FSavedFormColor = Form->Color();
+    FColourTaken = true;
+    Form->SetColor(SkinData->ButtonFace);
+    SkinFormMenus(*this, true);
+}
+
+void TWinSkinForm::InitWindow(TSkinData* Data) {
+    if (FAttached) return;
+    SkinData = Data;
+    CommonAttach();
+}
+
+void TWinSkinForm::CommonAttach() {
+    if (FAttached) return;
+    FAttached = true;
+    EnsureSkinManager().Started = 1;
+    HoverTimer = std::make_unique<TTimer>(nullptr);
+    HoverTimer->SetEnabled(false);
+    HoverTimer->SetInterval(250);
+    HoverTimer->SetOnTimer([this](TObject*) { HoverTick(); });
+
+    FrameSkinning = SkinData->SkinControls().Contains(xcMainMenu);
+    const DWORD Style = GetWindowLongW(Wnd, GWL_STYLE);
+    const DWORD ExStyle = GetWindowLongW(Wnd, GWL_EXSTYLE);
+    RightToLeft = (ExStyle & WS_EX_LEFTSCROLLBAR) != 0;
+    SystemMenu = GetSystemMenu(Wnd, FALSE);
+    BuildIconBitmap();
+    WindowClass = ClassNameOf(Wnd);
+    OwnerWnd = GetWindow(Wnd, GW_OWNER);
+    GetClientRect(Wnd, &SavedClientRect);
+    RECT W;
+    GetWindowRect(Wnd, &W);
+    StdFrameSize = {Width(W) - Width(SavedClientRect), Height(W) - Height(SavedClientRect)};
+
+    CaptionBits = 0;
+    if ((Style & WS_SYSMENU) || SystemMenu) CaptionBits |= csSysMenu;
+    if (Style & WS_MINIMIZEBOX) CaptionBits |= csMinBox;
+    if (Style & WS_MAXIMIZEBOX) CaptionBits |= csMaxBox;
+
+    BuildSkinSysMenu();
+    ReadShowState();
+
+    MDIClientWnd = FindWindowExW(Wnd, nullptr, L"MDIClient", nullptr);
+    if (MDIClientWnd) {
+        MdiKind = mkFrame;
+        SkinManager->MDIClient = MDIClientWnd;
+        SkinManager->MDIFrameForm = Form;
+    } else if (ExStyle & WS_EX_MDICHILD) {
+        MdiKind = mkChild;
+    } else {
+        MdiKind = mkNone;
+    }
+
+    FrameKind = frSingle;
+    if ((Style & WS_POPUP) && (Style & WS_CAPTION) != WS_CAPTION)
+        FrameKind = frNone;
+    else if (Style & WS_THICKFRAME)
+        FrameKind = frSizeable;
+    else if (Style & DS_MODALFRAME)
+        FrameKind = frDialog;
+    if (ExStyle & WS_EX_DLGMODALFRAME) FrameKind = frDialog;
+    if (WindowClass == L"#32770" || WindowClass == L"TMessageForm") {
+        FrameKind = frDialog;
+        SystemDialog = true;
+    }
+    // Our window classes are all registered wide; a system dialog may be either.
+    UnicodeWindow = IsWindowUnicode(Wnd) != FALSE;
+
+    if (FrameSkinning) {
+        if (GetMenu(Wnd) && MdiKind != mkChild) {
+            SkinMenu = std::make_unique<TWinSkinMenu>(this, SkinData);
+            MenuHeight = GetSystemMetrics(SM_CYMENU);
+            SkinMenu->BuildFromMainMenu(Form);
+        }
+        const bool MaximizedChild = MdiKind == mkChild && SkinManager->MDIMaximized;
+        if (!MaximizedChild && ShowState != stMinimized) StripCaption(false);
+        ComputeFrameGeometry();
+    } else {
+        SkinState = lsReady;
+    }
+
+    FSubclass.Install(
+        Wnd, [this](TMessage& M) { WndProc(M); }, UnicodeWindow);
+
+    if (MdiKind == mkChild && ShowState == stMaximized && !SkinManager->MDIMaximized)
+        SkinManager->SetMDIMaximized(true);
+    RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
+}
+
+void TWinSkinForm::StripCaption(bool On) {
+    DWORD Style = GetWindowLongW(Wnd, GWL_STYLE);
+    if (!On) {
+        if (MdiKind == mkChild && SkinManager && SkinManager->MDIMaximized) return;
+        if (OwnerWnd || MdiKind == mkChild) {
+            Style &= ~(WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
+        } else {
+            CaptionBits |= csCaption;
+            Style &= ~WS_CAPTION;
+        }
+    } else {
+        if (CaptionBits & csSysMenu) Style |= WS_SYSMENU;
+        if (CaptionBits & csMinBox) Style |= WS_MINIMIZEBOX;
+        if (CaptionBits & csMaxBox) Style |= WS_MAXIMIZEBOX;
+        if (CaptionBits & csCaption) Style |= WS_CAPTION;
+    }
+    SetWindowLongW(Wnd, GWL_STYLE, static_cast<LONG>(Style));
+}
+
+void TWinSkinForm::ReadShowState() {
+    WINDOWPLACEMENT P{};
+    P.length = sizeof(P);
+    if (!GetWindowPlacement(Wnd, &P)) return;
+    ShowState = IsMinimizeCommand(P.showCmd)       ? stMinimized
+                : P.showCmd == SW_SHOWMAXIMIZED ? stMaximized
+                                                : stNormal;
+}
+
+void TWinSkinForm::BuildIconBitmap() {
+    const int CX = GetSystemMetrics(SM_CXSMICON), CY = GetSystemMetrics(SM_CYSMICON);
+    IconBitmap.SetPixelFormat(pf24bit);
+    IconBitmap.SetSize(CX, CY);
+    HDC DC = IconBitmap.Canvas()->Handle();
+    const RECT Whole{0, 0, CX, CY};
+    FillColor(DC, Whole, SkinKeyColour);
+    auto Icon = reinterpret_cast<HICON>(SendMessageW(Wnd, WM_GETICON, ICON_SMALL, 0));
+    if (!Icon) Icon = reinterpret_cast<HICON>(SendMessageW(Wnd, WM_GETICON, ICON_BIG, 0));
+    if (Icon) {
+        TIconHandle Small(static_cast<HICON>(
+            CopyImage(Icon, IMAGE_ICON, CX, CY, LR_COPYFROMRESOURCE)));
+        DrawIconEx(DC, 0, 0, Small ? Small.Get() : Icon, CX, CY, 0, nullptr, DI_NORMAL);
+        if (SkinData->IconBitmap.Empty()) SkinData->IconBitmap.Assign(IconBitmap);
+        return;
+    }
+    // Without an icon of its own the window shows the one the skin keeps for such windows.
+    if (!SkinData->IconBitmap.Empty()) IconBitmap.Assign(SkinData->IconBitmap);
+}
+
+void TWinSkinForm::BuildSkinSysMenu() {
+    SkinSysMenu = std::make_unique<TPopupMenu>(nullptr);
+    SkinSysMenu->SetTag(33333);
+    SkinSysMenu->SetImages(SkinData->MenuGlyphs());
+    struct TEntry {
+        const wchar_t* Caption;
+        int Number;
+        bool Shown;
+        const wchar_t* ShortCut;
+    };
+    const TEntry Entries[] = {
+        {L" Restore ", 0, true, nullptr},
+        {L" Maximize ", 1, (CaptionBits & csMaxBox) != 0, nullptr},
+        {L" Minimize ", 2, (CaptionBits & csMinBox) != 0, nullptr},
+        {L"-", 100, true, nullptr},
+        {L" Close ", 3, true, L"Shift+F4"},
+    };
+    for (const TEntry& E : Entries) {
+        if (!E.Shown) continue;
+        auto* Item = new TMenuItem(SkinSysMenu.get());
+        Item->SetCaption(E.Caption);
+        Item->SetTag(E.Number);
+        if (E.Number != 100) Item->SetImageIndex(E.Number);
+        if (E.ShortCut) Item->SetShortCut(TextToShortCut(E.ShortCut));
+        const int Number = E.Number;
+        Item->OnClick = [this, Number](TObject*) {
+            switch (Number) {
+            case 0:
+                Restore();
+                break;
+            case 1:
+                ToggleMaximize();
+                break;
+            case 2:
+                ToggleMinimize();
+                break;
+            case 3:
+                if (HoverTimer) HoverTimer->SetEnabled(false);
+                PostMessageW(Wnd, WM_CLOSE, 0, 0);
+                break;
+            default:
+                break;
+            }
+        };
+        SkinSysMenu->Items()->Add(Item);
+    }
+    SkinSysMenu->SetOwnerDraw(true);
+    SkinMenuItems(*this, *SkinSysMenu, true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Geometry
+
+void TWinSkinForm::ComputeFrameGeometry() {
+    if (!SkinData->SkinLoaded()) return;
+    if (FrameKind == frNone) {
+        FrameLeft = FrameTop = FrameRight = FrameBottom = MenuHeight = 0;
+    } else {
+        auto& B = SkinData->Borders;
+        auto Frames = [](const TDataSkinBorder& E) { return std::max(E.FrameCount, 1); };
+        FrameTop = B[sbsTop]->Bitmap.Height() / Frames(*B[sbsTop]);
+        FrameLeft = B[sbsLeft]->Bitmap.Width() / Frames(*B[sbsLeft]);
+        FrameRight = B[sbsRight]->Bitmap.Width() / Frames(*B[sbsRight]);
+        FrameBottom = B[sbsBottom]->Bitmap.Height() / Frames(*B[sbsBottom]);
+    }
+    HotObject = nullptr;
+    NCButtons.clear();
+    for (auto& SB : SkinData->SysButtons) {
+        auto Button = std::make_unique<TWinSysButton>(this, SB.get());
+        if (Button->IsIcon()) {
+            if (SB->Bitmap.Empty()) SB->Bitmap.Assign(IconBitmap);
+            if (SkinData->IconBitmap.Empty()) SkinData->IconBitmap.Assign(IconBitmap);
+            SB->FrameCount = 1;
+        }
+        NCButtons.push_back(std::move(Button));
+    }
+}
+
+RECT TWinSkinForm::FrameRect() const {
+    RECT R{};
+    GetWindowRect(Wnd, &R);
+    OffsetRect(&R, -R.left, -R.top);
+    return R;
+}
+
+POINT TWinSkinForm::ScreenToFrame(POINT P) const {
+    RECT R{};
+    GetWindowRect(Wnd, &R);
+    return {P.x - R.left, P.y - R.top};
+}
+
+void TWinSkinForm::ResizeForSkin(bool Refreshing) {
+    const UINT Change = SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE;
+    if (ShowState == stMaximized) {
+        SetWindowPos(Wnd, nullptr, 0, 0, 0, 0, Change | SWP_NOSIZE | SWP_NOACTIVATE);
+        return;
+    }
+    const int ClientWidth = Width(SavedClientRect);
+    if (Refreshing) GetClientRect(Wnd, &SavedClientRect);
+    const int ClientHeight = Height(SavedClientRect);
+    // The client area keeps the size the window had: the skin's frame goes around it.
+    int W = ClientWidth + FrameLeft + FrameRight;
+    const int H = ClientHeight + FrameTop + FrameBottom + MenuHeight;
+    if (!Refreshing && SystemDialog) {
+        // A dialog too narrow for its caption grows, its contents moved to stay centred.
+        std::wstring Caption = CaptionPrefix + SkinWindowText(Wnd, UnicodeWindow) + CaptionSuffix;
+        RECT Text{0, 0, 0, 0};
+        {
+            TWindowDC DC(Wnd);
+            TSelectObject Font(DC, CaptionFont.Handle());
+            SkinDrawText(DC, Caption, Text, DT_CALCRECT | DT_NOCLIP | DT_SINGLELINE);
+        }
+        const TDataSkinTitle& T = *SkinData->Title;
+        const int Needed = T.Margins.left + Width(Text) + T.Margins.right;
+        if (W < Needed) {
+            const int Shift = (Needed - W) / 2;
+            for (HWND C = GetWindow(Wnd, GW_CHILD); C; C = GetWindow(C, GW_HWNDNEXT)) {
+                RECT R;
+                GetWindowRect(C, &R);
+                MapWindowPoints(HWND_DESKTOP, Wnd, reinterpret_cast<POINT*>(&R), 2);
+                SetWindowPos(C, nullptr, R.left + Shift, R.top, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
+            W = Needed;
+        }
+    }
+    SetWindowPos(Wnd, nullptr, 0, 0, W, H, Change);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Apply, refresh, detach
+
+void TWinSkinForm::Apply() {
+    if (Form)
+        SkinFormControls(*this);
+    else
+        SkinChildWindows(*this);
+    if (SkinState == lsNone) {
+        if (MdiKind == mkChild && SkinManager->MDIMaximized) {
+            StripCaption(true);
+            SetWindowPos(Wnd, nullptr, 0, 0, 0, 0,
+                         SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE |
+                             SWP_FRAMECHANGED);
+        } else if (ShowState != stMinimized && FrameKind != frNone) {
+            SkinState = lsSetup;
+            ResizeForSkin(false);
+            SkinState = lsReady;
+            BuildRegion();
+        }
+    }
+    SkinState = lsReady;
+    if (HoverTimer) HoverTimer->SetEnabled(true);
+}
+
+void TWinSkinForm::Refresh() {
+    if (!Form) return;
+    Form->SetColor(SkinData->ButtonFace);
+    for (int I = 0; I < Form->ComponentCount(); ++I)
+        if (auto* Inner = dynamic_cast<TCustomForm*>(Form->Components(I)))
+            Inner->SetColor(SkinData->ButtonFace);
+    TWinControl* ActiveControl = Form->ActiveControl();
+    const bool HadFocus = ActiveControl && ActiveControl->Focused();
+    for (TSkinControl* S : std::vector<TSkinControl*>(ControlSkins))
+        S->Refresh();
+    SkinState = lsRefresh;
+    if (FrameSkinning) {
+        SkinFormMenus(*this, true);
+        ResizeForSkin(true);
+        // Nudge the height so the frame is computed anew, without painting it twice.
+        SkinData->SuspendFramePaint();
+        const int H = Form->Height();
+        Form->SetHeight(H + 1);
+        Form->SetHeight(H);
+        SkinData->ResumeFramePaint();
+        RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
+    }
+    if (HadFocus && ActiveControl->CanFocus()) ActiveControl->SetFocus();
+    SkinState = lsReady;
+}
+
+void TWinSkinForm::Detach(TDetachKind Kind) {
+    if (!FAttached) return;
+    if (Kind != dkDestroyed && !FrameSkinning) Kind = dkLight;
+    if (HoverTimer) HoverTimer->SetEnabled(false);
+    EndHoverButton();
+    const bool Going = SkinState == lsDestroying;
+    if (Kind == dkLight) {
+        FreeControlSkins();
+        SkinFormMenus(*this, false);
+        if (Form && FColourTaken && !Going) Form->SetColor(FSavedFormColor);
+        FFormHook.Remove();
+        FSubclass.Remove();
+        if (Form && !Going)
+            for (int I = 0; I < Form->ControlCount(); ++I)
+                Form->Controls(I)->Invalidate();
+        FAttached = false;
+        return;
+    }
+    SkinSysMenu.reset();
+    const bool Subclassed = FSubclass.Installed();
+    if (Subclassed || Kind == dkDestroyed) {
+        FFormHook.Remove();
+        FSubclass.Remove();
+        FreeControlSkins();
+        SkinFormMenus(*this, false);
+        if (Kind == dkFull) {
+            if (Form && FColourTaken && !Going) Form->SetColor(FSavedFormColor);
+            StripCaption(true);
+            if (SkinMenu) SkinMenu->GiveBackNativeMenu();
+        }
+        SkinMenu.reset();
+        // (the MDI client's subclass goes with the MDI support)
+        CaptionCache.Clear();
+        const DWORD Style = GetWindowLongW(Wnd, GWL_STYLE);
+        if (Kind == dkFull && !Going && (MdiKind == mkChild || !(Style & WS_CHILD))) {
+            // The client area keeps its size inside the window's own frame again.
+            const RECT R = FrameRect();
+            const int W = Width(R) - FrameLeft - FrameRight + StdFrameSize.cx;
+            const int H = Height(R) - FrameTop - MenuHeight - FrameBottom + StdFrameSize.cy;
+            SetWindowPos(Wnd, nullptr, 0, 0, W, H,
+                         SWP_NOMOVE | SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER);
+        }
+        if (RegionSet) SetWindowRgn(Wnd, nullptr, Kind == dkFull);
+        RegionSet = false;
+        RegionSize = {};
+    }
+    MenuHeight = 0;
+    FAttached = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Control skins
+
+bool TWinSkinForm::AddControlSkin(TSkinControl* Skin) {
+    if (std::find(ControlSkins.begin(), ControlSkins.end(), Skin) != ControlSkins.end())
+        return true;
+    ControlSkins.push_back(Skin);
+    return false;
+}
+
+void TWinSkinForm::RemoveControlSkin(TSkinControl* Skin) {
+    ControlSkins.erase(std::remove(ControlSkins.begin(), ControlSkins.end(), Skin),
+                       ControlSkins.end());
+    if (HoverButton == Skin) HoverButton = nullptr;
+}
+
+TSkinControl* TWinSkinForm::FindControlSkin(HWND W) const {
+    for (TSkinControl* S : ControlSkins)
+        if (S->Wnd == W && S->State != scsDestroyed) return S;
+    return nullptr;
+}
+
+bool TWinSkinForm::HasControlSkin(const TComponent* C) const {
+    for (TSkinControl* S : ControlSkins)
+        if (S->SkinnedControl() == C) return true;
+    return false;
+}
+
+void TWinSkinForm::FreeControlSkins() {
+    HoverButton = nullptr;
+    // Each skin takes itself out of the list as it goes.
+    while (!ControlSkins.empty())
+        delete ControlSkins.back();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The form's WindowProc
+
+void TWinSkinForm::FormWndProc(TMessage& M, const TWndMethod& Previous) {
+    switch (M.Msg) {
+    case WM_SETTEXT:
+        Previous(M);
+        SetWindowPos(Wnd, nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        return;
+    case SKM_REFRESH:
+        Refresh();
+        return;
+    case CM_DIALOGCHAR:
+        if (SkinMenu && KeyboardShiftState() == TShiftState{ssAlt}) {
+            if (TNCObject* Button = SkinMenu->ButtonForAccelerator(static_cast<wchar_t>(M.WParam))) {
+                RECT W;
+                GetWindowRect(Wnd, &W);
+                const POINT P{W.left + Button->Bounds.left + 1, W.top + Button->Bounds.top + 1};
+                PostMessageW(Wnd, WM_NCLBUTTONDOWN, HTCLIENT, MAKELPARAM(P.x, P.y));
+                M.Result = 1;
+                return;
+            }
+        }
+        if (MdiKind == mkChild && SkinManager && SkinManager->MDIFrameForm &&
+            SkinManager->MDIFrameForm != Form) {
+            M.Result = SkinManager->MDIFrameForm->Perform(CM_DIALOGCHAR, M.WParam, M.LParam);
+            if (M.Result != 0) return;
+        }
+        Previous(M);
+        return;
+    default:
+        Previous(M);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The window procedure
+
+void TWinSkinForm::WndProc(TMessage& M) {
+    switch (M.Msg) {
+    case WM_ERASEBKGND:
+        PassOn(M);
+        if (!Form && SkinData->FaceBrush()) {
+            RECT R;
+            GetClientRect(Wnd, &R);
+            FillRect(reinterpret_cast<HDC>(M.WParam), &R, SkinData->FaceBrush());
+            M.Result = 1;
+        }
+        return;
+    case WM_NCDESTROY: {
+        SkinState = lsDestroying;
+        Detach(dkDestroyed);
+        PassOn(M);
+        SkinState = lsDestroyed;
+        return;
+    }
+    case WM_INITMENUPOPUP:
+        if (SkinManager)
+            SkinManager->MenuMode =
+                reinterpret_cast<HMENU>(M.WParam) == SystemMenu ? mmSystemMenu : mmMenuBar;
+        PassOn(M);
+        return;
+    case WM_CTLCOLORBTN:
+        PassOn(M);
+        if (!Form) SetBkMode(reinterpret_cast<HDC>(M.WParam), TRANSPARENT);
+        return;
+    case WM_CTLCOLORSTATIC:
+        PassOn(M);
+        if (!Form) {
+            SetBkMode(reinterpret_cast<HDC>(M.WParam), TRANSPARENT);
+            if (SkinData->FaceBrush()) M.Result = reinterpret_cast<LRESULT>(SkinData->FaceBrush());
+        }
+        return;
+    case SKM_APPLY:
+        Apply();
+        return;
+    case SKM_QUERY:
+        M.Result = 1;
+        return;
+    default:
+        if (!FrameSkinning) {
+            PassOn(M);
+            return;
+        }
+        Stage2(M);
+    }
+}
+
+void TWinSkinForm::Stage2(TMessage& M) {
+    if ((GetWindowLongW(Wnd, GWL_STYLE) & WS_CHILD) && MdiKind != mkChild) {
+        PassOn(M);
+        return;
+    }
+    switch (M.Msg) {
+    case WM_SIZE:
+        PassOn(M);
+        ShowState = M.WParam == SIZE_MINIMIZED   ? stMinimized
+                    : M.WParam == SIZE_MAXIMIZED ? stMaximized
+                                                 : stNormal;
+        if (ShowState != stMinimized &&
+            !(MdiKind == mkChild && (ShowState != stNormal || SkinManager->MDIMaximized)) &&
+            (SkinState == lsReady || SkinState == lsRefresh))
+            BuildRegion();
+        return;
+    case WM_ACTIVATE:
+        Active = LOWORD(M.WParam) != WA_INACTIVE;
+        return Stage3(M);
+    case WM_NCACTIVATE:
+        Active = M.WParam != 0;
+        return Stage3(M);
+    case WM_GETMINMAXINFO: {
+        PassOn(M);
+        ReadShowState();
+        if (ShowState == stMinimized)
+            StripCaption(true);
+        else if (MdiKind != mkChild || ShowState == stNormal)
+            StripCaption(false);
+        else
+            StripCaption(true);
+        if (FrameKind == frSizeable) {
+            auto* Info = reinterpret_cast<MINMAXINFO*>(M.LParam);
+            Info->ptMaxTrackSize = {GetSystemMetrics(SM_CXMAXIMIZED),
+                                    GetSystemMetrics(SM_CYMAXIMIZED)};
+        }
+        return;
+    }
+    case WM_WINDOWPOSCHANGED:
+        ReadShowState();
+        PassOn(M);
+        return;
+    case WM_COMMAND:
+        switch (LOWORD(M.WParam)) {
+        case SC_SIZE:
+        case SC_MOVE:
+        case SC_MINIMIZE:
+        case SC_MAXIMIZE:
+        case SC_NEXTWINDOW:
+        case SC_PREVWINDOW:
+        case SC_CLOSE:
+        case SC_RESTORE:
+            // A command of the native system menu, which the skin shows as a popup menu.
+            PostMessageW(Wnd, WM_SYSCOMMAND, LOWORD(M.WParam), 0);
+            return;
+        default:
+            PassOn(M);
+            return;
+        }
+    case WM_SYSCOMMAND: {
+        bool Handled = false;
+        KeyMenu(M, Handled);
+        if (Handled) return;
+        switch (M.WParam & 0xFFF0) {
+        case SC_MINIMIZE:
+            ShowState = stMinimized;
+            if (MdiKind == mkChild) StripCaption(true);
+            break;
+        case SC_MAXIMIZE:
+            ShowState = stMaximized;
+            break;
+        case SC_RESTORE:
+            ShowState = stNormal;
+            if (MdiKind == mkChild) StripCaption(false);
+            break;
+        default:
+            break;
+        }
+        PassOn(M);
+        return;
+    }
+    case CM_MENUCHANGED:
+        PassOn(M);
+        if (SkinData->FramePaintSuspended()) return;
+        if (SkinMenu && SkinData->MenuUpdate() && GetMenu(Wnd)) {
+            SkinMenu->NativeMenu = GetMenu(Wnd);
+            if (SkinData->MenuMerge())
+                SkinMenu->BuildFromNativeMenu();
+            else
+                SkinMenu->BuildFromMainMenu(Form);
+            PaintFrame();
+        }
+        return;
+    default:
+        Stage3(M);
+    }
+}
+
+void TWinSkinForm::Stage3(TMessage& M) {
+    if (ShowState == stMinimized || SkinState == lsNone ||
+        (MdiKind == mkChild && ShowState != stNormal)) {
+        PassOn(M);
+        return;
+    }
+    switch (M.Msg) {
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+        if (!SkinMenuItemMessage(*this, M)) PassOn(M);
+        return;
+    case WM_NCCALCSIZE:
+        return NCCalcSize(M);
+    case WM_NCHITTEST:
+        return NCHitTest(M);
+    case WM_NCPAINT:
+        if (!SkinData->FramePaintSuspended()) {
+            if ((MdiKind == mkChild && ShowState != stNormal) || FrameKind == frNone)
+                PassOn(M);
+            else
+                PaintFrame();
+        }
+        M.Result = 0;
+        return;
+    case WM_NCACTIVATE:
+        if (HoverTimer) HoverTimer->SetEnabled(Active);
+        if (!Active) EndHoverButton();
+        if (MdiKind == mkFrame && MDIClientWnd)
+            SendMessageW(MDIClientWnd, WM_NCACTIVATE, M.WParam, 0);
+        if (!(MdiKind == mkChild && ShowState != stNormal)) PaintFrame();
+        M.Result = 1;
+        return;
+    case WM_NCMOUSEMOVE:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP:
+    case WM_NCLBUTTONDBLCLK:
+    case WM_NCRBUTTONDOWN:
+        return NCMouse(M);
+    case SKM_REPAINTFRAME:
+        PaintFrame();
+        return;
+    default:
+        PassOn(M);
+    }
+}
+
+void TWinSkinForm::NCCalcSize(TMessage& M) {
+    PassOn(M);
+    if (!M.WParam) {
+        M.Result = 0;
+        return;
+    }
+    auto* P = reinterpret_cast<NCCALCSIZE_PARAMS*>(M.LParam);
+    if ((MdiKind == mkChild && ShowState != stNormal) || FrameKind == frNone) {
+        P->rgrc[1] = P->rgrc[0];
+        M.Result = WVR_VALIDRECTS;
+        return;
+    }
+    const WINDOWPOS& W = *P->lppos;
+    const RECT Client{W.x + FrameLeft, W.y + FrameTop + MenuHeight, W.x + W.cx - FrameRight,
+                      W.y + W.cy - FrameBottom};
+    P->rgrc[0] = Client;
+    P->rgrc[1] = Client;
+    M.Result = WVR_VALIDRECTS;
+}
+
+void TWinSkinForm::NCHitTest(TMessage& M) {
+    PassOn(M);
+    if (M.Result != HTNOWHERE && M.Result != HTCAPTION) return;
+    POINT P{GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)};
+    ScreenToClient(Wnd, &P);
+    if (ShowState != stMinimized) {
+        P.x += FrameLeft;
+        P.y += FrameTop + MenuHeight;
+    }
+    if (P.y > 3) {
+        M.Result = HTCAPTION;
+        if (P.y > FrameTop) M.Result = HTMENU;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Painting
+
+void TWinSkinForm::PaintEdge(HDC DC, int Side, const RECT& Target) {
+    if (Width(Target) <= 0 || Height(Target) <= 0) return;
+    TDataSkinBorder& B = *SkinData->Borders[Side];
+    if (B.Bitmap.Empty()) return;
+    const bool Vertical = Side == sbsTop || Side == sbsBottom;
+    const int Frame = Active || B.FrameCount <= 1 ? 1 : 2;
+    DrawSkinImageDirect(DC, Target, B.Bitmap, B.Margins, Vertical, B.Tile != 1, B.FrameCount,
+                        Frame);
+}
+
+void TWinSkinForm::PaintFrame(HDC Given) {
+    if (!SkinManager || (SkinState != lsReady && SkinState != lsRefresh)) return;
+    if (FrameKind == frNone || (MdiKind == mkChild && ShowState != stNormal)) return;
+    if (!SkinData->SkinLoaded()) return;
+    try {
+        const RECT R = FrameRect();
+        const int W = Width(R), H = Height(R);
+        std::unique_ptr<TWindowDC> Own;
+        HDC DC = Given;
+        if (!DC) {
+            Own = std::make_unique<TWindowDC>(Wnd, true);
+            DC = *Own;
+        }
+        if (!DC) return;
+        PaintEdge(DC, sbsLeft, {0, 0, FrameLeft, H});
+        PaintEdge(DC, sbsRight, {W - FrameRight, 0, W, H});
+        PaintEdge(DC, sbsBottom, {FrameLeft, H - FrameBottom, W - FrameRight, H});
+
+        if (FrameTop > 0 && W > 0) {
+            CaptionCache.SetPixelFormat(pf24bit);
+            CaptionCache.SetSize(W, FrameTop);
+            HDC Cache = CaptionCache.Canvas()->Handle();
+            BitBlt(Cache, 0, 0, W, FrameTop, DC, 0, 0, SRCCOPY);
+            const RECT Strip{FrameLeft, 0, W - FrameRight, FrameTop};
+            PaintEdge(Cache, sbsTop, Strip);
+            // The caption text of a pop-up window stops before the buttons of the last
+            // layout; the first paint lays them out first.
+            if (ButtonsLeftEdge == 0) LayoutButtons(W);
+            PaintCaptionText(Cache, Strip);
+            LayoutButtons(W);
+            PaintCaptionButtons(Cache);
+            BitBlt(DC, 0, 0, W, FrameTop, Cache, 0, 0, SRCCOPY);
+        }
+        if (SkinMenu && MenuHeight > 0)
+            SkinMenu->PaintStrip(DC, {FrameLeft, FrameTop, W - FrameRight, FrameTop + MenuHeight});
+    } catch (...) {
+        // A broken skin never stops the window.
+    }
+    HotObject = nullptr;
+}
+
+void TWinSkinForm::PaintCaptionText(HDC DC, const RECT& Strip) {
+    TDataSkinTitle& T = *SkinData->Title;
+    const std::wstring Text = CaptionPrefix + SkinWindowText(Wnd, UnicodeWindow) + CaptionSuffix;
+    TSelectObject Font(DC, CaptionFont.Handle());
+    const int OldMode = SetBkMode(DC, TRANSPARENT);
+    SetTextColor(DC, ColorToRGB(Active ? SkinData->TitleTextActive : SkinData->TitleTextNoActive) &
+                         0xFFFFFF);
+    RECT Measured{0, 0, 0, 0};
+    SkinDrawText(DC, Text, Measured, DT_CALCRECT | DT_NOCLIP);
+    const int TextW = Width(Measured) + T.TXTBackleft + T.TXTBackRight;
+    const int TextH = Height(Measured);
+    const int StripW = Width(Strip), StripH = Height(Strip);
+    const int Right = StripW - T.Margins.right - TextW;
+    int X = 0;
+    switch (RightToLeft ? 2 : T.TextAlignment) {
+    case 0:
+        X = T.Margins.left;
+        break;
+    case 1:
+        X = (StripW - TextW) / 2;
+        break;
+    case 2:
+        X = Right;
+        break;
+    default:
+        X = 0;
+        break;
+    }
+    const int Y = (StripH - TextH) / 2 + T.Margins.top / 2;
+    RECT Where{Strip.left + X, Strip.top + Y, Strip.left + X + TextW, Strip.top + Y + TextH};
+    if (GetWindowLongW(Wnd, GWL_STYLE) & WS_POPUP) {
+        if (ButtonsLeftEdge - 5 < Where.right && ButtonsLeftEdge > 5)
+            Where.right = ButtonsLeftEdge - 5;
+    } else if (Strip.left + StripW - T.Margins.right < Where.right) {
+        Where.right = Strip.left + StripW - T.Margins.right;
+    }
+    if (FrameKind == frDialog && T.TextAlignment == 0) OffsetRect(&Where, -16, 0);
+    TextRect = Where;
+    if (!T.Bitmap.Empty()) {
+        TCanvas Canvas;
+        TCanvasDC Bound(Canvas, DC);
+        DrawSkinStrip(Canvas, {Where.left, Strip.top, Where.right, Strip.bottom}, T.Bitmap, true,
+                      true, 2, Active ? 1 : 2, {T.TXTBackleft, 0, T.TXTBackRight, 0});
+    }
+    RECT Inner = Where;
+    Inner.left += T.TXTBackleft;
+    Inner.right -= T.TXTBackRight;
+    SkinDrawText(DC, Text, Inner, DT_SINGLELINE | DT_END_ELLIPSIS | (RightToLeft ? DT_RIGHT : 0));
+    SetBkMode(DC, OldMode);
+}
+
+bool TWinSkinForm::Condition(int Code, int Action, int Index) {
+    switch (Code) {
+    case 0:
+        return Action != 0 || (CaptionBits & csSysMenu);
+    case 1:
+        return ShowState == stMaximized;
+    case 2:
+        return ShowState != stMaximized;
+    case 3:
+        return Active;
+    case 4:
+        return !Active;
+    case 6:
+        return (CaptionBits & csMaxBox) && (CaptionBits & csSysMenu);
+    case 7:
+        return !(CaptionBits & csMaxBox);
+    case 8:
+        return (CaptionBits & csMinBox) && (CaptionBits & csSysMenu);
+    case 9:
+        return !(CaptionBits & csMinBox);
+    case 100: {
+        if (MdiKind != mkFrame || !MDIClientWnd || MenuHeight <= 0) return false;
+        BOOL Maximized = FALSE;
+        const bool Child = SendMessageW(MDIClientWnd, WM_MDIGETACTIVE, 0,
+                                        reinterpret_cast<LPARAM>(&Maximized)) != 0;
+        return Child && Maximized;
+    }
+    case 200:
+        return FrameKind == frDialog && !SystemDialog;
+    default:
+        if (Code >= 201 && Code <= 999) return true;
+        if (Code >= 1000 && Code <= 2000)
+            return SendMessageW(Wnd, SKM_BUTTONVISIBLE, static_cast<WPARAM>(Index), 0) > 0;
+        return false;
+    }
+}
+
+bool TWinSkinForm::Condition1(int Code, bool First) {
+    switch (Code) {
+    case 0:
+        return true;
+    case 1:
+        return ShowState == stMaximized;
+    case 2:
+        return ShowState != stMaximized;
+    case 3:
+        return Active;
+    case 4:
+        return !Active;
+    case 6:
+        return (CaptionBits & csMaxBox) != 0;
+    case 7:
+        return !(CaptionBits & csMaxBox);
+    case 8:
+        return (CaptionBits & csMinBox) != 0;
+    case 9:
+        return !(CaptionBits & csMinBox);
+    case 100:
+        return First;
+    default:
+        return false;
+    }
+}
+
+bool TWinSkinForm::ButtonVisible(const TWinSysButton& B, int Index) {
+    const TDataSkinSysButton& S = *B.SkinButton;
+    bool First = Condition(S.Visibility, S.Action, Index);
+    bool Second;
+    if (S.Visibility1 == 200) {
+        First = FrameKind == frDialog && !SystemDialog;
+        Second = true;
+    } else if (S.Visibility1 >= 201 && S.Visibility1 <= 2000) {
+        First = true;
+        Second = true;
+    } else {
+        Second = Condition1(S.Visibility1, First);
+    }
+    bool Shown = First && Second;
+    switch (S.Action) {
+    case 1:
+        Shown = Shown && (CaptionBits & csMaxBox);
+        break;
+    case 2:
+        Shown = Shown && (CaptionBits & csMinBox);
+        break;
+    case 3:
+    case 11:
+    case 12:
+        Shown = Shown && FrameKind != frDialog;
+        break;
+    default:
+        break;
+    }
+    return Shown;
+}
+
+void TWinSkinForm::LayoutButtons(int W) {
+    int MaxRightLeft = 0;
+    for (size_t I = 0; I < NCButtons.size(); ++I) {
+        TWinSysButton& B = *NCButtons[I];
+        const TDataSkinSysButton& S = *B.SkinButton;
+        B.Visible = ButtonVisible(B, static_cast<int>(I));
+        if (!B.Visible || S.Bitmap.Empty()) {
+            B.Bounds = {};
+            continue;
+        }
+        const int BW = S.Bitmap.Width() / std::max(S.FrameCount, 1), BH = S.Bitmap.Height();
+        POINT At{S.Xcoord, S.Ycoord};
+        switch (S.Align) {
+        case 1:
+            At.x = W - S.Xcoord;
+            MaxRightLeft = std::max<int>(MaxRightLeft, At.x);
+            break;
+        case 2:
+        case 8:
+            At.x = TextRect.left - BW - S.Xcoord;
+            break;
+        case 3:
+        case 9:
+            At.x = TextRect.right + S.Xcoord;
+            break;
+        case 100: {
+            const int Shift = SkinData->MenuBar ? SkinData->MenuBar->Margins.left : 0;
+            At.y = FrameTop + (MenuHeight - BH) / 2;
+            At.x = RightToLeft ? FrameLeft + S.Xcoord + Shift : W - S.Xcoord - FrameRight - Shift;
+            break;
+        }
+        default:
+            break;
+        }
+        B.Bounds = {At.x, At.y, At.x + BW, At.y + BH};
+    }
+    if (MaxRightLeft > 0) ButtonsLeftEdge = MaxRightLeft;
+}
+
+void TWinSkinForm::PaintCaptionButtons(HDC DC) {
+    for (auto& P : NCButtons) {
+        TWinSysButton& B = *P;
+        const TDataSkinSysButton& S = *B.SkinButton;
+        if (!B.Visible || IsRectEmpty(&B.Bounds) || S.Visibility == 100) continue;
+        if (B.IsIcon()) {
+            DrawTransparent(DC, B.Bounds, IconBitmap, SkinKeyColour);
+            continue;
+        }
+        const int Frame = Active || S.FrameCount < 4 ? 1 : 4;
+        DrawSkinFrame(DC, B.Bounds, B.SkinButton->Bitmap, true, S.FrameCount, Frame);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The window's shape
+
+void TWinSkinForm::BuildRegion() {
+    if (SkinState == lsDestroyed || (MdiKind == mkChild && ShowState != stNormal)) return;
+    const RECT R = FrameRect();
+    const int W = Width(R), H = Height(R);
+    if (W <= 0 || H <= 0) return;
+    if (RegionSet && RegionSize.cx == W && RegionSize.cy == H && MdiKind != mkChild &&
+        SkinState != lsRefresh)
+        return;
+    auto& B = SkinData->Borders;
+    const bool AnyTrans = std::any_of(B.begin(), B.end(), [](auto& E) { return E->Trans != 0; });
+    TRegionHandle Shape;
+    if (AnyTrans) {
+        Shape.Reset(CreateRectRgn(FrameLeft, FrameTop, W - FrameRight, H - FrameBottom));
+        auto Add = [&](HRGN Part) { CombineRgn(Shape, Shape, Part, RGN_OR); };
+        auto AddRect = [&](const RECT& E) {
+            TRegionHandle Part(CreateRectRgn(E.left, E.top, E.right, E.bottom));
+            Add(Part);
+        };
+        // An edge painted into a bitmap of its own, its magenta left out of the shape.
+        auto AddEdge = [&](int Side, const RECT& E, bool Usable) {
+            if (!Usable || B[Side]->Trans != 1 || B[Side]->Bitmap.Empty()) return AddRect(E);
+            TBitmap Edge(Width(E), Height(E), pf24bit);
+            PaintEdge(Edge.Canvas()->Handle(), Side, {0, 0, Width(E), Height(E)});
+            TRegionHandle Part = RegionFromBitmap(Edge, E.left, E.top, 0x010101);
+            Add(Part);
+        };
+        if (FrameKind != frNone) {
+            AddEdge(sbsLeft, {0, 0, FrameLeft, H}, H > 1 && FrameLeft > 0);
+            AddEdge(sbsRight, {W - FrameRight, 0, W, H}, H > 1 && FrameRight > 0);
+            AddEdge(sbsBottom, {FrameLeft, H - FrameBottom, W - FrameRight, H},
+                    FrameBottom >= 2 && W - FrameLeft - FrameRight > 0);
+            const RECT Top{FrameLeft, 0, W - FrameRight, FrameTop};
+            if (FrameTop > 1 && Width(Top) > 0 && B[sbsTop]->Trans == 1 &&
+                CaptionCache.Width() == W && CaptionCache.Height() == FrameTop) {
+                // The caption as painted, so its buttons and text shape the window too.
+                TBitmap Part(Width(Top), FrameTop, pf24bit);
+                BitBlt(Part.Canvas()->Handle(), 0, 0, Width(Top), FrameTop,
+                       CaptionCache.Canvas()->Handle(), FrameLeft, 0, SRCCOPY);
+                TRegionHandle Caption = RegionFromBitmap(Part, FrameLeft, 0, 0x010101);
+                Add(Caption);
+            } else {
+                AddEdge(sbsTop, Top, FrameTop > 1 && Width(Top) > 0);
+            }
+        }
+    } else {
+        Shape.Reset(CreateRectRgn(0, 0, W, H));
+    }
+    ++RegionBuilds;
+    // The window owns the region from here on.
+    if (SetWindowRgn(Wnd, Shape.Get(), TRUE)) {
+        (void)Shape.Release();
+        RegionSet = true;
+        RegionSize = {W, H};
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The mouse in the frame
+
+TNCObject* TWinSkinForm::HitObject(POINT P) const {
+    for (auto& B : NCButtons)
+        if (B->Visible && B->SkinButton->Action >= 0 && PtInRect(&B->Bounds, P)) return B.get();
+    if (SkinMenu) return SkinMenu->ButtonAt(P);
+    return nullptr;
+}
+
+void TWinSkinForm::NCMouse(TMessage& M) {
+    const POINT Screen{GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)};
+    TNCObject* Hit = HitObject(ScreenToFrame(Screen));
+    switch (M.Msg) {
+    case WM_NCMOUSEMOVE:
+        if (!Active) return;
+        if (Hit) {
+            Hit->MouseMove();
+            return;
+        }
+        if (HotObject) HotObject->MouseLeave();
+        PassOn(M);
+        return;
+    case WM_NCLBUTTONDOWN:
+        if (Hit) {
+            if (!Active) SetForegroundWindow(Wnd);
+            Hit->MouseDown();
+            if (SkinMenu) SkinMenu->ButtonPressed(Hit);
+            return;
+        }
+        if (ShowState == stMaximized && Active && M.WParam == HTCAPTION) M.WParam = HTMENU;
+        PassOn(M);
+        return;
+    case WM_NCLBUTTONUP:
+        if (Hit) {
+            auto* Button = dynamic_cast<TWinSysButton*>(Hit);
+            if (Button && Hit == HotObject) {
+                Hit->MouseUp();
+                RunButtonAction(Button->SkinButton->Action);
+            }
+            return;
+        }
+        PassOn(M);
+        return;
+    case WM_NCLBUTTONDBLCLK:
+        if (ShowState != stNormal)
+            Restore();
+        else if (CaptionBits & csMaxBox)
+            ToggleMaximize();
+        return;
+    case WM_NCRBUTTONDOWN:
+        if (M.WParam == HTCAPTION && MdiKind != mkChild) {
+            ShowSystemMenu(Screen);
+            return;
+        }
+        PassOn(M);
+        return;
+    default:
+        PassOn(M);
+    }
+}
+
+void TWinSkinForm::HoverTick() {
+    if (MenuTracking) return;
+    POINT P;
+    GetCursorPos(&P);
+    if (HotObject) {
+        const POINT F = ScreenToFrame(P);
+        if (!PtInRect(&HotObject->Bounds, F)) HotObject->MouseLeave();
+    }
+    if (!Form && HoverButton) {
+        RECT R;
+        GetWindowRect(HoverButton->Wnd, &R);
+        if (!PtInRect(&R, P)) EndHoverButton();
+    }
+}
+
+void TWinSkinForm::EndHoverButton() {
+    if (TSkinControl* B = std::exchange(HoverButton, nullptr)) B->EndHover();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Caption button actions, the system menu and the keyboard
+
+void TWinSkinForm::RunButtonAction(int Action) {
+    auto ActiveChild = [this]() -> HWND {
+        if (MdiKind != mkFrame || !MDIClientWnd) return nullptr;
+        return reinterpret_cast<HWND>(SendMessageW(MDIClientWnd, WM_MDIGETACTIVE, 0, 0));
+    };
+    auto ToChild = [&](UINT Command) {
+        if (HWND Child = ActiveChild()) SendMessageW(Child, WM_SYSCOMMAND, Command, 0);
+        if (SkinManager && SkinManager->MDIMaximized) {
+            HWND Child = ActiveChild();
+            if (!Child || !IsZoomed(Child)) SkinManager->SetMDIMaximized(false);
+        }
+    };
+    switch (Action) {
+    case 0:
+        if (HoverTimer) HoverTimer->SetEnabled(false);
+        PostMessageW(Wnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
+    case 1:
+    case 22:
+        ToggleMaximize();
+        break;
+    case 2:
+    case 23:
+        ToggleMinimize();
+        break;
+    case 3:
+    case 11:
+    case 12: {
+        POINT P;
+        GetCursorPos(&P);
+        ShowSystemMenu({P.x + 1, P.y + 1});
+        break;
+    }
+    case 7:
+    case 60:
+        ToChild(SC_MINIMIZE);
+        break;
+    case 8:
+    case 61:
+        ToChild(SC_RESTORE);
+        break;
+    case 9:
+    case 62:
+        ToChild(SC_CLOSE);
+        break;
+    default:
+        PostMessageW(Wnd, SKM_SYSBUTTON, static_cast<WPARAM>(Action), 0);
+        break;
+    }
+}
+
+void TWinSkinForm::ToggleMaximize() {
+    if (ShowState == stMaximized) return Restore();
+    ShowState = stMaximized;
+    if (MdiKind == mkChild && SkinManager) SkinManager->SetMDIMaximized(true);
+    PostMessageW(Wnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    HotObject = nullptr;
+}
+
+void TWinSkinForm::ToggleMinimize() {
+    if (ShowState == stMinimized) return Restore();
+    ShowState = stMinimized;
+    PostMessageW(Wnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+}
+
+void TWinSkinForm::Restore() {
+    ShowState = stNormal;
+    PostMessageW(Wnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+}
+
+void TWinSkinForm::ShowSystemMenu(POINT At) {
+    if (SkinSysMenu) {
+        for (int I = 0; I < SkinSysMenu->Items()->Count(); ++I) {
+            TMenuItem* Item = SkinSysMenu->Items()->Items(I);
+            switch (Item->Tag()) {
+            case 0:
+                Item->SetEnabled(ShowState != stNormal);
+                break;
+            case 1:
+                Item->SetEnabled(ShowState != stMaximized);
+                break;
+            case 2:
+                Item->SetEnabled(ShowState != stMinimized);
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    const DWORD Now = GetTickCount();
+    if (Now - LastSysMenuTime > DoubleClickTime) {
+        LastSysMenuTime = Now;
+        if (SkinManager) SkinManager->MenuMode = mmSystemMenu;
+        const bool Native = !SkinData->SkinControls().Contains(xcSystemMenu) || MdiKind == mkChild;
+        if (Native || !SkinSysMenu) {
+            if (SystemMenu)
+                TrackPopupMenu(SystemMenu, TPM_RIGHTBUTTON, At.x, At.y, 0, Wnd, nullptr);
+        } else {
+            SkinSysMenu->Popup(At.x, At.y);
+        }
+    } else if (HotObject) {
+        // The icon button clicked twice: close.
+        if (HoverTimer) HoverTimer->SetEnabled(false);
+        PostMessageW(Wnd, WM_CLOSE, 0, 0);
+    }
+}
+
+void TWinSkinForm::KeyMenu(TMessage& M, bool& Handled) {
+    Handled = false;
+    if ((M.WParam & 0xFFF0) != SC_KEYMENU || MenuTracking || GetCapture()) return;
+    if (M.LParam == ' ' || M.LParam == '-') return;
+    const bool Accelerator =
+        SkinMenu && SkinMenu->ButtonForAccelerator(static_cast<wchar_t>(M.LParam)) != nullptr;
+    if (M.LParam == 0 || Accelerator) {
+        // Alt or F10 alone, or a menu accelerator: the skin's menu bar answers it through the
+        // dialog-character message.
+        M.Result = 1;
+        Handled = true;
+    }
+}

@@ -1,0 +1,203 @@
+// The frame skin: takes over the non-client area of one top-level window (a form of ours or a
+// plain window such as a message box) and draws it from the skin: the four edges, the caption
+// strip with its text and caption buttons, and the menu bar. It gives the window the skin's
+// shape when the skin's edges are transparent, offers the skin's own system menu, follows the
+// window's show state and owns the control skins of the window's controls.
+//
+// The skin manager makes one per window it skins; it is owned by the form when there is one
+// (and goes with it), else the manager frees it once the window is gone.
+#pragma once
+
+#include "WinSkinData.h"
+#include "WinSkinManage.h"
+
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "Menus.h"
+#include "WndProcHook.h"
+#include "WndSubclass.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class TWinSkinForm;
+class TWinSkinMenu;
+class TSkinControl;
+
+// To a form's WindowProc: colours and control skins again.
+inline constexpr UINT SKM_REFRESH = 0x3401;
+// Posted to a window: paint the frame again.
+inline constexpr UINT SKM_REPAINTFRAME = 0x3502;
+// Posted when a caption button whose action the frame does not know is clicked; wParam is the
+// button's action number.
+inline constexpr UINT SKM_SYSBUTTON = 0x3514;
+// Sent to ask whether caption button number wParam shows; a result above 0 means it does.
+inline constexpr UINT SKM_BUTTONVISIBLE = 0x3515;
+
+enum TFrameKind { frSizeable, frSingle, frNone, frDialog };
+enum TMdiKind { mkNone, mkFrame, mkChild };
+enum TShowState { stNormal, stMaximized, stMinimized };
+enum TSkinState {
+    lsNone = 0,
+    lsReady = 1,
+    lsRefresh = 3,
+    lsDestroying = 4,
+    lsSetup = 5,
+    lsDestroyed = 6
+};
+enum TNCState { nsNormal = 1, nsPressed = 2, nsHot = 3 };
+
+// CaptionBits: what the window's style offered before the skin took the caption over.
+inline constexpr uint8_t csMaxBox = 1, csMinBox = 2, csSysMenu = 8, csCaption = 16;
+
+// Something clickable drawn in the frame.
+class TNCObject : public TObject {
+  public:
+    explicit TNCObject(TWinSkinForm* AOwner) : Owner(AOwner) {}
+    virtual void MouseDown();
+    virtual void MouseUp();
+    virtual void MouseMove();
+    virtual void MouseLeave();
+    virtual void Paint() {}
+
+    TWinSkinForm* Owner;
+    RECT Bounds{}; // window coordinates
+    bool Visible = false;
+    TNCState State = nsNormal;
+};
+
+// A caption button of the skin.
+class TWinSysButton : public TNCObject {
+  public:
+    TWinSysButton(TWinSkinForm* AOwner, TDataSkinSysButton* AButton)
+        : TNCObject(AOwner), SkinButton(AButton) {}
+    void Paint() override;
+    // The window icon rather than a picture of the skin (actions 3 and 11).
+    bool IsIcon() const { return SkinButton->Action == 3 || SkinButton->Action == 11; }
+
+    TDataSkinSysButton* SkinButton;
+};
+
+class TWinSkinForm : public TComponent {
+    DECLARE_CLASS(TWinSkinForm, TComponent)
+  public:
+    explicit TWinSkinForm(TComponent* AOwner);
+    ~TWinSkinForm() override;
+
+    // Wnd is set first; then one of the two attaches.
+    void InitForm(TSkinData* Data, TCustomForm* AForm);
+    void InitWindow(TSkinData* Data);
+
+    void Apply();
+    void Refresh();
+    // Full: the skin is switched off for a live window. Destroyed: the window is going.
+    // Light: the frame was never taken over (menus are not skinned).
+    enum TDetachKind { dkFull, dkDestroyed, dkLight };
+    void Detach(TDetachKind Kind);
+
+    // Frame geometry from the skin's borders; rebuilds NCButtons.
+    void ComputeFrameGeometry();
+    void PaintFrame(HDC DC = nullptr);
+    void BuildRegion();
+    // The window's rectangle as the frame sees it (0, 0 at its top-left corner).
+    RECT FrameRect() const;
+    // A screen point in frame (window) coordinates.
+    POINT ScreenToFrame(POINT P) const;
+    // The first visible, clickable frame object at a frame point; null when none.
+    TNCObject* HitObject(POINT FramePoint) const;
+    void ShowSystemMenu(POINT ScreenPoint);
+    void RunButtonAction(int Action);
+    void FreeNCButtons() { NCButtons.clear(); }
+
+    // Control skins.
+    bool AddControlSkin(TSkinControl* Skin); // true when it was in the list already
+    void RemoveControlSkin(TSkinControl* Skin);
+    TSkinControl* FindControlSkin(HWND Wnd) const;
+    bool HasControlSkin(const TComponent* Component) const;
+    void FreeControlSkins();
+    TCanvas& SkinCanvas() { return FCanvas; }
+
+    // Fields. The frame's collaborators (menus, control skins) and tests read them.
+    HWND Wnd = nullptr;
+    TCustomForm* Form = nullptr;
+    TSkinData* SkinData = nullptr;
+    int FrameLeft = 0, FrameTop = 0, FrameRight = 0, FrameBottom = 0;
+    int MenuHeight = 0;
+    SIZE StdFrameSize{};
+    RECT SavedClientRect{};
+    uint8_t CaptionBits = 0;
+    TFrameKind FrameKind = frSingle;
+    TMdiKind MdiKind = mkNone;
+    TShowState ShowState = stNormal;
+    TSkinState SkinState = lsNone;
+    bool Active = true;
+    bool FrameSkinning = false;
+    bool RightToLeft = false;
+    bool UnicodeWindow = false;
+    bool SystemDialog = false;
+    bool MenuTracking = false;
+    TNCObject* HotObject = nullptr;
+    TSkinControl* HoverButton = nullptr; // plain windows: the button whose hot look to end
+    std::unique_ptr<TTimer> HoverTimer;
+    TFont CaptionFont;
+    TBitmap CaptionCache;
+    TBitmap IconBitmap;
+    std::vector<std::unique_ptr<TWinSysButton>> NCButtons;
+    std::unique_ptr<TWinSkinMenu> SkinMenu;
+    std::unique_ptr<TPopupMenu> SkinSysMenu;
+    std::vector<TSkinControl*> ControlSkins;
+    RECT TextRect{};
+    int ButtonsLeftEdge = 0;
+    SIZE RegionSize{};     // the window size the region was made for
+    bool RegionSet = false; // the window holds a region of ours
+    int RegionBuilds = 0;   // how many regions were made (the size decides when)
+    HMENU SystemMenu = nullptr;
+    HMENU NativeMenu = nullptr;
+    HWND OwnerWnd = nullptr;
+    HWND MDIClientWnd = nullptr;
+    DWORD LastSysMenuTime = 0;
+    DWORD DoubleClickTime = 0;
+    std::wstring CaptionPrefix = L" ";
+    std::wstring CaptionSuffix = L"  ";
+    std::wstring WindowClass;
+
+  private:
+    void CommonAttach();
+    void WndProc(TMessage& M);
+    void Stage2(TMessage& M);
+    void Stage3(TMessage& M);
+    void FormWndProc(TMessage& M, const TWndMethod& Previous);
+    void PassOn(TMessage& M) { FSubclass.CallPrevious(M); }
+
+    void StripCaption(bool On);
+    void ReadShowState();
+    void BuildIconBitmap();
+    void BuildSkinSysMenu();
+    void ResizeForSkin(bool Refreshing);
+    void NCCalcSize(TMessage& M);
+    void NCHitTest(TMessage& M);
+    void NCMouse(TMessage& M);
+    void KeyMenu(TMessage& M, bool& Handled);
+    void HoverTick();
+    void EndHoverButton();
+
+    void PaintEdge(HDC DC, int Side, const RECT& Target);
+    void PaintCaptionText(HDC DC, const RECT& Strip);
+    void LayoutButtons(int Width);
+    void PaintCaptionButtons(HDC DC);
+    bool ButtonVisible(const TWinSysButton& B, int Index);
+    bool Condition(int Code, int Action, int Index);
+    bool Condition1(int Code, bool First);
+
+    void ToggleMaximize();
+    void ToggleMinimize();
+    void Restore();
+
+    TWindowSubclass FSubclass;
+    TWindowProcHook FFormHook;
+    TCanvas FCanvas; // the canvas every control skin of this window draws with
+    bool FAttached = false;
+    TColor FSavedFormColor = clBtnFace;
+    bool FColourTaken = false;
+};

@@ -1,0 +1,100 @@
+// Control skins: a small object attached to one control of a skinned window that sees the
+// control's messages before and after the control does and paints the control from the skin.
+// TSkinControl is the base of the family; the frame skin (TWinSkinForm) decides which control
+// gets which skin and keeps them in its ControlSkins list.
+//
+// A skin of a control object is owned by the control (it goes with it); a skin of a plain
+// window (a dialog's child) is owned by the frame skin's list. Either way it never outlives
+// the window it skins: when the window is destroyed the skin lets go and frees itself.
+#pragma once
+
+#include "WinSkinData.h"
+
+#include "Controls.h"
+#include "WndProcHook.h"
+#include "WndSubclass.h"
+
+#include <string>
+
+class TWinSkinForm;
+
+// Switches the skinning of one control on (wParam > 0) or off.
+inline constexpr UINT SKM_ENABLESKIN = 0x3506;
+
+enum TSkinControlState { scsCreated = 0, scsAttached = 1, scsDestroyed = 6 };
+
+class TSkinControl : public TComponent {
+    DECLARE_CLASS(TSkinControl, TComponent)
+  public:
+    explicit TSkinControl(TComponent* AOwner);
+    ~TSkinControl() override;
+
+    // Attach to a control object: its WindowProc is hooked. Once only.
+    virtual void InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecolour,
+                             TCanvas* ACanvas);
+    // Attach to a plain window (no control object): the window is subclassed (ANSI).
+    virtual void InitWindow(HWND AWnd, TSkinData* Data, TWinSkinForm* Frame, TCanvas* ACanvas);
+    // Gives the control its colour back (when the skin changed it).
+    virtual void RestoreColor();
+    // Runs before the control sees a message; false means the message was handled here.
+    virtual bool BeforeMessage(TMessage& M);
+    // Runs after the control has processed the message.
+    virtual void AfterMessage(TMessage& M);
+    // Paints the skin now, into DC or the control's window DC.
+    virtual void PaintFrame(HDC DC = nullptr);
+    // The skin's drawing of the control into DC over Rect (window coordinates from 0, 0).
+    virtual void Paint(HDC DC, const RECT& Rect);
+    // After a skin change: colour and paint again.
+    virtual void Refresh();
+    virtual bool Skinnable() { return true; }
+
+    // The third way in, for windowless controls (speed buttons): their WindowProc is hooked.
+    void InitGraphic(TWinSkinForm* Frame, TSkinData* Data, TCanvas* ACanvas);
+    void Repaint();
+    // Ends the hot look (the frame skin calls it when another button turns hot).
+    void EndHover();
+    // The control object this skin serves, windowed or not (null for a plain window).
+    TControl* SkinnedControl() const;
+
+    // Fields, as the painters and the frame skin read them.
+    TCanvas* Canvas = nullptr; // shared by every skin of one window, owned by the frame skin
+    bool Enabled = true;
+    bool Focused = false;
+    std::wstring Text;
+    bool SkinActive = true;
+    TSkinData* SkinData = nullptr;
+    HWND Wnd = nullptr;
+    TWinControl* Control = nullptr;
+    RECT ScreenRect{};
+    TControl* GraphicControl = nullptr;
+    bool Recolour = false;
+    TColor SavedColor = clNone;
+    bool Attached = false;
+    int State = scsCreated;
+    TWinSkinForm* SkinForm = nullptr;
+
+  protected:
+    // Passes the message to the control's own handling (its saved WindowProc or window
+    // procedure).
+    void PassOn(TMessage& M);
+    void FillFace(HDC DC, const RECT& R) const;
+    void FillParentColour(HDC DC, const RECT& R) const;
+    // Stops hooking the control and leaves the frame skin's list; the object stays.
+    void Release();
+
+  private:
+    void MessageEntry(TMessage& M);
+    TWindowProcHook FHook;      // the control object's WindowProc
+    TWindowSubclass FSubclass;  // a plain window's procedure
+    bool FHooked = false;       // which of the two is in use
+};
+
+// Gives the controls of a skinned window their skins: for a form its components, for a plain
+// window (a dialog, a message box) its child windows. Runs when the skin is applied and on
+// every refresh; skins of windows already gone are dropped first.
+void SkinFormControls(TWinSkinForm& Frame);
+void SkinChildWindows(TWinSkinForm& Frame);
+// One child window of a plain window (a size grip created after the skin was applied).
+void SkinChildWindow(TWinSkinForm& Frame, HWND Child);
+
+PUBLISHED(TSkinControl) {}
