@@ -106,6 +106,8 @@ void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TCustomForm::CreateParams(TCreateParams& P) {
     TWinControl::CreateParams(P);
+    // A form placed on another control is a part of it: a child window without a frame.
+    if (Parent()) return;
     FrameStyle(P.Style, P.ExStyle);
     P.WndParent = Application->Handle();
     if (auto* M = dynamic_cast<IMenuSource*>(FMenu)) P.Menu = M->MenuHandle();
