@@ -15,6 +15,9 @@
 //   probe press [TIMEOUT_MS]  waits for a message box and presses its default button
 //   probe wait CLASS TIMEOUT_MS   waits until a top-level window of that class exists
 //   probe close CLASS         asks the top-level window of that class to close
+//   probe skinned CLASS|box [TIMEOUT_MS]   whether that window (or a message box, waited for)
+//                             wears a skin: the answer to the skin's query message, 0 or 1
+//   probe menu [TIMEOUT_MS]   waits for a shown popup menu window; prints its rectangle
 // Texts are printed as UTF-8. Exit status 0 on success, 1 when nothing was found in time.
 #include <cstdio>
 #include <string>
@@ -197,8 +200,30 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    if (command == "skinned" && argc > 2) {
+        const std::string what = argv[2];
+        const DWORD timeout = argc > 3 ? std::stoul(argv[3]) : 0;
+        HWND w = what == "box" ? WaitFor(timeout, FindMessageBox) : FindWindowA(what.c_str(), nullptr);
+        if (!w) return 1;
+        constexpr UINT SkinQuery = 0x3504;
+        std::printf("%d\n", SendMessageW(w, SkinQuery, 0, 0) == 1 ? 1 : 0);
+        return 0;
+    }
+    if (command == "menu") {
+        const DWORD timeout = argc > 2 ? std::stoul(argv[2]) : 0;
+        HWND menu = WaitFor(timeout, [] {
+            HWND m = FindWindowW(L"#32768", nullptr);
+            return m && IsWindowVisible(m) ? m : nullptr;
+        });
+        if (!menu) return 1;
+        RECT r;
+        GetWindowRect(menu, &r);
+        std::printf("menu %ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+        return 0;
+    }
     std::fprintf(stderr, "usage: probe tree|screen [CLASS] | style CLASS | show|hide|minimize CLASS |\n"
                          "       watch CLASS SKIP MS FILE |\n"
-                         "       msgbox [MS] | press [MS] | wait CLASS MS | close CLASS\n");
+                         "       msgbox [MS] | press [MS] | wait CLASS MS | close CLASS |\n"
+                         "       skinned CLASS|box [MS] | menu [MS]\n");
     return 2;
 }
