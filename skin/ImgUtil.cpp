@@ -209,23 +209,73 @@ void DrawSkinGlyph(HDC DC, const RECT& Target, TBitmap& Image, bool Transparent,
     Put(DC, RECT{X, Y, X + FW, Y + FH}, Glyph, Transparent);
 }
 
+namespace {
+
+// A monochrome mask of a picture: monochrome conversion turns pixels of the source's
+// background colour white; inverted, the mask is 1 where the picture shows and 0 where the
+// target is kept.
+TBitmapHandle KeyMask(HDC Src, int W, int H, TColor Key) {
+    TMemoryDC MaskDC(CreateCompatibleDC(Src));
+    TBitmapHandle Mask(CreateBitmap(W, H, 1, 1, nullptr));
+    if (!MaskDC || !Mask) return {};
+    TSelectObject SelectMask(MaskDC, Mask);
+    const COLORREF OldBk = SetBkColor(Src, ColorToRGB(Key) & 0xFFFFFF);
+    BitBlt(MaskDC, 0, 0, W, H, Src, 0, 0, NOTSRCCOPY);
+    SetBkColor(Src, OldBk);
+    return Mask;
+}
+
+// The source drawn where its mask is 1, the target kept where it is 0.
+void MaskedCopy(HDC DC, int X, int Y, int W, int H, HDC Src, HBITMAP Mask) {
+    constexpr DWORD KeepTarget = 0x00AA0029;
+    MaskBlt(DC, X, Y, W, H, Src, 0, 0, Mask, 0, 0, MAKEROP4(SRCCOPY, KeepTarget));
+}
+
+} // namespace
+
 void DrawTransparent(HDC DC, const RECT& Target, TBitmap& Bitmap, TColor Key) {
     const int W = std::min(Width(Target), Bitmap.Width());
     const int H = std::min(Height(Target), Bitmap.Height());
     if (W <= 0 || H <= 0) return;
     HDC Src = SourceDC(Bitmap);
-    // Monochrome conversion turns pixels of the source's background colour white; inverted,
-    // the mask is 1 where the bitmap shows and 0 where the target is kept.
-    TMemoryDC MaskDC(CreateCompatibleDC(DC));
-    TBitmapHandle Mask(CreateBitmap(W, H, 1, 1, nullptr));
-    if (!MaskDC || !Mask) return;
-    TSelectObject SelectMask(MaskDC, Mask);
-    COLORREF OldBk = SetBkColor(Src, ColorToRGB(Key) & 0xFFFFFF);
-    BitBlt(MaskDC, 0, 0, W, H, Src, 0, 0, NOTSRCCOPY);
-    SetBkColor(Src, OldBk);
-    constexpr DWORD KeepTarget = 0x00AA0029;
-    MaskBlt(DC, Target.left, Target.top, W, H, Src, 0, 0, Mask, 0, 0,
-            MAKEROP4(SRCCOPY, KeepTarget));
+    TBitmapHandle Mask = KeyMask(Src, W, H, Key);
+    if (Mask) MaskedCopy(DC, Target.left, Target.top, W, H, Src, Mask);
+}
+
+void TKeyedPicture::Make(TBitmap& Image, int FrameCount, int Frame, int W, int H) {
+    Clear();
+    const RECT F = SkinFrameRect(Image, false, FrameCount, Frame);
+    if (W <= 0 || H <= 0 || IsRectEmpty(&F)) return;
+    FPicture.SetPixelFormat(pf24bit);
+    FPicture.SetSize(W, H);
+    HDC Dest = FPicture.Canvas()->Handle();
+    {
+        TStretchMode Mode(Dest);
+        Piece(Dest, 0, 0, W, H, SourceDC(Image), F.left, F.top, Width(F), Height(F));
+    }
+    MakeMask();
+}
+
+void TKeyedPicture::Make(TBitmap& Picture) {
+    Clear();
+    if (Picture.Empty()) return;
+    FPicture.Assign(Picture);
+    FPicture.SetPixelFormat(pf24bit);
+    MakeMask();
+}
+
+void TKeyedPicture::MakeMask() {
+    FMask = KeyMask(SourceDC(FPicture), FPicture.Width(), FPicture.Height(), SkinKeyColour);
+}
+
+void TKeyedPicture::Draw(HDC DC, int X, int Y) {
+    if (FPicture.Empty() || !FMask) return;
+    MaskedCopy(DC, X, Y, FPicture.Width(), FPicture.Height(), SourceDC(FPicture), FMask);
+}
+
+void TKeyedPicture::Clear() {
+    FPicture.Clear();
+    FMask.Reset();
 }
 
 namespace {

@@ -49,6 +49,24 @@ void DrawSkinGlyph(HDC DC, const RECT& Target, TBitmap& Image, bool Transparent,
 // the key colour left out.
 void DrawTransparent(HDC DC, const RECT& Target, TBitmap& Bitmap, TColor Key);
 
+// A picture drawn through the key colour again and again (a caption button in one state): the
+// frame is cut and scaled, and its mask made, once.
+class TKeyedPicture {
+  public:
+    // Frame Frame of a horizontal image, scaled to W x H.
+    void Make(TBitmap& Image, int FrameCount, int Frame, int W, int H);
+    // The picture as it is (for one already at its size).
+    void Make(TBitmap& Picture);
+    void Draw(HDC DC, int X, int Y);
+    bool Empty() const { return FPicture.Empty(); }
+    void Clear();
+
+  private:
+    void MakeMask();
+    TBitmap FPicture;
+    TBitmapHandle FMask;
+};
+
 // A region of every pixel that is not the key colour, moved by the offset. Tolerance packs a
 // per-channel allowance like a colour ($00BBGGRR): a channel matches the key when it lies in
 // [key, min(255, key + allowance)], and a pixel is left out when all three match. A bitmap

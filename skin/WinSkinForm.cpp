@@ -79,29 +79,7 @@ void TNCObject::MouseLeave() {
 }
 
 void TWinSysButton::Paint() {
-    TWinSkinForm& F = *Owner;
-    const RECT& B = Bounds;
-    if (!Visible || IsRectEmpty(&B) || F.CaptionCache.Empty()) return;
-    if (F.SkinState != lsReady && F.SkinState != lsRefresh) return;
-    try {
-        // The button over the caption strip as last painted, composed and copied in one blit.
-        const int W = Width(B), H = Height(B);
-        TBitmap Work(W, H, pf24bit);
-        HDC DC = Work.Canvas()->Handle();
-        BitBlt(DC, 0, 0, W, H, F.CaptionCache.Canvas()->Handle(), B.left, B.top, SRCCOPY);
-        const RECT Whole{0, 0, W, H};
-        if (IsIcon()) {
-            DrawTransparent(DC, Whole, F.IconBitmap, SkinKeyColour);
-        } else {
-            int Frame = State;
-            if (SkinButton->Visibility == 100 && State == nsHot) Frame = 4;
-            DrawSkinFrame(DC, Whole, SkinButton->Bitmap, true, SkinButton->FrameCount, Frame);
-        }
-        TWindowDC Window(F.Wnd, true);
-        BitBlt(Window, B.left, B.top, W, H, DC, 0, 0, SRCCOPY);
-    } catch (...) {
-        // A broken skin never stops the window.
-    }
+    Owner->PaintButton(*this);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -343,10 +321,10 @@ void TWinSkinForm::ComputeFrameGeometry() {
         FrameRight = B[sbsRight]->Bitmap.Width() / Frames(*B[sbsRight]);
         FrameBottom = B[sbsBottom]->Bitmap.Height() / Frames(*B[sbsBottom]);
     }
-    HotObject = nullptr;
-    NCButtons.clear();
+    FreeNCButtons();
     for (auto& SB : SkinData->SysButtons) {
-        auto Button = std::make_unique<TWinSysButton>(this, SB.get());
+        auto Button =
+            std::make_unique<TWinSysButton>(this, SB.get(), static_cast<int>(NCButtons.size()));
         if (Button->IsIcon()) {
             if (SB->Bitmap.Empty()) SB->Bitmap.Assign(IconBitmap);
             if (SkinData->IconBitmap.Empty()) SkinData->IconBitmap.Assign(IconBitmap);
@@ -354,6 +332,14 @@ void TWinSkinForm::ComputeFrameGeometry() {
         }
         NCButtons.push_back(std::move(Button));
     }
+}
+
+void TWinSkinForm::FreeNCButtons() {
+    HotObject = nullptr;
+    NCButtons.clear();
+    // The pictures came from the skin that is going.
+    for (auto& C : FCaches)
+        C.reset();
 }
 
 RECT TWinSkinForm::FrameRect() const {
@@ -824,6 +810,43 @@ void TWinSkinForm::PaintEdge(HDC DC, int Side, const RECT& Target) {
                         Frame);
 }
 
+TWinSkinForm::TPaintCache& TWinSkinForm::Cache() {
+    auto& C = FCaches[Active ? 1 : 0];
+    if (!C) C = std::make_unique<TPaintCache>();
+    return *C;
+}
+
+void TWinSkinForm::PrepareEdges(int W, int H) {
+    TPaintCache& C = Cache();
+    if (C.W == W && C.H == H) return;
+    C.W = W;
+    C.H = H;
+    C.GroundText.clear();
+    C.GroundEdge = -1;
+    C.Ground.Clear();
+    auto Make = [&](TBitmap& B, int Side, int EW, int EH) {
+        B.SetPixelFormat(pf24bit);
+        B.SetSize(std::max(EW, 0), std::max(EH, 0));
+        if (!B.Empty()) PaintEdge(B.Canvas()->Handle(), Side, {0, 0, EW, EH});
+    };
+    Make(C.Left, sbsLeft, FrameLeft, H);
+    Make(C.Right, sbsRight, FrameRight, H);
+    Make(C.Bottom, sbsBottom, W - FrameLeft - FrameRight, FrameBottom);
+    Make(C.Top, sbsTop, W - FrameLeft - FrameRight, FrameTop);
+}
+
+TKeyedPicture& TWinSkinForm::ButtonPicture(const TWinSysButton& B, int Frame) {
+    auto& All = Cache().Pictures;
+    if (All.size() < NCButtons.size()) All.resize(NCButtons.size());
+    auto& Mine = All[static_cast<size_t>(B.Index)];
+    if (!Mine) Mine = std::make_unique<std::array<TKeyedPicture, 4>>();
+    TKeyedPicture& P = (*Mine)[static_cast<size_t>(std::clamp(Frame, 1, 4) - 1)];
+    if (P.Empty())
+        P.Make(B.SkinButton->Bitmap, B.SkinButton->FrameCount, Frame, B.Bounds.right - B.Bounds.left,
+               B.Bounds.bottom - B.Bounds.top);
+    return P;
+}
+
 void TWinSkinForm::PaintFrame(HDC Given) {
     if (!SkinManager || (SkinState != lsReady && SkinState != lsRefresh)) return;
     if (FrameKind == frNone || (MdiKind == mkChild && ShowState != stNormal)) return;
@@ -831,6 +854,43 @@ void TWinSkinForm::PaintFrame(HDC Given) {
     try {
         const RECT R = FrameRect();
         const int W = Width(R), H = Height(R);
+        if (W <= 0 || H <= 0) return;
+        PrepareEdges(W, H);
+        TPaintCache& C = Cache();
+        // The caption strip: the edges' top ends, the top edge, the text, the buttons.
+        const int Top = std::min(FrameTop, H);
+        if (Top > 0) {
+            CaptionCache.SetPixelFormat(pf24bit);
+            CaptionCache.SetSize(W, Top);
+            HDC Cache = CaptionCache.Canvas()->Handle();
+            const std::wstring Text = SkinWindowText(Wnd, UnicodeWindow);
+            // The caption text of a pop-up window stops before the buttons of the last
+            // layout; the first paint lays them out first.
+            if (ButtonsLeftEdge == 0) LayoutButtons(W);
+            const bool Same = C.Ground.Width() == W && C.Ground.Height() == Top &&
+                              C.GroundText == Text && C.GroundEdge == ButtonsLeftEdge;
+            if (Same) {
+                BitBlt(Cache, 0, 0, W, Top, C.Ground.Canvas()->Handle(), 0, 0, SRCCOPY);
+            } else {
+                if (!C.Left.Empty())
+                    BitBlt(Cache, 0, 0, FrameLeft, Top, C.Left.Canvas()->Handle(), 0, 0, SRCCOPY);
+                if (!C.Right.Empty())
+                    BitBlt(Cache, W - FrameRight, 0, FrameRight, Top, C.Right.Canvas()->Handle(),
+                           0, 0, SRCCOPY);
+                if (!C.Top.Empty())
+                    BitBlt(Cache, FrameLeft, 0, C.Top.Width(), Top, C.Top.Canvas()->Handle(), 0,
+                           0, SRCCOPY);
+                PaintCaptionText(Cache, {FrameLeft, 0, W - FrameRight, Top}, Text);
+                C.GroundText = Text;
+                C.GroundEdge = ButtonsLeftEdge;
+                C.Ground.SetPixelFormat(pf24bit);
+                C.Ground.SetSize(W, Top);
+                BitBlt(C.Ground.Canvas()->Handle(), 0, 0, W, Top, Cache, 0, 0, SRCCOPY);
+                C.Composed.clear();
+            }
+            LayoutButtons(W);
+            PaintCaptionButtons(Cache);
+        }
         std::unique_ptr<TWindowDC> Own;
         HDC DC = Given;
         if (!DC) {
@@ -838,25 +898,17 @@ void TWinSkinForm::PaintFrame(HDC Given) {
             DC = *Own;
         }
         if (!DC) return;
-        PaintEdge(DC, sbsLeft, {0, 0, FrameLeft, H});
-        PaintEdge(DC, sbsRight, {W - FrameRight, 0, W, H});
-        PaintEdge(DC, sbsBottom, {FrameLeft, H - FrameBottom, W - FrameRight, H});
-
-        if (FrameTop > 0 && W > 0) {
-            CaptionCache.SetPixelFormat(pf24bit);
-            CaptionCache.SetSize(W, FrameTop);
-            HDC Cache = CaptionCache.Canvas()->Handle();
-            BitBlt(Cache, 0, 0, W, FrameTop, DC, 0, 0, SRCCOPY);
-            const RECT Strip{FrameLeft, 0, W - FrameRight, FrameTop};
-            PaintEdge(Cache, sbsTop, Strip);
-            // The caption text of a pop-up window stops before the buttons of the last
-            // layout; the first paint lays them out first.
-            if (ButtonsLeftEdge == 0) LayoutButtons(W);
-            PaintCaptionText(Cache, Strip);
-            LayoutButtons(W);
-            PaintCaptionButtons(Cache);
-            BitBlt(DC, 0, 0, W, FrameTop, Cache, 0, 0, SRCCOPY);
-        }
+        // The caption, then the rest of each edge below it: four copies, none of them over
+        // the client area.
+        if (Top > 0) BitBlt(DC, 0, 0, W, Top, CaptionCache.Canvas()->Handle(), 0, 0, SRCCOPY);
+        if (!C.Left.Empty())
+            BitBlt(DC, 0, Top, FrameLeft, H - Top, C.Left.Canvas()->Handle(), 0, Top, SRCCOPY);
+        if (!C.Right.Empty())
+            BitBlt(DC, W - FrameRight, Top, FrameRight, H - Top, C.Right.Canvas()->Handle(), 0, Top,
+                   SRCCOPY);
+        if (!C.Bottom.Empty())
+            BitBlt(DC, FrameLeft, H - FrameBottom, C.Bottom.Width(), FrameBottom,
+                   C.Bottom.Canvas()->Handle(), 0, 0, SRCCOPY);
         if (SkinMenu && MenuHeight > 0)
             SkinMenu->PaintStrip(DC, {FrameLeft, FrameTop, W - FrameRight, FrameTop + MenuHeight});
     } catch (...) {
@@ -865,9 +917,50 @@ void TWinSkinForm::PaintFrame(HDC Given) {
     HotObject = nullptr;
 }
 
-void TWinSkinForm::PaintCaptionText(HDC DC, const RECT& Strip) {
+TBitmap* TWinSkinForm::ComposedButton(const TWinSysButton& B, int Frame) {
+    const RECT& R = B.Bounds;
+    const int W = Width(R), H = Height(R);
+    if (W <= 0 || H <= 0) return nullptr;
+    auto& All = Cache().Composed;
+    if (All.size() < NCButtons.size()) All.resize(NCButtons.size());
+    auto& Slot = All[static_cast<size_t>(B.Index)][static_cast<size_t>(std::clamp(Frame, 0, 4))];
+    if (Slot && Slot->Width() == W && Slot->Height() == H) return Slot.get();
+    // The button over what lies behind it: the caption strip, or the menu bar's ground.
+    Slot = std::make_unique<TBitmap>(W, H, pf24bit);
+    HDC DC = Slot->Canvas()->Handle();
+    if (B.SkinButton->Visibility != 100 && !Cache().Ground.Empty())
+        BitBlt(DC, 0, 0, W, H, Cache().Ground.Canvas()->Handle(), R.left, R.top, SRCCOPY);
+    else if (SkinMenu && !SkinMenu->Background.Empty())
+        BitBlt(DC, 0, 0, W, H, SkinMenu->Background.Canvas()->Handle(),
+               R.left - SkinMenu->StripRect.left, R.top - SkinMenu->StripRect.top, SRCCOPY);
+    if (B.IsIcon()) {
+        if (Cache().Icon.Empty()) Cache().Icon.Make(IconBitmap);
+        Cache().Icon.Draw(DC, 0, 0);
+    } else {
+        ButtonPicture(B, Frame).Draw(DC, 0, 0);
+    }
+    return Slot.get();
+}
+
+void TWinSkinForm::PaintButton(TWinSysButton& B) {
+    if (!B.Visible || IsRectEmpty(&B.Bounds) || CaptionCache.Empty()) return;
+    if (SkinState != lsReady && SkinState != lsRefresh) return;
+    try {
+        int Frame = B.IsIcon() ? 0 : B.State;
+        if (B.SkinButton->Visibility == 100 && B.State == nsHot) Frame = 4;
+        TBitmap* Picture = ComposedButton(B, Frame);
+        if (!Picture) return;
+        TWindowDC Window(Wnd, true);
+        BitBlt(Window, B.Bounds.left, B.Bounds.top, Picture->Width(), Picture->Height(),
+               Picture->Canvas()->Handle(), 0, 0, SRCCOPY);
+    } catch (...) {
+        // A broken skin never stops the window.
+    }
+}
+
+void TWinSkinForm::PaintCaptionText(HDC DC, const RECT& Strip, const std::wstring& WindowText) {
     TDataSkinTitle& T = *SkinData->Title;
-    const std::wstring Text = CaptionPrefix + SkinWindowText(Wnd, UnicodeWindow) + CaptionSuffix;
+    const std::wstring Text = CaptionPrefix + WindowText + CaptionSuffix;
     TSelectObject Font(DC, CaptionFont.Handle());
     const int OldMode = SetBkMode(DC, TRANSPARENT);
     SetTextColor(DC, ColorToRGB(Active ? SkinData->TitleTextActive : SkinData->TitleTextNoActive) &
@@ -1056,12 +1149,10 @@ void TWinSkinForm::PaintCaptionButtons(HDC DC) {
         TWinSysButton& B = *P;
         const TDataSkinSysButton& S = *B.SkinButton;
         if (!B.Visible || IsRectEmpty(&B.Bounds) || S.Visibility == 100) continue;
-        if (B.IsIcon()) {
-            DrawTransparent(DC, B.Bounds, IconBitmap, SkinKeyColour);
-            continue;
-        }
-        const int Frame = Active || S.FrameCount < 4 ? 1 : 4;
-        DrawSkinFrame(DC, B.Bounds, B.SkinButton->Bitmap, true, S.FrameCount, Frame);
+        const int Frame = B.IsIcon() ? 0 : Active || S.FrameCount < 4 ? 1 : 4;
+        if (TBitmap* Picture = ComposedButton(B, Frame))
+            BitBlt(DC, B.Bounds.left, B.Bounds.top, Picture->Width(), Picture->Height(),
+                   Picture->Canvas()->Handle(), 0, 0, SRCCOPY);
     }
 }
 

@@ -8,6 +8,7 @@
 // (and goes with it), else the manager frees it once the window is gone.
 #pragma once
 
+#include "ImgUtil.h"
 #include "WinSkinData.h"
 #include "WinSkinManage.h"
 
@@ -17,6 +18,7 @@
 #include "WndProcHook.h"
 #include "WndSubclass.h"
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,13 +72,14 @@ class TNCObject : public TObject {
 // A caption button of the skin.
 class TWinSysButton : public TNCObject {
   public:
-    TWinSysButton(TWinSkinForm* AOwner, TDataSkinSysButton* AButton)
-        : TNCObject(AOwner), SkinButton(AButton) {}
+    TWinSysButton(TWinSkinForm* AOwner, TDataSkinSysButton* AButton, int AIndex)
+        : TNCObject(AOwner), SkinButton(AButton), Index(AIndex) {}
     void Paint() override;
     // The window icon rather than a picture of the skin (actions 3 and 11).
     bool IsIcon() const { return SkinButton->Action == 3 || SkinButton->Action == 11; }
 
     TDataSkinSysButton* SkinButton;
+    int Index; // in the frame's NCButtons
 };
 
 class TWinSkinForm : public TComponent {
@@ -108,7 +111,9 @@ class TWinSkinForm : public TComponent {
     TNCObject* HitObject(POINT FramePoint) const;
     void ShowSystemMenu(POINT ScreenPoint);
     void RunButtonAction(int Action);
-    void FreeNCButtons() { NCButtons.clear(); }
+    void FreeNCButtons();
+    // Repaints one caption button in its state, alone.
+    void PaintButton(TWinSysButton& Button);
 
     // Control skins.
     bool AddControlSkin(TSkinControl* Skin); // true when it was in the list already
@@ -183,7 +188,11 @@ class TWinSkinForm : public TComponent {
     void EndHoverButton();
 
     void PaintEdge(HDC DC, int Side, const RECT& Target);
-    void PaintCaptionText(HDC DC, const RECT& Strip);
+    void PrepareEdges(int W, int H);
+    TKeyedPicture& ButtonPicture(const TWinSysButton& Button, int Frame);
+    // The button in a frame (0: the icon) over the ground behind it, made once per ground.
+    TBitmap* ComposedButton(const TWinSysButton& Button, int Frame);
+    void PaintCaptionText(HDC DC, const RECT& Strip, const std::wstring& WindowText);
     void LayoutButtons(int Width);
     void PaintCaptionButtons(HDC DC);
     bool ButtonVisible(const TWinSysButton& B, int Index);
@@ -193,6 +202,23 @@ class TWinSkinForm : public TComponent {
     void ToggleMaximize();
     void ToggleMinimize();
     void Restore();
+
+    // What a paint can take from the last one: the edges as painted for a size and state, each
+    // button's pictures with their masks, the caption strip before its buttons, and the
+    // buttons' states composed over it (so a hover repaint is one copy).
+    struct TPaintCache {
+        int W = -1, H = -1;
+        TBitmap Left, Right, Bottom, Top;
+        TBitmap Ground;
+        std::wstring GroundText; // what the ground shows, so an unchanged caption is reused
+        int GroundEdge = -1;
+        std::vector<std::unique_ptr<std::array<TKeyedPicture, 4>>> Pictures;
+        TKeyedPicture Icon;
+        std::vector<std::array<std::unique_ptr<TBitmap>, 5>> Composed;
+    };
+    // One for the active look and one for the inactive, so activation only copies pictures.
+    std::array<std::unique_ptr<TPaintCache>, 2> FCaches;
+    TPaintCache& Cache();
 
     TWindowSubclass FSubclass;
     TWindowProcHook FFormHook;
