@@ -1,6 +1,7 @@
 // Start-up and memory of a program against the minimal one, under the same system:
 //   app_startup.exe PROGRAM.exe CLASS MINIMAL.exe CLASS [RUNS]
-// Each run starts the program, waits until its window of that class is shown, reads its
+// Each run starts the program, waits until its window of that class is shown (CLASS:skinned:
+// and wears its skin), reads its
 // working set, and ends it. (Whether the first paint is over cannot be told from outside: a
 // program that opens a modal box at once keeps an update region pending behind it.)
 #include <algorithm>
@@ -19,12 +20,22 @@ struct Run {
     double workingSetKiB;
 };
 
-bool Shown(const char* windowClass) {
-    HWND w = FindWindowA(windowClass, nullptr);
-    return w && IsWindowVisible(w);
+// "CLASS:skinned" waits also for the skin: the window answers the skin's query and has taken
+// the skin's shape.
+bool Shown(const std::string& windowClass) {
+    const size_t colon = windowClass.find(':');
+    HWND w = FindWindowA(windowClass.substr(0, colon).c_str(), nullptr);
+    if (!w || !IsWindowVisible(w)) return false;
+    if (colon == std::string::npos) return true;
+    constexpr UINT SkinQuery = 0x3504;
+    if (SendMessageW(w, SkinQuery, 0, 0) != 1) return false;
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    const bool shaped = GetWindowRgn(w, region) != ERROR;
+    DeleteObject(region);
+    return shaped;
 }
 
-Run StartOnce(const std::string& program, const char* windowClass) {
+Run StartOnce(const std::string& program, const std::string& windowClass) {
     STARTUPINFOA si{sizeof si};
     PROCESS_INFORMATION pi{};
     std::string line = "\"" + program + "\"";
@@ -40,7 +51,8 @@ Run StartOnce(const std::string& program, const char* windowClass) {
     GetProcessMemoryInfo(pi.hProcess, &mem, sizeof mem);
     // Closed as a user closes it: a killed process leaves its windows for the next start to
     // wait on.
-    if (HWND w = FindWindowA(windowClass, nullptr)) PostMessageW(w, WM_CLOSE, 0, 0);
+    if (HWND w = FindWindowA(windowClass.substr(0, windowClass.find(':')).c_str(), nullptr))
+        PostMessageW(w, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(pi.hProcess, 15000) != WAIT_OBJECT_0) {
         TerminateProcess(pi.hProcess, 0);
         WaitForSingleObject(pi.hProcess, 10000);
@@ -51,7 +63,7 @@ Run StartOnce(const std::string& program, const char* windowClass) {
             double(mem.WorkingSetSize) / 1024.0};
 }
 
-Run Median(const std::string& program, const char* windowClass, int runs) {
+Run Median(const std::string& program, const std::string& windowClass, int runs) {
     std::vector<Run> all;
     for (int i = 0; i < runs; ++i) all.push_back(StartOnce(program, windowClass));
     std::sort(all.begin(), all.end(), [](const Run& x, const Run& y) { return x.ms < y.ms; });
