@@ -452,3 +452,48 @@ TEST(FrameDetach, SwitchedOffTheWindowGetsItsOwnFrameBack) {
     // Switching a component of one form off stops the manager; the main skin goes on here.
     SkinManager->Enabled = true;
 }
+
+TEST(FrameCaption, APopupWindowsCaptionEndsBeforeItsButtons) {
+    auto F = HiddenSkinnedForm(300, 80, bsDialog);
+    F->SetCaption(L"A pop-up window whose caption is far too long for its caption strip");
+    TWinSkinForm* Frame = SkinNow(F->Handle());
+    ASSERT_NE(Frame, nullptr);
+    ASSERT_TRUE(GetWindowLongW(F->Handle(), GWL_STYLE) & WS_POPUP);
+    Frame->PaintFrame();
+    const int W = Frame->FrameRect().right;
+    EXPECT_EQ(Frame->ButtonsLeftEdge, W - 25) << "the close button is the rightmost";
+    // Clipped 5 pixels before the buttons, then moved 16 pixels left with the whole text, as a
+    // dialog's caption has no icon before it.
+    EXPECT_EQ(Frame->TextRect.right, Frame->ButtonsLeftEdge - 5 - 16);
+    EXPECT_GT(Frame->TextRect.right, W - 3 - MainSkin().Title->Margins.right - 16)
+        << "not the clip of ordinary windows";
+}
+
+TEST(FrameRefresh, ANewSkinFileReachesTheWindowAfterTheDelay) {
+    auto F = HiddenSkinnedForm(200, 100);
+    TSkinData* Own = OwnSkin(*F, PlainBorderSkin(0, 0, 0, 0));
+    TWinSkinForm* Frame = SkinNow(F->Handle());
+    ASSERT_NE(Frame, nullptr);
+    ASSERT_EQ(Frame->FrameTop, 20);
+    // The default skin as a file on disk (the stored form less its length).
+    const auto Stored = ResourceData(L"DEFAULTSKIN");
+    wchar_t Path[MAX_PATH];
+    GetTempPathW(MAX_PATH, Path);
+    const std::wstring File = std::wstring(Path) + L"frame-refresh.skin";
+    {
+        TKernelHandle H(CreateFileW(File.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD Done = 0;
+        WriteFile(H, Stored.data() + 4, static_cast<DWORD>(Stored.size() - 4), &Done, nullptr);
+    }
+    Own->SetSkinFile(File);
+    ASSERT_TRUE(Own->SkinLoaded());
+    Own->Refresh();
+    EXPECT_EQ(Frame->FrameTop, 20) << "the refresh waits for the manager's delay";
+    ASSERT_TRUE(WaitFor([&] { return Frame->FrameTop == 29; }, 2000));
+    RECT C;
+    GetClientRect(F->Handle(), &C);
+    EXPECT_EQ(C.right, 200);
+    EXPECT_EQ(C.bottom, 100) << "the client area keeps its size in the new frame";
+    EXPECT_EQ(Frame->SkinState, lsReady);
+    DeleteFileW(File.c_str());
+}
