@@ -497,3 +497,92 @@ TEST(FrameRefresh, ANewSkinFileReachesTheWindowAfterTheDelay) {
     EXPECT_EQ(Frame->SkinState, lsReady);
     DeleteFileW(File.c_str());
 }
+
+// Caption buttons of a skin made here: one shown as the window answers when asked, one that
+// only the inactive window shows, and one whose action the frame does not know, which it hands
+// to the window.
+TEST(FrameButtons, VisibilityCodesAndUnknownActionsReachTheWindow) {
+    std::string Ini = "[Personality]\nTop=top.bmp\nTopFrame=2\nLeft=left.bmp\nLeftFrame=2\n"
+                      "Right=right.bmp\nRightFrame=2\nBottom=bottom.bmp\nBottomFrame=2\n"
+                      "[ButtonAsk]\nButtonImage=b.bmp\nAction=1\nAlign=0\nXcoord=10\nYcoord=0\n"
+                      "Visibility=1500\n"
+                      "[ButtonIdle]\nButtonImage=b.bmp\nAction=5\nAlign=0\nXcoord=40\nYcoord=0\n"
+                      "Visibility=4\n"
+                      "[ButtonOwn]\nButtonImage=b.bmp\nAction=30\nAlign=0\nXcoord=70\nYcoord=0\n"
+                      "Visibility=201\n";
+    const TBytes Skin = Payload(Ini, {{"top.bmp", BorderBmp(40, 20, 2, true, 0x604020)},
+                                      {"bottom.bmp", BorderBmp(40, 5, 2, true, 0x206040)},
+                                      {"left.bmp", BorderBmp(4, 40, 2, false, 0x402060)},
+                                      {"right.bmp", BorderBmp(4, 40, 2, false, 0x204060)},
+                                      {"b.bmp", BorderBmp(20, 20, 3, false, 0x30A030)}});
+    auto F = HiddenSkinnedForm(200, 80, bsSizeable);
+    std::vector<WPARAM> Asked, Own;
+    bool Answer = false;
+    TWindowProcHook Hook;
+    Hook.Install(*F, [&](TMessage& M, const TWndMethod& Previous) {
+        if (M.Msg == SKM_BUTTONVISIBLE) {
+            Asked.push_back(M.WParam);
+            M.Result = Answer ? 1 : 0;
+            return;
+        }
+        if (M.Msg == SKM_SYSBUTTON) Own.push_back(M.WParam);
+        Previous(M);
+    });
+    OwnSkin(*F, Skin);
+    TWinSkinForm* Frame = SkinNow(F->Handle());
+    ASSERT_NE(Frame, nullptr);
+    auto Button = [&](int Action) -> TWinSysButton* {
+        for (auto& B : Frame->NCButtons)
+            if (B->SkinButton->Action == Action) return B.get();
+        return nullptr;
+    };
+    ASSERT_TRUE(Button(1) && Button(5) && Button(30));
+    Frame->PaintFrame();
+    EXPECT_FALSE(Button(1)->Visible) << "the window said no";
+    ASSERT_FALSE(Asked.empty());
+    EXPECT_EQ(Asked.back(), 0u) << "asked with the button's number";
+    EXPECT_FALSE(Button(5)->Visible) << "shown only while inactive";
+    EXPECT_TRUE(Button(30)->Visible);
+    Answer = true;
+    SendMessageW(F->Handle(), WM_NCACTIVATE, FALSE, 0);
+    EXPECT_TRUE(Button(1)->Visible);
+    EXPECT_TRUE(Button(5)->Visible);
+    SendMessageW(F->Handle(), WM_NCACTIVATE, TRUE, 0);
+
+    const RECT B = Button(30)->Bounds;
+    const LPARAM At = ScreenPoint(F->Handle(), {(B.left + B.right) / 2, (B.top + B.bottom) / 2});
+    SendMessageW(F->Handle(), WM_NCLBUTTONDOWN, HTCAPTION, At);
+    SendMessageW(F->Handle(), WM_NCLBUTTONUP, HTCAPTION, At);
+    ASSERT_TRUE(WaitFor([&] { return !Own.empty(); }));
+    EXPECT_EQ(Own, std::vector<WPARAM>{30});
+    Hook.Remove();
+}
+
+// Without xcMainMenu the frame is not taken over: the window keeps its own frame, while the
+// skin still answers for it and lets go lightly.
+TEST(FrameLight, WithoutFrameSkinningTheWindowKeepsItsFrame) {
+    auto F = HiddenSkinnedForm(200, 100, bsSingle);
+    RECT WindowBefore;
+    GetWindowRect(F->Handle(), &WindowBefore);
+    const DWORD StyleBefore = GetWindowLongW(F->Handle(), GWL_STYLE);
+    auto* Own = new TSkinData(F.get());
+    Own->SetLoading();
+    Own->SetSkinFormtype(sfOnlyThisForm);
+    Own->SetSkinControls(TSkinControlTypes{xcPopupMenu, xcButton});
+    Own->SetSkinStream(PlainBorderSkin(0, 0, 0, 0));
+    Own->SetActive(true);
+    Own->Loaded();
+    TWinSkinForm* Frame = SkinNow(F->Handle());
+    ASSERT_NE(Frame, nullptr);
+    EXPECT_FALSE(Frame->FrameSkinning);
+    EXPECT_EQ(SendMessageW(F->Handle(), SKM_QUERY, 0, 0), 1);
+    RECT W;
+    GetWindowRect(F->Handle(), &W);
+    EXPECT_EQ(W.right - W.left, WindowBefore.right - WindowBefore.left);
+    EXPECT_EQ(W.bottom - W.top, WindowBefore.bottom - WindowBefore.top);
+    EXPECT_EQ(GetWindowLongW(F->Handle(), GWL_STYLE), StyleBefore);
+    Own->SetActive(false);
+    ASSERT_TRUE(WaitFor([&] { return FrameOf(F->Handle()) == nullptr; }));
+    EXPECT_EQ(SendMessageW(F->Handle(), SKM_QUERY, 0, 0), 0);
+    SkinManager->Enabled = true;
+}
