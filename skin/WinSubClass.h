@@ -23,6 +23,9 @@ inline constexpr UINT SKM_ENABLESKIN = 0x3506;
 
 enum TSkinControlState { scsCreated = 0, scsAttached = 1, scsDestroyed = 6 };
 
+// Mouse states of the skins of clickable controls (flags).
+inline constexpr unsigned msHot = 1, msPressed = 2;
+
 class TSkinControl : public TComponent {
     DECLARE_CLASS(TSkinControl, TComponent)
   public:

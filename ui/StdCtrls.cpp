@@ -854,3 +854,179 @@ void TCustomComboBox::WndProc(TMessage& M) {
         TWinControl::WndProc(M);
     }
 }
+
+// ---------------------------------------------------------------------------------------------
+// List box
+
+class TCustomListBox::TListStrings : public TStringList {
+  public:
+    explicit TListStrings(TCustomListBox& List) : FList(List) {}
+
+  protected:
+    void Changed() override {
+        TStringList::Changed();
+        if (UpdateCount() == 0) FList.FillList();
+    }
+
+  private:
+    TCustomListBox& FList;
+};
+
+TCustomListBox::TCustomListBox(TComponent* AOwner)
+    : TWinControl(AOwner), FItems(std::make_unique<TListStrings>(*this)) {
+    SetBounds(0, 0, 121, 97);
+    SetTabStop(true);
+    SetColor(clWindow);
+}
+
+TCustomListBox::~TCustomListBox() {
+    Destroying();
+    DestroyHandle();
+}
+
+TStrings* TCustomListBox::Items() const {
+    return FItems.get();
+}
+
+void TCustomListBox::CreateParams(TCreateParams& P) {
+    TWinControl::CreateParams(P);
+    P.SysClassName = L"LISTBOX";
+    P.Style |= WS_VSCROLL | WS_BORDER | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+}
+
+void TCustomListBox::CreateHandle() {
+    TWinControl::CreateHandle();
+    FillList();
+}
+
+void TCustomListBox::FillList() {
+    if (!HandleAllocated()) return;
+    const HWND W = Handle();
+    SendMessageW(W, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(W, LB_RESETCONTENT, 0, 0);
+    for (int I = 0; I < FItems->Count(); ++I)
+        SendMessageW(W, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Get(I).c_str()));
+    SendMessageW(W, LB_SETCURSEL, static_cast<WPARAM>(FItemIndex), 0);
+    SendMessageW(W, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(W, nullptr, TRUE);
+}
+
+int TCustomListBox::ItemIndex() const {
+    if (!HandleAllocated()) return FItemIndex;
+    return static_cast<int>(SendMessageW(const_cast<TCustomListBox*>(this)->Handle(), LB_GETCURSEL, 0, 0));
+}
+
+void TCustomListBox::SetItemIndex(int V) {
+    FItemIndex = V;
+    if (HandleAllocated()) SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(V), 0);
+}
+
+int TCustomListBox::TopIndex() const {
+    if (!HandleAllocated()) return 0;
+    return static_cast<int>(SendMessageW(const_cast<TCustomListBox*>(this)->Handle(), LB_GETTOPINDEX, 0, 0));
+}
+
+void TCustomListBox::SetTopIndex(int V) {
+    if (HandleAllocated()) SendMessageW(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(V), 0);
+}
+
+void TCustomListBox::WndProc(TMessage& M) {
+    if (M.Msg == CN_COMMAND && HIWORD(M.WParam) == LBN_SELCHANGE) {
+        FItemIndex = ItemIndex();
+        Click();
+        return;
+    }
+    TWinControl::WndProc(M);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Scroll bar
+
+TScrollBar::TScrollBar(TComponent* AOwner) : TWinControl(AOwner) {
+    SetBounds(0, 0, 121, GetSystemMetrics(SM_CYHSCROLL));
+    SetTabStop(true);
+    TControlStyle S = ControlStyle();
+    S.Exclude(csClickEvents).Exclude(csCaptureMouse);
+    SetControlStyle(S);
+}
+
+void TScrollBar::CreateParams(TCreateParams& P) {
+    TWinControl::CreateParams(P);
+    P.SysClassName = L"SCROLLBAR";
+    P.Style |= FKind == sbVertical ? SBS_VERT : SBS_HORZ;
+}
+
+void TScrollBar::CreateHandle() {
+    TWinControl::CreateHandle();
+    UpdateInfo();
+}
+
+void TScrollBar::SetKind(TScrollBarKind V) {
+    if (V == FKind) return;
+    FKind = V;
+    if (HandleAllocated()) RecreateWnd();
+}
+
+void TScrollBar::SetPageSize(int V) {
+    if (V == FPageSize) return;
+    FPageSize = std::max(V, 0);
+    UpdateInfo();
+}
+
+void TScrollBar::SetParams(int APosition, int AMin, int AMax) {
+    if (AMax < AMin) AMax = AMin;
+    APosition = std::clamp(APosition, AMin, AMax);
+    const bool Moved = APosition != FPosition;
+    FMin = AMin;
+    FMax = AMax;
+    FPosition = APosition;
+    UpdateInfo();
+    if (Moved && OnChange) OnChange(this);
+}
+
+void TScrollBar::UpdateInfo() {
+    if (!HandleAllocated()) return;
+    SCROLLINFO I{sizeof(I), SIF_ALL | SIF_DISABLENOSCROLL, FMin, FMax,
+                 static_cast<UINT>(FPageSize), FPosition, 0};
+    SetScrollInfo(Handle(), SB_CTL, &I, TRUE);
+}
+
+void TScrollBar::WndProc(TMessage& M) {
+    if (M.Msg == CN_HSCROLL || M.Msg == CN_VSCROLL) {
+        const int Page = FPageSize > 0 ? FPageSize : std::max((FMax - FMin) / 10, 1);
+        int P = FPosition;
+        switch (LOWORD(M.WParam)) {
+        case SB_LINEUP:
+            P -= 1;
+            break;
+        case SB_LINEDOWN:
+            P += 1;
+            break;
+        case SB_PAGEUP:
+            P -= Page;
+            break;
+        case SB_PAGEDOWN:
+            P += Page;
+            break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: {
+            SCROLLINFO I{sizeof(I), SIF_TRACKPOS};
+            GetScrollInfo(Handle(), SB_CTL, &I);
+            P = I.nTrackPos;
+            break;
+        }
+        case SB_TOP:
+            P = FMin;
+            break;
+        case SB_BOTTOM:
+            P = FMax;
+            break;
+        default:
+            return;
+        }
+        const int Last = FPageSize > 0 ? FMax - FPageSize + 1 : FMax;
+        SetPosition(std::clamp(P, FMin, std::max(FMin, Last)));
+        return;
+    }
+    TWinControl::WndProc(M);
+}

@@ -307,6 +307,75 @@ class TComboBox : public TCustomComboBox {
 };
 
 // ---------------------------------------------------------------------------------------------
+// List box and scroll bar
+
+class TCustomListBox : public TWinControl {
+    DECLARE_CLASS(TCustomListBox, TWinControl)
+  public:
+    explicit TCustomListBox(TComponent* AOwner);
+    ~TCustomListBox() override;
+
+    TStrings* Items() const;
+    int ItemIndex() const;
+    void SetItemIndex(int V);
+    int TopIndex() const;
+    void SetTopIndex(int V);
+
+  protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateHandle() override;
+    void WndProc(TMessage& Message) override;
+
+  private:
+    class TListStrings;
+    friend class TListStrings;
+    void FillList();
+    std::unique_ptr<TListStrings> FItems;
+    int FItemIndex = -1;
+};
+
+class TListBox : public TCustomListBox {
+    DECLARE_CLASS(TListBox, TCustomListBox)
+  public:
+    using TCustomListBox::TCustomListBox;
+};
+
+enum TScrollBarKind { sbHorizontal, sbVertical };
+DECLARE_ENUM_NAMES(TScrollBarKind, L"sbHorizontal", L"sbVertical")
+
+// The system's scroll-bar control. Position follows the user's scrolling: a line is 1, a page
+// is PageSize (or a tenth of the range without one).
+class TScrollBar : public TWinControl {
+    DECLARE_CLASS(TScrollBar, TWinControl)
+  public:
+    explicit TScrollBar(TComponent* AOwner);
+
+    TScrollBarKind Kind() const { return FKind; }
+    void SetKind(TScrollBarKind V);
+    int Min() const { return FMin; }
+    void SetMin(int V) { SetParams(FPosition, V, FMax); }
+    int Max() const { return FMax; }
+    void SetMax(int V) { SetParams(FPosition, FMin, V); }
+    int Position() const { return FPosition; }
+    void SetPosition(int V) { SetParams(V, FMin, FMax); }
+    int PageSize() const { return FPageSize; }
+    void SetPageSize(int V);
+    void SetParams(int APosition, int AMin, int AMax);
+
+    TNotifyEvent OnChange;
+
+  protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateHandle() override;
+    void WndProc(TMessage& Message) override;
+
+  private:
+    void UpdateInfo();
+    TScrollBarKind FKind = sbHorizontal;
+    int FMin = 0, FMax = 100, FPosition = 0, FPageSize = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
 // Published properties
 
 PUBLISHED(TCustomEdit) {
@@ -360,3 +429,16 @@ PUBLISHED(TCustomComboBox) {
     p.Property(L"OnSelect", &C::OnSelect);
 }
 PUBLISHED(TComboBox) {}
+PUBLISHED(TCustomListBox) {
+    p.Property(L"ItemIndex", &TCustomListBox::ItemIndex, &TCustomListBox::SetItemIndex);
+    p.Property(L"Items", &TCustomListBox::Items);
+}
+PUBLISHED(TListBox) {}
+PUBLISHED(TScrollBar) {
+    p.Property(L"Kind", &TScrollBar::Kind, &TScrollBar::SetKind);
+    p.Property(L"Max", &TScrollBar::Max, &TScrollBar::SetMax);
+    p.Property(L"Min", &TScrollBar::Min, &TScrollBar::SetMin);
+    p.Property(L"PageSize", &TScrollBar::PageSize, &TScrollBar::SetPageSize);
+    p.Property(L"Position", &TScrollBar::Position, &TScrollBar::SetPosition);
+    p.Property(L"OnChange", &TScrollBar::OnChange);
+}

@@ -1,0 +1,236 @@
+#include "WinSubEdit.h"
+
+#include "ImgUtil.h"
+#include "WinSkinForm.h"
+#include "WinSubScroll.h"
+
+#include "StdCtrls.h"
+
+#include <cwctype>
+
+namespace {
+
+int RectWidth(const RECT& R) {
+    return R.right - R.left;
+}
+int RectHeight(const RECT& R) {
+    return R.bottom - R.top;
+}
+
+std::wstring LowerClassName(HWND Wnd) {
+    wchar_t Name[101]{};
+    GetClassNameW(Wnd, Name, 101);
+    std::wstring S = Name;
+    for (wchar_t& C : S)
+        C = static_cast<wchar_t>(towlower(C));
+    return S;
+}
+
+void Frame(HDC DC, const RECT& R, TColor Colour) {
+    TBrushHandle Brush(CreateSolidBrush(ColorToRGB(Colour) & 0xFFFFFF));
+    FrameRect(DC, &R, Brush);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Edit boxes
+
+void TSkinEdit::AfterMessage(TMessage& M) {
+    switch (M.Msg) {
+    case WM_PAINT:
+        // The border lies outside the client area the message's DC would give.
+        PaintFrame();
+        return;
+    case WM_PRINTCLIENT:
+        PaintPrinted(reinterpret_cast<HDC>(M.WParam));
+        return;
+    default:
+        TSkinControl::AfterMessage(M);
+    }
+}
+
+void TSkinEdit::FindUpDown() {
+    for (HWND C = GetWindow(Wnd, GW_CHILD); C; C = GetWindow(C, GW_HWNDNEXT)) {
+        const std::wstring Class = LowerClassName(C);
+        if (Class == L"msctls_updown32" || Class.find(L"spin") != std::wstring::npos ||
+            Class.find(L"updown") != std::wstring::npos) {
+            UpDownWnd = C;
+            return;
+        }
+    }
+}
+
+void TSkinEdit::Paint(HDC DC, const RECT& R) {
+    if (!UpDownWnd) FindUpDown();
+    RECT Client;
+    GetClientRect(Wnd, &Client);
+    // Only an edit with a border gets the skin's flat one.
+    if (RectWidth(Client) >= RectWidth(R) || RectHeight(Client) >= RectHeight(R)) return;
+    Frame(DC, R, SkinData->ButtonShadow);
+    RECT Inner = R;
+    InflateRect(&Inner, -1, -1);
+    Frame(DC, Inner, clWhite);
+}
+
+void TSkinEdit::PaintPrinted(HDC DC) {
+    if (!DC || !GetWindowRect(Wnd, &ScreenRect)) return;
+    const RECT R{0, 0, RectWidth(ScreenRect), RectHeight(ScreenRect)};
+    RECT Client;
+    GetClientRect(Wnd, &Client);
+    if (RectWidth(Client) + 2 >= RectWidth(R) || RectHeight(Client) + 2 >= RectHeight(R)) return;
+    RECT Inner = R;
+    InflateRect(&Inner, -1, -1);
+    // The edit's own background colour, as the printing DC holds it.
+    FrameRect(DC, &Inner, static_cast<HBRUSH>(GetCurrentObject(DC, OBJ_BRUSH)));
+    Frame(DC, R, SkinData->ButtonShadow);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Combo boxes
+
+TSkinComBox::~TSkinComBox() {
+    Destroying();
+    FEdit.Remove();
+}
+
+void TSkinComBox::InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecolour,
+                              TCanvas* ACanvas) {
+    if (Attached) return;
+    TSkinControl::InitControl(Frame, Data, ARecolour, ACanvas);
+    if (Attached) AttachParts();
+}
+
+void TSkinComBox::InitWindow(HWND AWnd, TSkinData* Data, TWinSkinForm* Frame, TCanvas* ACanvas) {
+    if (Attached) return;
+    TSkinControl::InitWindow(AWnd, Data, Frame, ACanvas);
+    if (Attached) AttachParts();
+}
+
+void TSkinComBox::AttachParts() {
+    Style = GetWindowLongW(Wnd, GWL_STYLE);
+    ExStyle = GetWindowLongW(Wnd, GWL_EXSTYLE);
+    Info = {};
+    Info.cbSize = sizeof(Info);
+    GetComboBoxInfo(Wnd, &Info);
+    if ((Style & 3) != CBS_SIMPLE) {
+        // The edit part repaints the whole box after its own painting and shows the press.
+        EditWnd = GetWindow(Wnd, GW_CHILD);
+        if (EditWnd)
+            FEdit.Install(
+                EditWnd, [this](TMessage& M) { EditMessage(M); }, IsWindowUnicode(EditWnd) != FALSE);
+        return;
+    }
+    ListWnd = Info.hwndList;
+    if (ListWnd && (GetWindowLongW(ListWnd, GWL_STYLE) & WS_CHILD) &&
+        !SkinForm->FindControlSkin(ListWnd)) {
+        ListBars = new TSkinScrollbarH(this);
+        ListBars->InitWindow(ListWnd, SkinData, SkinForm, Canvas);
+    }
+}
+
+void TSkinComBox::EditMessage(TMessage& M) {
+    FEdit.CallPrevious(M);
+    switch (M.Msg) {
+    case WM_PAINT:
+        PaintFrame();
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        MouseState |= msPressed;
+        Repaint();
+        break;
+    case WM_LBUTTONUP:
+        MouseState &= ~msPressed;
+        Repaint();
+        break;
+    default:
+        break;
+    }
+}
+
+void TSkinComBox::AfterMessage(TMessage& M) {
+    switch (M.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        MouseState |= msPressed;
+        Repaint();
+        return;
+    case WM_DRAWITEM:
+    case WM_NCPAINT:
+        PaintFrame();
+        return;
+    case WM_LBUTTONUP:
+        MouseState &= ~msPressed;
+        Repaint();
+        return;
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+        if (Enabled || !(GetWindowLongW(Wnd, GWL_STYLE) & WS_DISABLED)) {
+            if (M.Msg == CM_MOUSEENTER)
+                MouseState |= msHot;
+            else
+                MouseState &= ~msHot;
+        }
+        return;
+    default:
+        TSkinControl::AfterMessage(M);
+    }
+}
+
+void TSkinComBox::Paint(HDC DC, const RECT& R) {
+    TDataSkinBorder* Button = SkinData->ComboButton.get();
+    if (!Button || Button->Bitmap.Empty()) return;
+    Style = GetWindowLongW(Wnd, GWL_STYLE);
+    ExStyle = GetWindowLongW(Wnd, GWL_EXSTYLE);
+    Info = {};
+    Info.cbSize = sizeof(Info);
+    GetComboBoxInfo(Wnd, &Info);
+    if (Info.stateButton & STATE_SYSTEM_INVISIBLE) return;
+    const bool IsEnabled = !(Style & WS_DISABLED);
+    const HWND Focus = GetFocus();
+    const bool IsFocused = Focus == Wnd || (EditWnd && Focus == EditWnd);
+    const int F = !IsEnabled                                        ? 3
+                  : (MouseState & msPressed)                        ? 2
+                  : (IsFocused || (MouseState & msHot))             ? 4
+                                                                    : 1;
+    const int B = GetSystemMetrics(SM_CXHSCROLL);
+    const bool Left = (ExStyle & WS_EX_LEFTSCROLLBAR) != 0;
+    switch (Button->Style) {
+    case 1: {
+        HBRUSH Ground = static_cast<HBRUSH>(GetCurrentObject(DC, OBJ_BRUSH));
+        RECT Inner = R;
+        InflateRect(&Inner, -1, -1);
+        FrameRect(DC, &Inner, Ground);
+        const int Square = GetSystemMetrics(SM_CYVTHUMB);
+        const RECT Place{Inner.right - Square, Inner.top, Inner.right, Inner.bottom};
+        FillRect(DC, &Place, Ground);
+        DrawSkinFrame(DC, Place, Button->Bitmap, false, Button->FrameCount, F);
+        Frame(DC, R, SkinData->ButtonShadow);
+        break;
+    }
+    case 2: {
+        TDataSkinObject* Image = Left && SkinData->SunkEdge ? SkinData->SunkEdge.get() : Button;
+        DrawSkinNineGrid(DC, R, Image->Bitmap, false, Image->Tile != 0, true, Image->FrameCount, F,
+                         Image->Margins);
+        break;
+    }
+    default: {
+        TSaveDC Saved(DC);
+        if (Left)
+            ExcludeClipRect(DC, B + 4, 2, R.right - 2, R.bottom - 2);
+        else
+            ExcludeClipRect(DC, 2, 2, R.right - B - 4, R.bottom - 2);
+        if (TDataSkinObject* Sunk = SkinData->SunkEdge.get())
+            DrawSkinNineGrid(DC, R, Sunk->Bitmap, false, Sunk->Tile != 0, Sunk->Trans != 0,
+                             Sunk->FrameCount, F, Sunk->Margins);
+        const RECT Place = Left ? RECT{2, R.top, B + 2, R.bottom}
+                                : RECT{R.right - B - 2, R.top, R.right - 2, R.bottom};
+        DrawSkinFrame(DC, Place, Left ? Button->ExtraBitmap : Button->Bitmap, true,
+                      Button->FrameCount, F);
+        if (TDataSkinObject* Glyph = SkinData->ExtraImages.get(); Glyph && !Glyph->Bitmap.Empty())
+            DrawSkinGlyph(DC, Place, Glyph->Bitmap, true, Glyph->FrameCount, F);
+        break;
+    }
+    }
+}

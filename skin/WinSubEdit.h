@@ -1,0 +1,50 @@
+// Skins of edit boxes and combo boxes: a flat border for edits, and for combo boxes the skin's
+// sunken edge, drop-down button and arrow glyph; the list of a simple combo box gets skinned
+// scroll bars.
+#pragma once
+
+#include "WinSubClass.h"
+
+class TSkinScrollbarH;
+
+class TSkinEdit : public TSkinControl {
+    DECLARE_CLASS(TSkinEdit, TSkinControl)
+  public:
+    using TSkinControl::TSkinControl;
+    void AfterMessage(TMessage& M) override;
+    void Paint(HDC DC, const RECT& Rect) override;
+
+    // The up-down control working as the edit's buddy, once a paint found it.
+    HWND UpDownWnd = nullptr;
+    TSkinControl* UpDown = nullptr;
+
+  private:
+    void PaintPrinted(HDC DC);
+    void FindUpDown();
+};
+
+class TSkinComBox : public TSkinControl {
+    DECLARE_CLASS(TSkinComBox, TSkinControl)
+  public:
+    using TSkinControl::TSkinControl;
+    ~TSkinComBox() override;
+    void InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecolour, TCanvas* ACanvas) override;
+    void InitWindow(HWND AWnd, TSkinData* Data, TWinSkinForm* Frame, TCanvas* ACanvas) override;
+    void AfterMessage(TMessage& M) override;
+    void Paint(HDC DC, const RECT& Rect) override;
+
+    DWORD Style = 0, ExStyle = 0;
+    HWND ListWnd = nullptr;
+    HWND EditWnd = nullptr;
+    TSkinScrollbarH* ListBars = nullptr; // owned as a component; goes with the list window
+    COMBOBOXINFO Info{};
+    unsigned MouseState = 0;
+
+  private:
+    void AttachParts();
+    void EditMessage(TMessage& M);
+    TWindowSubclass FEdit;
+};
+
+PUBLISHED(TSkinEdit) {}
+PUBLISHED(TSkinComBox) {}

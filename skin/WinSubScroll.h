@@ -1,0 +1,109 @@
+// Skinned scroll bars. A native scroll bar cannot be repainted reliably, so a small window of
+// the skin's own (TWScrollbar) lies exactly over it, paints itself from the skin and hands
+// every press to the scrolled window, whose own scroll loop then runs as it always does.
+//
+// TSkinScrollbar serves a control object that shows scroll bars (memos, lists, grids);
+// TSkinScrollbarH a plain window (the list of a simple combo box). Both keep one bar window for
+// each direction; a bar shows only while the native bar it covers does.
+#pragma once
+
+#include "WinSubClass.h"
+
+#include <memory>
+
+class TSkinScrollbar;
+
+// Scroll codes and the parts of a bar share one numbering.
+enum TScrollHit { shFirstArrow = 0, shSecondArrow = 1, shPageBefore = 2, shPageAfter = 3, shThumb = 5 };
+
+class TWScrollbar : public TCustomControl {
+    DECLARE_CLASS(TWScrollbar, TCustomControl)
+  public:
+    enum TKind { kdHorizontal = 0, kdVertical = 1, kdControl = 2 };
+
+    // Covers Target's horizontal or vertical window scroll bar, or the scroll-bar control
+    // Target itself (kdControl; TargetControl is its control object when there is one).
+    TWScrollbar(TSkinControl* ASkin, HWND ATarget, TKind AKind, TWinControl* ATargetControl = nullptr);
+    ~TWScrollbar() override;
+
+    // Follows the native bar: placed over it and shown, or hidden with it.
+    void Place();
+    void HideBar();
+    // Paints the bar again when its picture would change (the painting waits for the window's
+    // next paint, so requests in a row paint it once).
+    void RepaintBar();
+    // The part of a kdControl bar at a position along its axis.
+    int HitTestAt(int Along) const;
+
+    TSkinControl* Skin;
+    HWND Target;
+    TWinControl* TargetControl;
+    TKind Kind;
+    bool Vertical;
+    int ArrowSize;
+    int Length = 0;
+    int ThumbStart = 0, ThumbEnd = 0;
+    int HitArea = -1;
+    bool Tracking = false;
+    POINT PressCursor{};
+    int PressThumbStart = 0;
+    RECT Covered{}; // in the target's client coordinates
+    bool Shown = false;
+    int Paints = 0; // times the bar painted itself (for the one-paint-per-scroll check)
+
+  protected:
+    void CreateParams(TCreateParams& Params) override;
+    void WndProc(TMessage& Message) override;
+    void PaintWindow(HDC DC) override;
+
+  private:
+    // The native bar as the system reports it; false when it cannot be read.
+    bool ReadInfo(SCROLLBARINFO& Info) const;
+    void Press(POINT ClientPoint);
+    void Release(POINT ClientPoint);
+    void Draw(HDC DC, int W, int H, const SCROLLBARINFO& Info);
+    // What the picture depends on; the bar paints again only when it changed.
+    struct TLook {
+        int ThumbTop = -1, ThumbBottom = -1, Cursor = 0, HitArea = -1, W = 0, H = 0;
+        DWORD State = 0;
+        bool Tracking = false;
+        bool operator==(const TLook&) const = default;
+    };
+    TLook CurrentLook(const SCROLLBARINFO& Info) const;
+    TLook FPainted;
+    bool FPaintPending = false;
+};
+
+class TSkinScrollbar : public TSkinControl {
+    DECLARE_CLASS(TSkinScrollbar, TSkinControl)
+  public:
+    using TSkinControl::TSkinControl;
+    ~TSkinScrollbar() override;
+
+    virtual void InitScrollbar(TWinControl* AControl, TSkinData* Data, TWinSkinForm* Frame,
+                               TCanvas* ACanvas);
+    void AfterMessage(TMessage& M) override;
+    void Paint(HDC DC, const RECT& Rect) override;
+    void RestoreColor() override;
+
+    std::unique_ptr<TWScrollbar> HorzBar;
+    std::unique_ptr<TWScrollbar> VertBar;
+
+  protected:
+    void MakeBars();
+    void PlaceBars();
+    // Whatever happens to the target's scroll bars reaches the bars the same way.
+    bool BarMessage(TMessage& M);
+};
+
+class TSkinScrollbarH : public TSkinScrollbar {
+    DECLARE_CLASS(TSkinScrollbarH, TSkinScrollbar)
+  public:
+    using TSkinScrollbar::TSkinScrollbar;
+    void InitWindow(HWND AWnd, TSkinData* Data, TWinSkinForm* Frame, TCanvas* ACanvas) override;
+    void AfterMessage(TMessage& M) override;
+};
+
+PUBLISHED(TWScrollbar) {}
+PUBLISHED(TSkinScrollbar) {}
+PUBLISHED(TSkinScrollbarH) {}

@@ -1,0 +1,409 @@
+// Skinned scroll bars on a shown form wearing the default skin: bar windows lie over the
+// native bars and follow them; real pointer input on them scrolls the control exactly as the
+// native bar does on an unskinned twin; the bars' pictures come from the skin.
+#include "SkinTesting.h"
+
+#include "ImgUtil.h"
+#include "MessageRecorder.h"
+#include "StdCtrls.h"
+#include "WinSubScroll.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+using namespace SkinTest;
+
+namespace {
+
+int ScreenW() {
+    return GetSystemMetrics(SM_CXSCREEN);
+}
+int ScreenH() {
+    return GetSystemMetrics(SM_CYSCREEN);
+}
+
+// The pointer moved and pressed as a hand does: from another thread, since the scroll loop a
+// press starts is modal on the user-interface thread.
+class TMouse {
+  public:
+    void Move(POINT P) { Send(0, P); }
+    void Down(POINT P) { Send(MOUSEEVENTF_LEFTDOWN, P); }
+    void Up(POINT P) { Send(MOUSEEVENTF_LEFTUP, P); }
+    void Click(POINT P) {
+        Move(P);
+        Down(P);
+        Up(P);
+    }
+
+  private:
+    static void Send(DWORD Flags, POINT P) {
+        INPUT I{};
+        I.type = INPUT_MOUSE;
+        I.mi.dx = P.x * 65535 / (ScreenW() - 1);
+        I.mi.dy = P.y * 65535 / (ScreenH() - 1);
+        I.mi.dwFlags = Flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+        SendInput(1, &I, sizeof(I));
+        Sleep(40); // the pace of a hand, not a wait for the program
+    }
+};
+
+// Runs Gesture on a thread of its own while this thread handles messages until it is over.
+void WithPointer(const std::function<void(TMouse&)>& Gesture) {
+    std::atomic<bool> Done{false};
+    std::thread T([&] {
+        TMouse M;
+        Gesture(M);
+        Done = true;
+    });
+    WaitFor([&] { return Done.load(); }, 10000);
+    T.join();
+    Pump();
+}
+
+RECT NativeBar(HWND Wnd, LONG Object) {
+    SCROLLBARINFO I{};
+    I.cbSize = sizeof(I);
+    GetScrollBarInfo(Wnd, Object, &I);
+    return I.rcScrollBar;
+}
+
+RECT ScreenRectOf(HWND Wnd) {
+    RECT R;
+    GetWindowRect(Wnd, &R);
+    return R;
+}
+
+int VertPos(HWND Wnd) {
+    return GetScrollPos(Wnd, SB_VERT);
+}
+int HorzPos(HWND Wnd) {
+    return GetScrollPos(Wnd, SB_HORZ);
+}
+
+TMemo* AddMemo(TForm& F, int X, int Y, int W, int H) {
+    auto* M = new TMemo(&F);
+    M->SetParent(&F);
+    M->SetBounds(X, Y, W, H);
+    M->SetWordWrap(false);
+    M->SetScrollBars(ssBoth);
+    std::wstring Text;
+    for (int I = 0; I < 300; ++I)
+        Text += L"line " + std::to_wstring(I) +
+                L" of a memo long enough to scroll sideways as well as down\r\n";
+    M->SetText(Text);
+    return M;
+}
+
+class TScrollForm : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        MainSkin();
+        Form = new TSkinTestForm(nullptr);
+        Form->SetBorderStyle(bsSingle);
+        Form->SetFormStyle(fsStayOnTop);
+        Form->SetBounds(60, 60, 600, 400);
+        Form->SetClientSize(560, 330);
+        Form->SetCaption(L"Scroll bars");
+        Skinned = AddMemo(*Form, 10, 10, 220, 150);
+        Twin = AddMemo(*Form, 250, 10, 220, 150);
+        List = new TListBox(Form);
+        List->SetParent(Form);
+        List->SetBounds(10, 180, 150, 100);
+        for (int I = 0; I < 100; ++I)
+            List->Items()->Add(L"item " + std::to_wstring(I));
+        Short = AddMemo(*Form, 180, 180, 120, 24);
+        Form->Show();
+        SetForegroundWindow(Form->Handle());
+        ASSERT_TRUE(WaitFor([] {
+            TWinSkinForm* F = FrameOf(Form->Handle());
+            return F && F->SkinState == lsReady;
+        }));
+        Frame = FrameOf(Form->Handle());
+        MemoSkin = Attach(Skinned);
+        ListSkin = Attach(List);
+        ShortSkin = Attach(Short);
+        Pump();
+    }
+    static void TearDownTestSuite() { delete Form; }
+
+    // The control's scroll-bar skin, attached unless the frame gave it one already.
+    static TSkinScrollbar* Attach(TWinControl* C) {
+        for (TSkinControl* S : Frame->ControlSkins)
+            if (S->Control == C)
+                if (auto* Bars = dynamic_cast<TSkinScrollbar*>(S)) return Bars;
+        auto* S = new TSkinScrollbar(C);
+        S->InitScrollbar(C, &MainSkin(), Frame, &Frame->SkinCanvas());
+        return S;
+    }
+
+    static inline TSkinTestForm* Form = nullptr;
+    static inline TWinSkinForm* Frame = nullptr;
+    static inline TMemo* Skinned = nullptr;
+    static inline TMemo* Twin = nullptr;
+    static inline TMemo* Short = nullptr;
+    static inline TListBox* List = nullptr;
+    static inline TSkinScrollbar* MemoSkin = nullptr;
+    static inline TSkinScrollbar* ListSkin = nullptr;
+    static inline TSkinScrollbar* ShortSkin = nullptr;
+};
+
+// The same place relative to another rectangle of the same size.
+POINT Same(POINT P, const RECT& From, const RECT& To) {
+    return {P.x - From.left + To.left, P.y - From.top + To.top};
+}
+
+} // namespace
+
+TEST_F(TScrollForm, BarWindowsLieOverTheNativeBars) {
+    ASSERT_TRUE(MemoSkin->VertBar && MemoSkin->HorzBar);
+    EXPECT_TRUE(MemoSkin->VertBar->Shown);
+    EXPECT_TRUE(MemoSkin->HorzBar->Shown);
+    const RECT V = NativeBar(Skinned->Handle(), OBJID_VSCROLL);
+    const RECT H = NativeBar(Skinned->Handle(), OBJID_HSCROLL);
+    const RECT VB = ScreenRectOf(MemoSkin->VertBar->Handle());
+    const RECT HB = ScreenRectOf(MemoSkin->HorzBar->Handle());
+    EXPECT_TRUE(EqualRect(&V, &VB));
+    EXPECT_TRUE(EqualRect(&H, &HB));
+    EXPECT_TRUE(IsWindowVisible(MemoSkin->VertBar->Handle()));
+    // The bars sit just in front of their control among its siblings.
+    const HWND Before = GetWindow(Skinned->Handle(), GW_HWNDPREV);
+    const HWND BeforeThat = GetWindow(Before, GW_HWNDPREV);
+    const HWND H1 = MemoSkin->HorzBar->Handle(), V1 = MemoSkin->VertBar->Handle();
+    EXPECT_TRUE((Before == H1 && BeforeThat == V1) || (Before == V1 && BeforeThat == H1));
+    // A list box shows only its vertical bar; the horizontal bar window stays hidden.
+    EXPECT_TRUE(ListSkin->VertBar->Shown);
+    EXPECT_FALSE(ListSkin->HorzBar->Shown);
+    EXPECT_FALSE(IsWindowVisible(ListSkin->HorzBar->Handle()));
+}
+
+TEST_F(TScrollForm, ArrowAndPageClicksScrollAsTheNativeBarDoes) {
+    const RECT V = NativeBar(Skinned->Handle(), OBJID_VSCROLL);
+    const RECT VT = NativeBar(Twin->Handle(), OBJID_VSCROLL);
+    const RECT H = NativeBar(Skinned->Handle(), OBJID_HSCROLL);
+    const RECT HT = NativeBar(Twin->Handle(), OBJID_HSCROLL);
+    const int A = GetSystemMetrics(SM_CXHSCROLL);
+    const POINT Down{(V.left + V.right) / 2, V.bottom - A / 2};
+    const POINT PageDown{(V.left + V.right) / 2, V.bottom - A - 4};
+    const POINT Right{H.right - A / 2, (H.top + H.bottom) / 2};
+    WithPointer([&](TMouse& M) {
+        M.Click(Down);
+        M.Click(Down);
+        M.Click(Same(Down, V, VT));
+        M.Click(Same(Down, V, VT));
+    });
+    EXPECT_EQ(VertPos(Skinned->Handle()), 2) << "two lines down";
+    EXPECT_EQ(VertPos(Skinned->Handle()), VertPos(Twin->Handle()));
+    WithPointer([&](TMouse& M) {
+        M.Click(PageDown);
+        M.Click(Same(PageDown, V, VT));
+        M.Click(Right);
+        M.Click(Same(Right, H, HT));
+    });
+    EXPECT_GT(VertPos(Skinned->Handle()), 2) << "a page down";
+    EXPECT_EQ(VertPos(Skinned->Handle()), VertPos(Twin->Handle()));
+    EXPECT_GT(HorzPos(Skinned->Handle()), 0);
+    EXPECT_EQ(HorzPos(Skinned->Handle()), HorzPos(Twin->Handle()));
+}
+
+TEST_F(TScrollForm, DraggingTheThumbScrollsAndTheThumbFollowsThePointer) {
+    SendMessageW(Skinned->Handle(), WM_VSCROLL, SB_TOP, 0);
+    SendMessageW(Twin->Handle(), WM_VSCROLL, SB_TOP, 0);
+    Pump();
+    TWScrollbar& Bar = *MemoSkin->VertBar;
+    // Each paint of the bar while the thumb is dragged: where it drew the thumb and where the
+    // pointer was.
+    struct TSeen {
+        int Thumb, Cursor;
+    };
+    std::vector<TSeen> Seen;
+    TWindowSubclass Watch;
+    Watch.Install(
+        Bar.Handle(),
+        [&](TMessage& M) {
+            Watch.CallPrevious(M);
+            if (M.Msg == WM_PAINT && Bar.Tracking && Bar.HitArea == shThumb) {
+                POINT P;
+                GetCursorPos(&P);
+                Seen.push_back({Bar.ThumbStart, P.y});
+            }
+        },
+        true);
+    const RECT V = NativeBar(Skinned->Handle(), OBJID_VSCROLL);
+    const RECT VT = NativeBar(Twin->Handle(), OBJID_VSCROLL);
+    SCROLLBARINFO I{};
+    I.cbSize = sizeof(I);
+    GetScrollBarInfo(Skinned->Handle(), OBJID_VSCROLL, &I);
+    const POINT Grab{(V.left + V.right) / 2, V.top + (I.xyThumbTop + I.xyThumbBottom) / 2};
+    auto Drag = [&](TMouse& M, POINT From) {
+        M.Move(From);
+        M.Down(From);
+        for (int Dy = 8; Dy <= 48; Dy += 8)
+            M.Move({From.x, From.y + Dy});
+        M.Up({From.x, From.y + 48});
+    };
+    WithPointer([&](TMouse& M) {
+        Drag(M, Grab);
+        Drag(M, Same(Grab, V, VT));
+    });
+    Watch.Remove();
+    EXPECT_GT(VertPos(Skinned->Handle()), 10);
+    EXPECT_EQ(VertPos(Skinned->Handle()), VertPos(Twin->Handle()));
+    ASSERT_GE(Seen.size(), 2u) << "the bar repainted while the thumb was dragged";
+    for (const TSeen& S : Seen)
+        EXPECT_EQ(S.Thumb - Bar.PressThumbStart, S.Cursor - Bar.PressCursor.y)
+            << "the thumb moves with the pointer";
+}
+
+TEST_F(TScrollForm, TheWheelRepaintsTheBarAndEachScrollPaintsItOnce) {
+    const int Before = MemoSkin->VertBar->Paints;
+    const int Pos = VertPos(Skinned->Handle());
+    SendMessageW(Skinned->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0);
+    Pump();
+    EXPECT_NE(VertPos(Skinned->Handle()), Pos);
+    EXPECT_GT(MemoSkin->VertBar->Paints, Before);
+    // Ten scroll messages: the bar paints at most once for each.
+    const int Start = MemoSkin->VertBar->Paints;
+    for (int I = 0; I < 10; ++I) {
+        SendMessageW(Skinned->Handle(), WM_VSCROLL, SB_LINEDOWN, 0);
+        Pump();
+    }
+    EXPECT_LE(MemoSkin->VertBar->Paints - Start, 10);
+    EXPECT_GE(MemoSkin->VertBar->Paints - Start, 1);
+}
+
+TEST_F(TScrollForm, HidingAControlHidesBothBarsAndResizingReplacesThem) {
+    Skinned->Hide();
+    Pump();
+    EXPECT_FALSE(IsWindowVisible(MemoSkin->VertBar->Handle()));
+    EXPECT_FALSE(IsWindowVisible(MemoSkin->HorzBar->Handle()));
+    Skinned->Show();
+    Skinned->SetBounds(10, 10, 200, 140);
+    RedrawWindow(Skinned->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump();
+    EXPECT_TRUE(IsWindowVisible(MemoSkin->VertBar->Handle()));
+    const RECT V = NativeBar(Skinned->Handle(), OBJID_VSCROLL);
+    const RECT VB = ScreenRectOf(MemoSkin->VertBar->Handle());
+    EXPECT_TRUE(EqualRect(&V, &VB)) << "the bar follows the resized memo";
+    Skinned->SetBounds(10, 10, 220, 150);
+    Pump();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pixels
+
+namespace {
+
+std::unique_ptr<TBitmap> GrabWindow(HWND Wnd) {
+    RECT R;
+    GetClientRect(Wnd, &R);
+    auto B = std::make_unique<TBitmap>(R.right, R.bottom, pf24bit);
+    TWindowDC DC(Wnd);
+    BitBlt(B->Canvas()->Handle(), 0, 0, R.right, R.bottom, DC, 0, 0, SRCCOPY);
+    return B;
+}
+
+// The frame of the skin's 23-frame scroll-bar picture as the bar draws it in a rectangle.
+std::unique_ptr<TBitmap> ArrowPicture(int Frame, int W, int H) {
+    TSkinData& D = MainSkin();
+    auto B = std::make_unique<TBitmap>(W, H, pf24bit);
+    FillColor(B->Canvas()->Handle(), {0, 0, W, H}, D.ButtonFace);
+    DrawSkinFrame(B->Canvas()->Handle(), {0, 0, W, H}, D.Scrollbar->Bitmap, true, 23, Frame);
+    return B;
+}
+
+int Differences(const TBitmap& Shot, int X0, int Y0, const TBitmap& Expected) {
+    int Bad = 0;
+    for (int Y = 0; Y < Expected.Height(); ++Y)
+        for (int X = 0; X < Expected.Width(); ++X)
+            if (Pixel(Shot, X0 + X, Y0 + Y) != Pixel(Expected, X, Y)) ++Bad;
+    return Bad;
+}
+
+} // namespace
+
+TEST_F(TScrollForm, ArrowsAndTrackComeFromTheSkin) {
+    TWScrollbar& Bar = *MemoSkin->VertBar;
+    RedrawWindow(Bar.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    auto Shot = GrabWindow(Bar.Handle());
+    const int W = Shot->Width(), H = Shot->Height(), A = Bar.ArrowSize;
+    EXPECT_EQ(Differences(*Shot, 0, 0, *ArrowPicture(9, W, A)), 0) << "the up arrow";
+    EXPECT_EQ(Differences(*Shot, 0, H - A, *ArrowPicture(13, W, A)), 0) << "the down arrow";
+    EXPECT_NE(Differences(*Shot, 0, 0, *ArrowPicture(10, W, A)), 0) << "not pressed";
+}
+
+TEST_F(TScrollForm, AShortBarHasTwoHalfArrowsAndNoTrack) {
+    TWScrollbar& Bar = *ShortSkin->VertBar;
+    ASSERT_TRUE(Bar.Shown);
+    RedrawWindow(Bar.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    auto Shot = GrabWindow(Bar.Handle());
+    const int W = Shot->Width(), H = Shot->Height();
+    ASSERT_LT(H, 2 * Bar.ArrowSize) << "the memo is too short for two whole arrows";
+    const int Half = H / 2;
+    EXPECT_EQ(Differences(*Shot, 0, 0, *ArrowPicture(9, W, Half)), 0);
+    EXPECT_EQ(Differences(*Shot, 0, H - Half, *ArrowPicture(13, W, Half)), 0);
+}
+
+TEST_F(TScrollForm, ADisabledBarShowsTheTrackInFrameThreeAndNoThumb) {
+    TWScrollbar& Bar = *ListSkin->VertBar;
+    EnableScrollBar(List->Handle(), SB_VERT, ESB_DISABLE_BOTH);
+    RedrawWindow(Bar.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    auto Shot = GrabWindow(Bar.Handle());
+    const int W = Shot->Width(), H = Shot->Height(), A = Bar.ArrowSize;
+    TSkinData& D = MainSkin();
+    TBitmap Track(W, H - 2 * A, pf24bit);
+    FillColor(Track.Canvas()->Handle(), {0, 0, W, H - 2 * A}, D.ButtonFace);
+    DrawSkinNineGrid(Track.Canvas()->Handle(), {0, 0, W, H - 2 * A}, D.VertScroll->Bitmap, false,
+                     D.VertScroll->Tile != 0, D.VertScroll->Trans != 0, 4, 3, D.VertScroll->Margins);
+    EXPECT_EQ(Differences(*Shot, 0, A, Track), 0) << "the whole track, no thumb on it";
+    EnableScrollBar(List->Handle(), SB_VERT, ESB_ENABLE_BOTH);
+}
+
+TEST_F(TScrollForm, WithTheSkinGoneTheNativeBarWorks) {
+    auto* Extra = AddMemo(*Form, 330, 180, 150, 100);
+    TSkinScrollbar* S = Attach(Extra);
+    const HWND VB = S->VertBar->Handle();
+    delete S;
+    EXPECT_FALSE(IsWindow(VB)) << "no bar window is left behind";
+    const RECT V = NativeBar(Extra->Handle(), OBJID_VSCROLL);
+    const int A = GetSystemMetrics(SM_CXHSCROLL);
+    WithPointer([&](TMouse& M) { M.Click({(V.left + V.right) / 2, V.bottom - A / 2}); });
+    EXPECT_EQ(VertPos(Extra->Handle()), 1);
+    delete Extra;
+}
+
+// A scroll-bar control covered by a bar window of its own: placed over its client area, its
+// parts found along its axis, and a press on it handed to the control.
+TEST_F(TScrollForm, AScrollBarControlsBarFollowsTheControl) {
+    auto* SB = new TScrollBar(Form);
+    SB->SetParent(Form);
+    SB->SetKind(sbVertical);
+    SB->SetBounds(520, 10, 20, 200);
+    SB->SetParams(0, 0, 100);
+    SB->SetPageSize(10);
+    TSkinControl Host(nullptr);
+    Host.SkinData = &MainSkin();
+    TWScrollbar Bar(&Host, SB->Handle(), TWScrollbar::kdControl, SB);
+    Bar.Place();
+    ASSERT_TRUE(Bar.Shown);
+    RECT C;
+    GetClientRect(SB->Handle(), &C);
+    MapWindowPoints(SB->Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&C), 2);
+    const RECT B = ScreenRectOf(Bar.Handle());
+    EXPECT_TRUE(EqualRect(&B, &C));
+    EXPECT_EQ(GetWindow(Bar.Handle(), GW_HWNDPREV), nullptr) << "at the top of its siblings";
+    RedrawWindow(Bar.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const int A = Bar.ArrowSize, L = 200;
+    EXPECT_EQ(Bar.ThumbStart, A) << "position 0";
+    EXPECT_EQ(Bar.ThumbEnd - Bar.ThumbStart, MulDiv(L - 2 * A, 10 - 1, 100));
+    EXPECT_EQ(Bar.HitTestAt(A - 1), shFirstArrow);
+    EXPECT_EQ(Bar.HitTestAt(Bar.ThumbStart), shThumb);
+    EXPECT_EQ(Bar.HitTestAt(Bar.ThumbEnd + 1), shPageAfter);
+    EXPECT_EQ(Bar.HitTestAt(L - 1), shSecondArrow);
+    WithPointer([&](TMouse& M) { M.Click({(B.left + B.right) / 2, B.top + Bar.ThumbEnd + 20}); });
+    EXPECT_EQ(SB->Position(), 10) << "a page down";
+    RedrawWindow(Bar.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(Bar.ThumbStart, A + MulDiv(L - 2 * A, 10, 100));
+    delete SB;
+}
