@@ -37,23 +37,25 @@ void CloseFd(int& fd) {
 
 } // namespace
 
-bool ParsePortSpec(std::string_view text, PortSpec& portSpec, std::string& error) {
+bool ParsePortPlan(std::string_view text, PortPlan& portPlan, std::string& error) {
     const std::size_t eq = text.find('=');
     const auto number = ParsePortName(text.substr(0, eq));
     if (eq == std::string_view::npos || !number) {
-        error = "bad port '" + std::string(text) + "' (want COMn=device|silent|missing)";
+        error = "bad port '" + std::string(text) + "' (want COMn=device|silent|missing|noterm)";
         return false;
     }
     const std::string_view kind = text.substr(eq + 1);
-    portSpec.number = *number;
+    portPlan.number = *number;
     if (kind == "device") {
-        portSpec.kind = Kind::Device;
+        portPlan.kind = Kind::Device;
     } else if (kind == "silent") {
-        portSpec.kind = Kind::Silent;
+        portPlan.kind = Kind::Silent;
     } else if (kind == "missing") {
-        portSpec.kind = Kind::Missing;
+        portPlan.kind = Kind::Missing;
+    } else if (kind == "noterm") {
+        portPlan.kind = Kind::NoTerminal;
     } else {
-        error = "bad kind '" + std::string(kind) + "' (want device, silent or missing)";
+        error = "bad kind '" + std::string(kind) + "' (want device, silent, missing or noterm)";
         return false;
     }
     return true;
@@ -110,17 +112,17 @@ Simulator::~Simulator() {
     CloseFd(logFd_);
 }
 
-bool Simulator::OpenPorts(const std::vector<PortSpec>& specs, std::string& error) {
-    for (const PortSpec& portSpec : specs) {
-        if (ports_.count(portSpec.number)) {
-            error = PortName(portSpec.number) + " given twice";
+bool Simulator::OpenPorts(const std::vector<PortPlan>& plans, std::string& error) {
+    for (const PortPlan& portPlan : plans) {
+        if (ports_.count(portPlan.number)) {
+            error = PortName(portPlan.number) + " given twice";
             return false;
         }
         auto port = std::make_unique<Port>();
-        port->number = portSpec.number;
-        port->name = PortName(portSpec.number);
-        port->kind = portSpec.kind;
-        if (portSpec.kind != Kind::Missing) {
+        port->number = portPlan.number;
+        port->name = PortName(portPlan.number);
+        port->kind = portPlan.kind;
+        if (HasTerminal(portPlan.kind)) {
             port->master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
             char path[128];
             if (port->master < 0 || grantpt(port->master) != 0 || unlockpt(port->master) != 0 ||
@@ -144,17 +146,22 @@ bool Simulator::OpenPorts(const std::vector<PortSpec>& specs, std::string& error
                 return false;
             }
         }
-        ports_[portSpec.number] = std::move(port);
+        ports_[portPlan.number] = std::move(port);
     }
     return true;
 }
 
 std::vector<std::pair<int, std::string>> Simulator::Mapping() const {
     std::vector<std::pair<int, std::string>> mapping;
-    for (const auto& [number, port] : ports_)
+    for (const auto& [number, port] : ports_) {
         // A directory cannot be opened as a file at all, so Wine refuses the port at CreateFile,
-        // as Windows does for a listed port whose device is gone; /dev/null would open.
-        mapping.emplace_back(number, port->kind == Kind::Missing ? "/" : port->slavePath);
+        // as Windows does for a listed port whose device is gone. /dev/null opens, but as no
+        // terminal: the serial calls on it (SetupComm, GetCommState) fail.
+        const std::string path = port->kind == Kind::Missing      ? "/"
+                                 : port->kind == Kind::NoTerminal ? "/dev/null"
+                                                                  : port->slavePath;
+        mapping.emplace_back(number, path);
+    }
     return mapping;
 }
 
@@ -348,8 +355,10 @@ Simulator::Port* Simulator::FindPort(std::string_view name, Client& client, bool
         Reply(client, "err no port " + std::string(name));
         return nullptr;
     }
-    if (needPty && found->second->kind == Kind::Missing) {
-        Reply(client, "err " + found->second->name + " is a missing port");
+    if (needPty && !HasTerminal(found->second->kind)) {
+        Reply(client, "err " + found->second->name +
+                          (found->second->kind == Kind::Missing ? " is a missing port"
+                                                                : " is no terminal"));
         return nullptr;
     }
     return found->second.get();
@@ -571,17 +580,17 @@ void Simulator::Schedule(Clock::time_point when, std::function<void()> action) {
 }
 
 void Simulator::ArmTimer() {
-    itimerspec portSpec{};
+    itimerspec deadline{};
     if (!timers_.empty()) {
         const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
                             timers_.begin()->first.time_since_epoch())
                             .count();
         // Zero would disarm the timer; a deadline already past must still fire.
         const long long at = ns > 0 ? ns : 1;
-        portSpec.it_value.tv_sec = static_cast<time_t>(at / 1000000000);
-        portSpec.it_value.tv_nsec = static_cast<long>(at % 1000000000);
+        deadline.it_value.tv_sec = static_cast<time_t>(at / 1000000000);
+        deadline.it_value.tv_nsec = static_cast<long>(at % 1000000000);
     }
-    timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &portSpec, nullptr);
+    timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &deadline, nullptr);
 }
 
 void Simulator::RunDueTimers() {

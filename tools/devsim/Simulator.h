@@ -18,15 +18,20 @@
 
 namespace devsim {
 
-enum class Kind { Device, Silent, Missing };
+enum class Kind { Device, Silent, Missing, NoTerminal };
 
-struct PortSpec {
+// Only device and silent ports have a pseudo-terminal behind them.
+inline bool HasTerminal(Kind kind) {
+    return kind == Kind::Device || kind == Kind::Silent;
+}
+
+struct PortPlan {
     int number = 0;
     Kind kind = Kind::Device;
 };
 
 // "COM2=device" and the like.
-bool ParsePortSpec(std::string_view text, PortSpec& portSpec, std::string& error);
+bool ParsePortPlan(std::string_view text, PortPlan& portPlan, std::string& error);
 
 using Clock = std::chrono::steady_clock;
 
@@ -37,9 +42,10 @@ class Simulator {
     Simulator(const Simulator&) = delete;
     Simulator& operator=(const Simulator&) = delete;
 
-    bool OpenPorts(const std::vector<PortSpec>& specs, std::string& error);
-    // What each port's COM name must map to: the slave's path, or a directory ("/") for a
-    // missing port, which Wine then refuses to open.
+    bool OpenPorts(const std::vector<PortPlan>& plans, std::string& error);
+    // What each port's COM name must map to: the slave's path, a directory ("/") for a
+    // missing port, which Wine then refuses to open, or /dev/null for a port that opens but is
+    // no terminal.
     std::vector<std::pair<int, std::string>> Mapping() const;
     bool OpenLog(const std::string& path, std::string& error);
     // Listens on 127.0.0.1 at an ephemeral port; gives the port.

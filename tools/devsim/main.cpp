@@ -4,7 +4,7 @@
 //   devsim --no-wine --ready FILE [--log FILE] PORT=KIND ...   (pseudo-terminals only)
 //   devsim --client PORT COMMAND ...                            (one reply line per command)
 //
-// KIND is device, silent or missing; README.md describes start-up, protocol and log.
+// KIND is device, silent, missing or noterm; README.md describes start-up, protocol and log.
 #include "Simulator.h"
 #include "Text.h"
 #include "WineSetup.h"
@@ -27,10 +27,11 @@ namespace {
 
 int Usage() {
     std::fprintf(
-        stderr, "usage: devsim --wine-dir DIR --ready FILE [--log FILE] COMn=device|silent|missing "
-                "...\n"
-                "       devsim --no-wine --ready FILE [--log FILE] COMn=KIND ...\n"
-                "       devsim --client PORT COMMAND ...\n");
+        stderr,
+        "usage: devsim --wine-dir DIR --ready FILE [--log FILE] COMn=device|silent|missing|noterm "
+        "...\n"
+        "       devsim --no-wine --ready FILE [--log FILE] COMn=KIND ...\n"
+        "       devsim --client PORT COMMAND ...\n");
     return 2;
 }
 
@@ -114,7 +115,7 @@ int main(int argc, char** argv) {
 
     std::string wineDir, readyPath, logPath;
     bool noWine = false;
-    std::vector<devsim::PortSpec> specs;
+    std::vector<devsim::PortPlan> plans;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -129,13 +130,13 @@ int main(int argc, char** argv) {
         } else if (arg.rfind("--", 0) == 0) {
             return Usage();
         } else {
-            devsim::PortSpec portSpec;
+            devsim::PortPlan portPlan;
             std::string error;
-            if (!devsim::ParsePortSpec(arg, portSpec, error)) {
+            if (!devsim::ParsePortPlan(arg, portPlan, error)) {
                 std::fprintf(stderr, "devsim: %s\n", error.c_str());
                 return 2;
             }
-            specs.push_back(portSpec);
+            plans.push_back(portPlan);
         }
     }
     if (readyPath.empty() || (wineDir.empty() == !noWine)) return Usage();
@@ -154,7 +155,7 @@ int main(int argc, char** argv) {
 
     devsim::Simulator simulator(start);
     std::string error;
-    if (!simulator.OpenPorts(specs, error) ||
+    if (!simulator.OpenPorts(plans, error) ||
         (!logPath.empty() && !simulator.OpenLog(logPath, error))) {
         std::fprintf(stderr, "devsim: %s\n", error.c_str());
         return 1;

@@ -21,7 +21,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 struct Simulator : ::testing::Test {
-    DevsimProcess devsim{{"COM2=device", "COM3=silent", "COM5=missing"}};
+    DevsimProcess devsim{{"COM2=device", "COM3=silent", "COM5=missing", "COM6=noterm"}};
     std::unique_ptr<Control> control;
 
     void SetUp() override {
@@ -152,6 +152,7 @@ TEST_F(Simulator, BadCommandsGetAReasonAndTheChannelGoesOn) {
         {"rx COM9", "err no port COM9"},
         {"rx COM5", "err COM5 is a missing port"},
         {"send COM5 41", "err COM5 is a missing port"},
+        {"path COM6", "err COM6 is no terminal"},
         {"send COM2 4", "err bad hex"},
         {"send COM2 XY", "err bad hex"},
         {"send COM2 41 soon", "err bad delay"},

@@ -52,7 +52,7 @@ TEST(DevsimText, HexAndNumbers) {
     EXPECT_FALSE(ParseUnsigned("1x", 10));
 }
 
-TEST(DevsimText, PortNamesAndSpecs) {
+TEST(DevsimText, PortNamesAndPlans) {
     EXPECT_EQ(ParsePortName("COM1"), 1);
     EXPECT_EQ(ParsePortName("com256"), 256);
     EXPECT_FALSE(ParsePortName("COM0"));
@@ -61,15 +61,17 @@ TEST(DevsimText, PortNamesAndSpecs) {
     EXPECT_FALSE(ParsePortName("COM"));
     EXPECT_FALSE(ParsePortName("LPT1"));
 
-    PortSpec portSpec;
+    PortPlan portPlan;
     std::string error;
-    ASSERT_TRUE(ParsePortSpec("COM10=missing", portSpec, error));
-    EXPECT_EQ(portSpec.number, 10);
-    EXPECT_EQ(portSpec.kind, Kind::Missing);
-    EXPECT_FALSE(ParsePortSpec("COM2=modem", portSpec, error));
+    ASSERT_TRUE(ParsePortPlan("COM10=missing", portPlan, error));
+    EXPECT_EQ(portPlan.number, 10);
+    EXPECT_EQ(portPlan.kind, Kind::Missing);
+    ASSERT_TRUE(ParsePortPlan("COM4=noterm", portPlan, error));
+    EXPECT_EQ(portPlan.kind, Kind::NoTerminal);
+    EXPECT_FALSE(ParsePortPlan("COM2=modem", portPlan, error));
     EXPECT_NE(error.find("modem"), std::string::npos);
-    EXPECT_FALSE(ParsePortSpec("COM2", portSpec, error));
-    EXPECT_FALSE(ParsePortSpec("=device", portSpec, error));
+    EXPECT_FALSE(ParsePortPlan("COM2", portPlan, error));
+    EXPECT_FALSE(ParsePortPlan("=device", portPlan, error));
 
     EXPECT_EQ(SplitWords(" send\tCOM2  4341\r"),
               (std::vector<std::string_view>{"send", "COM2", "4341"}));
