@@ -167,12 +167,12 @@ void TComm::StopWriteThread() {
 bool TComm::SendData(const void* Data, uint32_t Count) {
     const uint16_t count = static_cast<uint16_t>(Count);
     if (!FWriteThread || count == 0) return false;
-    auto* block = static_cast<char*>(::LocalAlloc(LPTR, count + 1u));
+    auto* block = static_cast<char*>(FPlatform->LocalAlloc(LPTR, count + 1u));
     if (!block) return false;
     std::memcpy(block, Data, count);
     if (!::PostThreadMessageA(FWriteThread->ThreadId(), MsgWriteData, count,
                               reinterpret_cast<LPARAM>(block))) {
-        ::LocalFree(block);
+        FPlatform->LocalFree(block);
         return false;
     }
     return true;
@@ -299,9 +299,10 @@ void TComm::NotifyProc(TMessage& Message) {
     switch (Message.Msg) {
     case MsgReceiveData: {
         struct FreeBlock {
+            TSerialPlatform* p;
             char* b;
-            ~FreeBlock() { ::LocalFree(b); }
-        } block{reinterpret_cast<char*>(Message.LParam)};
+            ~FreeBlock() { p->LocalFree(b); }
+        } block{FPlatform, reinterpret_cast<char*>(Message.LParam)};
         if (OnReceiveData) OnReceiveData(this, block.b, static_cast<uint16_t>(Message.WParam));
         break;
     }

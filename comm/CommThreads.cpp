@@ -11,9 +11,9 @@ constexpr DWORD LineEventMask = EV_RLSD | EV_ERR | EV_RING;
 
 bool Signalled(HANDLE event) { return ::WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }
 
-void FreeWriteRequest(const MSG& msg) {
+void FreeWriteRequest(TSerialPlatform* platform, const MSG& msg) {
     if (msg.hwnd == nullptr && msg.message == MsgWriteData && msg.lParam)
-        ::LocalFree(reinterpret_cast<HLOCAL>(msg.lParam));
+        platform->LocalFree(reinterpret_cast<HLOCAL>(msg.lParam));
 }
 
 } // namespace
@@ -145,7 +145,7 @@ bool TReadThread::FinishRead() {
 
 bool TReadThread::PostReceivedData(DWORD count) {
     if (count == 0) return false;
-    auto* block = static_cast<char*>(::LocalAlloc(LPTR, count + 1));
+    auto* block = static_cast<char*>(FLink.Platform->LocalAlloc(LPTR, count + 1));
     if (!block) {
         PostHangup();
         return false;
@@ -153,7 +153,7 @@ bool TReadThread::PostReceivedData(DWORD count) {
     std::memcpy(block, FBuffer, count);
     if (!FLink.Platform->PostMessage(FLink.NotifyWindow, MsgReceiveData, count,
                                      reinterpret_cast<LPARAM>(block))) {
-        ::LocalFree(block);
+        FLink.Platform->LocalFree(block);
         PostHangup();
         return false;
     }
@@ -198,7 +198,7 @@ void TWriteThread::Execute() {
             continue;
         }
         if (Stopping()) {
-            FreeWriteRequest(msg);
+            FreeWriteRequest(FLink.Platform, msg);
             break;
         }
         if (msg.hwnd != nullptr) {
@@ -209,14 +209,14 @@ void TWriteThread::Execute() {
         if (msg.message != MsgWriteData) continue;
         auto* block = reinterpret_cast<char*>(msg.lParam);
         const bool written = WriteAll(block, static_cast<DWORD>(msg.wParam));
-        ::LocalFree(block);
+        FLink.Platform->LocalFree(block);
         if (!written) break;
         notify = true;
     }
 
     FLink.Platform->PurgeComm(FLink.Port, PURGE_TXABORT | PURGE_TXCLEAR);
     // Requests still queued will never be written; their blocks are ours to release.
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) FreeWriteRequest(msg);
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) FreeWriteRequest(FLink.Platform, msg);
 }
 
 bool TWriteThread::WriteAll(const char* data, DWORD count) {

@@ -40,6 +40,11 @@ public:
     virtual BOOL ClearCommError(HANDLE port, DWORD* errors, COMSTAT* stat) {
         return ::ClearCommError(port, errors, stat);
     }
+    // Cancels the operations the calling thread started on the port; each still completes.
+    virtual BOOL CancelIo(HANDLE port) { return ::CancelIo(port); }
+    // The blocks handed between threads, so tests can see each one freed.
+    virtual HLOCAL LocalAlloc(UINT flags, SIZE_T bytes) { return ::LocalAlloc(flags, bytes); }
+    virtual HLOCAL LocalFree(HLOCAL block) { return ::LocalFree(block); }
     // Posting is here too so tests can make a notification fail to arrive.
     virtual BOOL PostMessage(HWND window, UINT msg, WPARAM w, LPARAM l) {
         return ::PostMessageW(window, msg, w, l);
