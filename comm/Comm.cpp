@@ -67,6 +67,17 @@ TComm::~TComm() {
     // The workers use the port, the stop event and this component's window; they must end
     // before any of those go.
     ClosePort();
+    DiscardNotifications();
+}
+
+// What the workers of a closed port posted is of no use to the owner any more (and would be
+// taken for news of the next port): it is removed unseen, and each data block freed.
+void TComm::DiscardNotifications() {
+    MSG msg;
+    while (::PeekMessageW(&msg, FNotifyWindow.Handle(), MsgReceiveData, MsgSendDataEmpty,
+                          PM_REMOVE | PM_QS_POSTMESSAGE))
+        if (msg.message == MsgReceiveData && msg.lParam)
+            FPlatform->LocalFree(reinterpret_cast<HLOCAL>(msg.lParam));
 }
 
 // The port handle comes from the platform layer, so it is counted here by hand.
@@ -146,6 +157,7 @@ void TComm::ClosePort() {
     StopWriteThread();
     FStopEvent.Reset();
     ClosePortHandle();
+    DiscardNotifications();
 }
 
 void TComm::StopReadThread() {
@@ -166,7 +178,7 @@ void TComm::StopWriteThread() {
 
 bool TComm::SendData(const void* Data, uint32_t Count) {
     const uint16_t count = static_cast<uint16_t>(Count);
-    if (!FWriteThread || count == 0) return false;
+    if (!FWriteThread || !FWriteThread->Accepting() || count == 0) return false;
     auto* block = static_cast<char*>(FPlatform->LocalAlloc(LPTR, count + 1u));
     if (!block) return false;
     std::memcpy(block, Data, count);

@@ -175,6 +175,7 @@ private:
     void StopWriteThread();
     void FailOpen(const char* reason);
     void ClosePortHandle();
+    void DiscardNotifications();
     void NotifyProc(TMessage& Message);
 
     TSerialPlatform* FPlatform;

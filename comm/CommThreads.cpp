@@ -11,9 +11,9 @@ constexpr DWORD LineEventMask = EV_RLSD | EV_ERR | EV_RING;
 
 bool Signalled(HANDLE event) { return ::WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }
 
-void FreeWriteRequest(TSerialPlatform* platform, const MSG& msg) {
-    if (msg.hwnd == nullptr && msg.message == MsgWriteData && msg.lParam)
-        platform->LocalFree(reinterpret_cast<HLOCAL>(msg.lParam));
+// A completion not collected yet: the operation was started and has not been waited for.
+bool StillPending(DWORD error) {
+    return error == ERROR_IO_INCOMPLETE;
 }
 
 } // namespace
@@ -67,7 +67,19 @@ void TReadThread::Execute() {
     }
 
     FLink.Platform->PurgeComm(FLink.Port, PURGE_RXABORT | PURGE_RXCLEAR);
+    SettlePending();
     if (FBuffer) ::LocalFree(FBuffer);
+}
+
+// The records, the mask word and the buffer go with this thread: nothing the system may
+// still write into them may be left running.
+void TReadThread::SettlePending() {
+    if (!FEventPending && !FReadPending) return;
+    FLink.Platform->CancelIo(FLink.Port);
+    DWORD ignored = 0;
+    if (FEventPending) FLink.Platform->GetOverlappedResult(FLink.Port, &FEventOv, &ignored, TRUE);
+    if (FReadPending) FLink.Platform->GetOverlappedResult(FLink.Port, &FReadOv, &ignored, TRUE);
+    FEventPending = FReadPending = false;
 }
 
 bool TReadThread::StartEventWait() {
@@ -78,7 +90,10 @@ bool TReadThread::StartEventWait() {
             continue;
         }
         const DWORD error = ::GetLastError();
-        if (error == ERROR_IO_PENDING) return true;
+        if (error == ERROR_IO_PENDING) {
+            FEventPending = true;
+            return true;
+        }
         if (error == ERROR_INVALID_HANDLE) return false;
         if (LineEventsUnsupported(error)) return true;
         PostHangup();
@@ -92,9 +107,12 @@ bool TReadThread::HandleCommEvent(bool fromCompletion) {
     if (fromCompletion) {
         DWORD ignored = 0;
         if (!FLink.Platform->GetOverlappedResult(FLink.Port, &FEventOv, &ignored, FALSE)) {
-            if (::GetLastError() != ERROR_INVALID_HANDLE) PostHangup();
+            const DWORD error = ::GetLastError();
+            FEventPending = StillPending(error);
+            if (error != ERROR_INVALID_HANDLE) PostHangup();
             return false;
         }
+        FEventPending = false;
     }
     if (FEventMask & EV_ERR) {
         DWORD errors = 0;
@@ -130,16 +148,23 @@ bool TReadThread::StartRead() {
             continue;
         }
         const DWORD error = ::GetLastError();
-        if (error == ERROR_IO_PENDING) return true;
+        if (error == ERROR_IO_PENDING) {
+            FReadPending = true;
+            return true;
+        }
         if (error != ERROR_INVALID_HANDLE) PostHangup();
         return false;
     }
 }
 
 bool TReadThread::FinishRead() {
-    if (FLink.Platform->GetOverlappedResult(FLink.Port, &FReadOv, &FBytesRead, FALSE))
+    if (FLink.Platform->GetOverlappedResult(FLink.Port, &FReadOv, &FBytesRead, FALSE)) {
+        FReadPending = false;
         return PostReceivedData(FBytesRead);
-    if (::GetLastError() != ERROR_INVALID_HANDLE) PostHangup();
+    }
+    const DWORD error = ::GetLastError();
+    FReadPending = StillPending(error);
+    if (error != ERROR_INVALID_HANDLE) PostHangup();
     return false;
 }
 
@@ -162,10 +187,32 @@ bool TReadThread::PostReceivedData(DWORD count) {
 
 // ---- writer ---------------------------------------------------------------------------
 
+TWriteThread::TWriteThread(const TCommThreadLink& link, HANDLE queueReady)
+    : FLink(link), FQueueReady(queueReady) {}
+
+bool TWriteThread::Create() {
+    FRefusing.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    return FRefusing && TThread::Create();
+}
+
+bool TWriteThread::Accepting() const {
+    return !Signalled(FRefusing.Get());
+}
+
 bool TWriteThread::Stopping() const { return Signalled(FLink.StopEvent); }
 
+void TWriteThread::Refuse() {
+    ::SetEvent(FRefusing.Get());
+}
+
 void TWriteThread::PostHangup() {
+    Refuse();
     FLink.Platform->PostMessage(FLink.NotifyWindow, MsgRequestHangup, 0, 0);
+}
+
+void TWriteThread::FreeRequest(const MSG& msg) {
+    if (msg.hwnd == nullptr && msg.message == MsgWriteData && msg.lParam)
+        FLink.Platform->LocalFree(reinterpret_cast<HLOCAL>(msg.lParam));
 }
 
 void TWriteThread::Execute() {
@@ -198,7 +245,7 @@ void TWriteThread::Execute() {
             continue;
         }
         if (Stopping()) {
-            FreeWriteRequest(FLink.Platform, msg);
+            FreeRequest(msg);
             break;
         }
         if (msg.hwnd != nullptr) {
@@ -214,9 +261,36 @@ void TWriteThread::Execute() {
         notify = true;
     }
 
+    Refuse();
     FLink.Platform->PurgeComm(FLink.Port, PURGE_TXABORT | PURGE_TXCLEAR);
-    // Requests still queued will never be written; their blocks are ours to release.
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) FreeWriteRequest(FLink.Platform, msg);
+    FreeRequestsUntilStopped();
+}
+
+// A send may have been accepted just before the refusal was seen; the queue is this thread's
+// and dies with it, so the writer stays to free whatever arrives until the owner closes the
+// port (which no send can overtake: both run on the owner's thread).
+void TWriteThread::FreeRequestsUntilStopped() {
+    MSG msg;
+    for (;;) {
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            FreeRequest(msg);
+        if (Stopping()) break;
+        const DWORD which =
+            ::MsgWaitForMultipleObjects(1, &FLink.StopEvent, FALSE, INFINITE, QS_ALLINPUT);
+        if (which == WAIT_OBJECT_0) break;
+        // Without a working wait for messages, look at the queue again now and then.
+        if (which != WAIT_OBJECT_0 + 1) ::WaitForSingleObject(FLink.StopEvent, 10);
+    }
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        FreeRequest(msg);
+}
+
+// The block being written is freed as soon as this returns: a write the system may still
+// read from (and complete into the record) is cancelled and waited for first.
+void TWriteThread::CancelPendingWrite() {
+    FLink.Platform->CancelIo(FLink.Port);
+    DWORD ignored = 0;
+    FLink.Platform->GetOverlappedResult(FLink.Port, &FWriteOv, &ignored, TRUE);
 }
 
 bool TWriteThread::WriteAll(const char* data, DWORD count) {
@@ -234,9 +308,9 @@ bool TWriteThread::WriteAll(const char* data, DWORD count) {
                 return false;
             }
             const DWORD which = ::WaitForMultipleObjects(2, waitSet, FALSE, INFINITE);
-            if (which == WAIT_OBJECT_0) return false;
             if (which != WAIT_OBJECT_0 + 1) {
-                PostHangup();
+                CancelPendingWrite();
+                if (which != WAIT_OBJECT_0) PostHangup();
                 return false;
             }
             if (!FLink.Platform->GetOverlappedResult(FLink.Port, &FWriteOv, &written, TRUE)) {

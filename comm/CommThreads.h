@@ -7,6 +7,7 @@
 
 #include "comm/SerialPlatform.h"
 #include "comm/Thread.h"
+#include "ui/Handles.h"
 
 struct TCommThreadLink {
     TSerialPlatform* Platform;
@@ -31,6 +32,7 @@ private:
     bool PostReceivedData(DWORD count);
     bool Stopping() const;
     void PostHangup();
+    void SettlePending();
     // A driver without modem-status events rejects the line-event mask or wait; data must
     // still flow on such a port, so the reader carries on without the line-event wait.
     bool LineEventsUnsupported(DWORD error);
@@ -44,22 +46,37 @@ private:
     DWORD FEventMask = 0;
     DWORD FBytesRead = 0;
     bool FLineEvents = true;
+    // The system may still write into the records, the mask word and the buffer until the
+    // operation started on them has completed.
+    bool FEventPending = false;
+    bool FReadPending = false;
 };
 
 class TWriteThread : public TThread {
 public:
-    TWriteThread(const TCommThreadLink& link, HANDLE queueReady)
-        : FLink(link), FQueueReady(queueReady) {}
+    TWriteThread(const TCommThreadLink& link, HANDLE queueReady);
+
+    bool Create();
+    // False once the writer has stopped writing; a request queued after that would only be
+    // freed unwritten.
+    bool Accepting() const;
 
 protected:
     void Execute() override;
 
 private:
     bool WriteAll(const char* data, DWORD count);
+    void CancelPendingWrite();
     bool Stopping() const;
     void PostHangup();
+    void Refuse();
+    void FreeRequest(const MSG& msg);
+    void FreeRequestsUntilStopped();
 
     TCommThreadLink FLink;
     HANDLE FQueueReady;
+    // Signalled before the writer reports a fault or stops writing, so the owner never sees
+    // the fault while its sends are still taken.
+    TKernelHandle FRefusing;
     OVERLAPPED FWriteOv{};
 };

@@ -55,3 +55,22 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000)
                                   QS_ALLINPUT);
     }
 }
+
+// Waits until done() holds or the time is up, leaving the main thread's messages queued.
+inline bool WaitUndispatched(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (!done()) {
+        if (GetTickCount64() >= end) return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+// Dispatches what the queue holds now.
+inline void DispatchQueued() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}

@@ -17,6 +17,15 @@ struct CommFault : ::testing::Test {
         comm.SetPlatform(fake);
         seen.Attach(comm);
     }
+    // Whatever a test did, nothing may be left to land in freed memory once the port is
+    // closed, and every block handed between threads must have been freed.
+    void TearDown() override {
+        fake.HoldOutputPurge(false);
+        comm.ClosePort();
+        EXPECT_EQ(fake.CompletionsAfterTheirThreadEnded(), 0);
+        EXPECT_EQ(fake.CompletionsAtClose(), 0);
+        EXPECT_EQ(fake.BlocksLive(), 0);
+    }
     void OpenAndSettle() {
         comm.OpenPort();
         ASSERT_NE(comm.PortHandle(), nullptr) << comm.PortOpenError();
@@ -276,6 +285,82 @@ TEST_F(CommFault, AFailedNotificationEndsTheReaderWithoutCrashing) {
     ASSERT_TRUE(PumpUntil([&] { return ReaderEnded(); }));
     fake.FailPosts(false);
     EXPECT_EQ(seen.Count("data:R"), 0);
+    EXPECT_EQ(fake.PostsTried(MsgReceiveData), 1);
+    EXPECT_EQ(fake.BlocksAllocated(), 1);
+    EXPECT_EQ(fake.BlocksLive(), 0) << "the refused block was freed";
+    EXPECT_EQ(fake.PostsTried(MsgRequestHangup), 1) << "the hang-up was tried (and refused too)";
+    EXPECT_EQ(seen.Count("hangup"), 0);
+}
+
+TEST_F(CommFault, PendingWaitsAndWritesAreSettledBeforeTheirRecordsGo) {
+    // A driver that leaves both the line-event wait and a stalled write pending until its
+    // handle is closed: each thread must cancel and wait for what it started.
+    fake.purgeLeavesWritesPending = true;
+    OpenAndSettle();
+    fake.BlockWrites(true);
+    ASSERT_TRUE(comm.SendData("Aa", 2));
+    ASSERT_TRUE(PumpUntil([&] { return fake.WriteCalls() == 1; }));
+    comm.ClosePort();
+    EXPECT_EQ(fake.CompletionsAtClose(), 0);
+    EXPECT_EQ(fake.CompletionsAfterTheirThreadEnded(), 0);
+    EXPECT_EQ(fake.Written(), "") << "the stalled write was cancelled, not completed";
+
+    // A reader that ends by itself leaves nothing pending either.
+    seen.events.clear();
+    OpenAndSettle();
+    const int purges = fake.PurgeCalls(PURGE_RXABORT | PURGE_RXCLEAR);
+    fake.FailPendingRead(ERROR_GEN_FAILURE);
+    ASSERT_TRUE(PumpUntil([&] { return fake.PurgeCalls(PURGE_RXABORT | PURGE_RXCLEAR) > purges; }));
+    comm.ClosePort();
+    EXPECT_EQ(fake.CompletionsAtClose(), 0);
+    EXPECT_EQ(fake.CompletionsAfterTheirThreadEnded(), 0);
+}
+
+TEST_F(CommFault, AfterAWriterFaultNoRequestIsAcceptedThatWouldBeLost) {
+    OpenAndSettle();
+    // The writer is held just after its fault, with its queue still there.
+    fake.HoldOutputPurge(true);
+    fake.FailNextWrite(ERROR_GEN_FAILURE);
+    ASSERT_TRUE(comm.SendData("Aa", 2));
+    ASSERT_TRUE(PumpUntil([&] { return seen.Count("hangup") == 1; }));
+    EXPECT_FALSE(comm.SendData("Da", 2)) << "a writer that reported its fault takes no more";
+    fake.HoldOutputPurge(false);
+    comm.ClosePort();
+    EXPECT_EQ(fake.BlocksLive(), 0);
+
+    // Sends that race the writer's end: each accepted one is written or freed.
+    int accepted = 0;
+    for (int cycle = 0; cycle < 200; ++cycle) {
+        comm.OpenPort();
+        ASSERT_NE(comm.PortHandle(), nullptr);
+        fake.FailNextWrite(ERROR_GEN_FAILURE);
+        ASSERT_TRUE(comm.SendData("Aa", 2));
+        for (int i = 0; i < 100000 && comm.SendData("x", 1); ++i)
+            ++accepted;
+        comm.ClosePort();
+        ASSERT_EQ(fake.BlocksLive(), 0) << "cycle " << cycle << ", " << accepted << " accepted";
+    }
+}
+
+TEST_F(CommFault, NothingFromAClosedPortIsDeliveredAndItsBlocksAreFreed) {
+    OpenAndSettle();
+    fake.Receive("CA");
+    fake.RaiseLineEvent(EV_RING);
+    // Posted, not yet delivered, when the port closes.
+    ASSERT_TRUE(WaitUndispatched([&] {
+        return fake.PostsTried(MsgReceiveData) == 2 && fake.PostsTried(MsgModemStateChange) == 1;
+    }));
+    comm.ClosePort();
+    DispatchQueued();
+    EXPECT_EQ(seen.Joined(), "empty");
+    EXPECT_EQ(fake.BlocksAllocated(), 2);
+    EXPECT_EQ(fake.BlocksLive(), 0);
+    // The next port starts clean.
+    seen.events.clear();
+    OpenAndSettle();
+    fake.Receive("R");
+    ASSERT_TRUE(PumpUntil([&] { return seen.Count("data:R") == 1; }));
+    EXPECT_EQ(seen.Count("data:C") + seen.Count("data:A") + seen.Count("modem:4"), 0);
 }
 
 TEST_F(CommFault, SendRightAfterOpenIsNeverRefused) {
@@ -284,6 +369,21 @@ TEST_F(CommFault, SendRightAfterOpenIsNeverRefused) {
         ASSERT_TRUE(comm.SendData("CA", 2)) << "cycle " << i;
         comm.ClosePort();
     }
+}
+
+TEST(CommLifetime, DestroyingTheComponentFreesTheBlocksStillQueuedForIt) {
+    FakeSerial fake;
+    {
+        TComm comm(nullptr);
+        comm.SetPlatform(fake);
+        comm.OpenPort();
+        fake.Receive("CA");
+        ASSERT_TRUE(WaitUndispatched([&] { return fake.PostsTried(MsgReceiveData) == 2; }));
+    }
+    EXPECT_EQ(fake.BlocksAllocated(), 2);
+    EXPECT_EQ(fake.BlocksLive(), 0);
+    EXPECT_EQ(fake.CompletionsAfterTheirThreadEnded(), 0);
+    DispatchQueued();
 }
 
 TEST(CommLifetime, DestroyingAnOpenComponentClosesItsPortFirst) {
