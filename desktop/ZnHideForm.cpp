@@ -31,15 +31,16 @@ void TZnHideForm::Notification(TComponent* AComponent, TOperation Operation) {
     TComponent::Notification(AComponent, Operation);
     if (Operation != opRemove || AComponent != FForm) return;
     FHook.Forget();
-    FWakeUpTimer = false;
-    FWakeUp.reset();
+    StopWakeUp();
     FForm = nullptr;
 }
 
 void TZnHideForm::Loaded() {
     TComponent::Loaded();
     // Topmost placement waits for the whole description: the form's window is made for it.
-    if (FAlwaysTop) ApplyAlwaysTop();
+    // A form that is not showing yet is only made topmost here: showing it would bypass its
+    // own showing, and with it OnShow.
+    if (FAlwaysTop) ApplyAlwaysTop(false);
 }
 
 void TZnHideForm::SetAutoDock(bool Value) {
@@ -61,15 +62,19 @@ void TZnHideForm::SetAutoDock(bool Value) {
         HandleCount::Add(THandleKind::Timer);
         FWakeUpTimer = true;
     } else {
-        if (FWakeUpTimer) {
-            KillTimer(FWakeUp->Handle(), WakeUpTimerId);
-            HandleCount::Remove(THandleKind::Timer);
-            FWakeUpTimer = false;
-        }
-        FWakeUp.reset();
+        StopWakeUp();
         FHook.Remove();
         FDockPos = dpNone;
     }
+}
+
+void TZnHideForm::StopWakeUp() {
+    if (FWakeUpTimer) {
+        KillTimer(FWakeUp->Handle(), WakeUpTimerId);
+        HandleCount::Remove(THandleKind::Timer);
+        FWakeUpTimer = false;
+    }
+    FWakeUp.reset();
 }
 
 void TZnHideForm::WakeUpWndProc(TMessage& M) {
@@ -84,12 +89,13 @@ void TZnHideForm::SetAlwaysTop(bool Value) {
     FAlwaysTop = Value;
     if (ComponentState().Contains(csDesigning) || ComponentState().Contains(csLoading) || !FForm)
         return;
-    ApplyAlwaysTop();
+    // Switched at run time, the placement also shows the form.
+    ApplyAlwaysTop(true);
 }
 
-void TZnHideForm::ApplyAlwaysTop() {
-    // A form that is not showing yet is only made topmost: showing it here would bypass its
-    // own showing, and with it OnShow.
+void TZnHideForm::ApplyAlwaysTop(bool Show) {
+    // A hidden form is shown through its own showing, so that OnShow runs as for any other.
+    if (Show && !FForm->Visible()) FForm->Show();
     UINT Flags = SWP_NOMOVE | SWP_NOSIZE;
     if (FForm->Visible()) Flags |= SWP_SHOWWINDOW;
     HWND App = Application->Handle();

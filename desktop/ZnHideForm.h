@@ -63,7 +63,8 @@ class TZnHideForm : public TComponent {
     void SnapAndDock(RECT& R);
     void HideForm();
     void ShowForm();
-    void ApplyAlwaysTop();
+    void ApplyAlwaysTop(bool Show);
+    void StopWakeUp();
     void WakeUpWndProc(TMessage& Message);
 
     TCustomForm* FForm = nullptr;

@@ -70,6 +70,11 @@ int main(int Argc, char** Argv) {
     Pad->SetColor(static_cast<TColor>(0x0000FFFF));
     Pad->SetBounds(20, 20, 80, 30);
 
+    // Every showing counts, the first one included (switching AlwaysTop on shows the form).
+    int Shows = 0;
+    Main->OnShow = [&](TObject*) {
+        if (++Shows > 1) Note(Ready, "restored");
+    };
     auto* Hide = new TZnHideForm(Main);
     Hide->SetEdgeSpace(3);
     Hide->SetValidSpace(10);
@@ -95,10 +100,6 @@ int main(int Argc, char** Argv) {
     // A click takes the program into the tray (as the dialer's click does), a double click
     // brings it back.
     Tray->OnClick = [&](TObject*) { ShowWindow(Application->Handle(), SW_MINIMIZE); };
-    int Shows = 0;
-    Main->OnShow = [&](TObject*) {
-        if (++Shows > 1) Note(Ready, "restored");
-    };
 
     Main->Show();
     // One drag step to the top edge, then the pointer away: the form slides up.

@@ -301,10 +301,18 @@ TEST(ZnHideForm, RealCaptionDragSnapsToTheTop) {
     auto* H = new TZnHideForm(F.get());
     std::vector<TDockPos> Docked;
     H->DockEvent = [&](TDockPos P) { Docked.push_back(P); };
+    // A press on the caption starts the move loop only once the window gets the pointer's
+    // events: the form tells when the pointer is seen over its caption.
+    std::atomic<bool> OverCaption{false};
+    TWindowProcHook Watch;
+    Watch.Install(*F, [&](TMessage& M, const TWndMethod& Previous) {
+        if (M.Msg == WM_NCMOUSEMOVE && M.WParam == HTCAPTION) OverCaption = true;
+        Previous(M);
+    });
     F->Show();
     SetForegroundWindow(F->Handle());
     H->SetAutoDock(true);
-    PumpFor(100);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == F->Handle(); }, 2000));
     RECT W;
     GetWindowRect(F->Handle(), &W);
     const int CaptionY = W.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
@@ -322,12 +330,16 @@ TEST(ZnHideForm, RealCaptionDragSnapsToTheTop) {
             SendInput(1, &I, sizeof(I));
             Sleep(30); // the pace of a hand, not a wait for the program
         };
-        Send(0, GrabX, CaptionY);
+        for (int I = 0; I < 100 && !OverCaption; ++I)
+            Send(0, GrabX + I % 2, CaptionY);
         Send(MOUSEEVENTF_LEFTDOWN, GrabX, CaptionY);
         for (int Top = W.top - 20; Top >= 7; Top -= 20)
             Send(0, GrabX, Top + GrabDy);
         Send(0, GrabX, 7 + GrabDy);
         Send(MOUSEEVENTF_LEFTUP, GrabX, 7 + GrabDy);
+        // Injected moves need not move the X server's pointer, and a later X event would put
+        // Wine's pointer back where that one stayed: the hand stays where it let go.
+        SetCursorPos(GrabX, 7 + GrabDy);
         Done = true;
     });
     bool Finished = WaitFor([&] { return Done.load(); }, 10000);
@@ -336,7 +348,13 @@ TEST(ZnHideForm, RealCaptionDragSnapsToTheTop) {
     POINT P;
     GetCursorPos(&P);
     SCOPED_TRACE("pointer after the drag " + std::to_string(P.x) + "," + std::to_string(P.y));
-    PumpFor(100);
+    // The last drag step may still be on its way through the move loop's messages.
+    WaitFor(
+        [&] {
+            GetWindowRect(F->Handle(), &W);
+            return W.top == 0;
+        },
+        2000);
     GetWindowRect(F->Handle(), &W);
     EXPECT_EQ(W.top, 0);
     EXPECT_EQ(W.bottom - W.top, 200);
@@ -349,15 +367,20 @@ TEST(ZnHideForm, RealCaptionDragSnapsToTheTop) {
 TEST(ZnHideForm, AlwaysTopMakesATopmostFormAndAHiddenToolApplicationWindow) {
     auto F = MakeDeskForm(100, 100, 200, 150);
     F->SetFormStyle(fsNormal);
-    F->Show();
+    F->HandleNeeded();
     HWND App = Application->Handle();
     ShowWindow(App, SW_SHOW);
     auto* H = new TZnHideForm(F.get());
+    int Shows = 0;
+    F->OnShow = [&](TObject*) { ++Shows; };
     ASSERT_FALSE(GetWindowLongW(F->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    ASSERT_FALSE(IsWindowVisible(F->Handle()));
 
     H->SetAlwaysTop(true);
     EXPECT_TRUE(GetWindowLongW(F->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_TRUE(IsWindowVisible(F->Handle()));
+    EXPECT_TRUE(IsWindowVisible(F->Handle())) << "switched on at run time, it shows the form";
+    EXPECT_TRUE(F->Visible());
+    EXPECT_EQ(Shows, 1) << "through the form's own showing";
     EXPECT_FALSE(IsWindowVisible(App));
     LONG Ex = GetWindowLongW(App, GWL_EXSTYLE);
     EXPECT_TRUE(Ex & WS_EX_TOOLWINDOW);
@@ -433,6 +456,23 @@ TEST(ZnHideForm, FreeingTheComponentGivesTheFormItsWindowProcedureBack) {
     EXPECT_EQ(LiveHandles(THandleKind::Timer), Timers);
     RECT R = DragStep(*F, 100, 6);
     EXPECT_EQ(R.top, 6) << "no hook left behind";
+}
+
+TEST(ZnHideForm, AFormThatGoesFirstTakesTheWakeUpTimerWithIt) {
+    const long Windows = LiveHandles(THandleKind::Window);
+    const long Timers = LiveHandles(THandleKind::Timer);
+    auto F = MakeDeskForm(100, 100, 200, 150);
+    auto* H = new TZnHideForm(F.get());
+    H->SetAutoDock(true);
+    F->RemoveComponent(H); // the component now outlives its form
+    ASSERT_EQ(LiveHandles(THandleKind::Timer), Timers + 1);
+    F.reset();
+    EXPECT_EQ(H->Form(), nullptr);
+    EXPECT_EQ(H->WakeUpWindow(), nullptr);
+    EXPECT_EQ(LiveHandles(THandleKind::Timer), Timers);
+    delete H;
+    EXPECT_EQ(LiveHandles(THandleKind::Timer), Timers);
+    EXPECT_EQ(LiveHandles(THandleKind::Window), Windows);
 }
 
 TEST(ZnHideForm, BothComponentsHookTheFormAndLetGoInAnyOrder) {
