@@ -171,10 +171,13 @@ void TCustomhTrayIcon::SetAnimate(bool Value) {
 
 void TCustomhTrayIcon::AnimateTick() {
     if (OnAnimate) OnAnimate(this);
-    if (FIcons && FIconIndex < FIcons->Count() - 1)
+    const int Frames = FIcons ? FIcons->Count() : 0;
+    if (FIconIndex + 1 < Frames)
         SetIconIndex(FIconIndex + 1);
-    else
+    else if (Frames > 0)
         SetIconIndex(0);
+    else
+        FIconIndex = 0; // the frames went while animating: the index has nothing past it
     UpdateTrayIcon();
 }
 
@@ -285,7 +288,7 @@ void TCustomhTrayIcon::MouseEvent(UINT Event) {
         FClickArmed = true;
         break;
     case WM_LBUTTONUP:
-        if (FLeftPopup && FPopupMenu) PopupAtCursor();
+        if (FLeftPopup && FPopupMenu && !PopupAtCursor()) return;
         // Only a press seen on the icon makes a click: a release after a drag from elsewhere
         // does not.
         if (FClickArmed && OnClick) {
@@ -332,17 +335,22 @@ void TCustomhTrayIcon::MouseEvent(UINT Event) {
     }
 }
 
-void TCustomhTrayIcon::PopupAtCursor() {
+bool TCustomhTrayIcon::PopupAtCursor() {
+    // The pending messages and the menu's own loop may free this component: nothing of it is
+    // touched once they did.
+    std::weak_ptr<bool> Alive = FAlive;
     // The menu closes on a click elsewhere only when the program has the foreground.
     SetForegroundWindow(Application->Handle());
     Application->ProcessMessages();
+    if (Alive.expired()) return false;
     // The menu may have gone while the pending messages ran.
-    if (!FPopupMenu) return;
+    if (!FPopupMenu) return true;
     FPopupMenu->SetAutoPopup(false);
     FPopupMenu->SetPopupComponent(Owner());
     POINT P{};
     GetCursorPos(&P);
     FPopupMenu->Popup(P.x, P.y);
+    return !Alive.expired();
 }
 
 // ---------------------------------------------------------------------------------------------

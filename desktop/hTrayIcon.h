@@ -142,7 +142,8 @@ class TCustomhTrayIcon : public TComponent {
     void UnhookOwner();
     void OwnerWndProc(TMessage& Message, const TWndMethod& Previous);
     void MouseEvent(UINT Event);
-    void PopupAtCursor();
+    // False when the component was freed meanwhile.
+    bool PopupAtCursor();
     TWinControl* OwnerControl() const;
 
     bool FAnimate = false;
@@ -172,6 +173,8 @@ class TCustomhTrayIcon : public TComponent {
     std::unique_ptr<TUtilityWindow> FNotifyWindow;
     int FAppHook = 0;
     TWindowProcHook FOwnerHook;
+    // Expires with the component: code that lets messages run checks it afterwards.
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
 class ThTrayIcon : public TCustomhTrayIcon {

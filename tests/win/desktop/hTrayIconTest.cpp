@@ -198,8 +198,15 @@ TEST(hTrayIcon, FailedAddAndRemoveRaiseTheirResourceErrors) {
         EXPECT_EQ(E.Message(), L"STrayIconRemoveError");
     }
     EXPECT_FALSE(Tray->Visible());
-    // A modify that the shell refuses (no icon there) passes silently.
-    Tray->SetHint(L"quiet");
+    // A modify that the shell refuses (no icon there any more) passes silently.
+    Shell.Answer = TRUE;
+    Tray->SetVisible(true);
+    Shell.Answer = FALSE;
+    Shell.Calls.clear();
+    EXPECT_NO_THROW(Tray->SetHint(L"quiet"));
+    ASSERT_EQ(Shell.Messages(), std::vector<DWORD>{NIM_MODIFY_});
+    EXPECT_EQ(std::wstring(Shell.Last().W.szTip), L"quiet");
+    EXPECT_TRUE(Tray->Visible());
 }
 
 TEST(hTrayIcon, ANewTaskbarGetsTheVisibleIconAgain) {
@@ -299,7 +306,7 @@ TEST(hTrayIcon, AnimationNeedsFramesAndAVisibleIcon) {
     EXPECT_NO_THROW(Tray->SetIconIndex(-1)) << "without frames any index is kept";
 }
 
-TEST(hTrayIcon, IconIndexOutsideTheFramesIsRefused) {
+TEST(hTrayIcon, IconIndexOutsideTheFramesIsRefusedAndClampedWhileAnimating) {
     TShellRecorder Shell;
     auto F = MakeDeskForm(100, 100, 200, 150);
     auto Frames = MakeFrames(F.get(), {Red, Blue});
@@ -309,6 +316,26 @@ TEST(hTrayIcon, IconIndexOutsideTheFramesIsRefused) {
     EXPECT_EQ(Tray->IconIndex(), 0);
     Tray->SetIconIndex(1);
     EXPECT_EQ(IconColor(Tray->DisplayIcon()->Handle()), Blue);
+
+    // Frames emptied while animating: the timer raises nothing, the index is clamped.
+    Tray->SetAnimateInterval(100);
+    Tray->SetVisible(true);
+    std::vector<std::wstring> Errors;
+    Application->OnException = [&](TObject*, std::exception_ptr E) {
+        Errors.push_back(ExceptionMessage(E));
+    };
+    int Ticks = 0;
+    Tray->OnAnimate = [&](TObject*) { ++Ticks; };
+    Tray->SetAnimate(true);
+    ASSERT_TRUE(WaitFor([&] { return Ticks > 0 && Tray->IconIndex() == 1; }, 3000));
+    Frames->Clear();
+    const int Before = Ticks;
+    const bool Ticked = WaitFor([&] { return Ticks >= Before + 3; }, 3000);
+    Application->OnException = nullptr;
+    ASSERT_TRUE(Ticked);
+    EXPECT_EQ(Errors, std::vector<std::wstring>{}) << "no exception from the animation timer";
+    EXPECT_EQ(Tray->IconIndex(), 0);
+    Tray->SetAnimate(false);
 }
 
 TEST(hTrayIcon, ALeftClickNeedsALeftPressOnTheIconFirst) {
@@ -508,6 +535,8 @@ TEST(hTrayIcon, OwnerHookAndApplicationHookGoAwayWithTheComponent) {
     long Icons = LiveHandles(THandleKind::Icon);
     auto* Tray = new ThTrayIcon(F.get());
     Tray->SetMinimizeToTray(true);
+    int ToTray = 0;
+    Tray->OnMinimizeToTray = [&](TObject*) { ++ToTray; };
     StillIcon(*Tray, Red);
     delete Tray;
     EXPECT_EQ(LiveHandles(THandleKind::Window), Windows);
@@ -515,6 +544,10 @@ TEST(hTrayIcon, OwnerHookAndApplicationHookGoAwayWithTheComponent) {
     Shell.Calls.clear();
     // Neither the form's minimise command nor the application's minimising reaches it now.
     SendMessageW(Application->Handle(), WM_SIZE, SIZE_MINIMIZED, 0);
+    EXPECT_TRUE(Shell.Calls.empty());
+    EXPECT_NE(SendMessageW(F->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0), 1)
+        << "the form's own minimising ran, not the tray's";
+    EXPECT_EQ(ToTray, 0);
     EXPECT_TRUE(Shell.Calls.empty());
 }
 
@@ -526,16 +559,22 @@ void CALLBACK CloseMenuSoon(HWND, UINT, UINT_PTR Id, DWORD) {
     EndMenu();
 }
 
+// The popup menu of the icon's tests: one item.
+TPopupMenu* MenuOf(TComponent* Owner) {
+    auto* Menu = new TPopupMenu(Owner);
+    auto* Item = new TMenuItem(Menu);
+    Item->SetCaption(L"退出");
+    Menu->Items()->Add(Item);
+    return Menu;
+}
+
 } // namespace
 
 TEST(hTrayIcon, PopupMenusOnTheRightAndWithLeftPopupOnTheLeftButton) {
     TShellRecorder Shell;
     auto F = MakeDeskForm(100, 100, 200, 150);
     auto* Tray = new ThTrayIcon(F.get());
-    auto* Menu = new TPopupMenu(F.get());
-    auto* Item = new TMenuItem(Menu);
-    Item->SetCaption(L"退出");
-    Menu->Items()->Add(Item);
+    auto* Menu = MenuOf(F.get());
     std::vector<std::wstring> Log;
     Menu->OnPopup = [&](TObject*) {
         Log.push_back(L"popup");
@@ -576,5 +615,29 @@ TEST(hTrayIcon, PopupMenusOnTheRightAndWithLeftPopupOnTheLeftButton) {
     // A menu freed first is forgotten.
     delete Menu;
     EXPECT_EQ(Tray->PopupMenu(), nullptr);
+    Log.clear();
     Callback(*Tray, WM_RBUTTONUP);
+    EXPECT_EQ(Log, std::vector<std::wstring>{L"up mbRight"}) << "no menu, no popup";
+
+    // A message waiting in the queue frees the icon, and the popup runs the queue first:
+    // nothing of the freed icon runs afterwards.
+    Menu = MenuOf(F.get());
+    Menu->OnPopup = [&](TObject*) {
+        Log.push_back(L"popup");
+        SetTimer(nullptr, 0, 100, &CloseMenuSoon);
+    };
+    Tray->SetPopupMenu(Menu);
+    Tray->SetLeftPopup(true);
+    TUtilityWindow Freer([&](TMessage& M) {
+        if (M.Msg == WM_APP) {
+            delete Tray;
+            Tray = nullptr;
+        }
+    });
+    Callback(*Tray, WM_LBUTTONDOWN);
+    PostMessageW(Freer.Handle(), WM_APP, 0, 0);
+    Log.clear();
+    Callback(*Tray, WM_LBUTTONUP);
+    EXPECT_EQ(Tray, nullptr);
+    EXPECT_EQ(Log, std::vector<std::wstring>{}) << "nothing of the freed icon ran";
 }
