@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 class TTestForm : public TForm {
@@ -54,6 +56,20 @@ void PumpFor(DWORD Ms) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, Ms - Elapsed, QS_ALLINPUT);
         Pump();
     }
+}
+
+// Handles messages, as the application's loop does between them, until Done() holds or Ms have
+// passed; true when it held.
+bool WaitUntil(const std::function<bool()>& Done, DWORD Ms) {
+    DWORD Start = GetTickCount();
+    while (!Done()) {
+        DWORD Elapsed = GetTickCount() - Start;
+        if (Elapsed >= Ms) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, Ms - Elapsed, QS_ALLINPUT);
+        Pump();
+        Application->Idle();
+    }
+    return true;
 }
 
 std::unique_ptr<TTestForm> MakeForm(int Left = 200, int Top = 200) {
@@ -323,10 +339,10 @@ TEST(Forms, HintShowsOverAControlWithShowHint) {
     F->Show();
     Application->HintPause = 50;
     MoveTo(*Pad, 5, 5);
-    PumpFor(300);
+    ASSERT_TRUE(WaitUntil(
+        [] { return Application->HintWindow() && IsWindowVisible(Application->HintWindow()); },
+        3000));
     HWND Hint = Application->HintWindow();
-    ASSERT_NE(Hint, nullptr);
-    EXPECT_TRUE(IsWindowVisible(Hint));
     wchar_t Text[64];
     GetWindowTextW(Hint, Text, 64);
     EXPECT_STREQ(Text, L"快捷键\"1\"");
