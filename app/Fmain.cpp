@@ -1,5 +1,7 @@
 #include "app/Fmain.h"
 
+#include <algorithm>
+
 #include <shellapi.h>
 
 TFmain* Fmain = nullptr;
@@ -36,6 +38,28 @@ constexpr std::wstring_view DialCharacters = L"1234567890*#";
 bool IsDialCharacter(wchar_t C) { return C == 8 || C == L'#' || C == L'*' || (C >= L'0' && C <= L'9'); }
 
 void InjectKey(BYTE VirtualKey) { keybd_event(VirtualKey, 0, 0, 0); }
+
+// Port names are the registry's bytes in the system's code page, and CreateFileA reads them
+// back in that code page.
+std::wstring AnsiToWide(std::string_view Text) {
+    if (Text.empty()) return {};
+    const int Size = static_cast<int>(Text.size());
+    std::wstring Wide(
+        static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, Text.data(), Size, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, Text.data(), Size, Wide.data(), static_cast<int>(Wide.size()));
+    return Wide;
+}
+
+std::string WideToAnsi(std::wstring_view Text) {
+    if (Text.empty()) return {};
+    const int Size = static_cast<int>(Text.size());
+    std::string Ansi(static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, Text.data(), Size, nullptr,
+                                                             0, nullptr, nullptr)),
+                     '\0');
+    WideCharToMultiByte(CP_ACP, 0, Text.data(), Size, Ansi.data(), static_cast<int>(Ansi.size()),
+                        nullptr, nullptr);
+    return Ansi;
+}
 
 } // namespace
 
@@ -138,6 +162,14 @@ bool TFmain::SendCommand(const std::string& Command) {
     return Comm1->SendData(Command.data(), static_cast<uint32_t>(Command.size()));
 }
 
+// A command the port refuses changes nothing: the caller keeps the line as it was, and the
+// user learns there is no device to talk to.
+bool TFmain::Send(const std::string& Command) {
+    if (SendCommand(Command)) return true;
+    SetStatus(L"未找到设备！");
+    return false;
+}
+
 TRzBitBtn* TFmain::DigitButton(wchar_t Key) const {
     switch (Key) {
     case L'0': return Key0;
@@ -168,17 +200,21 @@ void TFmain::ResetButtonFaces() {
 void TFmain::FormCreate(TObject*) {
     ListSerialPorts(ComboBox1->Items());
     ComboBox1->SetItemIndex(0);
-    Comm1->SetCommName(WideToUtf8(ComboBox1->Text()));
+    Comm1->SetCommName(WideToAnsi(ComboBox1->Text()));
 }
 
 void TFmain::FormShow(TObject*) {
+    // Coming back during a call keeps the call: the device is off hook on the linked port,
+    // and a walk would close that port without hanging up.
+    const bool InCall = OffHook && DeviceFound && Comm1->PortOpen();
     RzEdit2->SetColor(LightGreen);
-    OffHook = false;
+    OffHook = InCall;
     HistoryCount = 0;
     HistoryIndex = HistoryCount;
-    RzEdit1->Font()->SetColor(FreshLineFree);
+    RzEdit1->Font()->SetColor(OffHook ? FreshLineTaken : FreshLineFree);
     SetNumberText(L"");
     Edit1->SetFocus();
+    if (InCall) return;
     // Discovery starts through the ordinary key road, as if the grave accent were typed. The
     // key goes to whichever window has the keyboard: coming back from the tray that is still
     // the shell's, and this window can only take the keyboard once it is on screen, which is
@@ -190,7 +226,12 @@ void TFmain::WndProc(TMessage& Message) {
     if (Message.Msg != WM_STARTDISCOVERY) return TForm::WndProc(Message);
     SetForegroundWindow(Handle());
     Edit1->SetFocus();
-    InjectKey(VK_OEM_3);
+    // An injected key goes to whichever window has the keyboard; unless that is the focus
+    // sink, the walk starts without it.
+    if (GetForegroundWindow() == Handle() && GetFocus() == Edit1->Handle())
+        InjectKey(VK_OEM_3);
+    else
+        StartDiscovery();
 }
 
 void TFmain::FormClose(TObject*, TCloseAction&) {
@@ -207,8 +248,8 @@ void TFmain::RzBitBtn2Click(TObject*) { Close(); }
 
 void TFmain::Key1KeyPress(TObject*, wchar_t& Key) {
     // The first key after a dial or a send starts a new number; the Enter characters keep
-    // the sent number for a repeat.
-    if (RzEdit1->Font()->Color() == Sent && Key != L'e' && Key != L'\r') {
+    // the sent number for a repeat ("E" is the on-screen Enter key with Caps Lock on).
+    if (RzEdit1->Font()->Color() == Sent && Key != L'e' && Key != L'E' && Key != L'\r') {
         RzEdit1->Font()->SetColor(OffHook ? FreshLineTaken : FreshLineFree);
         SetNumberText(L"");
         Edit1->SetText(L"");
@@ -271,11 +312,10 @@ void TFmain::Key1KeyUp(TObject*, WORD&, TShiftState) {
 void TFmain::Key1MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
     ResetButtonFaces();
     const std::wstring text = NumberText();
-    for (wchar_t c : text)
-        if (!IsDialCharacter(c)) {
-            ShowMessage(L"输入错误！");
-            SetNumberText(L"");
-        }
+    // One box tells about the number, however many characters in it are wrong.
+    if (std::all_of(text.begin(), text.end(), IsDialCharacter)) return;
+    ShowMessage(L"输入错误！");
+    SetNumberText(L"");
 }
 
 void TFmain::Key1Click(TObject*) { Edit1->SetFocus(); }
@@ -284,23 +324,27 @@ void TFmain::Key1Click(TObject*) { Edit1->SetFocus(); }
 
 void TFmain::EnterAction() {
     if (Ringing) {
+        if (!Send("Aa")) return;
         RzBitBtn14->SetColor(LightGreen);
         OffHook = true;
-        SendCommand("Aa");
+        // Answered: the ring is over, and a later Enter dials or sends digits again.
+        EndRingWindow();
         SetStatus(L"接听中...");
     } else if (NumberText().empty()) {
         SetStatus(L"请输入号码...");
         RzBitBtn14->SetColor(LightRed);
     } else if (OffHook) {
         RzBitBtn14->SetColor(Yellow);
+        FDialNumber = NumberText();
         Timer4->SetInterval(1);
         Timer4->SetEnabled(true);
         RzEdit1->Font()->SetColor(Sent);
         SetStatus(L"发码...");
     } else {
+        if (!Send("Aa")) return;
         OffHook = true;
-        SendCommand("Aa");
-        Memo1->Lines()->Add(NumberText());
+        FDialNumber = NumberText();
+        Memo1->Lines()->Add(FDialNumber);
         ++HistoryCount;
         RzBitBtn14->SetColor(LightCyan);
         SetStatus(L"拨号中...");
@@ -312,9 +356,10 @@ void TFmain::EnterAction() {
 
 void TFmain::Timer4Timer(TObject*) {
     Timer4->SetEnabled(false);
-    for (wchar_t c : NumberText()) {
+    // The number Enter took, whatever the display shows by now.
+    for (wchar_t c : FDialNumber) {
         const size_t code = DialCharacters.find(c);
-        if (code != std::wstring_view::npos) SendCommand({'D', static_cast<char>('a' + code)});
+        if (code != std::wstring_view::npos && !Send({'D', static_cast<char>('a' + code)})) return;
         // The commands leave on the writer thread while the window waits here.
         Sleep(DigitSpacing);
     }
@@ -325,10 +370,11 @@ void TFmain::ResetLine() {
     Timer4->SetEnabled(false);
     SetNumberText(L"");
     Edit1->SetText(L"");
+    if (!Send("Ca")) return;
     SetStatus(L"复位");
-    SendCommand("Ca");
     HistoryIndex = HistoryCount;
     OffHook = false;
+    EndRingWindow();
     RzEdit1->Font()->SetColor(FreshLineFree);
     RzBitBtn15->SetColor(LightMagenta);
 }
@@ -365,7 +411,7 @@ void TFmain::ListSerialPorts(TStrings* List) {
         if (result != ERROR_SUCCESS) break;
         std::string port(reinterpret_cast<char*>(data), dataSize);
         while (!port.empty() && port.back() == '\0') port.pop_back();
-        ports.Add(Utf8ToWide(port));
+        ports.Add(AnsiToWide(port));
     }
     RegCloseKey(key);
 }
@@ -373,11 +419,25 @@ void TFmain::ListSerialPorts(TStrings* List) {
 void TFmain::StartDiscovery() {
     RzBitBtn1->SetColor(LightMagenta);
     SetStatus(L"连接设备...");
-    if (ComboBox1->Items()->Count() == 0) ShowMessage(L"未找到通信口");
     PortIndex = 0;
     DeviceFound = false;
     PortProbed = false;
+    // Without a port there is nothing to walk, and nothing more to tell.
+    if (ComboBox1->Items()->Count() == 0) {
+        ShowMessage(L"未找到通信口");
+        return;
+    }
     Timer2->SetEnabled(true);
+}
+
+// A port that opens but refuses its driver queues is no place for the device either: the
+// walk passes over it as over one that cannot be opened.
+bool TFmain::OpenProbedPort() {
+    try {
+        Comm1->OpenPort();
+    } catch (const ECommsError&) {
+    }
+    return Comm1->PortOpen();
 }
 
 void TFmain::Timer2Timer(TObject*) {
@@ -385,8 +445,8 @@ void TFmain::Timer2Timer(TObject*) {
     Comm1->ClosePort();
     Sleep(5);
     TStrings* ports = ComboBox1->Items();
-    Comm1->SetCommName(PortIndex < ports->Count() ? WideToUtf8(ports->Get(PortIndex)) : "");
-    Comm1->OpenPort();
+    Comm1->SetCommName(PortIndex < ports->Count() ? WideToAnsi(ports->Get(PortIndex)) : "");
+    OpenProbedPort();
     if (!Comm1->PortOpen() && PortIndex >= ports->Count() - 1) {
         ShowMessage(PortProbed ? L"未找到设备！" : L"通信口被占用！");
         Comm1->ClosePort();
@@ -405,7 +465,7 @@ void TFmain::Timer2Timer(TObject*) {
 void TFmain::Timer3Timer(TObject*) {
     Timer3->SetEnabled(false);
     if (DeviceFound) {
-        ComboBox1->SetText(Utf8ToWide(Comm1->CommName()));
+        ComboBox1->SetText(AnsiToWide(Comm1->CommName()));
         return;
     }
     Comm1->ClosePort();
@@ -418,7 +478,16 @@ void TFmain::Comm1ReceiveData(TObject*, const char* Buffer, uint16_t BufferLengt
     const std::string reply(Buffer, BufferLength);
     if (reply == "CA") {
         DeviceFound = true;
-        ShowMessage(L"设备连接正常！");
+        // The box lets further blocks in while it is shown; a repeated answer then only sets
+        // the state and the colours.
+        if (!FDeviceBoxShown) {
+            FDeviceBoxShown = true;
+            struct TShowing {
+                bool& Shown;
+                ~TShowing() { Shown = false; }
+            } showing{FDeviceBoxShown};
+            ShowMessage(L"设备连接正常！");
+        }
         ComboBox1->SetColor(LightMagenta);
         RzBitBtn1->SetColor(clBtnFace);
     } else if (reply == "R") {
@@ -445,6 +514,10 @@ void TFmain::RingAlert() {
 }
 
 void TFmain::Timer5Timer(TObject*) {
+    EndRingWindow();
+}
+
+void TFmain::EndRingWindow() {
     Timer5->SetEnabled(false);
     Ringing = false;
     hTrayIcon1->SetAnimate(false);

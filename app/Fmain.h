@@ -101,13 +101,21 @@ private:
     void EnterAction();
     void HistoryStep(int Direction);
     void StartDiscovery();
+    bool OpenProbedPort();
     void RingAlert();
+    void EndRingWindow();
+    bool Send(const std::string& Command);
     void SetStatus(const std::wstring& Text);
     void ResetButtonFaces();
     TRzBitBtn* DigitButton(wchar_t Key) const;
     std::wstring NumberText() const;
     void SetNumberText(const std::wstring& Text);
     void ShowMessage(const std::wstring& Text);
+
+    // The number Enter dialled or sent, for the digit sender.
+    std::wstring FDialNumber;
+    // The device's "设备连接正常！" box is open; a repeated answer does not stack another.
+    bool FDeviceBoxShown = false;
 };
 
 extern TFmain* Fmain;

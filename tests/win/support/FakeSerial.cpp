@@ -22,7 +22,9 @@ FakeSerial::~FakeSerial() {
 HANDLE FakeSerial::OpenPort(const char* path) {
     return Locked([&] {
         opened_.push_back(path);
-        if (refusedPaths.count(path)) return INVALID_HANDLE_VALUE;
+        // A path that names no port ("\\.\" alone) opens nothing, as on a real system.
+        if (refusedPaths.count(path) || std::string(path).back() == '\\')
+            return INVALID_HANDLE_VALUE;
         path_ = path;
         port_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         return port_;
