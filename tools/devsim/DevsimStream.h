@@ -6,12 +6,18 @@
 // SALT (a SALT of 0, a fixed point of xorshift, is replaced by 2463534242); each byte is one
 // step, and the byte is the low 8 bits of the new state.
 //
+// Device events (sendevents COMx N EVERY_MS SALT): the same generator, salted the same way.
+// Each event draws one byte b: b % 4 == 0 is the probe answer "CA", 1 a ring "R", 2 and 3 line
+// noise of 1 + (the next byte % 3) bytes, each drawn from the generator, where XON (0x11) and
+// XOFF (0x13) become 0x51 and 0x53 (noise must not stop the program's output).
+//
 // Hash (rxsum COMx): 64-bit FNV-1a, offset basis 0xcbf29ce484222325, prime 0x100000001b3,
 // over the bytes in arrival order; written as 16 upper-case hex digits.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace devsim {
 
@@ -36,6 +42,23 @@ class XorShift32 {
   private:
     std::uint32_t state_;
 };
+
+inline std::vector<std::uint8_t> NextEvent(XorShift32& random) {
+    switch (random.NextByte() % 4) {
+    case 0:
+        return {'C', 'A'};
+    case 1:
+        return {'R'};
+    default: {
+        std::vector<std::uint8_t> noise(1 + random.NextByte() % 3);
+        for (std::uint8_t& byte : noise) {
+            byte = random.NextByte();
+            if (byte == 0x11 || byte == 0x13) byte |= 0x40;
+        }
+        return noise;
+    }
+    }
+}
 
 class Fnv1a64 {
   public:

@@ -475,6 +475,18 @@ void Simulator::Execute(Client& client, const std::vector<std::string_view>& wor
         FlushPort(*port);
         return Reply(client, "ok");
     }
+    if (command == "sendevents") {
+        if (args != 4) return usage("sendevents COMx N EVERY_MS SALT");
+        Port* port = FindPort(words[1], client, true);
+        if (!port) return;
+        const auto count = ParseUnsigned(words[2], 1000000);
+        const auto every = ParseUnsigned(words[3], 60000);
+        const auto salt = ParseUnsigned(words[4], UINT32_MAX);
+        if (!count || !every || !salt || *every == 0) return Reply(client, "err bad number");
+        SendEvents(port->number, *count, *every, XorShift32(static_cast<std::uint32_t>(*salt)),
+                   Clock::now());
+        return Reply(client, "ok");
+    }
     if (command == "rxsum") {
         if (args != 1) return usage("rxsum COMx");
         Port* port = FindPort(words[1], client, true);
@@ -572,6 +584,19 @@ void Simulator::FlushPort(Port& port) {
         LogLine(port, "tx", item.bytes.data() + item.offset, static_cast<std::size_t>(n));
         item.offset += static_cast<std::size_t>(n);
     }
+}
+
+// One event now and the rest at their times, each counted from the first so they keep their
+// pace however late one of them ran.
+void Simulator::SendEvents(int number, std::uint64_t left, std::uint64_t everyMs, XorShift32 random,
+                           Clock::time_point at) {
+    if (left == 0) return;
+    Enqueue(*ports_.at(number), NextEvent(random));
+    const auto next = at + std::chrono::milliseconds(everyMs);
+    if (left > 1)
+        Schedule(next, [this, number, left, everyMs, random, next] {
+            SendEvents(number, left - 1, everyMs, random, next);
+        });
 }
 
 void Simulator::Schedule(Clock::time_point when, std::function<void()> action) {

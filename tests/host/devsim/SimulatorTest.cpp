@@ -241,6 +241,33 @@ TEST_F(Simulator, AMegabyteEachWayAtOnceArrivesIntact) {
     EXPECT_EQ(control->Command("rxsum COM3"), expected);
 }
 
+TEST_F(Simulator, RandomDeviceEventsComeAtTheirPaceAsTheGeneratorSays) {
+    Terminal com3(PathOf("COM3"));
+    devsim::XorShift32 random(5);
+    std::string expected;
+    std::vector<std::string> events;
+    for (int i = 0; i < 12; ++i) {
+        const auto event = devsim::NextEvent(random);
+        events.emplace_back(event.begin(), event.end());
+        expected += events.back();
+    }
+    // The salt gives every kind of event; noise never holds the flow-control characters.
+    EXPECT_NE(std::find(events.begin(), events.end(), "CA"), events.end());
+    EXPECT_NE(std::find(events.begin(), events.end(), "R"), events.end());
+    EXPECT_EQ(expected.find_first_of("\x11\x13"), std::string::npos);
+
+    const auto start = Clock::now();
+    ASSERT_EQ(control->Command("sendevents COM3 12 40 5"), "ok");
+    EXPECT_EQ(com3.Read(expected.size()), expected);
+    // Tolerance: never early (11 steps of 40 ms after the first event); at most 200 ms late on
+    // a loaded, sanitized build.
+    const double took = MsSince(start);
+    EXPECT_GE(took, 440.0);
+    EXPECT_LT(took, 640.0);
+    EXPECT_EQ(control->Command("sendevents COM3 1 0 5"), "err bad number");
+    EXPECT_EQ(control->Command("sendevents COM5 1 10 5"), "err COM5 is a missing port");
+}
+
 TEST_F(Simulator, ManyOpenCloseCyclesOfOnePortKeepWorking) {
     const std::string path = PathOf("COM2");
     for (int i = 0; i < 200; ++i) {
