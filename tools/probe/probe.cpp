@@ -13,12 +13,15 @@
 //                             pending, so short-lived texts are seen
 //   probe msgbox [TIMEOUT_MS] waits for a message box; prints its title and its text
 //   probe press [TIMEOUT_MS]  waits for a message box and presses its default button
+//   probe boxes MS            for MS milliseconds, counts the message boxes open; prints the
+//                             largest number open at one time
 //   probe wait CLASS TIMEOUT_MS   waits until a top-level window of that class exists
 //   probe close CLASS         asks the top-level window of that class to close
 //   probe skinned CLASS|box [TIMEOUT_MS]   whether that window (or a message box, waited for)
 //                             wears a skin: the answer to the skin's query message, 0 or 1
 //   probe menu [TIMEOUT_MS]   waits for a shown popup menu window; prints its rectangle
 // Texts are printed as UTF-8. Exit status 0 on success, 1 when nothing was found in time.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -126,6 +129,23 @@ BOOL CALLBACK FindBox(HWND w, LPARAM found) {
     return TRUE;
 }
 
+BOOL CALLBACK CountBox(HWND w, LPARAM count) {
+    if (ClassOf(w) == L"#32770" && IsWindowVisible(w)) ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+int MostBoxesAtOnce(DWORD ms) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    int most = 0;
+    while (GetTickCount64() < end) {
+        int now = 0;
+        EnumWindows(CountBox, reinterpret_cast<LPARAM>(&now));
+        most = std::max(most, now);
+        Sleep(5);
+    }
+    return most;
+}
+
 HWND FindMessageBox() {
     HWND found = nullptr;
     EnumWindows(FindBox, reinterpret_cast<LPARAM>(&found));
@@ -185,6 +205,10 @@ int main(int argc, char** argv) {
         HWND w = FindWindowA(argv[2], nullptr);
         return w && PostMessageW(w, WM_CLOSE, 0, 0) ? 0 : 1;
     }
+    if (command == "boxes" && argc > 2) {
+        std::printf("%d\n", MostBoxesAtOnce(std::stoul(argv[2])));
+        return 0;
+    }
     if (command == "anybox") {
         AnyBox = true;
         command = "msgbox";
@@ -223,7 +247,7 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr, "usage: probe tree|screen [CLASS] | style CLASS | show|hide|minimize CLASS |\n"
                          "       watch CLASS SKIP MS FILE |\n"
-                         "       msgbox [MS] | press [MS] | wait CLASS MS | close CLASS |\n"
+                         "       msgbox [MS] | press [MS] | boxes MS | wait CLASS MS | close CLASS |\n"
                          "       skinned CLASS|box [MS] | menu [MS]\n");
     return 2;
 }
