@@ -92,6 +92,14 @@ watch_status() { # watch_status MS  (then act, then saw_status TEXT)
     local end=$(($(date +%s%3N) + 8000))
     while [ ! -s "$watch_file" ] && [ "$(date +%s%3N)" -lt "$end" ]; do sleep 0.02; done
 }
+# While a watch runs: waits until the status line has shown TEXT (fails after TIMEOUT_MS).
+status_seen() { # status_seen TEXT TIMEOUT_MS
+    local end=$(($(date +%s%3N) + $2))
+    until tr -d '\r' <"$watch_file" | grep -qxF "$1"; do
+        [ "$(date +%s%3N)" -ge "$end" ] && return 1
+        sleep 0.02
+    done
+}
 saw_status() { # saw_status TEXT...
     wait "$watch_pid"
     local seen text
