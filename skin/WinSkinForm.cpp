@@ -340,6 +340,7 @@ void TWinSkinForm::FreeNCButtons() {
     // The pictures came from the skin that is going.
     for (auto& C : FCaches)
         C.reset();
+    if (SkinMenu) SkinMenu->Invalidate();
 }
 
 RECT TWinSkinForm::FrameRect() const {
@@ -586,6 +587,10 @@ void TWinSkinForm::WndProc(TMessage& M) {
         SkinState = lsDestroyed;
         return;
     }
+    case WM_MENUSELECT:
+        SkinMenuSelect(*this, M.WParam, M.LParam);
+        PassOn(M);
+        return;
     case WM_INITMENUPOPUP:
         if (SkinManager)
             SkinManager->MenuMode =
@@ -702,8 +707,10 @@ void TWinSkinForm::Stage2(TMessage& M) {
     case CM_MENUCHANGED:
         PassOn(M);
         if (SkinData->FramePaintSuspended()) return;
-        if (SkinMenu && SkinData->MenuUpdate() && GetMenu(Wnd)) {
-            SkinMenu->NativeMenu = GetMenu(Wnd);
+        if (SkinMenu && SkinData->MenuUpdate()) {
+            // A menu given to the window replaces the one kept; a change of the items of the
+            // kept menu (the window has none now) rebuilds the strip just the same.
+            if (HMENU Given = GetMenu(Wnd)) SkinMenu->NativeMenu = Given;
             if (SkinData->MenuMerge())
                 SkinMenu->BuildFromNativeMenu();
             else

@@ -1,29 +1,1018 @@
 #include "WinSkinMenu.h"
 
+#include "ImgUtil.h"
+#include "WinConvert.h"
 #include "WinSkinManage.h"
 
 #include "StdCtrls.h"
 
-void TMenuBtn::Paint() {}
+#include <algorithm>
+#include <map>
+
+namespace {
+
+int Width(const RECT& R) {
+    return R.right - R.left;
+}
+int Height(const RECT& R) {
+    return R.bottom - R.top;
+}
+
+// The system's check-mark picture (a monochrome bitmap of the system's, loaded by number).
+constexpr WORD CheckMarkBitmap = 32760;
+// Menu identifiers from here on belong to the system (the system menu, MDI window lists).
+constexpr UINT FirstSystemCommand = 4096;
+
+// The state of the one drop-down of a menu bar that can be open at a time, and the popup menu
+// window that waits to learn which menu it shows.
+struct TTracking {
+    THookHandle Hook;
+    TWinSkinMenu* Menu = nullptr;
+    TWinSkinForm* Frame = nullptr;
+    int OpenIndex = -1;
+    HMENU CurrentPopup = nullptr;
+    // The item the menu reported selected last: the menu it is in and its sub-menu.
+    TMenuItem* LastSelected = nullptr;
+    bool Selected = false;
+    HMENU SelectedIn = nullptr;
+    HMENU SelectedPopup = nullptr;
+    POINT LastMouse{};
+    bool First = false;
+    bool Moving = false; // moving to another drop-down by the keyboard
+    // The button to open once the drop-down has closed (chosen while it was open).
+    int Pending = -1;
+    TWinSkinPopMenu* Waiting = nullptr;
+
+    void Reset() {
+        Menu = nullptr;
+        Frame = nullptr;
+        OpenIndex = -1;
+        CurrentPopup = nullptr;
+        LastSelected = nullptr;
+        Selected = false;
+        SelectedIn = SelectedPopup = nullptr;
+        First = Moving = false;
+        Pending = -1;
+    }
+};
+
+TTracking& Tracking() {
+    static TTracking T;
+    return T;
+}
+
+// The character after the first single '&' of a caption; 0 when it has none.
+wchar_t AcceleratorOf(const std::wstring& Caption) {
+    for (size_t I = 0; I + 1 < Caption.size(); ++I)
+        if (Caption[I] == L'&') {
+            if (Caption[I + 1] != L'&') return Caption[I + 1];
+            ++I;
+        }
+    return 0;
+}
+
+wchar_t Upper(wchar_t C) {
+    return static_cast<wchar_t>(towupper(C));
+}
+
+RECT Measure(HDC DC, const std::wstring& Text) {
+    RECT R{0, 0, 0, 0};
+    SkinDrawText(DC, Text, R, DT_CALCRECT | DT_NOCLIP | DT_EXPANDTABS | DT_SINGLELINE);
+    return R;
+}
+
+// The text of a native item found by its identifier (in sub-menus too); empty when none.
+std::wstring NativeText(HMENU Menu, UINT Id) {
+    if (!Menu) return {};
+    wchar_t Text[81]{};
+    const int N = GetMenuStringW(Menu, Id, Text, 80, MF_BYCOMMAND);
+    return N > 0 ? std::wstring(Text, static_cast<size_t>(N)) : std::wstring();
+}
+
+TDataSkinObject* MenuItemObject(TSkinData& Skin) {
+    TDataSkinObject* O = Skin.MenuItem.get();
+    return O && !O->Bitmap.Empty() ? O : nullptr;
+}
+
+TWinSkinPopMenu* PopMenuOf(HMENU Menu) {
+    if (!SkinManager || !Menu) return nullptr;
+    for (const auto& P : SkinManager->Menus)
+        if (P->MenuHandle == Menu) return P.get();
+    return nullptr;
+}
+
+// A popup menu window that waits for its menu takes the menu of the item being drawn, unless
+// another window shows that menu already (its parent drop-down redrawing an item).
+void LearnMenuHandle(HMENU Menu) {
+    TTracking& T = Tracking();
+    if (!T.Waiting || !Menu || T.Waiting->MenuHandle) return;
+    if (PopMenuOf(Menu)) return;
+    T.Waiting->MenuHandle = Menu;
+    T.Waiting = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Item drawing
+
+// What an item shows, from a menu item of ours or from a native item.
+struct TItemLook {
+    std::wstring Caption;
+    std::wstring ShortCut;
+    bool Enabled = true;
+    bool Checked = false;
+    bool Default = false;
+    int ImageIndex = -1;
+    TImageList* Images = nullptr;
+    // A separator of one of our menus: drawn from the skin's item picture.
+    bool SkinSeparator = false;
+    bool Line() const { return Caption == L"-"; }
+};
+
+TItemLook LookOf(TMenuItem& Item) {
+    TItemLook L;
+    L.Caption = GetPropText(Item, L"Caption");
+    L.ShortCut = ShortCutToText(Item.ShortCut());
+    L.Enabled = Item.Enabled();
+    L.Checked = Item.Checked();
+    L.Default = Item.Default();
+    L.ImageIndex = Item.ImageIndex();
+    if (TMenu* M = Item.GetParentMenu()) L.Images = M->Images();
+    L.SkinSeparator = L.Line();
+    return L;
+}
+
+// A native item: its text up to a tab is the caption, the rest its shortcut; no text is a line.
+TItemLook NativeLook(HMENU Menu, UINT Id) {
+    TItemLook L;
+    const std::wstring Text = NativeText(Menu, Id);
+    const size_t Tab = Text.find(L'\t');
+    L.Caption = Text.substr(0, Tab);
+    if (Tab != std::wstring::npos) L.ShortCut = Text.substr(Tab + 1);
+    if (L.Caption.empty()) L.Caption = L"-";
+    const UINT State = Menu ? GetMenuState(Menu, Id, MF_BYCOMMAND) : 0;
+    if (State != static_cast<UINT>(-1)) {
+        L.Enabled = !(State & (MFS_GRAYED | MFS_DISABLED));
+        L.Checked = (State & MFS_CHECKED) != 0;
+    }
+    return L;
+}
+
+TColor DisabledColour(TSkinData& Skin) {
+    return Skin.ButtonShadow == Skin.MenuText ? clBtnShadow : Skin.ButtonShadow;
+}
+
+HBITMAP CheckMark() {
+    static TBitmapHandle Mark(LoadBitmapW(nullptr, MAKEINTRESOURCEW(CheckMarkBitmap)));
+    return Mark;
+}
+
+// The system check mark in a colour, through the key colour, centred in R and one pixel down
+// and right.
+void DrawCheckMark(HDC DC, const RECT& R, TColor Colour) {
+    BITMAP Info{};
+    const HBITMAP Mark = CheckMark();
+    if (!Mark || !GetObjectW(Mark, sizeof(Info), &Info)) return;
+    TBitmap Tinted(Info.bmWidth, Info.bmHeight, pf24bit);
+    HDC T = Tinted.Canvas()->Handle();
+    {
+        TMemoryDC MarkDC(CreateCompatibleDC(T));
+        TSelectObject Select(MarkDC, Mark);
+        SetTextColor(T, ColorToRGB(Colour) & 0xFFFFFF);
+        SetBkColor(T, ColorToRGB(SkinKeyColour) & 0xFFFFFF);
+        BitBlt(T, 0, 0, Info.bmWidth, Info.bmHeight, MarkDC, 0, 0, SRCCOPY);
+    }
+    const int X = R.left + (Width(R) - Info.bmWidth) / 2 + 1;
+    const int Y = R.top + (Height(R) - Info.bmHeight) / 2 + 1;
+    DrawTransparent(DC, {X, Y, X + Info.bmWidth, Y + Info.bmHeight}, Tinted, SkinKeyColour);
+}
+
+// The ground of a checked glyph: face and highlight pixels alternating.
+void DrawDither(HDC DC, const RECT& R, TSkinData& Skin) {
+    static const WORD Rows[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
+    TBitmapHandle Pattern(CreateBitmap(8, 8, 1, 1, Rows));
+    TBrushHandle Brush(CreatePatternBrush(Pattern));
+    if (!Brush) return;
+    const COLORREF OldText = SetTextColor(DC, ColorToRGB(Skin.ButtonFace) & 0xFFFFFF);
+    const COLORREF OldBk = SetBkColor(DC, ColorToRGB(Skin.ButtonHilight) & 0xFFFFFF);
+    FillRect(DC, &R, Brush);
+    SetTextColor(DC, OldText);
+    SetBkColor(DC, OldBk);
+}
+
+HFONT BoldMenuFont() {
+    static TFont Bold;
+    static const bool Ready = [] {
+        Bold.Assign(*Screen->MenuFont());
+        Bold.SetStyle(Bold.Style() | TFontStyles{fsBold});
+        return true;
+    }();
+    (void)Ready;
+    return Bold.Handle();
+}
+
+RECT Mirror(const RECT& R, int W) {
+    return {W - R.right, R.top, W - R.left, R.bottom};
+}
+
+// The item's glyph, caption and shortcut over a ground already drawn (DC's origin at the
+// item's left-top corner).
+void DrawContent(HDC DC, int W, int H, const TItemLook& Look, bool Selected, bool RightToLeft,
+                 TSkinData& Skin) {
+    if (Look.Line()) {
+        RECT Edge{0, 4, W, H};
+        DrawEdge(DC, &Edge, EDGE_ETCHED, BF_TOP);
+        return;
+    }
+    TDataSkinObject* Item = MenuItemObject(Skin);
+    int GlyphW = Look.Images ? Look.Images->Width() : 16;
+    if (Look.Checked) GlyphW = std::max(GlyphW, 16);
+    const int GlyphX = 1 + (Item ? static_cast<int>(Item->Margins.left) : 0);
+    RECT Glyph{GlyphX, 1, GlyphX + GlyphW, 1 + GlyphW};
+    const RECT Shown = RightToLeft ? Mirror(Glyph, W) : Glyph;
+    TImageList* Images = Look.Images;
+    if (Images && Look.ImageIndex >= 0 && Look.ImageIndex < Images->Count()) {
+        if (Look.Checked) {
+            DrawDither(DC, Shown, Skin);
+            RECT Edge = Shown;
+            DrawEdge(DC, &Edge, BDR_SUNKENOUTER, BF_RECT);
+        }
+        TBitmap Image;
+        Images->GetBitmap(Look.ImageIndex, Image);
+        const RECT Part{0, 0, Image.Width(), Image.Height()};
+        const int X = Shown.left + (GlyphW - Image.Width()) / 2;
+        const int Y = Shown.top + (GlyphW - Image.Height()) / 2;
+        if (Look.Enabled)
+            DrawTransparentPart(DC, X, Y, Image, Part, Images->MaskColor());
+        else
+            DrawDisabledPart(DC, X, Y, Image, Part, Images->MaskColor());
+    } else if (Look.Checked) {
+        DrawCheckMark(DC, Shown, Skin.ButtonText);
+    }
+
+    TSelectObject SelectFont(DC, Look.Default ? BoldMenuFont() : Screen->MenuFont()->Handle());
+    const int OldMode = SetBkMode(DC, TRANSPARENT);
+    const TColor Colour = !Look.Enabled ? DisabledColour(Skin)
+                          : Selected    ? Skin.HilightText
+                                        : Skin.MenuText;
+    SetTextColor(DC, ColorToRGB(Colour) & 0xFFFFFF);
+    const bool Blank = Look.Caption.empty() || Look.Caption == L"&";
+    const RECT Size = Measure(DC, Blank ? std::wstring(L" ") : Look.Caption);
+    const int Top = (H - Height(Size)) / 2;
+    RECT Text{Glyph.right + 3, Top, W - 1, Top + Height(Size)};
+    RECT Short{Text.left + Width(Size), Top, W - 11, Top + Height(Size)};
+    UINT Align = 0, ShortAlign = DT_RIGHT;
+    if (RightToLeft) {
+        Text = Mirror(Text, W);
+        Short = Mirror(Short, W);
+        Align = DT_RIGHT | DT_RTLREADING;
+        ShortAlign = DT_LEFT | DT_RTLREADING;
+    }
+    SkinDrawText(DC, Look.Caption, Text, DT_EXPANDTABS | DT_SINGLELINE | Align);
+    if (!Look.ShortCut.empty() && Short.right > Short.left)
+        SkinDrawText(DC, Look.ShortCut, Short, DT_EXPANDTABS | DT_SINGLELINE | ShortAlign);
+    SetBkMode(DC, OldMode);
+}
+
+// A separator from the second frame of the skin's item picture: its bottom rows, as many as the
+// item is high, in three slices (the middle stretched), through the key colour.
+void DrawSkinSeparator(HDC DC, int W, int H, TDataSkinObject& Item) {
+    const RECT F = SkinFrameRect(Item.Bitmap, false, Item.FrameCount, 2);
+    const int Rows = std::min(H, Height(F));
+    if (Rows <= 0 || W <= 0) return;
+    int L = std::max<int>(Item.Margins.left, 0), R = std::max<int>(Item.Margins.right, 0);
+    if (W < L + R || Width(F) < L + R) L = R = 0;
+    const int SY = F.bottom - Rows;
+    TBitmap Slices(W, H, pf24bit);
+    HDC S = Slices.Canvas()->Handle();
+    HDC Src = Item.Bitmap.Canvas()->Handle();
+    const int OldMode = SetStretchBltMode(S, COLORONCOLOR);
+    if (L > 0) StretchBlt(S, 0, 0, L, H, Src, F.left, SY, L, Rows, SRCCOPY);
+    if (R > 0) StretchBlt(S, W - R, 0, R, H, Src, F.right - R, SY, R, Rows, SRCCOPY);
+    if (W - L - R > 0 && Width(F) - L - R > 0)
+        StretchBlt(S, L, 0, W - L - R, H, Src, F.left + L, SY, Width(F) - L - R, Rows, SRCCOPY);
+    SetStretchBltMode(S, OldMode);
+    DrawTransparent(DC, {0, 0, W, H}, Slices, SkinKeyColour);
+}
+
+// What item drawing keeps from one item to the next: the bitmap items are composed in (it only
+// grows), and the skin's item picture at the sizes and in the frames drawn lately, each with
+// its mask (the items of a menu share their width and mostly their height).
+class TItemPictures {
+  public:
+    HDC Compose(int W, int H) {
+        if (FCompose.Width() < W || FCompose.Height() < H) {
+            FCompose.SetPixelFormat(pf24bit);
+            FCompose.SetSize(std::max(W, FCompose.Width()), std::max(H, FCompose.Height()));
+        }
+        return FCompose.Canvas()->Handle();
+    }
+    // The item picture's frame as a nine-grid of W x H drawn at DC's origin.
+    void DrawGrid(HDC DC, TDataSkinObject& Item, int W, int H, int Frame) {
+        for (auto& P : FGrids) {
+            TGrid& G = *P;
+            if (G.Object != &Item || G.Image != Item.Bitmap.Handle() || G.W != W || G.H != H ||
+                G.Frame != Frame)
+                continue;
+            if (G.Trans)
+                G.Keyed.Draw(DC, 0, 0);
+            else
+                BitBlt(DC, 0, 0, W, H, G.Opaque.Canvas()->Handle(), 0, 0, SRCCOPY);
+            return;
+        }
+        auto G = std::make_unique<TGrid>();
+        G->Object = &Item;
+        G->Image = Item.Bitmap.Handle();
+        G->W = W;
+        G->H = H;
+        G->Frame = Frame;
+        G->Trans = Item.Trans != 0;
+        auto Grid = DrawSkinImage({0, 0, W, H}, Item.Bitmap, Item.Margins, false, Item.Tile == 1,
+                                  Item.FrameCount, Frame);
+        if (G->Trans)
+            G->Keyed.Make(*Grid);
+        else
+            G->Opaque.Assign(*Grid);
+        if (FGrids.size() >= 16) FGrids.erase(FGrids.begin());
+        FGrids.push_back(std::move(G));
+        DrawGrid(DC, Item, W, H, Frame);
+    }
+    void Clear() {
+        FGrids.clear();
+        FCompose.Clear();
+    }
+
+  private:
+    struct TGrid {
+        const TDataSkinObject* Object;
+        HBITMAP Image;
+        int W, H, Frame;
+        bool Trans;
+        TKeyedPicture Keyed;
+        TBitmap Opaque;
+    };
+    TBitmap FCompose;
+    std::vector<std::unique_ptr<TGrid>> FGrids;
+};
+
+TItemPictures& ItemPictures() {
+    static TItemPictures P;
+    return P;
+}
+
+// One item, composed off-screen over the popup window's skin ground and copied to Target at R.
+void DrawMenuItem(TSkinData& Skin, HDC Target, const RECT& R, const TItemLook& Look, bool Selected,
+                  bool RightToLeft, HMENU Menu) {
+    LearnMenuHandle(Menu);
+    const int W = Width(R), H = Height(R);
+    if (W <= 0 || H <= 0 || !Target) return;
+    HDC DC = ItemPictures().Compose(W, H);
+    const RECT Local{0, 0, W, H};
+    TDataSkinObject* Item = MenuItemObject(Skin);
+    if (!Item) {
+        FillColor(DC, Local, Selected ? Skin.Hilight : Skin.Menu);
+        DrawContent(DC, W, H, Look, Selected, RightToLeft, Skin);
+    } else {
+        TWinSkinPopMenu* Window = PopMenuOf(Menu);
+        if (Window && !Window->Background.Empty()) {
+            const POINT O = Window->ClientOffset();
+            BitBlt(DC, 0, 0, W, H, Window->Background.Canvas()->Handle(), R.left + O.x, R.top + O.y,
+                   SRCCOPY);
+        } else {
+            FillColor(DC, Local, Skin.Menu);
+        }
+        if (!Look.Line()) {
+            ItemPictures().DrawGrid(DC, *Item, W, H, Selected ? 4 : 1);
+            DrawContent(DC, W, H, Look, Selected, RightToLeft, Skin);
+        } else if (Look.SkinSeparator) {
+            DrawSkinSeparator(DC, W, H, *Item);
+        } else {
+            DrawContent(DC, W, H, Look, Selected, RightToLeft, Skin);
+        }
+    }
+    BitBlt(Target, R.left, R.top, W, H, DC, 0, 0, SRCCOPY);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Item measuring
+
+// A canvas on the screen with the menu font, for measuring (its font made once).
+class TMenuCanvas {
+  public:
+    TMenuCanvas() : FScreen(nullptr), FBound(Shared(), FScreen) {
+        // A measure may have made the font bold.
+        Shared().Font()->SetStyle(Screen->MenuFont()->Style());
+    }
+    TCanvas& Canvas() { return Shared(); }
+
+  private:
+    static TCanvas& Shared() {
+        static TCanvas C;
+        static const bool Ready = [] {
+            C.Font()->Assign(*Screen->MenuFont());
+            return true;
+        }();
+        (void)Ready;
+        return C;
+    }
+    TWindowDC FScreen;
+    TCanvasDC FBound;
+};
+
+int MarginLeft(TSkinData& Skin) {
+    TDataSkinObject* Item = MenuItemObject(Skin);
+    return Item ? static_cast<int>(Item->Margins.left) : 0;
+}
+
+bool HasImages(TMenuItem& Item) {
+    TMenu* M = Item.GetParentMenu();
+    return M && M->Images();
+}
+
+// The room the skin's look takes beside what an item measures for itself: an item of a main
+// menu, and one of a popup menu.
+void GrowMainItem(TSkinData& Skin, TMenuItem& Item, int& W) {
+    W += MarginLeft(Skin) + (HasImages(Item) ? 0 : 25) + 10;
+}
+void GrowPopupItem(TSkinData& Skin, TMenuItem& Item, int& W) {
+    W += MarginLeft(Skin) + (HasImages(Item) ? 0 : 23) + 12;
+}
+
+void MeasureNative(TWinSkinForm& Frame, MEASUREITEMSTRUCT& S) {
+    // The open drop-down's item, else the system menu's (shown by the system, not the skin).
+    HMENU Where = Tracking().Frame == &Frame ? Tracking().CurrentPopup : nullptr;
+    if (!Where || GetMenuState(Where, S.itemID, MF_BYCOMMAND) == static_cast<UINT>(-1))
+        Where = Frame.SystemMenu;
+    const std::wstring Text = NativeText(Where, S.itemID);
+    TMenuCanvas C;
+    const int TextW = Text.empty() ? 0 : Width(Measure(C.Canvas().Handle(), Text));
+    S.itemWidth = static_cast<UINT>(TextW + 26 + MarginLeft(*Frame.SkinData));
+    if (!Text.empty())
+        S.itemHeight += 4;
+    else
+        S.itemHeight = 8;
+    // The Windows 95 family draws its menus a little lower.
+    if (GetVersion() & 0x80000000u) S.itemHeight += 4;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The skin's handlers of menu items
+
+// Recognised again by type, so the skin takes back only what it gave.
+struct TSkinDrawItem {
+    TWinSkinForm* Frame;
+    void operator()(TObject* Sender, TCanvas* Canvas, RECT R, bool Selected) const {
+        try {
+            auto* Item = dynamic_cast<TMenuItem*>(Sender);
+            if (!Item || !Canvas || !Frame->SkinData) return;
+            TMenuItem* Parent = Item->Parent();
+            HMENU Menu = Parent && Parent->HandleAllocated() ? Parent->Handle() : nullptr;
+            DrawMenuItem(*Frame->SkinData, Canvas->Handle(), R, LookOf(*Item), Selected,
+                         Frame->RightToLeft, Menu);
+        } catch (...) {
+            // A broken skin leaves the item undrawn, never the menu stuck.
+        }
+    }
+};
+
+struct TSkinMeasureItem {
+    TWinSkinForm* Frame;
+    bool MainMenu;
+    void operator()(TObject* Sender, TCanvas*, int& W, int&) const {
+        auto* Item = dynamic_cast<TMenuItem*>(Sender);
+        if (!Item || !Frame->SkinData) return;
+        if (MainMenu)
+            GrowMainItem(*Frame->SkinData, *Item, W);
+        else
+            GrowPopupItem(*Frame->SkinData, *Item, W);
+    }
+};
+
+bool SkinsItem(const TMenuItem& Item) {
+    return Item.OnDrawItem.target<TSkinDrawItem>() != nullptr;
+}
+
+void GiveHandlers(TMenuItem& Item, TWinSkinForm& Frame, bool MainMenu) {
+    Item.OnDrawItem = TSkinDrawItem{&Frame};
+    Item.OnMeasureItem = TSkinMeasureItem{&Frame, MainMenu};
+}
+
+void TakeHandlers(TMenuItem& Item) {
+    if (SkinsItem(Item)) Item.OnDrawItem = nullptr;
+    if (Item.OnMeasureItem.target<TSkinMeasureItem>()) Item.OnMeasureItem = nullptr;
+    for (int I = 0; I < Item.Count(); ++I)
+        TakeHandlers(*Item.Items(I));
+}
+
+// Every item below Item, from Depth on (the menu's own items are depth 1).
+void SkinItems(TMenuItem& Item, TWinSkinForm& Frame, bool MainMenu, int Depth) {
+    for (int I = 0; I < Item.Count(); ++I) {
+        TMenuItem& Sub = *Item.Items(I);
+        const bool Deep = !MainMenu || Depth >= 2;
+        if (Deep && (!MainMenu || !Sub.OnDrawItem || SkinsItem(Sub)))
+            GiveHandlers(Sub, Frame, MainMenu);
+        SkinItems(Sub, Frame, MainMenu, Depth + 1);
+    }
+}
+
+bool SkinsMenu(TMenu& Menu) {
+    std::function<bool(TMenuItem&)> Any = [&](TMenuItem& I) {
+        if (SkinsItem(I)) return true;
+        for (int K = 0; K < I.Count(); ++K)
+            if (Any(*I.Items(K))) return true;
+        return false;
+    };
+    return Any(*Menu.Items());
+}
+
+// The owner-draw setting each menu had before the skin drew it.
+std::map<TMenu*, bool>& OwnerDrawBefore() {
+    static std::map<TMenu*, bool> Before;
+    return Before;
+}
+
+void SkinMenu(TMenu& Menu, TWinSkinForm& Frame, bool MainMenu) {
+    if (!SkinsMenu(Menu)) OwnerDrawBefore()[&Menu] = Menu.OwnerDraw();
+    Menu.SetOwnerDraw(true);
+    SkinItems(*Menu.Items(), Frame, MainMenu, 1);
+}
+
+void UnskinMenu(TMenu& Menu) {
+    auto& Before = OwnerDrawBefore();
+    const auto It = Before.find(&Menu);
+    if (It == Before.end()) return;
+    TakeHandlers(*Menu.Items());
+    Menu.SetOwnerDraw(It->second);
+    Before.erase(It);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The message-filter hook of an open drop-down
+
+bool Choosable(const TMenuBtn& B) {
+    return B.Visible && B.Enabled && B.SubMenu && !B.Caption.empty() && !IsRectEmpty(&B.Bounds);
+}
+
+// The next button (Step 1) or the previous (-1) that can open a drop-down, wrapping round.
+int Neighbour(const TWinSkinMenu& Menu, int From, int Step) {
+    const int N = static_cast<int>(Menu.MenuButtons.size());
+    for (int K = 1; K < N; ++K) {
+        const int I = ((From + Step * K) % N + N) % N;
+        if (Choosable(*Menu.MenuButtons[static_cast<size_t>(I)])) return I;
+    }
+    return -1;
+}
+
+// The drop-down's window, of this thread, topmost first.
+HWND OpenMenuWindow() {
+    HWND W = nullptr;
+    while ((W = FindWindowExW(nullptr, W, L"#32768", nullptr)))
+        if (IsWindowVisible(W) && GetWindowThreadProcessId(W, nullptr) == GetCurrentThreadId())
+            return W;
+    return nullptr;
+}
+
+void MenuSelected(WPARAM WParam, LPARAM LParam) {
+    TTracking& T = Tracking();
+    const UINT Flags = HIWORD(WParam);
+    const auto Menu = reinterpret_cast<HMENU>(LParam);
+    if (Flags == 0xFFFF && !Menu) {
+        if (!T.Moving && T.Frame) T.Frame->MenuTracking = false;
+        return;
+    }
+    T.Moving = false;
+    T.Selected = true;
+    T.SelectedIn = Menu;
+    T.SelectedPopup = (Flags & MF_POPUP) ? GetSubMenu(Menu, LOWORD(WParam)) : nullptr;
+    T.LastSelected = nullptr;
+    if (T.Menu && T.Menu->MainMenu) {
+        TMenuItem* Found = (Flags & MF_POPUP) ? TMenuItem::FromHandle(T.SelectedPopup)
+                                              : T.Menu->MainMenu->FindItem(LOWORD(WParam));
+        if (Found && Found->GetParentMenu() == T.Menu->MainMenu) T.LastSelected = Found;
+    }
+}
+
+// Where the selection is now: in the topmost open menu that shows an item selected. The menu
+// does not always report going back to an item whose sub-menu it closes.
+void ReadSelection(TTracking& T) {
+    HWND W = nullptr;
+    while ((W = FindWindowExW(nullptr, W, L"#32768", nullptr))) {
+        if (!IsWindowVisible(W) || GetWindowThreadProcessId(W, nullptr) != GetCurrentThreadId())
+            continue;
+        const auto Menu = reinterpret_cast<HMENU>(SendMessageW(W, MN_GETHMENU, 0, 0));
+        if (!Menu || !IsMenu(Menu)) continue;
+        const int N = GetMenuItemCount(Menu);
+        for (int P = 0; P < N; ++P)
+            if (GetMenuState(Menu, static_cast<UINT>(P), MF_BYPOSITION) & MF_HILITE) {
+                T.Selected = true;
+                T.SelectedIn = Menu;
+                T.SelectedPopup = GetSubMenu(Menu, P);
+                return;
+            }
+    }
+}
+
+void FilterMessage(MSG& Msg) {
+    TTracking& T = Tracking();
+    if (!T.Menu || !T.Frame) return;
+    if (T.First) {
+        T.First = false;
+        if (HWND W = OpenMenuWindow()) PostMessageW(W, WM_KEYDOWN, VK_DOWN, 0);
+    }
+    int Chosen = -1;
+    switch (Msg.message) {
+    case WM_KEYDOWN:
+        if (Msg.wParam == VK_LEFT || Msg.wParam == VK_RIGHT) ReadSelection(T);
+        switch (Msg.wParam) {
+        case VK_RETURN:
+        case VK_ESCAPE:
+            T.Moving = false;
+            break;
+        case VK_LEFT:
+            if (!T.Selected || T.SelectedIn == T.CurrentPopup || T.SelectedPopup == T.CurrentPopup)
+                Chosen = Neighbour(*T.Menu, T.OpenIndex, -1);
+            break;
+        case VK_RIGHT:
+            if (!T.Selected || !T.SelectedPopup) Chosen = Neighbour(*T.Menu, T.OpenIndex, 1);
+            break;
+        default:
+            break;
+        }
+        break;
+    case WM_SYSKEYDOWN:
+        if (Msg.wParam == VK_MENU) T.Frame->MenuTracking = false;
+        return;
+    case WM_MENUSELECT:
+        MenuSelected(Msg.wParam, Msg.lParam);
+        return;
+    case WM_MOUSEMOVE:
+    case WM_NCMOUSEMOVE:
+        if (Msg.pt.x != T.LastMouse.x || Msg.pt.y != T.LastMouse.y) {
+            if (TMenuBtn* B = T.Menu->ButtonAt(T.Frame->ScreenToFrame(Msg.pt)); B && Choosable(*B))
+                Chosen = B->Index;
+            T.LastMouse = Msg.pt;
+        }
+        break;
+    default:
+        break;
+    }
+    if (Chosen >= 0 && Chosen != T.OpenIndex) {
+        // The drop-down closes first and the chosen one opens from the message queue, so the
+        // menus never nest.
+        T.Moving = true;
+        T.Pending = Chosen;
+        EndMenu();
+    }
+}
+
+// The frame is neither painted nor rebuilt for menu changes while this lives.
+class TFramePaintSuspension {
+  public:
+    explicit TFramePaintSuspension(TSkinData& Data) : FData(Data) { Data.SuspendFramePaint(); }
+    ~TFramePaintSuspension() { FData.ResumeFramePaint(); }
+    TFramePaintSuspension(const TFramePaintSuspension&) = delete;
+    TFramePaintSuspension& operator=(const TFramePaintSuspension&) = delete;
+
+  private:
+    TSkinData& FData;
+};
+
+bool IsKeyMessage(UINT Msg) {
+    return Msg == WM_KEYDOWN || Msg == WM_KEYUP || Msg == WM_SYSKEYDOWN || Msg == WM_SYSKEYUP;
+}
+
+LRESULT CALLBACK MsgFilterProc(int Code, WPARAM WParam, LPARAM LParam) {
+    TTracking& T = Tracking();
+    auto* Msg = reinterpret_cast<MSG*>(LParam);
+    // A right-to-left menu walks the other way.
+    if (Code >= 0 && Msg && T.Frame && T.Selected && T.Frame->RightToLeft &&
+        IsKeyMessage(Msg->message)) {
+        if (Msg->wParam == VK_LEFT)
+            Msg->wParam = VK_RIGHT;
+        else if (Msg->wParam == VK_RIGHT)
+            Msg->wParam = VK_LEFT;
+    }
+    const LRESULT Next = CallNextHookEx(nullptr, Code, WParam, LParam);
+    if (Next != 0 || Code != MSGF_MENU || !Msg) return Next;
+    try {
+        FilterMessage(*Msg);
+    } catch (...) {
+        // The menu goes on as the system runs it.
+    }
+    return 0;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Buttons and builds
+
+void TMenuBtn::Paint() {
+    if (Owner->SkinMenu) Owner->SkinMenu->PaintButton(*this);
+}
 
 TWinSkinMenu::TWinSkinMenu(TWinSkinForm* AOwner, TSkinData* Data) : SkinData(Data), Owner(AOwner) {}
 
-TWinSkinMenu::~TWinSkinMenu() = default;
+TWinSkinMenu::~TWinSkinMenu() {
+    TTracking& T = Tracking();
+    if (T.Menu == this) {
+        // The window goes while its drop-down is open: the hook forgets it.
+        T.Menu = nullptr;
+        T.Frame = nullptr;
+    }
+}
 
-void TWinSkinMenu::BuildFromMainMenu(TCustomForm*) {}
+void TWinSkinMenu::ClearButtons() {
+    if (Owner->HotObject && dynamic_cast<TMenuBtn*>(Owner->HotObject)) Owner->HotObject = nullptr;
+    MenuButtons.clear();
+    ButtonCount = 0;
+    Invalidate();
+}
 
-void TWinSkinMenu::BuildFromNativeMenu() {}
+void TWinSkinMenu::Invalidate() {
+    for (TStripLook& L : FLooks)
+        L.Valid = false;
+}
 
-void TWinSkinMenu::BuildFromMenu(HMENU) {}
+void TWinSkinMenu::TakeMenuOffWindow() {
+    if (GetMenu(Owner->Wnd)) SetMenu(Owner->Wnd, nullptr);
+}
+
+void TWinSkinMenu::BuildFromMainMenu(TCustomForm* Form) {
+    ClearButtons();
+    if (HMENU Current = GetMenu(Owner->Wnd)) NativeMenu = Current;
+    if (!Form) {
+        // A window of the system's: its own menu is all there is.
+        MainMenu = nullptr;
+        BuildNative(nbPlain);
+        return;
+    }
+    MainMenu = dynamic_cast<TMainMenu*>(Form->Menu());
+    if (!MainMenu) NativeMenu = nullptr; // the form shows no menu bar any more
+    if (!NativeMenu) return;
+    TMenuItem* Root = MainMenu->Items();
+    for (int I = 0; I < Root->Count(); ++I) {
+        TMenuItem* Item = Root->Items(I);
+        auto B = std::make_unique<TMenuBtn>(Owner, SkinData);
+        B->Item = Item;
+        B->Index = I;
+        B->Visible = Item->Visible();
+        B->Enabled = Item->Enabled();
+        B->Command = Item->Command();
+        B->Caption = GetPropText(*Item, L"Caption");
+        B->SubMenu = Item->Count() > 0 ? Item->Handle() : nullptr;
+        MenuButtons.push_back(std::move(B));
+    }
+    ButtonCount = static_cast<int>(MenuButtons.size());
+    TakeMenuOffWindow();
+}
+
+void TWinSkinMenu::BuildFromNativeMenu() {
+    ClearButtons();
+    if (HMENU Current = GetMenu(Owner->Wnd)) NativeMenu = Current;
+    BuildNative(nbMerge);
+}
+
+void TWinSkinMenu::BuildFromMenu(HMENU Menu) {
+    ClearButtons();
+    NativeMenu = Menu;
+    BuildNative(nbGiven);
+}
+
+void TWinSkinMenu::BuildNative(TNativeBuild Kind) {
+    if (!NativeMenu || !IsMenu(NativeMenu)) return;
+    const int Count = GetMenuItemCount(NativeMenu);
+    TMenuItem* Root = MainMenu ? MainMenu->Items() : nullptr;
+    for (int P = 0; P < Count; ++P) {
+        auto B = std::make_unique<TMenuBtn>(Owner, SkinData);
+        B->Index = P;
+        wchar_t Text[80]{};
+        MENUITEMINFOW I{};
+        I.cbSize = sizeof(I);
+        I.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE | MIIM_STRING;
+        I.dwTypeData = Text;
+        I.cch = 79;
+        if (GetMenuItemInfoW(NativeMenu, static_cast<UINT>(P), TRUE, &I)) {
+            B->Enabled = !(I.fState & (MFS_GRAYED | MFS_DISABLED));
+            B->Visible = true;
+            B->Command = I.wID;
+            B->SubMenu = I.hSubMenu;
+            B->Caption = Text;
+        }
+        if (!B->Caption.empty() && Root) {
+            TMenuItem* Match = nullptr;
+            if (Kind == nbMerge && P < Root->Count())
+                Match = Root->Items(P);
+            else if (Kind == nbGiven)
+                Match = MainMenu->FindItem(B->Command);
+            if (Match) {
+                B->Item = Match;
+                B->Caption = GetPropText(*Match, L"Caption");
+                B->Enabled = Match->Enabled();
+                B->Command = Kind == nbMerge ? GetMenuItemID(NativeMenu, P) : Match->Command();
+                if (Match->Count() > 0) B->SubMenu = Match->Handle();
+            }
+        }
+        MenuButtons.push_back(std::move(B));
+    }
+    ButtonCount = Count;
+    TakeMenuOffWindow();
+}
 
 void TWinSkinMenu::GiveBackNativeMenu() {
-    if (NativeMenu && !GetMenu(Owner->Wnd)) SetMenu(Owner->Wnd, NativeMenu);
+    RestoreOwnerDraw();
+    if (NativeMenu && IsMenu(NativeMenu) && !GetMenu(Owner->Wnd)) SetMenu(Owner->Wnd, NativeMenu);
     NativeMenu = nullptr;
 }
 
+void TWinSkinMenu::MakeOwnerDrawn(HMENU Menu) {
+    const int Count = GetMenuItemCount(Menu);
+    for (int P = 0; P < Count; ++P) {
+        MENUITEMINFOW I{};
+        I.cbSize = sizeof(I);
+        I.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_DATA;
+        if (!GetMenuItemInfoW(Menu, static_cast<UINT>(P), TRUE, &I)) continue;
+        if (!(I.fType & MFT_OWNERDRAW)) {
+            MENUITEMINFOW S{};
+            S.cbSize = sizeof(S);
+            S.fMask = MIIM_FTYPE;
+            S.fType = I.fType | MFT_OWNERDRAW;
+            SetMenuItemInfoW(Menu, static_cast<UINT>(P), TRUE, &S);
+            const TConverted C{Menu, I.wID, I.hSubMenu, I.dwItemData};
+            const bool Known =
+                std::any_of(FConverted.begin(), FConverted.end(), [&](const auto& K) {
+                    return K.Menu == C.Menu && K.Id == C.Id && K.SubMenu == C.SubMenu &&
+                           K.Data == C.Data;
+                });
+            if (!Known) FConverted.push_back(C);
+        }
+        if (I.hSubMenu) MakeOwnerDrawn(I.hSubMenu);
+    }
+}
+
+void TWinSkinMenu::RestoreOwnerDraw() {
+    for (const TConverted& C : FConverted) {
+        if (!IsMenu(C.Menu)) continue;
+        // An item of ours that draws itself now keeps it.
+        if (TMenuItem* Item = TMenuItem::FromItemData(C.Data); Item && Item->IsOwnerDraw())
+            continue;
+        const int Count = GetMenuItemCount(C.Menu);
+        for (int P = 0; P < Count; ++P) {
+            MENUITEMINFOW I{};
+            I.cbSize = sizeof(I);
+            I.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_DATA;
+            if (!GetMenuItemInfoW(C.Menu, static_cast<UINT>(P), TRUE, &I)) continue;
+            if (I.wID != C.Id || I.hSubMenu != C.SubMenu || I.dwItemData != C.Data ||
+                !(I.fType & MFT_OWNERDRAW))
+                continue;
+            MENUITEMINFOW S{};
+            S.cbSize = sizeof(S);
+            S.fMask = MIIM_FTYPE;
+            S.fType = I.fType & ~static_cast<UINT>(MFT_OWNERDRAW);
+            SetMenuItemInfoW(C.Menu, static_cast<UINT>(P), TRUE, &S);
+            break;
+        }
+    }
+    FConverted.clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The strip
+
+void TWinSkinMenu::DrawCaption(HDC DC, const TMenuBtn& B, const RECT& Where) {
+    SetTextColor(DC,
+                 ColorToRGB(B.Enabled ? SkinData->MenuBarText : SkinData->ButtonShadow) & 0xFFFFFF);
+    const RECT Size = Measure(DC, B.Caption);
+    const int X = Where.left + (Width(Where) - Width(Size)) / 2;
+    const int Y = Where.top + (Height(Where) - Height(Size)) / 2;
+    RECT Text{X, Y, X + Width(Size), Y + Height(Size)};
+    SkinDrawText(DC, B.Caption, Text, DT_EXPANDTABS | DT_SINGLELINE | DT_CENTER);
+}
+
 void TWinSkinMenu::PaintStrip(HDC DC, const RECT& Rect) {
-    FillColor(DC, Rect, SkinData->Menubar);
     StripRect = Rect;
+    const int W = Width(Rect), H = Height(Rect);
+    if (W <= 0 || H <= 0 || !SkinManager) return;
+    try {
+        const int Look = Owner->Active ? 1 : 0;
+        TStripLook& Kept = FLooks[static_cast<size_t>(Look)];
+        // The maximized MDI child's buttons in the strip change without the strip knowing.
+        if (Kept.Valid && EqualRect(&Kept.Rect, &Rect) && Kept.RightToLeft == Owner->RightToLeft &&
+            Kept.Bar == SkinData->MenuBar.get() && Owner->MdiKind != mkFrame) {
+            if (FBackgroundLook != Look) {
+                Background.SetPixelFormat(pf24bit);
+                Background.SetSize(W, H);
+                BitBlt(Background.Canvas()->Handle(), 0, 0, W, H, Kept.Ground.Canvas()->Handle(), 0,
+                       0, SRCCOPY);
+                FBackgroundLook = Look;
+            }
+            BitBlt(DC, Rect.left, Rect.top, W, H, Kept.Strip.Canvas()->Handle(), 0, 0, SRCCOPY);
+            return;
+        }
+        TBitmap& Work = SkinManager->WorkBitmap();
+        Work.SetPixelFormat(pf24bit);
+        Work.SetSize(W, H);
+        HDC S = Work.Canvas()->Handle();
+        const RECT Local{0, 0, W, H};
+        const bool RightToLeft = Owner->RightToLeft;
+        int Start = 6;
+        TDataSkinObject* Bar = SkinData->MenuBar.get();
+        if (Bar && !Bar->Bitmap.Empty()) {
+            const int Frame = Owner->Active ? 1 : 2;
+            if (Bar->Tile == 1) {
+                DrawSkinImageDirect(S, Local, Bar->Bitmap, Bar->Margins, true, false,
+                                    Bar->FrameCount, Frame);
+            } else {
+                TCanvas Canvas;
+                TCanvasDC Bound(Canvas, S);
+                DrawSkinStrip(Canvas, Local, Bar->Bitmap, true, false, Bar->FrameCount, Frame,
+                              Bar->Margins);
+            }
+            Start = RightToLeft ? Bar->Margins.right + 8 : Bar->Margins.left + 4;
+            if (W < Start) Start = 12;
+        } else {
+            FillColor(S, Local, SkinData->Menubar);
+        }
+        Background.SetPixelFormat(pf24bit);
+        Background.SetSize(W, H);
+        BitBlt(Background.Canvas()->Handle(), 0, 0, W, H, S, 0, 0, SRCCOPY);
+
+        TSelectObject Font(S, Screen->MenuFont()->Handle());
+        const int OldMode = SetBkMode(S, TRANSPARENT);
+        int X = RightToLeft ? W - Start : Start;
+        for (auto& P : MenuButtons) {
+            TMenuBtn& B = *P;
+            if (!B.Visible) {
+                B.Bounds = {};
+                continue;
+            }
+            const int TextW = Width(Measure(S, B.Caption));
+            const int BW = TextW > 0 ? TextW + 10 : 0;
+            const RECT Cell{RightToLeft ? X - BW : X, 0, RightToLeft ? X : X + BW, H - 1};
+            X += RightToLeft ? -BW : BW;
+            B.Bounds = Cell;
+            OffsetRect(&B.Bounds, Rect.left, Rect.top);
+            DrawCaption(S, B, Cell);
+        }
+        SetBkMode(S, OldMode);
+        PaintMDIButtons(S);
+        BitBlt(DC, Rect.left, Rect.top, W, H, S, 0, 0, SRCCOPY);
+        auto Keep = [W, H](TBitmap& To, HDC From) {
+            To.SetPixelFormat(pf24bit);
+            To.SetSize(W, H);
+            BitBlt(To.Canvas()->Handle(), 0, 0, W, H, From, 0, 0, SRCCOPY);
+        };
+        Keep(Kept.Strip, S);
+        Keep(Kept.Ground, Background.Canvas()->Handle());
+        Kept.Rect = Rect;
+        Kept.RightToLeft = Owner->RightToLeft;
+        Kept.Bar = SkinData->MenuBar.get();
+        Kept.Valid = true;
+        FBackgroundLook = Look;
+    } catch (...) {
+        // A broken skin never stops the window.
+    }
+}
+
+void TWinSkinMenu::PaintMDIButtons(HDC Strip) {
+    if (Owner->MdiKind != mkFrame) return;
+    bool Any = false;
+    for (auto& P : Owner->NCButtons) {
+        TWinSysButton& B = *P;
+        if (B.SkinButton->Visibility != 100 || !B.Visible || IsRectEmpty(&B.Bounds)) continue;
+        RECT R = B.Bounds;
+        OffsetRect(&R, -Owner->FrameLeft, -Owner->FrameTop);
+        DrawSkinFrame(Strip, R, B.SkinButton->Bitmap, true, B.SkinButton->FrameCount, 1);
+        Any = true;
+    }
+    if (Any && SkinManager && !SkinManager->MDIMaximized) SkinManager->SetMDIMaximized(true);
+}
+
+void TWinSkinMenu::PaintButton(TMenuBtn& B) {
+    if (!B.Visible || IsRectEmpty(&B.Bounds) || Background.Empty() || Owner->MenuHeight <= 0)
+        return;
+    if (Owner->SkinState != lsReady && Owner->SkinState != lsRefresh) return;
+    try {
+        const int X = B.Bounds.left - StripRect.left;
+        const int W = std::min<int>(Width(B.Bounds), Background.Width() - X);
+        const int H = Background.Height();
+        if (X < 0 || W <= 0) return;
+        TBitmap Picture(W, H, pf24bit);
+        HDC DC = Picture.Canvas()->Handle();
+        BitBlt(DC, 0, 0, W, H, Background.Canvas()->Handle(), X, 0, SRCCOPY);
+        RECT Local = B.Bounds;
+        OffsetRect(&Local, -B.Bounds.left, -StripRect.top);
+        if (B.State == nsHot || B.State == nsPressed) {
+            TBrushHandle Light(CreateSolidBrush(ColorToRGB(SkinData->ButtonHilight) & 0xFFFFFF));
+            FrameRect(DC, &Local, Light);
+        }
+        TSelectObject Font(DC, Screen->MenuFont()->Handle());
+        SetBkMode(DC, TRANSPARENT);
+        DrawCaption(DC, B, Local);
+        TWindowDC Window(Owner->Wnd, true);
+        BitBlt(Window, B.Bounds.left, StripRect.top, W, H, DC, 0, 0, SRCCOPY);
+    } catch (...) {
+        // A broken skin never stops the window.
+    }
 }
 
 TMenuBtn* TWinSkinMenu::ButtonAt(POINT P) const {
@@ -32,11 +1021,119 @@ TMenuBtn* TWinSkinMenu::ButtonAt(POINT P) const {
     return nullptr;
 }
 
-TMenuBtn* TWinSkinMenu::ButtonForAccelerator(wchar_t) const {
+TMenuBtn* TWinSkinMenu::ButtonForAccelerator(wchar_t Key) const {
+    if (!Key) return nullptr;
+    for (const auto& B : MenuButtons) {
+        if (!B->Visible || !B->Enabled) continue;
+        if (const wchar_t A = AcceleratorOf(B->Caption); A && Upper(A) == Upper(Key))
+            return B.get();
+    }
     return nullptr;
 }
 
-void TWinSkinMenu::ButtonPressed(TNCObject*) {}
+void TWinSkinMenu::ButtonPressed(TNCObject* Object) {
+    for (size_t I = 0; I < MenuButtons.size(); ++I)
+        if (MenuButtons[I].get() == Object) return OpenMenu(static_cast<int>(I));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Opening a drop-down
+
+void TWinSkinMenu::TidySeparators(TMenuItem& Parent) {
+    const int N = Parent.Count();
+    auto Shows = [&](int I) {
+        TMenuItem* Item = Parent.Items(I);
+        return !Item->IsLine() && Item->Visible();
+    };
+    int First = -1, Last = -1;
+    for (int I = 0; I < N; ++I)
+        if (Shows(I)) {
+            if (First < 0) First = I;
+            Last = I;
+        }
+    for (int I = 0; I < N; ++I) {
+        TMenuItem* Item = Parent.Items(I);
+        if (!Item->IsLine()) continue;
+        bool Show = First >= 0 && I > First && I < Last;
+        if (Show) {
+            // Of a run of separators (hidden items between them do not count) the last shows.
+            int Next = I + 1;
+            while (Next < N && !Parent.Items(Next)->IsLine() && !Shows(Next))
+                ++Next;
+            Show = Next < N && Shows(Next);
+        }
+        Item->SetVisible(Show);
+    }
+}
+
+void TWinSkinMenu::OpenMenu(int Index) {
+    TTracking& T = Tracking();
+    if (Index < 0 || Index >= static_cast<int>(MenuButtons.size()) || T.Menu) return;
+    TMenuBtn& B = *MenuButtons[static_cast<size_t>(Index)];
+    const HWND Wnd = Owner->Wnd;
+    PostMessageW(Wnd, WM_COMMAND, B.Command, 0);
+    if (!B.SubMenu) return;
+    const HMENU Sub = B.SubMenu;
+    const bool Enabled = B.Enabled;
+    const RECT Bounds = B.Bounds;
+    TMenuItem* Parent = B.Item && B.Item->Count() > 0 ? B.Item : TMenuItem::FromHandle(Sub);
+    if (Parent) {
+        // Separators come and go in the drop-down, which changes nothing of the strip.
+        TFramePaintSuspension Quiet(*SkinData);
+        TidySeparators(*Parent);
+    }
+
+    T.Reset();
+    T.Menu = this;
+    T.Frame = Owner;
+    T.OpenIndex = Index;
+    RECT Window;
+    GetWindowRect(Wnd, &Window);
+    MakeOwnerDrawn(Sub);
+    Owner->MenuTracking = true;
+    const POINT At{Window.left + Bounds.left, Window.top + Bounds.bottom};
+    if (SkinManager) SkinManager->MenuMode = mmMenuBar;
+    T.CurrentPopup = Sub;
+    if (!T.Hook)
+        T.Hook.Reset(
+            SetWindowsHookExW(WH_MSGFILTER, &MsgFilterProc, nullptr, GetCurrentThreadId()));
+    T.First = true;
+    GetCursorPos(&T.LastMouse);
+    if (Enabled) TrackPopupMenu(Sub, TPM_NONOTIFY | TPM_RIGHTBUTTON, At.x, At.y, 0, Wnd, nullptr);
+    const bool Alive = T.Menu == this;
+    const int Pending = T.Pending;
+    T.Hook.Reset();
+    T.Reset();
+    if (!Alive) return; // the window went while its drop-down was open
+    Owner->MenuTracking = false;
+
+    // The button shows hot while the pointer is on it, else normal again.
+    if (Index < static_cast<int>(MenuButtons.size())) {
+        TMenuBtn& Open = *MenuButtons[static_cast<size_t>(Index)];
+        if (Owner->HotObject == &Open) {
+            POINT P;
+            GetCursorPos(&P);
+            if (Pending < 0 && PtInRect(&Open.Bounds, Owner->ScreenToFrame(P))) {
+                Open.State = nsHot;
+                Open.Paint();
+            } else {
+                Open.MouseLeave();
+            }
+        }
+    }
+    if (Pending >= 0 && Pending < static_cast<int>(MenuButtons.size())) {
+        const RECT& Next = MenuButtons[static_cast<size_t>(Pending)]->Bounds;
+        PostMessageW(Wnd, WM_NCLBUTTONDOWN, HTCLIENT,
+                     MAKELPARAM(Window.left + Next.left + 1, Window.top + Next.top + 1));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Popup menu windows
+
+TWinSkinPopMenu::~TWinSkinPopMenu() {
+    Detach();
+}
 
 void TWinSkinPopMenu::Attach(HWND AWnd, TSkinData* Data) {
     Wnd = AWnd;
@@ -46,8 +1143,45 @@ void TWinSkinPopMenu::Attach(HWND AWnd, TSkinData* Data) {
 }
 
 void TWinSkinPopMenu::Detach() {
+    if (Tracking().Waiting == this) Tracking().Waiting = nullptr;
     FSubclass.Remove();
     Background.Clear();
+}
+
+POINT TWinSkinPopMenu::ClientOffset() const {
+    RECT W;
+    POINT O{0, 0};
+    if (!Wnd || !GetWindowRect(Wnd, &W) || !ClientToScreen(Wnd, &O)) return {0, 0};
+    return {O.x - W.left, O.y - W.top};
+}
+
+bool TWinSkinPopMenu::Skinned() const {
+    return SkinData && SkinData->SkinLoaded() && SkinData->MenuBackground &&
+           !SkinData->MenuBackground->Bitmap.Empty();
+}
+
+void TWinSkinPopMenu::MakeBackground() {
+    RECT R;
+    GetWindowRect(Wnd, &R);
+    const int W = Width(R), H = Height(R);
+    if (W <= 0 || H <= 0) return;
+    if (Background.Width() == W && Background.Height() == H) return;
+    TDataSkinObject& B = *SkinData->MenuBackground;
+    Background.SetPixelFormat(pf24bit);
+    Background.SetSize(W, H);
+    DrawSkinImageDirect(Background.Canvas()->Handle(), {0, 0, W, H}, B.Bitmap, B.Margins, false,
+                        B.Tile == 1, 1, 1);
+}
+
+void TWinSkinPopMenu::PaintRing(HDC DC) {
+    const int W = Background.Width(), H = Background.Height();
+    if (W <= 0 || H <= 0 || !DC) return;
+    HDC B = Background.Canvas()->Handle();
+    const int Ring = std::min({3, W, H});
+    BitBlt(DC, 0, 0, W, Ring, B, 0, 0, SRCCOPY);
+    BitBlt(DC, 0, H - Ring, W, Ring, B, 0, H - Ring, SRCCOPY);
+    BitBlt(DC, 0, Ring, Ring, H - 2 * Ring, B, 0, Ring, SRCCOPY);
+    BitBlt(DC, W - Ring, Ring, Ring, H - 2 * Ring, B, W - Ring, Ring, SRCCOPY);
 }
 
 void TWinSkinPopMenu::WndProc(TMessage& M) {
@@ -55,18 +1189,173 @@ void TWinSkinPopMenu::WndProc(TMessage& M) {
         M.Result = 1;
         return;
     }
-    if (M.Msg == WM_DESTROY) {
+    if (!SkinManager || !SkinManager->Enabled) {
+        FSubclass.CallPrevious(M);
+        return;
+    }
+    switch (M.Msg) {
+    case WM_DESTROY:
         Detach();
         FSubclass.CallPrevious(M);
         return;
+    case WM_NCPAINT:
+        if (!Skinned()) break;
+        try {
+            MakeBackground();
+            if (!MenuHandle) Tracking().Waiting = this;
+            TWindowDC DC(Wnd, true);
+            PaintRing(DC);
+        } catch (...) {
+            // A broken skin leaves the border as it was.
+        }
+        M.Result = 0;
+        return;
+    case WM_PRINTCLIENT: {
+        if (!Skinned()) break;
+        const auto DC = reinterpret_cast<HDC>(M.WParam);
+        try {
+            if (!MenuHandle) Tracking().Waiting = this;
+            MakeBackground();
+            const POINT O = ClientOffset();
+            const int W = Background.Width(), H = Background.Height();
+            BitBlt(DC, -O.x, -O.y, W, H, Background.Canvas()->Handle(), 0, 0, SRCCOPY);
+            const int OldMode = SetBkMode(DC, TRANSPARENT);
+            // The items print inside the ring, whatever the DC's origin.
+            POINT Inner[2] = {{3 - O.x, 3 - O.y}, {W - 3 - O.x, H - 3 - O.y}};
+            LPtoDP(DC, Inner, 2);
+            TRegionHandle Old(CreateRectRgn(0, 0, 0, 0));
+            const bool HadClip = GetClipRgn(DC, Old) == 1;
+            TRegionHandle Clip(CreateRectRgn(Inner[0].x, Inner[0].y, Inner[1].x, Inner[1].y));
+            SelectClipRgn(DC, Clip);
+            FSubclass.CallPrevious(M);
+            SelectClipRgn(DC, HadClip ? Old.Get() : nullptr);
+            SetBkMode(DC, OldMode);
+        } catch (...) {
+            // A broken skin prints what the menu printed.
+        }
+        return;
+    }
+    case WM_PAINT: {
+        FSubclass.CallPrevious(M);
+        // A menu window whose border lies inside its client area (no non-client part) has it
+        // painted over by the menu: the ring goes on top again.
+        if (!Skinned()) return;
+        try {
+            RECT C, W;
+            GetClientRect(Wnd, &C);
+            GetWindowRect(Wnd, &W);
+            const POINT O = ClientOffset();
+            if (O.x == 0 && O.y == 0 && Width(C) == Width(W) && Height(C) == Height(W)) {
+                MakeBackground();
+                TWindowDC DC(Wnd, true);
+                PaintRing(DC);
+            }
+        } catch (...) {
+            // A broken skin leaves the border as the menu drew it.
+        }
+        return;
+    }
+    default:
+        break;
     }
     FSubclass.CallPrevious(M);
 }
 
-void SkinFormMenus(TWinSkinForm&, bool) {}
+// ---------------------------------------------------------------------------------------------
+// Owner drawing of the form's menus
 
-void SkinMenuItems(TWinSkinForm&, TMenu&, bool) {}
+void SkinFormMenus(TWinSkinForm& Frame, bool On) {
+    // A skin that comes (or comes again after a change) draws its items afresh.
+    if (On) ItemPictures().Clear();
+    TCustomForm* Form = Frame.Form;
+    if (!Form || !Frame.SkinData || Form->ClassName() == L"TwwRichEditForm") return;
+    const TSkinControlTypes Kinds = Frame.SkinData->SkinControls();
+    const int Disable = Frame.SkinData->DisableTag();
+    for (int I = 0; I < Form->ComponentCount(); ++I) {
+        TComponent* C = Form->Components(I);
+        if (auto* Popup = dynamic_cast<TPopupMenu*>(C)) {
+            if (!On)
+                UnskinMenu(*Popup);
+            else if (Kinds.Contains(xcPopupMenu) && Popup->Tag() % 100 != Disable)
+                SkinMenu(*Popup, Frame, false);
+        } else if (auto* Main = dynamic_cast<TMainMenu*>(C)) {
+            if (!On)
+                UnskinMenu(*Main);
+            else if (Kinds.Contains(xcMenuItem))
+                SkinMenu(*Main, Frame, true);
+        }
+    }
+}
 
-bool SkinMenuItemMessage(TWinSkinForm&, TMessage&) {
+void SkinMenuItems(TWinSkinForm& Frame, TMenu& Menu, bool On) {
+    if (On)
+        SkinItems(*Menu.Items(), Frame, false, 1);
+    else
+        TakeHandlers(*Menu.Items());
+}
+
+bool SkinMenuItemMessage(TWinSkinForm& Frame, TMessage& M) {
+    if (!Frame.SkinMenu || !Frame.SkinData || !Frame.SkinData->SkinLoaded() || !M.LParam)
+        return false;
+    try {
+        if (M.Msg == WM_MEASUREITEM) {
+            auto& S = *reinterpret_cast<MEASUREITEMSTRUCT*>(M.LParam);
+            if (S.CtlType != ODT_MENU) return false;
+            TMenuItem* Item = TMenuItem::FromItemData(S.itemData);
+            if (Item && Frame.Form) {
+                // The item's own measure, without any handler of its own.
+                TMenuCanvas C;
+                int W = 0, H = 0;
+                Item->MeasureItem(C.Canvas(), W, H, false);
+                GrowMainItem(*Frame.SkinData, *Item, W);
+                S.itemWidth = static_cast<UINT>(std::max(W, 0));
+                S.itemHeight = static_cast<UINT>(std::max(H, 0));
+            } else if (!Frame.Form || S.itemID >= FirstSystemCommand) {
+                MeasureNative(Frame, S);
+            } else {
+                return false;
+            }
+            M.Result = TRUE;
+            return true;
+        }
+        if (M.Msg == WM_DRAWITEM) {
+            auto& S = *reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam);
+            if (S.CtlType != ODT_MENU) return false;
+            const auto Menu = reinterpret_cast<HMENU>(S.hwndItem);
+            const bool Selected = (S.itemState & ODS_SELECTED) != 0;
+            TMenuItem* Item = TMenuItem::FromItemData(S.itemData);
+            if (Item && Frame.Form)
+                DrawMenuItem(*Frame.SkinData, S.hDC, S.rcItem, LookOf(*Item), Selected,
+                             Frame.RightToLeft, Menu);
+            else if (!Frame.Form || S.itemID >= FirstSystemCommand)
+                DrawMenuItem(*Frame.SkinData, S.hDC, S.rcItem, NativeLook(Menu, S.itemID), Selected,
+                             Frame.RightToLeft, Menu);
+            else
+                return false;
+            M.Result = TRUE;
+            return true;
+        }
+    } catch (...) {
+        // A broken skin leaves the item undrawn, never the window stuck.
+        M.Result = TRUE;
+        return true;
+    }
     return false;
+}
+
+void SkinMenuSelect(TWinSkinForm& Frame, WPARAM WParam, LPARAM LParam) {
+    if (Tracking().Frame != &Frame) return;
+    try {
+        MenuSelected(WParam, LParam);
+    } catch (...) {
+        // The menu goes on as the system runs it.
+    }
+}
+
+bool SkinMenuHookInstalled() {
+    return Tracking().Hook.Valid();
+}
+
+HMENU SkinMenuOpenPopup() {
+    return Tracking().Menu ? Tracking().CurrentPopup : nullptr;
 }

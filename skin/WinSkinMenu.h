@@ -1,7 +1,15 @@
 // Menu skinning: the menu bar strip the skin paints inside the frame in place of the window's
-// native menu bar (TWinSkinMenu, one TMenuBtn per top-level item), the skin's drawing of
+// native menu bar (TWinSkinMenu, one TMenuBtn per top-level item), the drop-downs it opens
+// itself and lets the user walk with the keyboard and the mouse, the skin's drawing of
 // owner-drawn menu items, and the background and border of every popup menu window
 // (TWinSkinPopMenu).
+//
+//   Frame.SkinMenu->BuildFromMainMenu(Form);      // takes the native menu bar off the window
+//   Frame.SkinMenu->PaintStrip(DC, StripRect);    // inside the frame, below the caption
+//   Frame.SkinMenu->OpenMenu(Index);              // returns when the drop-down closed
+//
+// While a drop-down is open a message-filter hook of this thread watches the menu's modal
+// loop; it exists only between opening and closing.
 #pragma once
 
 #include "WinSkinData.h"
@@ -10,6 +18,7 @@
 #include "Menus.h"
 #include "WndSubclass.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -34,20 +43,30 @@ class TWinSkinMenu : public TObject {
     ~TWinSkinMenu() override;
 
     // Each build replaces the buttons and takes the native menu off the window (kept in
-    // NativeMenu until it is given back).
+    // NativeMenu until it is given back). From the form's main menu (a window without a form
+    // object: from its native menu); from the native menu with the main menu's items at the
+    // same positions merged in; from a given native menu with the main menu's items of the
+    // same command merged in.
     void BuildFromMainMenu(TCustomForm* Form);
     void BuildFromNativeMenu();
     void BuildFromMenu(HMENU Menu);
+    // The window shows its native menu bar again, its items as they were before the skin.
     void GiveBackNativeMenu();
 
-    // Paints the strip into DC over Rect (window coordinates).
+    // Paints the strip into DC over Rect (window coordinates); lays the buttons out.
     void PaintStrip(HDC DC, const RECT& Rect);
+    // One button in its state, over the strip's background as last painted.
+    void PaintButton(TMenuBtn& Button);
+    // The skin changed: the strip is composed anew at its next paint.
+    void Invalidate();
     // The button at a frame point (with a caption); null when none.
     TMenuBtn* ButtonAt(POINT FramePoint) const;
     // The visible, enabled button whose caption has this accelerator; null when none.
     TMenuBtn* ButtonForAccelerator(wchar_t Key) const;
     // A frame object was pressed: a button of the strip opens its menu.
     void ButtonPressed(TNCObject* Object);
+    // Posts the button's command and tracks its drop-down, if it has one and is enabled.
+    void OpenMenu(int Index);
 
     std::vector<std::unique_ptr<TMenuBtn>> MenuButtons;
     TMainMenu* MainMenu = nullptr;
@@ -57,15 +76,50 @@ class TWinSkinMenu : public TObject {
     TBitmap Background;
     int ButtonCount = 0;
     HMENU NativeMenu = nullptr;
+
+  private:
+    enum TNativeBuild { nbPlain, nbMerge, nbGiven };
+    void BuildNative(TNativeBuild Kind);
+    void ClearButtons();
+    void TakeMenuOffWindow();
+    void TidySeparators(TMenuItem& Parent);
+    void MakeOwnerDrawn(HMENU Menu);
+    void RestoreOwnerDraw();
+    void DrawCaption(HDC DC, const TMenuBtn& Button, const RECT& Where);
+    void PaintMDIButtons(HDC Strip);
+
+    // Items that were made owner-drawn for a drop-down and are made plain again when the
+    // native menu goes back to the window.
+    struct TConverted {
+        HMENU Menu;
+        UINT Id;
+        HMENU SubMenu;
+        ULONG_PTR Data;
+    };
+    std::vector<TConverted> FConverted;
+
+    // The strip as last composed for each look (inactive, active), with its background, so a
+    // repaint of an unchanged strip is one copy.
+    struct TStripLook {
+        TBitmap Strip, Ground;
+        RECT Rect{};
+        bool RightToLeft = false;
+        const TDataSkinObject* Bar = nullptr;
+        bool Valid = false;
+    };
+    std::array<TStripLook, 2> FLooks;
+    int FBackgroundLook = -1; // the look Background holds
 };
 
 // The skin of one popup menu window (class "#32768"), attached by the skin manager.
 class TWinSkinPopMenu : public TObject {
   public:
     TWinSkinPopMenu() = default;
-    ~TWinSkinPopMenu() override { Detach(); }
+    ~TWinSkinPopMenu() override;
     void Attach(HWND AWnd, TSkinData* Data);
     void Detach();
+    // Where the client area starts in the window (the system's border around the items).
+    POINT ClientOffset() const;
 
     HWND Wnd = nullptr;
     TSkinData* SkinData = nullptr;
@@ -74,6 +128,9 @@ class TWinSkinPopMenu : public TObject {
 
   private:
     void WndProc(TMessage& M);
+    bool Skinned() const;
+    void MakeBackground();
+    void PaintRing(HDC DC);
     TWindowSubclass FSubclass;
 };
 
@@ -84,3 +141,9 @@ void SkinMenuItems(TWinSkinForm& Frame, TMenu& Menu, bool On);
 // WM_MEASUREITEM and WM_DRAWITEM of menu items that reach the frame; false when not a menu item
 // the skin draws.
 bool SkinMenuItemMessage(TWinSkinForm& Frame, TMessage& M);
+// WM_MENUSELECT reaching the frame while one of its drop-downs is open.
+void SkinMenuSelect(TWinSkinForm& Frame, WPARAM WParam, LPARAM LParam);
+// Whether the drop-down tracking hook is installed (only while a drop-down is open).
+bool SkinMenuHookInstalled();
+// The menu the open drop-down of the menu bar shows; null when none is open.
+HMENU SkinMenuOpenPopup();

@@ -4,17 +4,23 @@
 
 TSkinTestForm::TSkinTestForm(TComponent* AOwner) : TForm(AOwner) {
     SetName(L"SkinTestForm");
+    ReadSkinTestMenus(*this,
+                      [this](TMenuItem& Item) { SetCaption(L"Skin test 皮肤: " + Item.Name()); });
+    MainMenu1 = dynamic_cast<TMainMenu*>(FindComponent(L"MainMenu1"));
+    PopupMenu1 = dynamic_cast<TPopupMenu*>(FindComponent(L"PopupMenu1"));
     SetBorderStyle(bsSingle);
     SetBorderIcons({biSystemMenu, biMinimize});
     SetCaption(L"Skin test 皮肤");
     SetBounds(120, 120, 300, 200);
-    SetClientSize(260, 130);
+    SetClientSize(260, 166);
     SkinButton = AddButton(L"SkinButton", L"", 12);
     MessageButton = AddButton(L"MessageButton", L"Message box", 48);
     CaptionButton = AddButton(L"CaptionButton", L"Long caption", 84);
+    PopupButton = AddButton(L"PopupButton", L"Popup menu", 120);
     SkinButton->OnClick = [this](TObject*) { ToggleSkin(); };
     MessageButton->OnClick = [this](TObject*) { ShowMessageBox(); };
     CaptionButton->OnClick = [this](TObject*) { ToggleCaption(); };
+    PopupButton->OnClick = [this](TObject*) { ShowPopupMenu(); };
 
     // The skin component as a stored description would give it: read first, then loaded.
     SkinData1 = new TSkinData(this);
@@ -54,4 +60,10 @@ void TSkinTestForm::ToggleCaption() {
     const bool Long = Caption().size() < 40;
     SetCaption(Long ? L"Skin test 皮肤 with a caption far too long for the caption strip"
                     : L"Skin test 皮肤");
+}
+
+void TSkinTestForm::ShowPopupMenu() {
+    if (!PopupMenu1) return;
+    const POINT At = PopupButton->ClientToScreen({0, PopupButton->Height()});
+    PopupMenu1->Popup(At.x, At.y);
 }

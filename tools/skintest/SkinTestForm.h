@@ -1,8 +1,11 @@
 // The skin test window: a form wearing the default skin, with buttons that switch the skin off
-// and on while the program runs, show a message box (which wears the skin's dialog frame) and
-// give the window a caption too long for its caption strip.
+// and on while the program runs, show a message box (which wears the skin's dialog frame), give
+// the window a caption too long for its caption strip and pop a menu up; its menu bar
+// (Menus.txt) has drop-downs with sub-menus, glyphs, shortcuts, checked, default and disabled
+// items, separators in every awkward place and a disabled top-level item.
 #pragma once
 
+#include "SkinTestMenus.h"
 #include "StdCtrls.h"
 #include "WinSkinData.h"
 
@@ -14,11 +17,15 @@ class TSkinTestForm : public TForm {
     void ToggleSkin();
     void ShowMessageBox();
     void ToggleCaption();
+    void ShowPopupMenu();
 
     TSkinData* SkinData1 = nullptr;
     TButton* SkinButton = nullptr;
     TButton* MessageButton = nullptr;
     TButton* CaptionButton = nullptr;
+    TButton* PopupButton = nullptr;
+    TMainMenu* MainMenu1 = nullptr;
+    TPopupMenu* PopupMenu1 = nullptr;
 
   private:
     TButton* AddButton(const wchar_t* Name, const wchar_t* Caption, int Top);
