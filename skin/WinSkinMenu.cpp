@@ -1104,6 +1104,8 @@ void TWinSkinMenu::OpenMenu(int Index) {
     const int Pending = T.Pending;
     T.Hook.Reset();
     T.Reset();
+    // A button that opened nothing leaves no menu kind behind for the next menu window.
+    if (SkinManager && SkinManager->Menus.empty()) SkinManager->MenuMode = mmPopup;
     if (!Alive) return; // the window went while its drop-down was open
     Owner->MenuTracking = false;
 

@@ -136,6 +136,42 @@ uint32_t DarkestDrawn(const TBitmap& Shot, const RECT& Part, const TBitmap& Grou
     return Darkest;
 }
 
+std::unique_ptr<TBitmap> MenuBackgroundPicture(TSkinData& Skin, int W, int H) {
+    TDataSkinObject& B = *Skin.MenuBackground;
+    return DrawSkinImage({0, 0, W, H}, B.Bitmap, B.Margins, false, B.Tile == 1, 1, 1);
+}
+
+// Pixels of the window's 3-pixel border ring that are not the background picture's.
+int RingDifferences(const TBitmap& Shot, const TBitmap& Expected) {
+    int Bad = 0;
+    const int W = Shot.Width(), H = Shot.Height();
+    for (int Y = 0; Y < H; ++Y)
+        for (int X = 0; X < W; ++X) {
+            const bool Ring = X < 3 || Y < 3 || X >= W - 3 || Y >= H - 3;
+            if (Ring && Pixel(Shot, X, Y) != Pixel(Expected, X, Y)) ++Bad;
+        }
+    return Bad;
+}
+
+// An item rectangle in its menu window's coordinates.
+RECT ItemRect(HMENU Menu, int Position, HWND MenuWindow) {
+    RECT R{}, W{};
+    GetMenuItemRect(nullptr, Menu, static_cast<UINT>(Position), &R);
+    GetWindowRect(MenuWindow, &W);
+    OffsetRect(&R, -W.left, -W.top);
+    return R;
+}
+
+// Pixels of the one-pixel ring around R that are not Colour.
+int RingNotOf(const TBitmap& Shot, const RECT& R, uint32_t Colour) {
+    int Off = 0;
+    for (int X = R.left; X < R.right; ++X)
+        Off += (Pixel(Shot, X, R.top) != Colour) + (Pixel(Shot, X, R.bottom - 1) != Colour);
+    for (int Y = R.top; Y < R.bottom; ++Y)
+        Off += (Pixel(Shot, R.left, Y) != Colour) + (Pixel(Shot, R.right - 1, Y) != Colour);
+    return Off;
+}
+
 class TShownMenus : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -346,16 +382,8 @@ TEST_F(TShownMenus, AButtonFramesItselfWhenHotAndRepaintsAloneFromTheBackground)
     EXPECT_EQ(Button(btEdit).State, nsHot);
     const auto Hot = Grab(Wnd());
     const uint32_t Light = Rgb(ColorToRGB(Skin->ButtonHilight));
-    int Ring = 0, Off = 0;
-    for (int X = B.left; X < B.right; ++X) {
-        Ring += 2;
-        Off += (Pixel(*Hot, X, B.top) != Light) + (Pixel(*Hot, X, B.bottom - 1) != Light);
-    }
-    for (int Y = B.top; Y < B.bottom; ++Y) {
-        Ring += 2;
-        Off += (Pixel(*Hot, B.left, Y) != Light) + (Pixel(*Hot, B.right - 1, Y) != Light);
-    }
-    EXPECT_EQ(Off, 0) << "of " << Ring << " pixels around the button";
+    EXPECT_EQ(RingNotOf(*Hot, B, Light), 0) << "the pixels around the button";
+    EXPECT_GT(RingNotOf(*Before, B, Light), 0);
     // Nothing but that button changed.
     int Elsewhere = 0;
     for (int Y = 0; Y < Hot->Height(); ++Y)
@@ -382,10 +410,12 @@ TEST_F(TShownMenus, AButtonFramesItselfWhenHotAndRepaintsAloneFromTheBackground)
 TEST_F(TShownMenus, LeftAndRightWalkTheDropDownsRoundTheBar) {
     std::vector<int> Opened;
     int Mode = -1;
+    std::unique_ptr<TBitmap> WhileOpen;
     TScript Script({
         Opens(btHelp, Opened),
         [&] {
             Mode = SkinManager->MenuMode;
+            WhileOpen = Grab(Wnd());
             return true;
         },
         Selects(Button(btHelp).SubMenu, 0), // the first item is selected on opening
@@ -403,7 +433,13 @@ TEST_F(TShownMenus, LeftAndRightWalkTheDropDownsRoundTheBar) {
     EXPECT_TRUE(Script.Run([] { PostPress(btHelp); })) << "steps done: " << Script.StepsDone();
     EXPECT_EQ(Opened, (std::vector<int>{btHelp, btFile, btHelp, btView}));
     EXPECT_EQ(Mode, mmMenuBar);
+    // The open button shows pressed; closed, with the pointer elsewhere, it is plain again.
+    const uint32_t Light = Rgb(ColorToRGB(Skin->ButtonHilight));
+    EXPECT_EQ(RingNotOf(*WhileOpen, Button(btHelp).Bounds, Light), 0);
+    EXPECT_GT(RingNotOf(*WhileOpen, Button(btFile).Bounds, Light), 0);
     Pump();
+    EXPECT_GT(RingNotOf(*Grab(Wnd()), Button(btView).Bounds, Light), 0);
+    EXPECT_EQ(SkinManager->MenuMode, mmPopup);
     EXPECT_FALSE(SkinMenuHookInstalled());
     EXPECT_FALSE(Frame->MenuTracking);
     EXPECT_TRUE(SkinManager->Menus.empty());
@@ -445,9 +481,17 @@ TEST_F(TShownMenus, ARightToLeftBarIsLaidFromTheRightAndWalkedTheOtherWay) {
     EXPECT_LT(Button(btHelp).Bounds.left, Button(btView).Bounds.left);
     Save(*Grab(Wnd()), "skinmenu_strip_rtl.bmp");
     std::vector<int> Opened;
+    std::unique_ptr<TBitmap> Mirrored;
+    RECT First{};
     TScript Script({
         Opens(btFile, Opened),
         Selects(Button(btFile).SubMenu, 0),
+        [&] {
+            HWND W = MenuWindows().front();
+            Mirrored = Grab(W);
+            First = ItemRect(Button(btFile).SubMenu, 0, W);
+            return true;
+        },
         Press(VK_LEFT), // leftwards is onwards
         Opens(btEdit, Opened),
         Selects(Button(btEdit).SubMenu, 0),
@@ -461,6 +505,18 @@ TEST_F(TShownMenus, ARightToLeftBarIsLaidFromTheRightAndWalkedTheOtherWay) {
     Frame->PaintFrame();
     EXPECT_TRUE(Ran) << "steps done: " << Script.StepsDone();
     EXPECT_EQ(Opened, (std::vector<int>{btFile, btEdit, btFile}));
+    ASSERT_NE(Mirrored, nullptr);
+    Save(*Mirrored, "skinmenu_file_rtl.bmp");
+    // The items are mirrored: the first one's glyph at its right end.
+    const int GlyphX = 1 + Skin->MenuItem->Margins.left;
+    int Green = 0, GreenLeft = 0;
+    for (int Y = First.top + 1; Y < First.top + 17; ++Y)
+        for (int X = 0; X < 16; ++X) {
+            Green += Pixel(*Mirrored, First.right - GlyphX - 16 + X, Y) == 0x00A000;
+            GreenLeft += Pixel(*Mirrored, First.left + GlyphX + X, Y) == 0x00A000;
+        }
+    EXPECT_GT(Green, 10);
+    EXPECT_EQ(GreenLeft, 0);
 }
 
 TEST_F(TShownMenus, ThePointerMovedOverAnotherButtonOpensItsDropDown) {
@@ -580,36 +636,6 @@ TEST_F(TShownMenus, ADisabledButtonOpensNothingButItsCommandIsPosted) {
 
 // ---------------------------------------------------------------------------------------------
 // What the drop-downs show
-
-namespace {
-
-std::unique_ptr<TBitmap> MenuBackgroundPicture(TSkinData& Skin, int W, int H) {
-    TDataSkinObject& B = *Skin.MenuBackground;
-    return DrawSkinImage({0, 0, W, H}, B.Bitmap, B.Margins, false, B.Tile == 1, 1, 1);
-}
-
-// Pixels of the window's 3-pixel border ring that are not the background picture's.
-int RingDifferences(const TBitmap& Shot, const TBitmap& Expected) {
-    int Bad = 0;
-    const int W = Shot.Width(), H = Shot.Height();
-    for (int Y = 0; Y < H; ++Y)
-        for (int X = 0; X < W; ++X) {
-            const bool Ring = X < 3 || Y < 3 || X >= W - 3 || Y >= H - 3;
-            if (Ring && Pixel(Shot, X, Y) != Pixel(Expected, X, Y)) ++Bad;
-        }
-    return Bad;
-}
-
-// An item rectangle in its menu window's coordinates.
-RECT ItemRect(HMENU Menu, int Position, HWND MenuWindow) {
-    RECT R{}, W{};
-    GetMenuItemRect(nullptr, Menu, static_cast<UINT>(Position), &R);
-    GetWindowRect(MenuWindow, &W);
-    OffsetRect(&R, -W.left, -W.top);
-    return R;
-}
-
-} // namespace
 
 TEST_F(TShownMenus, SeparatorsAreTidiedAndEveryDropDownWearsTheSkin) {
     struct TLook {
@@ -952,6 +978,44 @@ TEST_F(TShownMenus, AChangedMenuRebuildsTheStrip) {
     EXPECT_EQ(GetMenu(Wnd()), nullptr);
 }
 
+TEST_F(TShownMenus, TheNativeBuildsTakeTheMainMenusItemsByPositionOrByCommand) {
+    // Merged: the native menu's items, each replaced by the main menu's item at its position.
+    Skin->SetMenuMerge(true);
+    SendMessageW(Wnd(), CM_MENUCHANGED, 0, 0);
+    ASSERT_EQ(Bar().ButtonCount, 5);
+    for (int I = 0; I < 5; ++I) {
+        TMenuItem* Own = Menu->Items()->Items(I);
+        EXPECT_EQ(Button(I).Item, Own);
+        EXPECT_EQ(Button(I).Caption, Own->Caption());
+        EXPECT_EQ(Button(I).SubMenu, Own->Handle());
+        EXPECT_EQ(Button(I).Command, GetMenuItemID(Menu->Handle(), I));
+    }
+    EXPECT_FALSE(Button(btOff).Enabled);
+    Skin->SetMenuMerge(false);
+    SendMessageW(Wnd(), CM_MENUCHANGED, 0, 0);
+    EXPECT_EQ(Button(btFile).Command, Item(L"MenuFile")->Command());
+
+    // A given menu: its items, the main menu's item of the same command in place of one.
+    TMenuHandle Given(CreateMenu());
+    AppendMenuW(Given, MF_STRING, Item(L"MenuAbout")->Command(), L"x");
+    AppendMenuW(Given, MF_STRING | MF_GRAYED, 4321, L"&Native");
+    Bar().BuildFromMenu(Given);
+    EXPECT_EQ(Bar().NativeMenu, Given.Get());
+    ASSERT_EQ(Bar().ButtonCount, 2);
+    EXPECT_EQ(Button(0).Item, Item(L"MenuAbout"));
+    EXPECT_EQ(Button(0).Caption, L"&About...");
+    EXPECT_EQ(Button(0).Command, Item(L"MenuAbout")->Command());
+    EXPECT_TRUE(Button(0).Enabled);
+    EXPECT_EQ(Button(1).Item, nullptr);
+    EXPECT_EQ(Button(1).Caption, L"&Native");
+    EXPECT_EQ(Button(1).Command, 4321u);
+    EXPECT_FALSE(Button(1).Enabled);
+    Bar().NativeMenu = Menu->Handle();
+    Bar().BuildFromMainMenu(Form);
+    Frame->PaintFrame();
+    EXPECT_EQ(Bar().ButtonCount, 5);
+}
+
 namespace {
 
 // Ends every menu of the thread at the first key it reads, or at the first message of a menu
@@ -1058,4 +1122,72 @@ TEST_F(TShownMenus, SwitchedOffTheWindowHasItsNativeMenuBarBackWithWorkingItems)
     ASSERT_NE(Frame->SkinMenu, nullptr);
     EXPECT_EQ(GetMenu(Wnd()), nullptr);
     EXPECT_EQ(Frame->SkinMenu->ButtonCount, 5);
+}
+
+// ---------------------------------------------------------------------------------------------
+// A skin that draws the items of a form's menus but leaves the menu bar to the system
+
+TEST(MenuItemSkin, ItemsOfTheFormsMenusDrawThroughTheSkinAndLetGoWithIt) {
+    auto F = HiddenSkinnedForm();
+    ReadSkinTestMenus(*F, [](TMenuItem&) {});
+    auto* Main = dynamic_cast<TMainMenu*>(F->FindComponent(L"MainMenu1"));
+    auto* Pop = dynamic_cast<TPopupMenu*>(F->FindComponent(L"PopupMenu1"));
+    auto Find = [&](const wchar_t* Name) {
+        return dynamic_cast<TMenuItem*>(F->FindComponent(Name));
+    };
+    ASSERT_FALSE(Main->OwnerDraw());
+    auto* Own = new TSkinData(F.get());
+    Own->SetLoading();
+    Own->SetSkinFormtype(sfOnlyThisForm);
+    Own->SetSkinControls({xcPopupMenu, xcMenuItem});
+    const auto Payload = ResourceData(L"DEFAULTSKIN");
+    Own->SetSkinStream(TBytes(Payload.begin(), Payload.end()));
+    Own->SetActive(true);
+    Own->Loaded();
+    TWinSkinForm* Frame = SkinNow(F->Handle());
+    ASSERT_NE(Frame, nullptr);
+    EXPECT_EQ(Frame->SkinMenu, nullptr) << "the menu bar stays the system's";
+    EXPECT_EQ(GetMenu(F->Handle()), Main->Handle());
+    EXPECT_TRUE(Main->OwnerDraw());
+    EXPECT_TRUE(Pop->OwnerDraw());
+    EXPECT_FALSE(Find(L"MenuFile")->OnDrawItem) << "the bar's own items are not drawn";
+    EXPECT_TRUE(Find(L"MenuNew")->OnDrawItem);
+    EXPECT_TRUE(Find(L"MenuRecent1")->OnDrawItem);
+    EXPECT_TRUE(Find(L"PopupCopy")->OnDrawItem);
+    EXPECT_TRUE(Find(L"PopupDeeper")->OnMeasureItem);
+
+    // The skin's room beside the item's own measure: the item picture's margin, and 10 for an
+    // item of a main menu, 12 for one of a popup menu (both menus have images).
+    const int Margin = Own->MenuItem->Margins.left;
+    int W = 100, H = 20;
+    Find(L"MenuNew")->OnMeasureItem(Find(L"MenuNew"), nullptr, W, H);
+    EXPECT_EQ(W, 100 + Margin + 10);
+    EXPECT_EQ(H, 20);
+    W = 100;
+    Find(L"PopupPaste")->OnMeasureItem(Find(L"PopupPaste"), nullptr, W, H);
+    EXPECT_EQ(W, 100 + Margin + 12);
+
+    // Drawn where no menu window is known: the menu colour, the item picture over it.
+    TBitmap Plain(120, 20), Selected(120, 20);
+    Find(L"PopupPaste")->OnDrawItem(Find(L"PopupPaste"), Plain.Canvas(), {0, 0, 120, 20}, false);
+    Find(L"PopupPaste")->OnDrawItem(Find(L"PopupPaste"), Selected.Canvas(), {0, 0, 120, 20}, true);
+    const uint32_t MenuColour = Rgb(ColorToRGB(Own->Menu));
+    int Off = 0;
+    for (int Y = 0; Y < 20; ++Y)
+        for (int X = 0; X < Margin; ++X)
+            Off += Pixel(Plain, X, Y) != MenuColour;
+    EXPECT_EQ(Off, 0);
+    const RECT F4 = SkinFrameRect(Own->MenuItem->Bitmap, false, Own->MenuItem->FrameCount, 4);
+    EXPECT_EQ(Pixel(Selected, 108, 10), Pixel(Own->MenuItem->Bitmap, F4.left + 15, 11))
+        << "the selected frame's fill";
+    EXPECT_EQ(Pixel(Plain, 108, 10), MenuColour);
+
+    // Switched off, the menus are as they were.
+    SkinManager->RemoveForm(F->Handle());
+    Frame->Detach(TWinSkinForm::dkFull);
+    delete Frame;
+    EXPECT_FALSE(Main->OwnerDraw());
+    EXPECT_FALSE(Pop->OwnerDraw());
+    EXPECT_FALSE(Find(L"MenuNew")->OnDrawItem);
+    EXPECT_FALSE(Find(L"PopupCopy")->OnMeasureItem);
 }
