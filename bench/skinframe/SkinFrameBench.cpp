@@ -3,6 +3,7 @@
 // caption strip, buttons), the same when activation makes every picture anew, a caption
 // button's hover repaint, and how many regions a resize
 // drag and a run of repaints make (one per size, none per paint).
+#include "BenchTiming.h"
 #include "Reader.h"
 #include "WinSkinData.h"
 #include "WinSkinForm.h"
@@ -21,31 +22,9 @@ class TBenchForm : public TForm {
     using TForm::TForm;
 };
 
-double Now() {
-    static LARGE_INTEGER Frequency = [] {
-        LARGE_INTEGER F;
-        QueryPerformanceFrequency(&F);
-        return F;
-    }();
-    LARGE_INTEGER T;
-    QueryPerformanceCounter(&T);
-    return static_cast<double>(T.QuadPart) / static_cast<double>(Frequency.QuadPart);
-}
-
-// Microseconds per call: the median of seven batches of Calls calls.
+// Drawing to the window: each call's drawing is waited for.
 double PerCall(int Calls, const std::function<void()>& Work) {
-    Work();
-    std::vector<double> Batches;
-    for (int B = 0; B < 7; ++B) {
-        const double Start = Now();
-        for (int I = 0; I < Calls; ++I) {
-            Work();
-            GdiFlush();
-        }
-        Batches.push_back((Now() - Start) * 1e6 / Calls);
-    }
-    std::nth_element(Batches.begin(), Batches.begin() + 3, Batches.end());
-    return Batches[3];
+    return Bench::PerCall(Calls, Work, true);
 }
 
 // A BitBlt of a W x H memory picture to the window's frame, at the window's top-left.

@@ -3,6 +3,7 @@
 // shown whole and closed again), on a window wearing the skin and on a window with the native
 // menu bar and the same menus; and a repaint of the skin's menu bar strip against a BitBlt of a
 // picture of the strip's size to the window.
+#include "BenchTiming.h"
 #include "Reader.h"
 #include "SkinTestMenus.h"
 #include "WinSkinData.h"
@@ -23,21 +24,8 @@ class TBenchForm : public TForm {
     using TForm::TForm;
 };
 
-double Now() {
-    static LARGE_INTEGER Frequency = [] {
-        LARGE_INTEGER F;
-        QueryPerformanceFrequency(&F);
-        return F;
-    }();
-    LARGE_INTEGER T;
-    QueryPerformanceCounter(&T);
-    return static_cast<double>(T.QuadPart) / static_cast<double>(Frequency.QuadPart);
-}
-
-double Median(std::vector<double> V) {
-    std::nth_element(V.begin(), V.begin() + static_cast<std::ptrdiff_t>(V.size() / 2), V.end());
-    return V[V.size() / 2];
-}
+using Bench::Median;
+using Bench::Now;
 
 // One opening: the time the first item was painted and the time the menu read its first message
 // (everything shown), after which it is closed.
@@ -107,21 +95,6 @@ std::pair<double, double> Open(HWND Wnd, POINT At, int Rounds) {
     }
     if (First.empty()) return {0, 0};
     return {Median(First), Median(Whole)};
-}
-
-// Microseconds per call: the median of seven batches of Calls calls.
-double PerCall(int Calls, const std::function<void()>& Work) {
-    Work();
-    std::vector<double> Batches;
-    for (int B = 0; B < 7; ++B) {
-        const double Start = Now();
-        for (int I = 0; I < Calls; ++I) {
-            Work();
-            GdiFlush();
-        }
-        Batches.push_back((Now() - Start) * 1e6 / Calls);
-    }
-    return Median(Batches);
 }
 
 } // namespace
@@ -195,23 +168,32 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Settle();
     const RECT Strip = Frame->SkinMenu->StripRect;
     const int W = Strip.right - Strip.left, H = Strip.bottom - Strip.top;
-    const double Paint = PerCall(500, [&] {
-        TWindowDC DC(Skinned->Handle(), true);
-        Frame->SkinMenu->PaintStrip(DC, Strip);
-    });
+    const double Paint = Bench::PerCall(
+        500,
+        [&] {
+            TWindowDC DC(Skinned->Handle(), true);
+            Frame->SkinMenu->PaintStrip(DC, Strip);
+        },
+        true);
     TBitmap Picture(W, H, pf24bit);
-    const double Blit = PerCall(500, [&] {
-        TWindowDC DC(Skinned->Handle(), true);
-        BitBlt(DC, Strip.left, Strip.top, W, H, Picture.Canvas()->Handle(), 0, 0, SRCCOPY);
-    });
+    const double Blit = Bench::PerCall(
+        500,
+        [&] {
+            TWindowDC DC(Skinned->Handle(), true);
+            BitBlt(DC, Strip.left, Strip.top, W, H, Picture.Canvas()->Handle(), 0, 0, SRCCOPY);
+        },
+        true);
     std::printf("%-44s %9.1f us  %5.2f x BitBlt of the strip (%.1f us)\n", "menu bar strip repaint",
                 Paint, Paint / Blit, Blit);
     // After a change of the menu or the skin the strip is composed again, once.
-    const double Anew = PerCall(200, [&] {
-        Frame->SkinMenu->Invalidate();
-        TWindowDC DC(Skinned->Handle(), true);
-        Frame->SkinMenu->PaintStrip(DC, Strip);
-    });
+    const double Anew = Bench::PerCall(
+        200,
+        [&] {
+            Frame->SkinMenu->Invalidate();
+            TWindowDC DC(Skinned->Handle(), true);
+            Frame->SkinMenu->PaintStrip(DC, Strip);
+        },
+        true);
     std::printf("%-44s %9.1f us  %5.2f x BitBlt of the strip\n", "menu bar strip composed anew",
                 Anew, Anew / Blit);
     return 0;

@@ -1,6 +1,7 @@
 // How long the skin painters take per call, each beside a plain BitBlt of the same area
 // measured in the same run: the region of the main window's 240 x 206 frame, a region of a
 // 1920 x 1080 picture with scattered magenta, and the nine-grids of the frame.
+#include "BenchTiming.h"
 #include "ImgUtil.h"
 #include "Reader.h"
 #include "WinSkinData.h"
@@ -13,30 +14,7 @@
 
 namespace {
 
-double Now() {
-    static LARGE_INTEGER Frequency = [] {
-        LARGE_INTEGER F;
-        QueryPerformanceFrequency(&F);
-        return F;
-    }();
-    LARGE_INTEGER T;
-    QueryPerformanceCounter(&T);
-    return static_cast<double>(T.QuadPart) / static_cast<double>(Frequency.QuadPart);
-}
-
-// Microseconds per call: the median of seven batches of Calls calls.
-double PerCall(int Calls, const std::function<void()>& Work) {
-    Work(); // warm caches and the images' own DCs
-    std::vector<double> Batches;
-    for (int B = 0; B < 7; ++B) {
-        double Start = Now();
-        for (int I = 0; I < Calls; ++I)
-            Work();
-        Batches.push_back((Now() - Start) * 1e6 / Calls);
-    }
-    std::nth_element(Batches.begin(), Batches.begin() + 3, Batches.end());
-    return Batches[3];
-}
+using Bench::PerCall;
 
 void Report(const char* What, double Us, double BitBltUs) {
     std::printf("%-44s %10.1f us/call  %7.1f x BitBlt of the same area (%.1f us)\n", What, Us,

@@ -31,14 +31,8 @@ class TShownFrame : public ::testing::Test {
         // Beneath the skin from the start: it sees what the skin passes on.
         Recorder = new TMessageRecorder;
         Recorder->Attach(Form->Handle());
-        Form->Show();
-        SetForegroundWindow(Form->Handle());
-        ASSERT_TRUE(WaitFor([] {
-            TWinSkinForm* F = FrameOf(Form->Handle());
-            return F && F->SkinState == lsReady;
-        }));
-        Frame = FrameOf(Form->Handle());
-        Pump();
+        Frame = ShowSkinned(*Form);
+        ASSERT_NE(Frame, nullptr);
     }
     static void TearDownTestSuite() {
         delete Recorder;

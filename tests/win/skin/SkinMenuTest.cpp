@@ -162,6 +162,15 @@ RECT ItemRect(HMENU Menu, int Position, HWND MenuWindow) {
     return R;
 }
 
+// The type and identifier of a native item.
+MENUITEMINFOW ItemInfo(HMENU Menu, int Position) {
+    MENUITEMINFOW I{};
+    I.cbSize = sizeof(I);
+    I.fMask = MIIM_FTYPE | MIIM_ID;
+    GetMenuItemInfoW(Menu, static_cast<UINT>(Position), TRUE, &I);
+    return I;
+}
+
 // Pixels of the one-pixel ring around R that are not Colour.
 int RingNotOf(const TBitmap& Shot, const RECT& R, uint32_t Colour) {
     int Off = 0;
@@ -186,14 +195,8 @@ class TShownMenus : public ::testing::Test {
         Form->SetCaption(L"Menu test");
         Menu = dynamic_cast<TMainMenu*>(Form->FindComponent(L"MainMenu1"));
         Popup = dynamic_cast<TPopupMenu*>(Form->FindComponent(L"PopupMenu1"));
-        Form->Show();
-        SetForegroundWindow(Form->Handle());
-        ASSERT_TRUE(WaitFor([] {
-            TWinSkinForm* F = FrameOf(Form->Handle());
-            return F && F->SkinState == lsReady;
-        }));
-        Frame = FrameOf(Form->Handle());
-        Pump();
+        Frame = ShowSkinned(*Form);
+        ASSERT_NE(Frame, nullptr);
     }
     static void TearDownTestSuite() {
         delete Form;
@@ -677,10 +680,7 @@ TEST_F(TShownMenus, SeparatorsAreTidiedAndEveryDropDownWearsTheSkin) {
         Save(*Shot, std::string("skinmenu_") + L.Name + ".bmp");
         ASSERT_EQ(GetMenuItemCount(Sub), static_cast<int>(L.Items.size()));
         for (size_t P = 0; P < L.Items.size(); ++P) {
-            MENUITEMINFOW I{};
-            I.cbSize = sizeof(I);
-            I.fMask = MIIM_FTYPE | MIIM_ID;
-            GetMenuItemInfoW(Sub, static_cast<UINT>(P), TRUE, &I);
+            const MENUITEMINFOW I = ItemInfo(Sub, static_cast<int>(P));
             EXPECT_TRUE(I.fType & MFT_OWNERDRAW) << P;
             if (!L.Items[P])
                 EXPECT_TRUE(I.fType & MFT_SEPARATOR) << P;
@@ -813,59 +813,55 @@ TEST_F(TShownMenus, PopupMenusAndTheSystemMenuWearTheSkin) {
     EXPECT_TRUE(Popup->OwnerDraw());
     ASSERT_TRUE(Item(L"PopupDeeper")->OnDrawItem);
     ASSERT_TRUE(Item(L"PopupCopy")->OnMeasureItem);
-    const HMENU PopupMenu = Popup->Handle();
-    std::unique_ptr<TBitmap> PopupShot;
-    std::vector<RECT> PopupItems;
-    int PopupMode = -1;
-    TScript Popped({
-        [&] {
-            const TWinSkinPopMenu* P = PopMenuOf(PopupMenu);
+    // Once the menu's window wears the skin: the menu kind, its picture and item rectangles.
+    struct TSeen {
+        int Mode = -1;
+        std::unique_ptr<TBitmap> Shot;
+        std::vector<RECT> Items;
+    };
+    auto Look = [](HMENU Menu, TSeen& Seen) -> TScript::TStep {
+        return [Menu, &Seen] {
+            const TWinSkinPopMenu* P = PopMenuOf(Menu);
             if (MenuWindows().empty() || !P || P->Background.Empty()) return false;
-            PopupMode = SkinManager->MenuMode;
+            Seen.Mode = SkinManager->MenuMode;
             HWND W = MenuWindows().front();
-            PopupShot = Grab(W);
-            for (int I = 0; I < GetMenuItemCount(PopupMenu); ++I)
-                PopupItems.push_back(ItemRect(PopupMenu, I, W));
+            Seen.Shot = Grab(W);
+            for (int I = 0; I < GetMenuItemCount(Menu); ++I)
+                Seen.Items.push_back(ItemRect(Menu, I, W));
             EndMenu();
             return true;
-        },
-    });
+        };
+    };
+    // Each window wears the menu kind it was opened as and the skin's ring.
+    auto Check = [&](const TSeen& Seen, int Mode, const char* File) {
+        Save(*Seen.Shot, File);
+        EXPECT_EQ(Seen.Mode, Mode) << File;
+        auto Ground = MenuBackgroundPicture(*Skin, Seen.Shot->Width(), Seen.Shot->Height());
+        EXPECT_EQ(RingDifferences(*Seen.Shot, *Ground), 0) << File;
+        return Ground;
+    };
+    TSeen PopupSeen;
+    TScript Popped({Look(Popup->Handle(), PopupSeen)});
     ASSERT_TRUE(Popped.Run([&] { Popup->Popup(300, 260); }));
-    Save(*PopupShot, "skinmenu_popup.bmp");
-    EXPECT_EQ(PopupMode, mmPopup);
-    auto Ground = MenuBackgroundPicture(*Skin, PopupShot->Width(), PopupShot->Height());
-    EXPECT_EQ(RingDifferences(*PopupShot, *Ground), 0);
-    ASSERT_EQ(PopupItems.size(), 5u);
+    auto Ground = Check(PopupSeen, mmPopup, "skinmenu_popup.bmp");
+    ASSERT_EQ(PopupSeen.Items.size(), 5u);
     // An item without its selection is the ground where its content does not reach.
-    const RECT Paste = PopupItems[1];
+    const RECT Paste = PopupSeen.Items[1];
     int Bad = 0;
     for (int Y = Paste.top; Y < Paste.bottom; ++Y)
         for (int X = Paste.left; X < Paste.left + Skin->MenuItem->Margins.left; ++X)
-            Bad += Pixel(*PopupShot, X, Y) != Pixel(*Ground, X, Y);
+            Bad += Pixel(*PopupSeen.Shot, X, Y) != Pixel(*Ground, X, Y);
     EXPECT_EQ(Bad, 0);
 
     // The skin's own system menu: its glyphs from the skin's glyph list, " Close " with its
     // shortcut.
-    const HMENU SysMenu = Frame->SkinSysMenu->Handle();
-    std::unique_ptr<TBitmap> SysShot;
-    int SysMode = -1;
-    TScript System({
-        [&] {
-            const TWinSkinPopMenu* P = PopMenuOf(SysMenu);
-            if (MenuWindows().empty() || !P || P->Background.Empty()) return false;
-            SysMode = SkinManager->MenuMode;
-            SysShot = Grab(MenuWindows().front());
-            EndMenu();
-            return true;
-        },
-    });
+    TSeen SysSeen;
+    TScript System({Look(Frame->SkinSysMenu->Handle(), SysSeen)});
     Frame->LastSysMenuTime = 0;
     const POINT At = FrameToScreen(Wnd(), {20, 10});
     ASSERT_TRUE(System.Run([&] { Frame->ShowSystemMenu(At); }));
-    Save(*SysShot, "skinmenu_system.bmp");
-    EXPECT_EQ(SysMode, mmSystemMenu);
-    auto SysGround = MenuBackgroundPicture(*Skin, SysShot->Width(), SysShot->Height());
-    EXPECT_EQ(RingDifferences(*SysShot, *SysGround), 0);
+    Check(SysSeen, mmSystemMenu, "skinmenu_system.bmp");
+    const auto& SysShot = SysSeen.Shot;
     int Ink = 0;
     for (int Y = 3; Y < SysShot->Height() - 3; ++Y)
         for (int X = 1 + Skin->MenuItem->Margins.left; X < 17 + Skin->MenuItem->Margins.left; ++X)
@@ -931,26 +927,16 @@ TEST_F(TShownMenus, APlainWindowsNativeMenuIsSkinnedAndMeasuredNatively) {
     const int MidX = (Sep.left + Sep.right) / 2;
     EXPECT_EQ(Pixel(*Shot, MidX, Sep.top + 4), Rgb(GetSysColor(COLOR_BTNSHADOW)));
     EXPECT_EQ(Pixel(*Shot, MidX, Sep.top + 5), Rgb(GetSysColor(COLOR_BTNHIGHLIGHT)));
-    for (int I = 0; I < 4; ++I) {
-        MENUITEMINFOW Info{};
-        Info.cbSize = sizeof(Info);
-        Info.fMask = MIIM_FTYPE;
-        GetMenuItemInfoW(Drop, static_cast<UINT>(I), TRUE, &Info);
-        EXPECT_TRUE(Info.fType & MFT_OWNERDRAW) << I;
-    }
+    for (int I = 0; I < 4; ++I)
+        EXPECT_TRUE(ItemInfo(Drop, I).fType & MFT_OWNERDRAW) << I;
 
     // Switched off, the window has its menu back, its items as they were.
     SkinManager->RemoveForm(Plain);
     F->Detach(TWinSkinForm::dkFull);
     delete F;
     EXPECT_EQ(GetMenu(Plain), MenuBar);
-    for (int I = 0; I < 4; ++I) {
-        MENUITEMINFOW Info{};
-        Info.cbSize = sizeof(Info);
-        Info.fMask = MIIM_FTYPE;
-        GetMenuItemInfoW(Drop, static_cast<UINT>(I), TRUE, &Info);
-        EXPECT_FALSE(Info.fType & MFT_OWNERDRAW) << I;
-    }
+    for (int I = 0; I < 4; ++I)
+        EXPECT_FALSE(ItemInfo(Drop, I).fType & MFT_OWNERDRAW) << I;
     DestroyWindow(Plain);
 }
 

@@ -88,6 +88,20 @@ inline TWinSkinForm* FrameOf(HWND Wnd) {
     return SkinManager ? SkinManager->FindForm(Wnd) : nullptr;
 }
 
+// Shows the form in front and waits until it wears its frame skin; null when it does not.
+inline TWinSkinForm* ShowSkinned(TForm& Form) {
+    Form.Show();
+    SetForegroundWindow(Form.Handle());
+    const HWND Wnd = Form.Handle();
+    if (!WaitFor([Wnd] {
+            TWinSkinForm* F = FrameOf(Wnd);
+            return F && F->SkinState == lsReady;
+        }))
+        return nullptr;
+    Pump();
+    return FrameOf(Wnd);
+}
+
 // A form with its frame skin attached and applied, without showing it (made and destroyed at
 // once, unlike a shown window).
 inline std::unique_ptr<TSkinTestForm> HiddenSkinnedForm(int ClientW = 200, int ClientH = 100,
