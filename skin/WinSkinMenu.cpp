@@ -61,16 +61,6 @@ TTracking& Tracking() {
     return T;
 }
 
-// The character after the first single '&' of a caption; 0 when it has none.
-wchar_t AcceleratorOf(const std::wstring& Caption) {
-    for (size_t I = 0; I + 1 < Caption.size(); ++I)
-        if (Caption[I] == L'&') {
-            if (Caption[I + 1] != L'&') return Caption[I + 1];
-            ++I;
-        }
-    return 0;
-}
-
 wchar_t Upper(wchar_t C) {
     return static_cast<wchar_t>(towupper(C));
 }
@@ -1025,7 +1015,7 @@ TMenuBtn* TWinSkinMenu::ButtonForAccelerator(wchar_t Key) const {
     if (!Key) return nullptr;
     for (const auto& B : MenuButtons) {
         if (!B->Visible || !B->Enabled) continue;
-        if (const wchar_t A = AcceleratorOf(B->Caption); A && Upper(A) == Upper(Key))
+        if (const wchar_t A = CaptionAccelerator(B->Caption); A && Upper(A) == Upper(Key))
             return B.get();
     }
     return nullptr;

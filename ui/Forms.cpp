@@ -380,6 +380,7 @@ void TCustomForm::WndProc(TMessage& M) {
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
     case WM_INITMENUPOPUP:
+    case WM_MENUCHAR:
         if (auto* S = dynamic_cast<IMenuSource*>(FMenu); S && S->DispatchMenuMessage(M)) return;
         break;
     case CM_DIALOGKEY:

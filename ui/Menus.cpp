@@ -87,6 +87,15 @@ TShortCut TextToShortCut(std::wstring_view Text) {
     return ShortCut(Key, Mods);
 }
 
+wchar_t CaptionAccelerator(std::wstring_view Caption) {
+    for (size_t I = 0; I + 1 < Caption.size(); ++I)
+        if (Caption[I] == L'&') {
+            if (Caption[I + 1] != L'&') return Caption[I + 1];
+            ++I;
+        }
+    return 0;
+}
+
 std::wstring TPropText<TShortCut>::ToText(TShortCut V) {
     return ShortCutToText(V);
 }
@@ -583,6 +592,25 @@ bool TMenu::DispatchOwnerDraw(TMessage& M) {
     return true;
 }
 
+bool TMenu::DispatchMenuChar(TMessage& M) {
+    if (M.Msg != WM_MENUCHAR) return false;
+    TMenuItem* List = TMenuItem::FromHandle(reinterpret_cast<HMENU>(M.LParam));
+    if (!List || List->GetParentMenu() != this) return false;
+    const wchar_t Key = static_cast<wchar_t>(towupper(LOWORD(M.WParam)));
+    // Positions count the items the native list shows: the visible ones.
+    UINT Position = 0;
+    for (TMenuItem* I : List->FItems) {
+        if (!I->FVisible) continue;
+        const wchar_t A = CaptionAccelerator(I->FCaption);
+        if (I->FEnabled && A && static_cast<wchar_t>(towupper(A)) == Key) {
+            M.Result = MAKELRESULT(Position, MNC_EXECUTE);
+            return true;
+        }
+        ++Position;
+    }
+    return false;
+}
+
 TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner) {}
 
 TMainMenu::~TMainMenu() {
@@ -597,6 +625,8 @@ bool TMainMenu::DispatchMenuMessage(TMessage& M) {
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
         return M.WParam == 0 && DispatchOwnerDraw(M);
+    case WM_MENUCHAR:
+        return DispatchMenuChar(M);
     case WM_INITMENUPOPUP: {
         // An item whose sub-menu opens is clicked as well.
         std::function<TMenuItem*(TMenuItem*)> Find = [&](TMenuItem* I) -> TMenuItem* {
@@ -646,6 +676,9 @@ void TPopupMenu::WndProc(TMessage& M) {
     case WM_MEASUREITEM:
     case WM_DRAWITEM:
         if (DispatchOwnerDraw(M)) return;
+        break;
+    case WM_MENUCHAR:
+        if (DispatchMenuChar(M)) return;
         break;
     default:
         break;

@@ -18,7 +18,8 @@
 // rebuilt when an item changes. Items carry command identifiers below 4096 (higher ones are
 // the system's). A menu with OwnerDraw on, or with an image list, has its items owner-drawn:
 // an item's OnMeasureItem and OnDrawItem replace the built-in measuring and drawing, which
-// shows the image, the check mark, the caption and the shortcut text.
+// shows the image, the check mark, the caption and the shortcut text; their accelerators keep
+// working through WM_MENUCHAR.
 #pragma once
 
 #include "Forms.h"
@@ -40,6 +41,8 @@ template <> struct TPropText<TShortCut> {
 TShortCut ShortCut(WORD Key, uint16_t Modifiers);
 // "Ctrl+O", "Shift+F5", "Del"; empty for none.
 std::wstring ShortCutToText(TShortCut Value);
+// The character after a caption's first single '&' ("&&" stands for an ampersand); 0 for none.
+wchar_t CaptionAccelerator(std::wstring_view Caption);
 // Takes what ShortCutToText gives, modifiers in any order and case; throws EConvertError.
 TShortCut TextToShortCut(std::wstring_view Text);
 
@@ -165,6 +168,9 @@ class TMenu : public TComponent {
     bool DispatchCommand(UINT Command);
     // WM_MEASUREITEM / WM_DRAWITEM of an item of this menu; false for other items.
     bool DispatchOwnerDraw(TMessage& Message);
+    // WM_MENUCHAR of a list of this menu (the system leaves owner-drawn items' accelerators to
+    // the owner): the enabled item whose caption has the key runs; false for other menus.
+    bool DispatchMenuChar(TMessage& Message);
 
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void Loaded() override;

@@ -615,6 +615,15 @@ TEST_F(TShownMenus, AChosenItemsCommandArrivesOnceAndEscapeChoosesNothing) {
     EXPECT_EQ(Clicks[L"MenuEdit"], 1);
     EXPECT_EQ(Clicks[L"MenuAlpha"], 0);
     EXPECT_EQ(Clicks[L"MenuBeta"], 0);
+
+    // An item's accelerator chooses it, though the skin draws the items.
+    TScript ByKey(
+        {Opens(btEdit, Opened), Selects(Button(btEdit).SubMenu, 0), Press('B'), Closed()});
+    EXPECT_TRUE(ByKey.Run([] { PostPress(btEdit); })) << "steps done: " << ByKey.StepsDone();
+    ASSERT_TRUE(WaitFor([] { return Clicks[L"MenuBeta"] > 0; }));
+    Pump();
+    EXPECT_EQ(Clicks[L"MenuBeta"], 1);
+    EXPECT_EQ(Clicks[L"MenuAlpha"], 0);
 }
 
 TEST_F(TShownMenus, ADisabledButtonOpensNothingButItsCommandIsPosted) {
@@ -852,6 +861,12 @@ TEST_F(TShownMenus, PopupMenusAndTheSystemMenuWearTheSkin) {
         for (int X = Paste.left; X < Paste.left + Skin->MenuItem->Margins.left; ++X)
             Bad += Pixel(*PopupSeen.Shot, X, Y) != Pixel(*Ground, X, Y);
     EXPECT_EQ(Bad, 0);
+    // Its items' accelerators choose them.
+    TScript ByKey({[] { return PopMenuOf(Popup->Handle()) && !MenuWindows().empty(); }, Press('P'),
+                   Closed()});
+    ASSERT_TRUE(ByKey.Run([&] { Popup->Popup(300, 260); })) << "steps " << ByKey.StepsDone();
+    ASSERT_TRUE(WaitFor([] { return Clicks[L"PopupPaste"] > 0; }));
+    EXPECT_EQ(Clicks[L"PopupCopy"], 0);
 
     // The skin's own system menu: its glyphs from the skin's glyph list, " Close " with its
     // shortcut.
@@ -1122,6 +1137,12 @@ TEST(MenuItemSkin, ItemsOfTheFormsMenusDrawThroughTheSkinAndLetGoWithIt) {
         return dynamic_cast<TMenuItem*>(F->FindComponent(Name));
     };
     ASSERT_FALSE(Main->OwnerDraw());
+    // A popup menu whose tag says so is left alone.
+    auto* Untouched = new TPopupMenu(F.get());
+    Untouched->SetTag(199);
+    auto* Alone = new TMenuItem(F.get());
+    Alone->SetCaption(L"Alone");
+    Untouched->Items()->Add(Alone);
     auto* Own = new TSkinData(F.get());
     Own->SetLoading();
     Own->SetSkinFormtype(sfOnlyThisForm);
@@ -1141,6 +1162,8 @@ TEST(MenuItemSkin, ItemsOfTheFormsMenusDrawThroughTheSkinAndLetGoWithIt) {
     EXPECT_TRUE(Find(L"MenuRecent1")->OnDrawItem);
     EXPECT_TRUE(Find(L"PopupCopy")->OnDrawItem);
     EXPECT_TRUE(Find(L"PopupDeeper")->OnMeasureItem);
+    EXPECT_FALSE(Untouched->OwnerDraw());
+    EXPECT_FALSE(Alone->OnDrawItem);
 
     // The skin's room beside the item's own measure: the item picture's margin, and 10 for an
     // item of a main menu, 12 for one of a popup menu (both menus have images).
