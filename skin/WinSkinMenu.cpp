@@ -530,6 +530,11 @@ void UnskinMenu(TMenu& Menu) {
     auto& Before = OwnerDrawBefore();
     const auto It = Before.find(&Menu);
     if (It == Before.end()) return;
+    // An entry of a menu that went, its place taken by another menu, is only dropped.
+    if (!SkinsMenu(Menu) && Menu.Items()->Count() > 0) {
+        Before.erase(It);
+        return;
+    }
     TakeHandlers(*Menu.Items());
     Menu.SetOwnerDraw(It->second);
     Before.erase(It);

@@ -639,6 +639,13 @@ TEST_F(TShownMenus, ADisabledButtonOpensNothingButItsCommandIsPosted) {
     const RECT& B = Button(btOff).Bounds;
     SendMessageW(Wnd(), WM_NCLBUTTONDOWN, HTMENU, ScreenPoint(Wnd(), {B.left + 2, B.top + 2}));
     EXPECT_FALSE(MenuShown);
+    // Nor does the strip beside the buttons, hit-tested as the menu bar.
+    const POINT Beside = FrameToScreen(Wnd(), {Button(btHelp).Bounds.right + 30, B.top + 4});
+    const LRESULT Hit = SendMessageW(Wnd(), WM_NCHITTEST, 0, MAKELPARAM(Beside.x, Beside.y));
+    EXPECT_EQ(Hit, HTMENU);
+    SendMessageW(Wnd(), WM_NCLBUTTONDOWN, Hit, MAKELPARAM(Beside.x, Beside.y));
+    SendMessageW(Wnd(), WM_NCLBUTTONUP, Hit, MAKELPARAM(Beside.x, Beside.y));
+    EXPECT_FALSE(MenuShown);
     EXPECT_FALSE(Frame->MenuTracking);
     EXPECT_FALSE(SkinMenuHookInstalled());
     Pump();
