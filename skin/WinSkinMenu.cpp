@@ -557,15 +557,6 @@ int Neighbour(const TWinSkinMenu& Menu, int From, int Step) {
     return -1;
 }
 
-// The drop-down's window, of this thread, topmost first.
-HWND OpenMenuWindow() {
-    HWND W = nullptr;
-    while ((W = FindWindowExW(nullptr, W, L"#32768", nullptr)))
-        if (IsWindowVisible(W) && GetWindowThreadProcessId(W, nullptr) == GetCurrentThreadId())
-            return W;
-    return nullptr;
-}
-
 void MenuSelected(WPARAM WParam, LPARAM LParam) {
     TTracking& T = Tracking();
     const UINT Flags = HIWORD(WParam);
@@ -589,10 +580,7 @@ void MenuSelected(WPARAM WParam, LPARAM LParam) {
 // Where the selection is now: in the topmost open menu that shows an item selected. The menu
 // does not always report going back to an item whose sub-menu it closes.
 void ReadSelection(TTracking& T) {
-    HWND W = nullptr;
-    while ((W = FindWindowExW(nullptr, W, L"#32768", nullptr))) {
-        if (!IsWindowVisible(W) || GetWindowThreadProcessId(W, nullptr) != GetCurrentThreadId())
-            continue;
+    for (HWND W : SkinMenuWindows()) {
         const auto Menu = reinterpret_cast<HMENU>(SendMessageW(W, MN_GETHMENU, 0, 0));
         if (!Menu || !IsMenu(Menu)) continue;
         const int N = GetMenuItemCount(Menu);
@@ -611,7 +599,8 @@ void FilterMessage(MSG& Msg) {
     if (!T.Menu || !T.Frame) return;
     if (T.First) {
         T.First = false;
-        if (HWND W = OpenMenuWindow()) PostMessageW(W, WM_KEYDOWN, VK_DOWN, 0);
+        const auto Windows = SkinMenuWindows();
+        if (!Windows.empty()) PostMessageW(Windows.front(), WM_KEYDOWN, VK_DOWN, 0);
     }
     int Chosen = -1;
     switch (Msg.message) {
@@ -1355,4 +1344,13 @@ bool SkinMenuHookInstalled() {
 
 HMENU SkinMenuOpenPopup() {
     return Tracking().Menu ? Tracking().CurrentPopup : nullptr;
+}
+
+std::vector<HWND> SkinMenuWindows() {
+    std::vector<HWND> Found;
+    HWND W = nullptr;
+    while ((W = FindWindowExW(nullptr, W, L"#32768", nullptr)))
+        if (IsWindowVisible(W) && GetWindowThreadProcessId(W, nullptr) == GetCurrentThreadId())
+            Found.push_back(W);
+    return Found;
 }

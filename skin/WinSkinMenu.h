@@ -147,3 +147,5 @@ void SkinMenuSelect(TWinSkinForm& Frame, WPARAM WParam, LPARAM LParam);
 bool SkinMenuHookInstalled();
 // The menu the open drop-down of the menu bar shows; null when none is open.
 HMENU SkinMenuOpenPopup();
+// The shown menu windows of this thread, topmost first.
+std::vector<HWND> SkinMenuWindows();

@@ -84,14 +84,8 @@ void Key(WORD VK) {
     keybd_event(static_cast<BYTE>(VK), 0, KEYEVENTF_KEYUP, 0);
 }
 
-// The visible menu windows of this thread, topmost first.
 std::vector<HWND> MenuWindows() {
-    std::vector<HWND> Found;
-    HWND W = nullptr;
-    while ((W = FindWindowExW(nullptr, W, L"#32768", nullptr)))
-        if (IsWindowVisible(W) && GetWindowThreadProcessId(W, nullptr) == GetCurrentThreadId())
-            Found.push_back(W);
-    return Found;
+    return SkinMenuWindows();
 }
 
 TWinSkinPopMenu* PopMenuOf(HMENU Menu) {
