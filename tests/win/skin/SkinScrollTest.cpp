@@ -331,6 +331,32 @@ TEST_F(TScrollForm, ArrowsAndTrackComeFromTheSkin) {
     EXPECT_EQ(Differences(*Shot, 0, 0, *ArrowPicture(9, W, A)), 0) << "the up arrow";
     EXPECT_EQ(Differences(*Shot, 0, H - A, *ArrowPicture(13, W, A)), 0) << "the down arrow";
     EXPECT_NE(Differences(*Shot, 0, 0, *ArrowPicture(10, W, A)), 0) << "not pressed";
+
+    // Held down, the arrow shows its pressed frame while the memo's loop scrolls; the thumb
+    // shows its resting frame.
+    int PressedPaints = 0, PressedWrong = 0;
+    TWindowSubclass Watch;
+    Watch.Install(
+        Bar.Handle(),
+        [&](TMessage& M) {
+            Watch.CallPrevious(M);
+            if (M.Msg != WM_PAINT || !Bar.Tracking || Bar.HitArea != shSecondArrow) return;
+            ++PressedPaints;
+            auto Now = GrabWindow(Bar.Handle());
+            PressedWrong += Differences(*Now, 0, H - A, *ArrowPicture(14, W, A));
+        },
+        true);
+    const RECT V = NativeBar(Skinned->Handle(), OBJID_VSCROLL);
+    const POINT Down{(V.left + V.right) / 2, V.bottom - A / 2};
+    WithPointer([&](TMouse& M) {
+        M.Move(Down);
+        M.Down(Down);
+        Sleep(600); // held as a hand holds it, so the loop repeats the line
+        M.Up(Down);
+    });
+    Watch.Remove();
+    EXPECT_GE(PressedPaints, 1);
+    EXPECT_EQ(PressedWrong, 0);
 }
 
 TEST_F(TScrollForm, AShortBarHasTwoHalfArrowsAndNoTrack) {
