@@ -11,9 +11,10 @@ COM2=$(rx_times COM2 | awk '$2 == "CA" { print $1; exit }')
 awk -v a="$COM10" -v b="$COM2" 'BEGIN { exit !(a < b) }' && pass "COM10 before COM2" ||
     fail "probe order: COM10 at $COM10, COM2 at $COM2"
 check "port box" "COM2" "$(control_text TRzComboBox)"
-# The port box turns light magenta ($00FF80FF); a point right of its text shows the colour.
+# The port box turns light magenta ($00FF80FF) once the box is closed; a point right of its
+# text shows the colour.
 read -r bx by <<<"$(probe screen | awk '{ sub(/^ +/, "") } /^TRzComboBox / { n = split($0, f, " "); print f[n-4] + 36, f[n-3] + 6; exit }')"
-check "port box colour" "srgb(255,128,255)" "$(pixel_at "$bx" "$by")"
+pixel_is "port box colour" "srgb(255,128,255)" "$bx" "$by" 3000
 # The linked port stays open: the device speaks again and the dialer hears it.
 devsim_cmd "send COM2 4341" >/dev/null
 msgbox_is "设备连接正常！"

@@ -153,3 +153,15 @@ pixel_at() { # pixel_at X Y
         convert "$shot" -format "%[pixel:p{$1,$2}]" info:
     rm -f "$shot"
 }
+
+# Waits until a screen point shows the expected colour: a colour set as a box closes is painted
+# a moment later.
+pixel_is() { # pixel_is DESCRIPTION EXPECTED X Y TIMEOUT_MS
+    local end=$(($(date +%s%3N) + $5)) got
+    while :; do
+        got=$(pixel_at "$3" "$4")
+        [ "$got" = "$2" ] && { pass "$1"; return 0; }
+        [ "$(date +%s%3N)" -ge "$end" ] && { fail "$1: expected '$2', got '$got'"; return 1; }
+        sleep 0.1
+    done
+}
