@@ -1,7 +1,8 @@
 // The notification-icon records and the one door through which they reach the shell.
 //
 // The tray icon fills a record of the shell's own layout: the wide one (936 bytes) on the NT
-// family, the 8-bit one (488 bytes) elsewhere, chosen once per process. ShellNotifyIcon hands
+// family, the 8-bit one (488 bytes) elsewhere, chosen once per process (a 64-bit test build has
+// the 64-bit layouts, 952 and 504 bytes). ShellNotifyIcon hands
 // it to Shell_NotifyIconW or Shell_NotifyIconA; a test may put a recorder in front:
 //
 //   auto Previous = SetShellNotifyHandler([&](DWORD Msg, const void* Record, bool Wide) {
@@ -35,7 +36,7 @@ struct TNotifyIconDataW {
     wchar_t szInfoTitle[64];
     DWORD dwInfoFlags;
 };
-static_assert(sizeof(TNotifyIconDataW) == 936);
+static_assert(sizeof(TNotifyIconDataW) == (sizeof(void*) == 4 ? 936 : 952));
 
 struct TNotifyIconDataA {
     DWORD cbSize;
@@ -52,7 +53,7 @@ struct TNotifyIconDataA {
     char szInfoTitle[64];
     DWORD dwInfoFlags;
 };
-static_assert(sizeof(TNotifyIconDataA) == 488);
+static_assert(sizeof(TNotifyIconDataA) == (sizeof(void*) == 4 ? 488 : 504));
 
 // True on the NT family: the wide record is the one used.
 bool ShellUsesWideRecord();

@@ -13,7 +13,14 @@ cmake -S . -B "$build/host" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DDIALER_SANITIZE=ON >/dev/null || exit 1
 cmake --build "$build/host" -j "$jobs" || exit 1
 
-echo "=== windows build"
+# The program is 32-bit; a machine that cannot run 32-bit code runs the tests on a 64-bit build.
+arch=i686
+[ "$(bash tools/wine/arch)" = win64 ] && arch=x86_64
+echo "=== windows build ($arch)"
+toolchain=$top/cmake/mingw-$arch.cmake
+if [ -f "$build/win/CMakeCache.txt" ] && ! grep -q "CMAKE_TOOLCHAIN_FILE.*=$toolchain\$" "$build/win/CMakeCache.txt"; then
+    rm -rf "$build/win"
+fi
 cmake -S . -B "$build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" -DDIALER_HOST_TOOLS="$build/host/bin" >/dev/null || exit 1
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DDIALER_HOST_TOOLS="$build/host/bin" >/dev/null || exit 1
 cmake --build "$build/win" -j "$jobs" || exit 1

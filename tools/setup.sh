@@ -2,7 +2,7 @@
 # Installs what building, running and testing need on a Debian machine (as root).
 # Quick when everything is already there.
 set -eu
-packages=(wine wine32 wine64 mingw-w64 g++-mingw-w64-i686-posix cmake ninja-build googletest
+packages=(wine wine32 wine64 mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix cmake ninja-build googletest
     clang libclang-rt-14-dev xvfb xauth x11-apps x11-utils xdotool imagemagick
     fonts-wqy-microhei fonts-wine locales procps valgrind)
 missing=()

@@ -6,12 +6,17 @@
 #include <new>
 #include <utility>
 
-static_assert(sizeof(void*) == 4, "the window procedure thunk is written for 32-bit x86");
+// The thunk puts the state where the window handle argument was, then jumps to Dispatch.
+#if defined(_M_X64) || defined(__x86_64__)
+// mov rcx, <this state>; mov rax, <Dispatch>; jmp rax
+constexpr size_t ThunkSize = 22;
+#else
+// mov dword ptr [esp+4], <this state>; jmp <Dispatch>
+constexpr size_t ThunkSize = 13;
+#endif
 
 struct TWindowSubclass::TState {
-    // mov dword ptr [esp+4], <this state>   (the HWND argument becomes the state)
-    // jmp Dispatch
-    uint8_t Code[13];
+    uint8_t Code[ThunkSize];
     HWND Wnd = nullptr;
     WNDPROC Previous = nullptr;
     bool Unicode = true;
@@ -45,6 +50,26 @@ LRESULT CallProc(WNDPROC Proc, bool Unicode, HWND Wnd, UINT Msg, WPARAM W, LPARA
 
 } // namespace
 
+void TWindowSubclass::WriteThunk(TState* S) {
+#if defined(_M_X64) || defined(__x86_64__)
+    const auto Self = reinterpret_cast<uint64_t>(S);
+    const auto Target = reinterpret_cast<uint64_t>(&TWindowSubclass::Dispatch);
+    const uint8_t Code[ThunkSize] = {0x48, 0xB9, 0, 0, 0, 0, 0, 0, 0, 0, 0x48,
+                                     0xB8, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xE0};
+    std::memcpy(S->Code, Code, sizeof(Code));
+    std::memcpy(S->Code + 2, &Self, 8);
+    std::memcpy(S->Code + 12, &Target, 8);
+#else
+    const auto Self = reinterpret_cast<uint32_t>(S);
+    const auto Target = reinterpret_cast<uint32_t>(&TWindowSubclass::Dispatch);
+    const uint32_t Jump = Target - (reinterpret_cast<uint32_t>(S->Code) + sizeof(S->Code));
+    const uint8_t Code[ThunkSize] = {0xC7, 0x44, 0x24, 0x04, 0, 0, 0, 0, 0xE9, 0, 0, 0, 0};
+    std::memcpy(S->Code, Code, sizeof(Code));
+    std::memcpy(S->Code + 4, &Self, 4);
+    std::memcpy(S->Code + 9, &Jump, 4);
+#endif
+}
+
 bool TWindowSubclass::Install(HWND Wnd, THandler Handler, bool Unicode) {
     Remove();
     if (!IsWindow(Wnd)) return false;
@@ -52,13 +77,7 @@ bool TWindowSubclass::Install(HWND Wnd, THandler Handler, bool Unicode) {
     void* Memory = Heap ? HeapAlloc(Heap, 0, sizeof(TState)) : nullptr;
     if (!Memory) return false;
     auto* S = new (Memory) TState;
-    const auto Self = reinterpret_cast<uint32_t>(S);
-    const auto Target = reinterpret_cast<uint32_t>(&TWindowSubclass::Dispatch);
-    const uint32_t Jump = Target - (reinterpret_cast<uint32_t>(S->Code) + sizeof(S->Code));
-    const uint8_t Code[13] = {0xC7, 0x44, 0x24, 0x04, 0, 0, 0, 0, 0xE9, 0, 0, 0, 0};
-    std::memcpy(S->Code, Code, sizeof(Code));
-    std::memcpy(S->Code + 4, &Self, 4);
-    std::memcpy(S->Code + 9, &Jump, 4);
+    WriteThunk(S);
     FlushInstructionCache(GetCurrentProcess(), S->Code, sizeof(S->Code));
     S->Wnd = Wnd;
     S->Unicode = Unicode;

@@ -47,6 +47,7 @@ class TWindowSubclass {
   private:
     struct TState;
     static LRESULT CALLBACK Dispatch(TState* State, UINT Msg, WPARAM WParam, LPARAM LParam);
+    static void WriteThunk(TState* State);
     static void Release(TState* State);
 
     TState* FState = nullptr;

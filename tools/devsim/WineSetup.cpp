@@ -110,10 +110,14 @@ int Run(const std::vector<std::string>& argv, const std::string& output) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// winenv's choice: "wine", or the 64-bit loader on a machine that runs only 64-bit code.
+std::string WineCommand = "wine";
+
 // The same variables winenv gives its programs, so devsim talks to the same wineserver.
 void SetWineEnvironment(const std::string& wineDir) {
     setenv("WINEPREFIX", (wineDir + "/prefix").c_str(), 1);
     setenv("WINEARCH", "win32", 1);
+    WineCommand = "wine";
     setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
     setenv("LANG", "zh_CN.UTF-8", 1);
     setenv("LC_ALL", "zh_CN.UTF-8", 1);
@@ -125,6 +129,10 @@ void SetWineEnvironment(const std::string& wineDir) {
         while (std::getline(lines, line))
             if (line.rfind("DISPLAY_USED=", 0) == 0 && line.size() > 13)
                 setenv("DISPLAY", line.substr(13).c_str(), 1);
+            else if (line.rfind("WINEARCH=", 0) == 0 && line.size() > 9)
+                setenv("WINEARCH", line.substr(9).c_str(), 1);
+            else if (line.rfind("WINE=", 0) == 0 && line.size() > 5)
+                WineCommand = line.substr(5);
     }
 }
 
@@ -249,7 +257,7 @@ bool PrepareWine(const std::string& givenDir, const PortMapping& mapping, std::s
     // The mount manager has always finished by the time the first program runs; the repeats
     // only guard against a slow service start and end as soon as every port is listed.
     for (int attempt = 0; attempt < 5; ++attempt) {
-        if (Run({"wine", "reg", "query", kSerialComm}, listingFile) != 0 && !wanted.empty()) {
+        if (Run({WineCommand, "reg", "query", kSerialComm}, listingFile) != 0 && !wanted.empty()) {
             error = "wine reg query " + std::string(kSerialComm) + " failed";
             continue;
         }
@@ -268,7 +276,7 @@ bool PrepareWine(const std::string& givenDir, const PortMapping& mapping, std::s
         return false;
     }
     for (const std::string& value : listing.unwantedValues) {
-        if (Run({"wine", "reg", "delete", kSerialComm, "/v", value, "/f"}, "") != 0) {
+        if (Run({WineCommand, "reg", "delete", kSerialComm, "/v", value, "/f"}, "") != 0) {
             error = "cannot delete " + value + " from " + kSerialComm;
             return false;
         }
