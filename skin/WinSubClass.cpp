@@ -3,7 +3,15 @@
 #include "WinConvert.h"
 #include "WinSkinForm.h"
 
+#include "WinSubButton.h"
+#include "WinSubEdit.h"
+#include "WinSubScroll.h"
+
+#include "Buttons.h"
 #include "StdCtrls.h"
+
+#include <algorithm>
+#include <cwctype>
 
 TSkinControl::TSkinControl(TComponent* AOwner) : TComponent(AOwner) {}
 
@@ -195,20 +203,276 @@ void TSkinControl::FillParentColour(HDC DC, const RECT& R) const {
 
 namespace {
 
+std::wstring Upper(std::wstring S) {
+    for (wchar_t& C : S)
+        C = static_cast<wchar_t>(towupper(C));
+    return S;
+}
+
+std::wstring LowerClassOf(HWND Wnd) {
+    wchar_t Name[101]{};
+    GetClassNameW(Wnd, Name, 101);
+    std::wstring S = Name;
+    for (wchar_t& C : S)
+        C = static_cast<wchar_t>(towlower(C));
+    return S;
+}
+
+bool Has(const TWinSkinForm& F, TSkinControlType Kind) {
+    return F.SkinData->SkinControls().Contains(Kind);
+}
+
 // Skins whose window is gone are dropped before the controls are looked at again.
 void DropDestroyed(TWinSkinForm& Frame) {
     for (TSkinControl* S : std::vector<TSkinControl*>(Frame.ControlSkins))
         if (S->State == scsDestroyed) delete S;
 }
 
+// A skin is owned by its control; one that could not attach goes at once.
+template <class S> void AttachTo(TWinSkinForm& F, TControl& C, bool Recolour = false) {
+    auto* Skin = new S(&C);
+    Skin->InitControl(&F, F.SkinData, Recolour, &F.SkinCanvas());
+    if (!Skin->Attached) delete Skin;
+}
+
+template <class S> void AttachToWindow(TWinSkinForm& F, TControl& C) {
+    auto* W = dynamic_cast<TWinControl*>(&C);
+    if (!W) return;
+    auto* Skin = new S(&C);
+    Skin->InitWindow(W->Handle(), F.SkinData, &F, &F.SkinCanvas());
+}
+
+void AttachScrollbars(TWinSkinForm& F, TControl& C) {
+    auto* W = dynamic_cast<TWinControl*>(&C);
+    if (!W) return;
+    auto* Skin = new TSkinScrollbar(W);
+    Skin->InitScrollbar(W, F.SkinData, &F, &F.SkinCanvas());
+    if (!Skin->Attached) delete Skin;
+}
+
+void AttachSpeedButton(TWinSkinForm& F, TControl& C) {
+    auto* Skin = new TSkinSpeedButton(&C);
+    Skin->InitGraphic(&F, F.SkinData, &F.SkinCanvas());
+    if (!Skin->Attached) delete Skin;
+}
+
+bool ShowsScrollBars(const TControl& C) {
+    auto* W = dynamic_cast<TWinControl*>(const_cast<TControl*>(&C));
+    return W && W->HandleAllocated() &&
+           (GetWindowLongW(W->Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) != 0;
+}
+
+void SkinControl(TWinSkinForm& F, TControl& C);
+
+void SkinChildControls(TWinSkinForm& F, TControl& C) {
+    if (auto* W = dynamic_cast<TWinControl*>(&C))
+        for (int I = 0; I < W->ControlCount(); ++I)
+            SkinControl(F, *W->Controls(I));
+}
+
+void SkinOwnedControls(TWinSkinForm& F, TControl& C) {
+    for (int I = 0; I < C.ComponentCount(); ++I)
+        if (auto* Child = dynamic_cast<TControl*>(C.Components(I))) SkinControl(F, *Child);
+}
+
+// A row of the class table: the first row whose condition holds decides the control's skin.
+// The table is one list so that a family joins it with a row of its own.
+struct TClassRow {
+    bool (*Matches)(const TWinSkinForm& F, TControl& C, const std::wstring& Name);
+    void (*Apply)(TWinSkinForm& F, TControl& C);
+};
+
+template <class T> bool Is(TControl& C) {
+    return dynamic_cast<T*>(&C) != nullptr;
+}
+
+bool NameIn(const std::wstring& Name, std::initializer_list<const wchar_t*> Names) {
+    for (const wchar_t* N : Names)
+        if (Name == N) return true;
+    return false;
+}
+
+const TClassRow ClassRows[] = {
+    // Controls that only hold others.
+    {[](const TWinSkinForm&, TControl&, const std::wstring& N) {
+         return NameIn(N, {L"TDBCOMBOBOXEH", L"TQRPREVIEW", L"TFRDESIGNERPAGE", L"TFRPBOX"});
+     },
+     SkinChildControls},
+    {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {
+         return Is<TCustomComboBox>(C) && Has(F, xcCombo);
+     },
+     [](TWinSkinForm& F, TControl& C) { AttachTo<TSkinComBox>(F, C); }},
+    {[](const TWinSkinForm& F, TControl&, const std::wstring& N) {
+         return NameIn(N, {L"TRICHEDIT", L"TWWDBRICHEDIT", L"TDXDBMEMO"}) && Has(F, xcScrollbar);
+     },
+     AttachScrollbars},
+    // A panel's own look comes with the panel skin; its children are skinned either way.
+    {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {
+         return Is<TCustomPanel>(C) && Has(F, xcPanel);
+     },
+     SkinChildControls},
+    {[](const TWinSkinForm& F, TControl&, const std::wstring& N) {
+         return NameIn(N, {L"TDXTREELIST", L"TDXDBTREELIST", L"TDXDBGRID"}) &&
+                Has(F, xcScrollbar);
+     },
+     AttachScrollbars},
+    {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {
+         return Is<TCustomMemo>(C) && Has(F, xcScrollbar);
+     },
+     AttachScrollbars},
+    {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {
+         return Has(F, xcScrollbar) && (ShowsScrollBars(C) || (Is<TWinControl>(C) && C.Tag() == 55));
+     },
+     AttachScrollbars},
+    {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {
+         return Is<TButton>(C) && Has(F, xcButton);
+     },
+     [](TWinSkinForm& F, TControl& C) { AttachTo<TSkinButton>(F, C); }},
+    {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {
+         return Is<TSpeedButton>(C) && Has(F, xcSpeedButton);
+     },
+     AttachSpeedButton},
+    {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {
+         return Is<TCustomEdit>(C) && Has(F, xcEdit);
+     },
+     [](TWinSkinForm& F, TControl& C) { AttachToWindow<TSkinEdit>(F, C); }},
+    // An embedded form's look comes with the panel skin too.
+    {[](const TWinSkinForm&, TControl& C, const std::wstring&) { return Is<TCustomForm>(C); },
+     SkinChildControls},
+    {[](const TWinSkinForm& F, TControl& C, const std::wstring& N) {
+         if (!NameIn(N, {L"TDCEDIT", L"TDCDBEDIT"})) return false;
+         const std::wstring Buttons = GetPropText(C, L"NumButtons");
+         return (Buttons == L"1" && Has(F, xcCombo)) || (Buttons == L"0" && Has(F, xcEdit));
+     },
+     [](TWinSkinForm& F, TControl& C) {
+         if (GetPropText(C, L"NumButtons") == L"1")
+             AttachTo<TSkinComBox>(F, C);
+         else
+             AttachToWindow<TSkinEdit>(F, C);
+     }},
+};
+
+// A control whose class Skin3rd names: its kind decides (true), whatever the class table says.
+bool SkinByKind(TWinSkinForm& F, TControl& C) {
+    std::wstring Kind;
+    if (!F.SkinData->Skin3rdKind(C.ClassName(), Kind)) return false;
+    if (Kind == L"combobox") {
+        if (Has(F, xcCombo)) AttachTo<TSkinComBox>(F, C);
+    } else if (Kind == L"edit") {
+        if (Has(F, xcEdit)) AttachToWindow<TSkinEdit>(F, C);
+    } else if (Kind == L"button") {
+        if (Has(F, xcButton)) AttachTo<TSkinButton>(F, C);
+    } else if (Kind == L"bitbtn") {
+        if (Has(F, xcButton)) AttachTo<TSkinBitButton>(F, C);
+    } else if (Kind == L"speedbutton") {
+        if (Has(F, xcSpeedButton)) AttachSpeedButton(F, C);
+    } else if (Kind == L"scrollbar") {
+        if (Has(F, xcScrollbar)) {
+            AttachScrollbars(F, C);
+            SkinOwnedControls(F, C);
+        }
+    } else if (Kind == L"embedscrollbar") {
+        // Scroll-bar children take the scroll-bar control skin once there is one.
+        if (auto* W = dynamic_cast<TWinControl*>(&C); W && Has(F, xcScrollbar))
+            for (int I = 0; I < W->ControlCount(); ++I)
+                if (TControl* Child = W->Controls(I);
+                    !Is<TScrollBar>(*Child) && ShowsScrollBars(*Child) && !F.HasControlSkin(Child))
+                    AttachScrollbars(F, *Child);
+    } else if (Kind == L"container") {
+        if (auto* W = dynamic_cast<TWinControl*>(&C))
+            for (int I = 0; I < W->ControlCount(); ++I)
+                if (TControl* Child = W->Controls(I); !F.HasControlSkin(Child))
+                    SkinByKind(F, *Child);
+    }
+    // "nil", and kinds whose skins this program does not have, leave the control alone.
+    return true;
+}
+
+bool AlreadySkinned(const TWinSkinForm& F, TControl& C) {
+    if (F.HasControlSkin(&C)) return true;
+    auto* W = dynamic_cast<TWinControl*>(&C);
+    return W && W->HandleAllocated() && F.FindControlSkin(W->Handle());
+}
+
+void SkinControl(TWinSkinForm& F, TControl& C) {
+    if (C.Tag() % 100 == F.SkinData->DisableTag() || AlreadySkinned(F, C)) return;
+    if (auto* W = dynamic_cast<TWinControl*>(&C)) {
+        try {
+            W->HandleNeeded();
+        } catch (...) {
+            return;
+        }
+        if (!W->HandleAllocated() || F.FindControlSkin(W->Handle())) return;
+    }
+    if (const TOnSkinControl& Ask = F.SkinData->OnSkinControl) {
+        TComponent* Given = nullptr;
+        Ask(&F, F.SkinData, F.Form, &C, C.ClassName(), Given);
+        if (auto* Skin = dynamic_cast<TSkinControl*>(Given)) {
+            if (std::find(F.ControlSkins.begin(), F.ControlSkins.end(), Skin) ==
+                F.ControlSkins.end())
+                Skin->InitControl(&F, F.SkinData, Skin->Recolour, &F.SkinCanvas());
+            if (Is<TCustomPanel>(C)) SkinChildControls(F, C);
+            return;
+        }
+    }
+    if (SkinByKind(F, C)) return;
+    const std::wstring Name = Upper(C.ClassName());
+    for (const TClassRow& Row : ClassRows)
+        if (Row.Matches(F, C, Name)) {
+            Row.Apply(F, C);
+            return;
+        }
+}
+
+// A child window of a dialog or message box: its system class decides.
+void SkinPlainChild(TWinSkinForm& F, HWND Child) {
+    if (!(GetWindowLongW(Child, GWL_STYLE) & WS_CHILD) || F.FindControlSkin(Child)) return;
+    const std::wstring Class = LowerClassOf(Child);
+    const DWORD Style = GetWindowLongW(Child, GWL_STYLE);
+    TSkinControl* Skin = nullptr;
+    HWND Target = Child;
+    if (Class == L"button") {
+        const DWORD Kind = Style & BS_TYPEMASK;
+        const bool Group = (Style & 7) == BS_GROUPBOX;
+        // Check boxes and radio buttons take their skins once there are such skins.
+        const bool Check = (Style & 2) != 0 || (Style & 7) == BS_3STATE;
+        const bool Radio = Kind == BS_AUTORADIOBUTTON || Kind == BS_RADIOBUTTON;
+        if (!Group && !Check && !Radio) Skin = new TSkinButton(nullptr);
+    } else if (Class == L"combobox") {
+        if ((Style & 3) != CBS_SIMPLE) Skin = new TSkinComBox(nullptr);
+    } else if (Class == L"comboboxex32") {
+        Target = GetWindow(Child, GW_CHILD);
+        if (Target) Skin = new TSkinComBox(nullptr);
+    } else if (Class == L"edit") {
+        Skin = new TSkinEdit(nullptr);
+    }
+    if (Skin) Skin->InitWindow(Target, F.SkinData, &F, &F.SkinCanvas());
+}
+
 } // namespace
 
 void SkinFormControls(TWinSkinForm& Frame) {
     DropDestroyed(Frame);
+    if (!Frame.Form || !Frame.SkinData) return;
+    TCustomForm& Form = *Frame.Form;
+    // Skins may create components (scroll-bar windows): walk a copy.
+    std::vector<TControl*> Controls;
+    for (int I = 0; I < Form.ComponentCount(); ++I)
+        if (auto* C = dynamic_cast<TControl*>(Form.Components(I))) Controls.push_back(C);
+    for (TControl* C : Controls)
+        SkinControl(Frame, *C);
 }
 
 void SkinChildWindows(TWinSkinForm& Frame) {
     DropDestroyed(Frame);
+    if (!Frame.SkinData) return;
+    std::vector<HWND> Children;
+    for (HWND C = GetWindow(Frame.Wnd, GW_CHILD); C; C = GetWindow(C, GW_HWNDNEXT))
+        Children.push_back(C);
+    for (HWND C : Children)
+        SkinPlainChild(Frame, C);
 }
 
-void SkinChildWindow(TWinSkinForm&, HWND) {}
+void SkinChildWindow(TWinSkinForm& Frame, HWND Child) {
+    if (Frame.SkinData) SkinPlainChild(Frame, Child);
+}

@@ -373,6 +373,13 @@ void TButton::CreateParams(TCreateParams& P) {
     TWinControl::CreateParams(P);
     P.SysClassName = L"BUTTON";
     P.Style |= FDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if (FMultiLine) P.Style |= BS_MULTILINE;
+}
+
+void TButton::SetMultiLine(bool V) {
+    if (V == FMultiLine) return;
+    FMultiLine = V;
+    if (HandleAllocated()) RecreateWnd();
 }
 
 void TButton::SetDefault(bool V) {

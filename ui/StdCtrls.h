@@ -165,6 +165,9 @@ class TButton : public TWinControl {
     void SetDefault(bool V);
     bool Cancel() const { return FCancel; }
     void SetCancel(bool V) { FCancel = V; }
+    // The caption wraps onto several lines.
+    bool MultiLine() const { return FMultiLine; }
+    void SetMultiLine(bool V);
 
   protected:
     void CreateParams(TCreateParams& Params) override;
@@ -173,6 +176,7 @@ class TButton : public TWinControl {
   private:
     bool FDefault = false;
     bool FCancel = false;
+    bool FMultiLine = false;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -399,6 +403,7 @@ PUBLISHED(TMemo) {}
 PUBLISHED(TButton) {
     p.Property(L"Cancel", &TButton::Cancel, &TButton::SetCancel);
     p.Property(L"Default", &TButton::Default, &TButton::SetDefault);
+    p.Property(L"MultiLine", &TButton::MultiLine, &TButton::SetMultiLine);
 }
 PUBLISHED(TCustomPanel) {
     p.Property(L"Alignment", &TCustomPanel::Alignment, &TCustomPanel::SetAlignment);

@@ -37,39 +37,3 @@ void DrawStyledText(HDC DC, const std::wstring& Text, const RECT& R, UINT Format
     }
     SetBkMode(DC, OldMode);
 }
-
-TGlyphLayout LayoutGlyphAndText(SIZE Client, SIZE Glyph, SIZE Text, TButtonLayout Layout,
-                                int Margin, int Spacing, bool Centered) {
-    bool Across = Layout == blGlyphLeft || Layout == blGlyphRight;
-    int Room = Across ? Client.cx : Client.cy;
-    int G = Across ? Glyph.cx : Glyph.cy;
-    int T = Across ? Text.cx : Text.cy;
-    if (G == 0 || T == 0) Spacing = 0;
-    if (Margin == -1 || Centered) {
-        if (Spacing == -1)
-            Margin = Spacing = (Room - G - T) / 3;
-        else
-            Margin = (Room - G - Spacing - T) / 2;
-    } else if (Spacing == -1) {
-        Spacing = (Room - Margin - G - T) / 2;
-    }
-    int GlyphAt, TextAt;
-    if (Layout == blGlyphLeft || Layout == blGlyphTop) {
-        GlyphAt = Margin;
-        TextAt = Margin + G + Spacing;
-    } else {
-        GlyphAt = Room - Margin - G;
-        TextAt = GlyphAt - Spacing - T;
-    }
-    TGlyphLayout L;
-    if (Across) {
-        L.Glyph = {GlyphAt, (Client.cy - Glyph.cy + 1) / 2};
-        int Y = (Client.cy - Text.cy + 1) / 2;
-        L.Text = {TextAt, Y, TextAt + Text.cx, Y + Text.cy};
-    } else {
-        L.Glyph = {(Client.cx - Glyph.cx + 1) / 2, GlyphAt};
-        int X = (Client.cx - Text.cx + 1) / 2;
-        L.Text = {X, TextAt, X + Text.cx, TextAt + Text.cy};
-    }
-    return L;
-}

@@ -10,57 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
 using namespace SkinTest;
 
 namespace {
-
-int ScreenW() {
-    return GetSystemMetrics(SM_CXSCREEN);
-}
-int ScreenH() {
-    return GetSystemMetrics(SM_CYSCREEN);
-}
-
-// The pointer moved and pressed as a hand does: from another thread, since the scroll loop a
-// press starts is modal on the user-interface thread.
-class TMouse {
-  public:
-    void Move(POINT P) { Send(0, P); }
-    void Down(POINT P) { Send(MOUSEEVENTF_LEFTDOWN, P); }
-    void Up(POINT P) { Send(MOUSEEVENTF_LEFTUP, P); }
-    void Click(POINT P) {
-        Move(P);
-        Down(P);
-        Up(P);
-    }
-
-  private:
-    static void Send(DWORD Flags, POINT P) {
-        INPUT I{};
-        I.type = INPUT_MOUSE;
-        I.mi.dx = P.x * 65535 / (ScreenW() - 1);
-        I.mi.dy = P.y * 65535 / (ScreenH() - 1);
-        I.mi.dwFlags = Flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-        SendInput(1, &I, sizeof(I));
-        Sleep(40); // the pace of a hand, not a wait for the program
-    }
-};
-
-// Runs Gesture on a thread of its own while this thread handles messages until it is over.
-void WithPointer(const std::function<void(TMouse&)>& Gesture) {
-    std::atomic<bool> Done{false};
-    std::thread T([&] {
-        TMouse M;
-        Gesture(M);
-        Done = true;
-    });
-    WaitFor([&] { return Done.load(); }, 10000);
-    T.join();
-    Pump();
-}
 
 RECT NativeBar(HWND Wnd, LONG Object) {
     SCROLLBARINFO I{};
@@ -108,6 +60,7 @@ class TScrollForm : public ::testing::Test {
         Form->SetCaption(L"Scroll bars");
         Skinned = AddMemo(*Form, 10, 10, 220, 150);
         Twin = AddMemo(*Form, 250, 10, 220, 150);
+        Twin->SetTag(99); // the native twin stays unskinned
         List = new TListBox(Form);
         List->SetParent(Form);
         List->SetBounds(10, 180, 150, 100);

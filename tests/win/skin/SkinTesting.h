@@ -13,9 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 // A test form; closing it keeps it (the tests count the requests instead).
 class TSkinTestForm : public TForm {
@@ -180,6 +182,51 @@ inline TBytes PlainBorderSkin(int LeftTrans, int RightTrans, int TopTrans, int B
                          {"bottom.bmp", BorderBmp(40, 5, 2, true, 0x206040, BottomHoles)},
                          {"left.bmp", BorderBmp(4, 40, 2, false, 0x402060)},
                          {"right.bmp", BorderBmp(4, 40, 2, false, 0x204060)}});
+}
+
+inline int ScreenW() {
+    return GetSystemMetrics(SM_CXSCREEN);
+}
+inline int ScreenH() {
+    return GetSystemMetrics(SM_CYSCREEN);
+}
+
+// The pointer moved and pressed as a hand does: from another thread, since the scroll loop a
+// press starts is modal on the user-interface thread.
+class TMouse {
+  public:
+    void Move(POINT P) { Send(0, P); }
+    void Down(POINT P) { Send(MOUSEEVENTF_LEFTDOWN, P); }
+    void Up(POINT P) { Send(MOUSEEVENTF_LEFTUP, P); }
+    void Click(POINT P) {
+        Move(P);
+        Down(P);
+        Up(P);
+    }
+
+  private:
+    static void Send(DWORD Flags, POINT P) {
+        INPUT I{};
+        I.type = INPUT_MOUSE;
+        I.mi.dx = P.x * 65535 / (ScreenW() - 1);
+        I.mi.dy = P.y * 65535 / (ScreenH() - 1);
+        I.mi.dwFlags = Flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+        SendInput(1, &I, sizeof(I));
+        Sleep(40); // the pace of a hand, not a wait for the program
+    }
+};
+
+// Runs Gesture on a thread of its own while this thread handles messages until it is over.
+inline void WithPointer(const std::function<void(TMouse&)>& Gesture) {
+    std::atomic<bool> Done{false};
+    std::thread T([&] {
+        TMouse M;
+        Gesture(M);
+        Done = true;
+    });
+    WaitFor([&] { return Done.load(); }, 10000);
+    T.join();
+    Pump();
 }
 
 // Live objects of every kind our wrappers count, and the process's threads.

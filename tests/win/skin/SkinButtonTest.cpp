@@ -1,0 +1,319 @@
+// Skinned buttons on a shown form wearing the default skin: which controls the frame skin gives
+// a button skin, the skin keeping the press from the native button while the click still
+// arrives once (mouse and space bar), the pictures drawn from the skin's Buttons image, the
+// buttons of a message box, and skins created and freed by the thousand without leaks.
+#include "SkinTesting.h"
+
+#include "Buttons.h"
+#include "ImgUtil.h"
+#include "StdCtrls.h"
+#include "WinSubButton.h"
+
+#include <gtest/gtest.h>
+
+using namespace SkinTest;
+
+// A push-button class that a Skin3rd line sends to "nil".
+class TPlainButton : public TButton {
+    DECLARE_CLASS(TPlainButton, TButton)
+  public:
+    using TButton::TButton;
+};
+PUBLISHED(TPlainButton) {}
+
+namespace {
+
+POINT CentreOf(HWND Wnd) {
+    RECT R;
+    GetWindowRect(Wnd, &R);
+    return {(R.left + R.right) / 2, (R.top + R.bottom) / 2};
+}
+
+void PressKey(WORD Key, bool Down) {
+    INPUT I{};
+    I.type = INPUT_KEYBOARD;
+    I.ki.wVk = Key;
+    I.ki.dwFlags = Down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &I, sizeof(I));
+}
+
+class TButtonForm : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        MainSkin().Skin3rd()->Add(L"TPlainButton=nil");
+        Form = new TSkinTestForm(nullptr);
+        Form->SetBorderStyle(bsSingle);
+        Form->SetFormStyle(fsStayOnTop);
+        Form->SetBounds(80, 80, 420, 260);
+        Form->SetCaption(L"Buttons");
+        Plain = Add<TButton>(10, 10, L"Plain");
+        Plain->OnClick = [](TObject*) { ++Clicks; };
+        Default = Add<TButton>(100, 10, L"Default");
+        Default->SetDefault(true);
+        TwoLines = Add<TButton>(190, 10, L"One||Two");
+        TwoLines->SetHeight(44);
+        Excluded = Add<TButton>(280, 10, L"Off");
+        Excluded->SetTag(199);
+        Nil = Add<TPlainButton>(10, 70, L"Nil");
+        Speed = Add<TSpeedButton>(100, 70, L"Speed");
+        Speed->OnClick = [](TObject*) { ++SpeedClicks; };
+        Frame = ShowSkinned(*Form);
+        ASSERT_NE(Frame, nullptr);
+    }
+    static void TearDownTestSuite() {
+        delete Form;
+        MainSkin().Skin3rd()->Delete(MainSkin().Skin3rd()->IndexOf(L"TPlainButton=nil"));
+    }
+
+    template <class T> static T* Add(int X, int Y, const std::wstring& Caption) {
+        auto* B = new T(Form);
+        B->SetParent(Form);
+        B->SetBounds(X, Y, 80, 28);
+        B->SetCaption(Caption);
+        return B;
+    }
+
+    static TSkinControl* SkinOf(TControl* C) {
+        for (TSkinControl* S : Frame->ControlSkins)
+            if (S->SkinnedControl() == C) return S;
+        return nullptr;
+    }
+
+    static inline TSkinTestForm* Form = nullptr;
+    static inline TWinSkinForm* Frame = nullptr;
+    static inline TButton *Plain = nullptr, *Default = nullptr, *TwoLines = nullptr,
+                          *Excluded = nullptr, *Nil = nullptr;
+    static inline TSpeedButton* Speed = nullptr;
+    static inline int Clicks = 0, SpeedClicks = 0;
+};
+
+} // namespace
+
+TEST_F(TButtonForm, TheFrameGivesEachKindItsSkinAndLeavesTheExcludedAlone) {
+    EXPECT_NE(dynamic_cast<TSkinButton*>(SkinOf(Plain)), nullptr);
+    EXPECT_NE(dynamic_cast<TSkinButton*>(SkinOf(Default)), nullptr);
+    EXPECT_NE(dynamic_cast<TSkinSpeedButton*>(SkinOf(Speed)), nullptr);
+    EXPECT_EQ(SkinOf(Excluded), nullptr) << "Tag 199 with DisableTag 99";
+    EXPECT_EQ(SkinOf(Nil), nullptr) << "a Skin3rd line sends the class to nil";
+    // Classifying again adds nothing.
+    const size_t Before = Frame->ControlSkins.size();
+    SkinFormControls(*Frame);
+    EXPECT_EQ(Frame->ControlSkins.size(), Before);
+}
+
+TEST_F(TButtonForm, AClickOnReleaseInsideArrivesOnceAndTheNativeButtonNeverSeesThePress) {
+    Clicks = 0;
+    const POINT P = CentreOf(Plain->Handle());
+    LRESULT StateWhilePressed = -1;
+    WithPointer([&](TMouse& M) {
+        M.Move(P);
+        M.Down(P);
+        // The press is handled on the user-interface thread before the state is read.
+        SendMessageW(Plain->Handle(), WM_NULL, 0, 0);
+        StateWhilePressed = SendMessageW(Plain->Handle(), BM_GETSTATE, 0, 0);
+        M.Up(P);
+    });
+    EXPECT_EQ(StateWhilePressed & BST_PUSHED, 0);
+    EXPECT_TRUE(WaitFor([] { return Clicks >= 1; }));
+    PumpFor(100);
+    EXPECT_EQ(Clicks, 1);
+
+    // Released outside: no click.
+    Clicks = 0;
+    WithPointer([&](TMouse& M) {
+        M.Move(P);
+        M.Down(P);
+        M.Move({P.x + 300, P.y + 150});
+        M.Up({P.x + 300, P.y + 150});
+    });
+    PumpFor(100);
+    EXPECT_EQ(Clicks, 0);
+}
+
+TEST_F(TButtonForm, TheSpaceBarClicksOnce) {
+    Clicks = 0;
+    Plain->SetFocus();
+    Pump();
+    WithPointer([](TMouse&) {
+        PressKey(VK_SPACE, true);
+        Sleep(40);
+        PressKey(VK_SPACE, false);
+    });
+    EXPECT_TRUE(WaitFor([] { return Clicks >= 1; }));
+    PumpFor(100);
+    EXPECT_EQ(Clicks, 1);
+}
+
+TEST_F(TButtonForm, SwitchedOffTheSkinHandsEveryMessageThrough) {
+    const HWND W = Plain->Handle();
+    SendMessageW(W, SKM_ENABLESKIN, 0, 0);
+    SendMessageW(W, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_NE(SendMessageW(W, BM_GETSTATE, 0, 0) & BST_PUSHED, 0) << "the native button was pressed";
+    SendMessageW(W, WM_LBUTTONUP, 0, MAKELPARAM(200, 200));
+    ReleaseCapture();
+    SendMessageW(W, SKM_ENABLESKIN, 1, 0);
+    EXPECT_TRUE(dynamic_cast<TSkinButton*>(SkinOf(Plain))->SkinActive);
+}
+
+TEST_F(TButtonForm, TheSpeedButtonKeepsItsOwnClick) {
+    SpeedClicks = 0;
+    const POINT P = Speed->ClientToScreen({Speed->Width() / 2, Speed->Height() / 2});
+    WithPointer([&](TMouse& M) { M.Click(P); });
+    EXPECT_TRUE(WaitFor([] { return SpeedClicks >= 1; }));
+    PumpFor(100);
+    EXPECT_EQ(SpeedClicks, 1);
+}
+
+namespace {
+
+// Pixels of the window's client area against the Buttons image drawn as a nine-grid in one
+// frame, at the corners and the middle of the edges, where no caption reaches.
+int FramePixelsDiffering(HWND Wnd, int Frame) {
+    TDataSkinButton& B = *MainSkin().Buttons;
+    RECT R;
+    GetClientRect(Wnd, &R);
+    TBitmap Expected(R.right, R.bottom, pf24bit);
+    FillColor(Expected.Canvas()->Handle(), R, MainSkin().ButtonFace);
+    DrawSkinNineGrid(Expected.Canvas()->Handle(), R, B.Bitmap, false, B.Tile != 0, B.Trans == 1, 5,
+                     Frame, B.Margins);
+    HDC DC = GetDC(Wnd);
+    int Differing = 0;
+    const int W = R.right, H = R.bottom;
+    for (POINT P : {POINT{1, 1}, POINT{W - 2, 1}, POINT{1, H - 2}, POINT{W - 2, H - 2},
+                    POINT{W / 2, 1}, POINT{W / 2, H - 2}, POINT{1, H / 2}, POINT{W - 2, H / 2}})
+        if (Rgb(GetPixel(DC, P.x, P.y)) != Rgb(GetPixel(Expected.Canvas()->Handle(), P.x, P.y)))
+            ++Differing;
+    ReleaseDC(Wnd, DC);
+    return Differing;
+}
+
+// Bands of rows holding caption ink (pixels far from the face colour) in the middle column
+// strip of the window.
+int InkBands(HWND Wnd) {
+    RECT R;
+    GetClientRect(Wnd, &R);
+    HDC DC = GetDC(Wnd);
+    const COLORREF Face = ColorToRGB(MainSkin().ButtonFace);
+    int Bands = 0;
+    bool InBand = false;
+    for (int Y = 4; Y < R.bottom - 4; ++Y) {
+        bool Ink = false;
+        for (int X = R.right / 4; X < R.right * 3 / 4 && !Ink; ++X) {
+            const COLORREF C = GetPixel(DC, X, Y);
+            Ink = std::abs(GetRValue(C) - GetRValue(Face)) + std::abs(GetGValue(C) - GetGValue(Face)) +
+                      std::abs(GetBValue(C) - GetBValue(Face)) >
+                  200;
+        }
+        if (Ink && !InBand) ++Bands;
+        InBand = Ink;
+    }
+    ReleaseDC(Wnd, DC);
+    return Bands;
+}
+
+} // namespace
+
+TEST_F(TButtonForm, FramesComeFromTheButtonsImageByState) {
+    ASSERT_TRUE(MainSkin().Buttons && !MainSkin().Buttons->Bitmap.Empty());
+    Form->SetFocus();
+    SetCursorPos(5, 5);
+    Pump();
+    UpdateWindow(Form->Handle());
+    EXPECT_EQ(FramePixelsDiffering(Default->Handle(), 5), 0) << "a default button: frame 5";
+    EXPECT_EQ(FramePixelsDiffering(TwoLines->Handle(), 1), 0) << "a plain button: frame 1";
+    TwoLines->SetEnabled(false);
+    UpdateWindow(TwoLines->Handle());
+    EXPECT_EQ(FramePixelsDiffering(TwoLines->Handle(), 3), 0) << "disabled: frame 3";
+    TwoLines->SetEnabled(true);
+    UpdateWindow(TwoLines->Handle());
+    // Held down (without the mouse: the message the press brings).
+    SendMessageW(TwoLines->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_EQ(FramePixelsDiffering(TwoLines->Handle(), 2), 0) << "pressed: frame 2";
+    SendMessageW(TwoLines->Handle(), CM_MOUSELEAVE, 0, 0);
+    UpdateWindow(TwoLines->Handle());
+}
+
+TEST_F(TButtonForm, TwoBarsBreakTheCaptionIntoTwoLines) {
+    UpdateWindow(TwoLines->Handle());
+    EXPECT_EQ(InkBands(TwoLines->Handle()), 2);
+    TwoLines->SetCaption(L"One Two");
+    UpdateWindow(TwoLines->Handle());
+    EXPECT_EQ(InkBands(TwoLines->Handle()), 1);
+    TwoLines->SetCaption(L"One||Two");
+}
+
+TEST_F(TButtonForm, AThousandSkinnedButtonsComeAndGoWithoutLeaks) {
+    auto Round = [] {
+        auto* B = Add<TButton>(10, 120, L"Passing");
+        SkinFormControls(*Frame);
+        EXPECT_NE(SkinOf(B), nullptr);
+        delete B;
+    };
+    Round();
+    Pump();
+    const TCounts Before = Counts();
+    const size_t Skins = Frame->ControlSkins.size();
+    for (int I = 0; I < 1000; ++I)
+        Round();
+    Pump();
+    EXPECT_EQ(Counts(), Before) << Describe(Counts()) << " / " << Describe(Before);
+    EXPECT_EQ(Frame->ControlSkins.size(), Skins);
+}
+
+namespace {
+
+// Shows a message box while another thread finds it, checks that its OK button wears a skin,
+// and answers it with Answer (a real click or key press); a box still open after that is
+// cancelled, so a lost click shows as IDCANCEL instead of a hang.
+struct TBoxResult {
+    int Answer = 0;
+    bool Skinned = false;
+};
+TBoxResult AnswerBox(HWND Owner, const std::function<void(HWND Button)>& Answer) {
+    std::atomic<bool> Skinned{false};
+    std::thread Hand([&] {
+        HWND Box = nullptr;
+        for (int I = 0; I < 200 && !Box; ++I, Sleep(25))
+            Box = FindWindowW(L"#32770", L"Skinned box");
+        if (!Box) return;
+        HWND B = nullptr;
+        for (int I = 0; I < 200; ++I, Sleep(25)) {
+            B = GetDlgItem(Box, IDOK);
+            // The skin's thunk stands in for the system's button procedure.
+            if (B && static_cast<ULONG_PTR>(GetWindowLongPtrW(B, GWLP_WNDPROC)) != GetClassLongPtrW(B, GCLP_WNDPROC)) {
+                Skinned = true;
+                break;
+            }
+        }
+        if (B) Answer(B);
+        for (int I = 0; I < 120 && IsWindow(Box); ++I)
+            Sleep(25);
+        if (IsWindow(Box)) PostMessageW(Box, WM_COMMAND, IDCANCEL, 0);
+    });
+    TBoxResult R;
+    R.Answer = MessageBoxW(Owner, L"Press OK", L"Skinned box", MB_OKCANCEL);
+    Hand.join();
+    R.Skinned = Skinned;
+    return R;
+}
+
+} // namespace
+
+TEST_F(TButtonForm, AMessageBoxButtonIsSkinnedAndAnswersMouseAndKeyboard) {
+    const TBoxResult ByMouse = AnswerBox(Form->Handle(), [](HWND B) {
+        TMouse M;
+        M.Click(CentreOf(B));
+    });
+    EXPECT_TRUE(ByMouse.Skinned);
+    EXPECT_EQ(ByMouse.Answer, IDOK) << "the click on the skinned OK button";
+    const TBoxResult ByKey = AnswerBox(Form->Handle(), [](HWND B) {
+        SetForegroundWindow(GetParent(B));
+        PostMessageW(GetParent(B), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(B), TRUE);
+        Sleep(100);
+        PressKey(VK_SPACE, true);
+        Sleep(40);
+        PressKey(VK_SPACE, false);
+    });
+    EXPECT_TRUE(ByKey.Skinned);
+    EXPECT_EQ(ByKey.Answer, IDOK) << "the space bar on the skinned OK button";
+}
