@@ -1,5 +1,6 @@
 #include "SkinTestForm.h"
 
+#include "Buttons.h"
 #include "Reader.h"
 
 TSkinTestForm::TSkinTestForm(TComponent* AOwner) : TForm(AOwner) {
@@ -12,7 +13,7 @@ TSkinTestForm::TSkinTestForm(TComponent* AOwner) : TForm(AOwner) {
     SetBorderIcons({biSystemMenu, biMinimize});
     SetCaption(L"Skin test 皮肤");
     SetBounds(120, 120, 300, 200);
-    SetClientSize(260, 166);
+    SetClientSize(640, 300);
     SkinButton = AddButton(L"SkinButton", L"", 12);
     MessageButton = AddButton(L"MessageButton", L"Message box", 48);
     CaptionButton = AddButton(L"CaptionButton", L"Long caption", 84);
@@ -21,6 +22,7 @@ TSkinTestForm::TSkinTestForm(TComponent* AOwner) : TForm(AOwner) {
     MessageButton->OnClick = [this](TObject*) { ShowMessageBox(); };
     CaptionButton->OnClick = [this](TObject*) { ToggleCaption(); };
     PopupButton->OnClick = [this](TObject*) { ShowPopupMenu(); };
+    AddControls();
 
     // The skin component as a stored description would give it: read first, then loaded.
     SkinData1 = new TSkinData(this);
@@ -40,6 +42,64 @@ TButton* TSkinTestForm::AddButton(const wchar_t* Name, const wchar_t* Caption, i
     B->SetBounds(20, Top, 220, 28);
     B->SetCaption(Caption);
     return B;
+}
+
+// One of each control the skin dresses, beside the buttons that drive the window.
+void TSkinTestForm::AddControls() {
+    auto* Default = AddButton(L"DefaultButton", L"Default", 156);
+    Default->SetDefault(true);
+    Default->SetWidth(105);
+    auto* Off = AddButton(L"DisabledButton", L"Disabled", 156);
+    Off->SetBounds(135, 156, 105, 28);
+    Off->SetEnabled(false);
+    auto* Lines = AddButton(L"TwoLineButton", L"Two||lines", 192);
+    Lines->SetBounds(20, 192, 105, 44);
+    for (int I = 0; I < 2; ++I) {
+        auto* Speed = new TSpeedButton(this);
+        Speed->SetName(I ? L"FlatSpeedButton" : L"SpeedButton");
+        Speed->SetParent(this);
+        Speed->SetBounds(135 + I * 55, 192, 50, 44);
+        Speed->SetCaption(I ? L"Flat" : L"Speed");
+        Speed->SetFlat(I == 1);
+    }
+
+    auto Place = [this](TWinControl* C, const wchar_t* Name, int X, int Y, int W, int H) {
+        C->SetName(Name);
+        C->SetParent(this);
+        C->SetBounds(X, Y, W, H);
+    };
+    auto* Edit = new TEdit(this);
+    Place(Edit, L"Edit1", 270, 12, 160, 24);
+    Edit->SetText(L"An edit box");
+    auto* Bare = new TEdit(this);
+    Place(Bare, L"Edit2", 270, 44, 160, 24);
+    Bare->SetBorderStyle(bsNone);
+    Bare->SetText(L"Without a border");
+    const TComboBoxStyle Styles[] = {csDropDown, csDropDownList, csSimple};
+    for (int I = 0; I < 3; ++I) {
+        auto* Combo = new TComboBox(this);
+        Combo->SetStyle(Styles[I]);
+        Place(Combo, (L"ComboBox" + std::to_wstring(I + 1)).c_str(), 270, 76 + I * 32, 160,
+              I == 2 ? 90 : 24);
+        for (int Item = 1; Item <= 20; ++Item)
+            Combo->Items()->Add(L"Item " + std::to_wstring(Item));
+        Combo->SetItemIndex(0);
+    }
+    auto* Memo = new TMemo(this);
+    Place(Memo, L"Memo1", 450, 12, 170, 130);
+    Memo->SetScrollBars(ssBoth);
+    Memo->SetWordWrap(false);
+    std::wstring Text;
+    for (int Line = 1; Line <= 40; ++Line)
+        Text += L"Line " + std::to_wstring(Line) + L" of a memo wider than its window\r\n";
+    Memo->SetText(Text);
+    auto* List = new TListBox(this);
+    Place(List, L"ListBox1", 450, 152, 170, 90);
+    for (int Item = 1; Item <= 30; ++Item)
+        List->Items()->Add(L"List item " + std::to_wstring(Item));
+    auto* Bar = new TScrollBar(this);
+    Place(Bar, L"ScrollBar1", 270, 250, 350, 18);
+    Bar->SetMax(100);
 }
 
 void TSkinTestForm::ShowState() {

@@ -2,7 +2,9 @@
 // and on while the program runs, show a message box (which wears the skin's dialog frame), give
 // the window a caption too long for its caption strip and pop a menu up; its menu bar
 // (Menus.txt) has drop-downs with sub-menus, glyphs, shortcuts, checked, default and disabled
-// items, separators in every awkward place and a disabled top-level item.
+// items, separators in every awkward place and a disabled top-level item. Beside them stands one
+// of each control the skin dresses: buttons of every kind, edits, the three combo box styles,
+// a memo with both scroll bars, a list box and a scroll-bar control.
 #pragma once
 
 #include "SkinTestMenus.h"
@@ -29,6 +31,7 @@ class TSkinTestForm : public TForm {
 
   private:
     TButton* AddButton(const wchar_t* Name, const wchar_t* Caption, int Top);
+    void AddControls();
     void ShowState();
 };
 

@@ -12,6 +12,10 @@
 #include <windows.h>
 
 #include "FakeSerial.h"
+#include "WinSkinForm.h"
+#include "WinSkinManage.h"
+#include "WinSubEdit.h"
+#include "WinSubScroll.h"
 #include "app/Fmain.h"
 
 extern bool OffHook;
@@ -451,4 +455,45 @@ TEST_F(TDialer, KeyWidthsAndCursorsFollowTheLayout) {
     EXPECT_EQ(Fmain->RzEdit2->Cursor(), crHandPoint);
     for (TRzBitBtn* Key : {Fmain->RzBitBtn14, Fmain->RzBitBtn15, Fmain->RzBitBtn1})
         EXPECT_EQ(Key->Cursor(), crDefault) << WideToUtf8(Key->Name());
+}
+
+namespace {
+
+TSkinControl* SkinOf(TWinSkinForm& Frame, const TControl* C) {
+    for (TSkinControl* S : Frame.ControlSkins)
+        if (S->SkinnedControl() == C) return S;
+    return nullptr;
+}
+
+bool BarShows(const std::unique_ptr<TWScrollbar>& Bar) {
+    return Bar && Bar->HandleAllocated() && IsWindowVisible(Bar->Handle());
+}
+
+} // namespace
+
+// The main window's skin names edits, combo boxes and scroll bars but not buttons: the display,
+// the status line and the port box wear the skin, the keys keep their own look, and the hidden
+// history keeps its bar windows hidden however many lines it gets.
+TEST_F(TDialer, TheSkinDressesTheBoxesAndLeavesTheKeysTheirOwnLook) {
+    TWinSkinForm* Frame = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            Frame = SkinManager ? SkinManager->FindForm(Fmain->Handle()) : nullptr;
+            return Frame && Frame->SkinState == lsReady;
+        },
+        3000));
+    EXPECT_NE(dynamic_cast<TSkinEdit*>(SkinOf(*Frame, Fmain->RzEdit1)), nullptr);
+    EXPECT_NE(dynamic_cast<TSkinEdit*>(SkinOf(*Frame, Fmain->RzEdit2)), nullptr);
+    EXPECT_NE(dynamic_cast<TSkinComBox*>(SkinOf(*Frame, Fmain->ComboBox1)), nullptr);
+    for (TRzBitBtn* Key : {Fmain->Key1, Fmain->Key0, Fmain->Keyh, Fmain->RzBitBtn1,
+                           Fmain->RzBitBtn14, Fmain->RzBitBtn15})
+        EXPECT_EQ(SkinOf(*Frame, Key), nullptr) << WideToUtf8(Key->Name());
+    auto* History = dynamic_cast<TSkinScrollbar*>(SkinOf(*Frame, Fmain->Memo1));
+    ASSERT_NE(History, nullptr);
+    EXPECT_FALSE(BarShows(History->HorzBar) || BarShows(History->VertBar));
+    for (int I = 0; I < 60; ++I)
+        Fmain->Memo1->Lines()->Add(L"13800000000");
+    Application->ProcessMessages();
+    EXPECT_FALSE(BarShows(History->HorzBar) || BarShows(History->VertBar));
+    Fmain->Memo1->Lines()->Clear();
 }
