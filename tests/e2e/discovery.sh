@@ -19,4 +19,14 @@ pixel_is "port box colour" "srgb(255,128,255)" "$bx" "$by" 3000
 devsim_cmd "send COM2 4341" >/dev/null
 msgbox_is "设备连接正常！"
 check "no message box left" "" "$(probe msgbox 300)"
+# The skinned port box still drops down and selects: opened and chosen by mouse (the first
+# port), then moved on by keyboard (the next one).
+read -r px py pw ph <<<"$(probe screen | awk '{ sub(/^ +/, "") } /^TRzComboBox / { n = split($0, f, " "); print f[n-4], f[n-3], f[n-2], f[n-1]; exit }')"
+focus_dialer
+xdotool mousemove $((px + pw - 6)) $((py + ph / 2)) click 1
+probe shown ComboLBox 3000 && pass "port box dropped down" || fail "port box list never showed"
+xdotool mousemove $((px + 15)) $((py + ph + 8)) click 1
+wait_text "port box chosen by mouse" "COM1" 2000 TRzComboBox
+xdotool key --delay 60 Down
+wait_text "port box moved on by keyboard" "COM10" 2000 TRzComboBox
 finish

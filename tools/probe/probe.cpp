@@ -16,6 +16,7 @@
 //   probe boxes MS            for MS milliseconds, counts the message boxes open; prints the
 //                             largest number open at one time
 //   probe wait CLASS TIMEOUT_MS   waits until a top-level window of that class exists
+//   probe shown CLASS TIMEOUT_MS  waits until a top-level window of that class shows
 //   probe close CLASS         asks the top-level window of that class to close
 //   probe skinned CLASS|box [TIMEOUT_MS]   whether that window (or a message box, waited for)
 //                             wears a skin: the answer to the skin's query message, 0 or 1
@@ -200,6 +201,17 @@ int main(int argc, char** argv) {
     if (command == "wait" && argc > 3) {
         const std::string cls = argv[2];
         return WaitFor(std::stoul(argv[3]), [&] { return FindWindowA(cls.c_str(), nullptr); }) ? 0 : 1;
+    }
+    if (command == "shown" && argc > 3) {
+        const std::string cls = argv[2];
+        return WaitFor(std::stoul(argv[3]), [&] {
+                   for (HWND w = FindWindowExA(nullptr, nullptr, cls.c_str(), nullptr); w;
+                        w = FindWindowExA(nullptr, w, cls.c_str(), nullptr))
+                       if (IsWindowVisible(w)) return w;
+                   return HWND{};
+               })
+                   ? 0
+                   : 1;
     }
     if (command == "close" && argc > 2) {
         HWND w = FindWindowA(argv[2], nullptr);

@@ -482,8 +482,9 @@ TEST_F(TDialer, TheSkinDressesTheBoxesAndLeavesTheKeysTheirOwnLook) {
             return Frame && Frame->SkinState == lsReady;
         },
         3000));
-    EXPECT_NE(dynamic_cast<TSkinEdit*>(SkinOf(*Frame, Fmain->RzEdit1)), nullptr);
-    EXPECT_NE(dynamic_cast<TSkinEdit*>(SkinOf(*Frame, Fmain->RzEdit2)), nullptr);
+    // Edits wear their skin on the window itself.
+    EXPECT_NE(dynamic_cast<TSkinEdit*>(Frame->FindControlSkin(Fmain->RzEdit1->Handle())), nullptr);
+    EXPECT_NE(dynamic_cast<TSkinEdit*>(Frame->FindControlSkin(Fmain->RzEdit2->Handle())), nullptr);
     EXPECT_NE(dynamic_cast<TSkinComBox*>(SkinOf(*Frame, Fmain->ComboBox1)), nullptr);
     for (TRzBitBtn* Key : {Fmain->Key1, Fmain->Key0, Fmain->Keyh, Fmain->RzBitBtn1,
                            Fmain->RzBitBtn14, Fmain->RzBitBtn15})

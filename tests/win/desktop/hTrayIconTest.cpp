@@ -96,7 +96,8 @@ TEST(hTrayIcon, CreationFillsTheWideRecordAndAsksTheShellNothing) {
     Tray->SetVisible(true);
     ASSERT_EQ(Shell.Messages(), std::vector<DWORD>{NIM_ADD_});
     const TNotifyIconDataW& R = Shell.Last().W;
-    EXPECT_EQ(R.cbSize, 936u);
+    // The shell's own record size: 936 bytes in the 32-bit program (952 in a 64-bit build).
+    EXPECT_EQ(R.cbSize, sizeof(void*) == 4 ? 936u : 952u);
     EXPECT_EQ(R.Wnd, Tray->NotifyWindow());
     EXPECT_EQ(R.uID, static_cast<UINT>(reinterpret_cast<uintptr_t>(Tray->NotifyWindow())));
     EXPECT_EQ(R.uCallbackMessage, 0x0401u);
