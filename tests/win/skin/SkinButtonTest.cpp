@@ -8,6 +8,7 @@
 #include "ImgUtil.h"
 #include "StdCtrls.h"
 #include "WinSubButton.h"
+#include "RzButton.h"
 
 #include <gtest/gtest.h>
 
@@ -316,4 +317,76 @@ TEST_F(TButtonForm, AMessageBoxButtonIsSkinnedAndAnswersMouseAndKeyboard) {
     });
     EXPECT_TRUE(ByKey.Skinned);
     EXPECT_EQ(ByKey.Answer, IDOK) << "the space bar on the skinned OK button";
+}
+
+namespace {
+
+// The bounding box of the pixels of one colour in the window's client area (empty: none).
+RECT PixelsOf(HWND Wnd, COLORREF Colour) {
+    RECT R;
+    GetClientRect(Wnd, &R);
+    RECT Box{R.right, R.bottom, -1, -1};
+    HDC DC = GetDC(Wnd);
+    for (int Y = 0; Y < R.bottom; ++Y)
+        for (int X = 0; X < R.right; ++X)
+            if (Rgb(GetPixel(DC, X, Y)) == Colour) {
+                Box.left = std::min<LONG>(Box.left, X);
+                Box.top = std::min<LONG>(Box.top, Y);
+                Box.right = std::max<LONG>(Box.right, X + 1);
+                Box.bottom = std::max<LONG>(Box.bottom, Y + 1);
+            }
+    ReleaseDC(Wnd, DC);
+    return Box;
+}
+
+} // namespace
+
+// A bitmap button (a widget the default Skin3rd list routes to "bitbtn") with a two-frame glyph:
+// red first, green second, the bottom-left pixel magenta as its key.
+TEST_F(TButtonForm, ABitmapButtonPlacesItsGlyphByLayoutAndShowsTheFirstOfTwoFrames) {
+    auto* Bit = new TRzBitBtn(Form);
+    Bit->SetParent(Form);
+    Bit->SetBounds(200, 70, 90, 50);
+    Bit->SetCaption(L"");
+    TBitmap Strip(32, 16, pf24bit);
+    for (int Y = 0; Y < 16; ++Y)
+        for (int X = 0; X < 32; ++X)
+            SkinDataTest::SetPixel(Strip, X, Y, X < 16 ? 0x0000FF : 0x00FF00);
+    SkinDataTest::SetPixel(Strip, 0, 15, 0xFF00FF);
+    SkinDataTest::SetPixel(Strip, 16, 15, 0xFF00FF);
+    Bit->Glyph()->Assign(Strip);
+    Bit->SetNumGlyphs(2);
+    Bit->SetMargin(4);
+    // A centred alignment would centre the glyph whatever the margin.
+    Bit->SetAlignment(taLeftJustify);
+    SkinFormControls(*Frame);
+    ASSERT_NE(dynamic_cast<TSkinBitButton*>(SkinOf(Bit)), nullptr);
+    const HWND W = Bit->Handle();
+    const int CW = Bit->ClientWidth(), CH = Bit->ClientHeight();
+    const struct {
+        TButtonLayout Layout;
+        POINT At;
+    } Cases[] = {{blGlyphLeft, {4, (CH - 16 + 1) / 2}},
+                 {blGlyphRight, {CW - 4 - 16, (CH - 16 + 1) / 2}},
+                 {blGlyphTop, {(CW - 16 + 1) / 2, 4}},
+                 {blGlyphBottom, {(CW - 16 + 1) / 2, CH - 4 - 16}}};
+    for (const auto& C : Cases) {
+        Bit->SetLayout(C.Layout);
+        Bit->Invalidate();
+        UpdateWindow(W);
+        const RECT Red = PixelsOf(W, 0x0000FF);
+        // The key pixel is left out, so the box still spans the whole glyph.
+        EXPECT_EQ(Red.left, C.At.x) << "layout " << C.Layout;
+        EXPECT_EQ(Red.top, C.At.y) << "layout " << C.Layout;
+        EXPECT_EQ(Red.right - Red.left, 16) << "layout " << C.Layout;
+    }
+    Bit->SetAlignment(taCenter);
+    Bit->Invalidate();
+    UpdateWindow(W);
+    EXPECT_EQ(PixelsOf(W, 0x0000FF).left, (CW - 16 + 1) / 2) << "centred";
+    SendMessageW(W, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_EQ(PixelsOf(W, 0x0000FF).right - PixelsOf(W, 0x0000FF).left, 16) << "pressed: still red";
+    EXPECT_LT(PixelsOf(W, 0x00FF00).right, 0) << "the second frame never shows";
+    SendMessageW(W, CM_MOUSELEAVE, 0, 0);
+    delete Bit;
 }
