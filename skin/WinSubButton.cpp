@@ -7,6 +7,7 @@
 #include "Buttons.h"
 #include "ImgList.h"
 
+#include <algorithm>
 #include <cwctype>
 
 namespace {
@@ -281,15 +282,35 @@ void TSkinButton::ReadText() {
 HDC TSkinButton::PrepareBuffer(const RECT& R, int Frame, int FrameCount, bool Picture) {
     const int W = R.right - R.left, H = R.bottom - R.top;
     if (Buffer.Width() != W || Buffer.Height() != H) Buffer.SetSize(W, H);
-    HDC DC = Buffer.Canvas()->Handle();
-    const RECT All{0, 0, W, H};
-    FillColor(DC, All, SkinData->ButtonFace);
-    if (Picture) {
-        TDataSkinButton& B = *SkinData->Buttons;
-        DrawSkinNineGrid(DC, All, B.Bitmap, false, B.Tile != 0, B.Trans == 1, FrameCount, Frame,
-                         B.Margins);
+    if (FFaceSize.cx != W || FFaceSize.cy != H) {
+        for (TBitmap& F : FFaces)
+            F.Clear();
+        FFaceSize = {W, H};
     }
+    const size_t Index = Picture ? static_cast<size_t>(std::clamp(Frame, 1, 7)) : 0;
+    TBitmap& Face = FFaces[Index];
+    const RECT All{0, 0, W, H};
+    if (Face.Empty()) {
+        Face.SetSize(W, H);
+        HDC FaceDC = Face.Canvas()->Handle();
+        FillColor(FaceDC, All, SkinData->ButtonFace);
+        if (Picture) {
+            TDataSkinButton& B = *SkinData->Buttons;
+            DrawSkinNineGrid(FaceDC, All, B.Bitmap, false, B.Tile != 0, B.Trans == 1, FrameCount,
+                             Frame, B.Margins);
+        }
+    }
+    HDC DC = Buffer.Canvas()->Handle();
+    BitBlt(DC, 0, 0, W, H, Face.Canvas()->Handle(), 0, 0, SRCCOPY);
+    FLastLook = {}; // the buffer no longer holds the last picture
     return DC;
+}
+
+void TSkinButton::Refresh() {
+    // Another skin: every face is made again.
+    FFaceSize = {};
+    FLastLook = {};
+    TSkinControl::Refresh();
 }
 
 TColor TSkinButton::TextColour(int Frame, TColor Font) const {
@@ -315,7 +336,6 @@ void TSkinButton::Paint(HDC Target, const RECT& R) {
                 : Focused              ? 4
                                        : 1;
     if (!Enabled) Frame = 3;
-    HDC DC = PrepareBuffer(R, Frame, 5);
 
     TColor FontColour = SkinData->ButtonText;
     HFONT Font = nullptr;
@@ -325,17 +345,24 @@ void TSkinButton::Paint(HDC Target, const RECT& R) {
     } else {
         Font = reinterpret_cast<HFONT>(SendMessageW(Wnd, WM_GETFONT, 0, 0));
     }
-    TSelectObject SelectFont(DC, Font ? Font : GetStockObject(DEFAULT_GUI_FONT));
     Text = ButtonCaptionLines(Text);
     const int W = R.right - R.left, H = R.bottom - R.top;
+    // A repaint in the same look copies the picture made last time.
+    const TButtonLook Look{Frame, W, H, Font, TextColour(Frame, FontColour), Text};
+    if (Look == FLastLook && Buffer.Width() == W && Buffer.Height() == H) {
+        BitBlt(Target, R.left, R.top, W, H, Buffer.Canvas()->Handle(), 0, 0, SRCCOPY);
+        return;
+    }
+    HDC DC = PrepareBuffer(R, Frame, 5);
+    TSelectObject SelectFont(DC, Font ? Font : GetStockObject(DEFAULT_GUI_FONT));
     RECT T{0, 0, W, 0};
     if (!Text.empty())
         DrawTextW(DC, Text.c_str(), static_cast<int>(Text.size()), &T,
                   DT_CALCRECT | DT_NOCLIP | DT_EXPANDTABS | DT_WORDBREAK | DT_CENTER);
     // Centred, and raised by a pixel as the system places button captions.
     OffsetRect(&T, (W - (T.right - T.left)) / 2 - T.left, (H - (T.bottom - T.top)) / 2 - 1);
-    DrawTextIn(DC, Text, T, DT_EXPANDTABS | DT_WORDBREAK | DT_CENTER,
-               TextColour(Frame, FontColour));
+    DrawTextIn(DC, Text, T, DT_EXPANDTABS | DT_WORDBREAK | DT_CENTER, Look.Colour);
+    FLastLook = Look;
     BitBlt(Target, R.left, R.top, W, H, DC, 0, 0, SRCCOPY);
 }
 

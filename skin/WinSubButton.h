@@ -7,6 +7,8 @@
 
 #include "WinSubClass.h"
 
+#include <array>
+
 class TSkinButton : public TSkinControl {
     DECLARE_CLASS(TSkinButton, TSkinControl)
   public:
@@ -14,6 +16,7 @@ class TSkinButton : public TSkinControl {
     bool BeforeMessage(TMessage& M) override;
     void AfterMessage(TMessage& M) override;
     void Paint(HDC DC, const RECT& Rect) override;
+    void Refresh() override;
 
     unsigned MouseState = 0; // msHot, msPressed
     TBitmap Buffer;
@@ -30,6 +33,20 @@ class TSkinButton : public TSkinControl {
     void Click();
     // Reads the control's caption and "MultiLine", or the window's text.
     void ReadText();
+
+  private:
+    // What a push button's picture depends on.
+    struct TButtonLook {
+        int Frame = 0, W = 0, H = 0;
+        HFONT Font = nullptr;
+        TColor Colour = clNone;
+        std::wstring Text;
+        bool operator==(const TButtonLook&) const = default;
+    };
+    TButtonLook FLastLook;
+    // The face with the frame's picture, made once per frame and size (index 0: face only).
+    std::array<TBitmap, 8> FFaces;
+    SIZE FFaceSize{};
 };
 
 class TSkinBitButton : public TSkinButton {
