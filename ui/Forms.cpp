@@ -244,11 +244,11 @@ void TCustomForm::MergeMDIMenu(TCustomForm* Active) {
     auto* Own = dynamic_cast<TMainMenu*>(FMenu);
     auto* ChildMenu = Active ? dynamic_cast<TMainMenu*>(Active->FMenu) : nullptr;
     TMenuHandle Old(FMergedMenu.Release());
-    auto Empty = [](HMENU M) {
-        // The lists belong to the menus: take them out before the bar goes.
-        while (GetMenuItemCount(M) > 0)
-            RemoveMenu(M, 0, MF_BYPOSITION);
-    };
+    // The lists belong to the menus: they leave the old bar before the new one takes them
+    // (Wine loses a list taken out of one bar after it went into another).
+    if (Old)
+        while (GetMenuItemCount(Old) > 0)
+            RemoveMenu(Old, 0, MF_BYPOSITION);
     if (Own || ChildMenu) {
         TMenuHandle Merged(CreateMenu());
         UINT At = 0;
@@ -287,6 +287,8 @@ void TCustomForm::MergeMDIMenu(TCustomForm* Active) {
         if (ChildMenu) CopyAll(ChildMenu->Handle());
         for (int P = Split; P < OwnCount; ++P)
             Copy(OwnBar, P);
+        // Windows shows the client's frame menu itself, Wine leaves it to the frame.
+        ::SetMenu(Handle(), Merged);
         SendMessageW(FClientHandle, WM_MDISETMENU, reinterpret_cast<WPARAM>(Merged.Get()),
                      reinterpret_cast<LPARAM>(WindowMenuHandle()));
         SendMessageW(FClientHandle, WM_MDIREFRESHMENU, 0, 0);
@@ -294,10 +296,7 @@ void TCustomForm::MergeMDIMenu(TCustomForm* Active) {
     } else if (Old) {
         ::SetMenu(Handle(), nullptr);
     }
-    if (Old) {
-        if (GetMenu(Handle()) == Old.Get()) ::SetMenu(Handle(), nullptr);
-        Empty(Old);
-    }
+    if (Old && GetMenu(Handle()) == Old.Get()) ::SetMenu(Handle(), nullptr);
     DrawMenuBar(Handle());
 }
 

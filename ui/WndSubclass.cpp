@@ -6,12 +6,13 @@
 #include <new>
 #include <utility>
 
-static_assert(sizeof(void*) == 4, "the window procedure thunk is written for 32-bit x86");
-
 struct TWindowSubclass::TState {
-    // mov dword ptr [esp+4], <this state>   (the HWND argument becomes the state)
-    // jmp Dispatch
+    // The code that puts this state in the place of the HWND argument and jumps to Dispatch.
+#ifdef _WIN64
+    uint8_t Code[22];
+#else
     uint8_t Code[13];
+#endif
     HWND Wnd = nullptr;
     WNDPROC Previous = nullptr;
     bool Unicode = true;
@@ -52,6 +53,18 @@ bool TWindowSubclass::Install(HWND Wnd, THandler Handler, bool Unicode) {
     void* Memory = Heap ? HeapAlloc(Heap, 0, sizeof(TState)) : nullptr;
     if (!Memory) return false;
     auto* S = new (Memory) TState;
+#ifdef _WIN64
+    // mov rcx, S; mov rax, Dispatch; jmp rax (the window handle's place, the first argument,
+    // carries the state).
+    const auto Self = reinterpret_cast<uint64_t>(S);
+    const auto Target = reinterpret_cast<uint64_t>(&TWindowSubclass::Dispatch);
+    const uint8_t Code[22] = {0x48, 0xB9, 0, 0, 0, 0, 0, 0, 0, 0, 0x48, 0xB8,
+                              0,    0,    0, 0, 0, 0, 0, 0, 0xFF, 0xE0};
+    std::memcpy(S->Code, Code, sizeof(Code));
+    std::memcpy(S->Code + 2, &Self, 8);
+    std::memcpy(S->Code + 12, &Target, 8);
+#else
+    // mov dword [esp + 4], S; jmp Dispatch
     const auto Self = reinterpret_cast<uint32_t>(S);
     const auto Target = reinterpret_cast<uint32_t>(&TWindowSubclass::Dispatch);
     const uint32_t Jump = Target - (reinterpret_cast<uint32_t>(S->Code) + sizeof(S->Code));
@@ -59,6 +72,7 @@ bool TWindowSubclass::Install(HWND Wnd, THandler Handler, bool Unicode) {
     std::memcpy(S->Code, Code, sizeof(Code));
     std::memcpy(S->Code + 4, &Self, 4);
     std::memcpy(S->Code + 9, &Jump, 4);
+#endif
     FlushInstructionCache(GetCurrentProcess(), S->Code, sizeof(S->Code));
     S->Wnd = Wnd;
     S->Unicode = Unicode;

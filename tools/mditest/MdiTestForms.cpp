@@ -41,21 +41,6 @@ constexpr std::string_view FrameMenus = R"(object MdiTestFrame: TMdiTestFrame
 end
 )";
 
-constexpr std::string_view ChildMenus = R"(object MdiTestChild: TMdiTestChild
-  object MainMenu1: TMainMenu
-    object MenuDocument: TMenuItem
-      Caption = '&Document'
-      object MenuMark: TMenuItem
-        Caption = '&Mark'
-      end
-      object MenuClose: TMenuItem
-        Caption = '&Close'
-      end
-    end
-  end
-end
-)";
-
 } // namespace
 
 TMdiTestFrame::TMdiTestFrame(TComponent* AOwner, bool Skinned) : TForm(AOwner) {
@@ -116,8 +101,19 @@ void TMdiTestFrame::ShowSkinState() {
 
 TMdiTestChild::TMdiTestChild(TComponent* AOwner) : TForm(AOwner) {
     SetFormStyle(fsMDIChild);
-    ReadComponentText(*this, ChildMenus);
-    MainMenu1 = dynamic_cast<TMainMenu*>(FindComponent(L"MainMenu1"));
+    // Built here rather than read: every child reads under the same owner, and a description
+    // would name them all alike.
+    MainMenu1 = new TMainMenu(this);
+    auto Add = [this](TMenuItem* Parent, const wchar_t* Name, const wchar_t* Caption) {
+        auto* I = new TMenuItem(this);
+        I->SetName(Name);
+        I->SetCaption(Caption);
+        Parent->Add(I);
+        return I;
+    };
+    TMenuItem* Document = Add(MainMenu1->Items(), L"MenuDocument", L"&Document");
+    Add(Document, L"MenuMark", L"&Mark");
+    Add(Document, L"MenuClose", L"&Close");
     SetMenu(MainMenu1);
     SetPosition(poDefault);
     SetBounds(0, 0, 240, 160);
