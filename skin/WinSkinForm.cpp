@@ -187,6 +187,12 @@ void TWinSkinForm::CommonAttach() {
     // Our window classes are all registered wide; a system dialog may be either.
     UnicodeWindow = IsWindowUnicode(Wnd) != FALSE;
 
+    if (MdiKind == mkFrame) {
+        FSavedMenuUpdate = SkinData->MenuUpdate();
+        FClientSubclass.Install(
+            MDIClientWnd, [this](TMessage& M) { ClientWndProc(M); }, true);
+    }
+
     if (FrameSkinning) {
         if (GetMenu(Wnd) && MdiKind != mkChild) {
             SkinMenu = std::make_unique<TWinSkinMenu>(this, SkinData);
@@ -476,16 +482,25 @@ void TWinSkinForm::Detach(TDetachKind Kind) {
             if (SkinMenu) SkinMenu->GiveBackNativeMenu();
         }
         SkinMenu.reset();
-        // (the MDI client's subclass goes with the MDI support)
+        FClientSubclass.Remove();
+        if (Kind == dkFull && MdiKind == mkFrame) SkinData->SetMenuUpdate(FSavedMenuUpdate);
+        FNewChild = nullptr;
         CaptionCache.Clear();
         const DWORD Style = GetWindowLongW(Wnd, GWL_STYLE);
         if (Kind == dkFull && !Going && (MdiKind == mkChild || !(Style & WS_CHILD))) {
-            // The client area keeps its size inside the window's own frame again.
+            // The client area keeps its size inside the window's own frame again; a child
+            // stays where it is in its parent's client area (a maximised child is left to
+            // its client, which sizes it).
             const RECT R = FrameRect();
             const int W = Width(R) - FrameLeft - FrameRight + StdFrameSize.cx;
             const int H = Height(R) - FrameTop - MenuHeight - FrameBottom + StdFrameSize.cy;
-            SetWindowPos(Wnd, nullptr, 0, 0, W, H,
-                         SWP_NOMOVE | SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER);
+            RECT At{};
+            GetWindowRect(Wnd, &At);
+            if (HWND Parent = (Style & WS_CHILD) ? GetParent(Wnd) : nullptr)
+                MapWindowPoints(HWND_DESKTOP, Parent, reinterpret_cast<POINT*>(&At), 2);
+            UINT Flags = SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER;
+            if (MdiKind == mkChild && IsZoomed(Wnd)) Flags |= SWP_NOSIZE;
+            SetWindowPos(Wnd, nullptr, At.left, At.top, W, H, Flags);
         }
         if (RegionSet) SetWindowRgn(Wnd, nullptr, Kind == dkFull);
         RegionSet = false;
@@ -567,6 +582,110 @@ void TWinSkinForm::FormWndProc(TMessage& M, const TWndMethod& Previous) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// MDI
+
+void TWinSkinForm::ClientWndProc(TMessage& M) {
+    const HWND Client = MDIClientWnd;
+    switch (M.Msg) {
+    case WM_NCDESTROY:
+        FClientSubclass.CallPrevious(M);
+        FClientSubclass.Remove();
+        return;
+    case WM_NCCALCSIZE:
+        // The skin's frame has no room for the client's scroll bars unless the skin asks.
+        if (FrameSkinning && !SkinData->Options().Contains(xoMDIScrollbar)) {
+            const DWORD Style = GetWindowLongW(Client, GWL_STYLE);
+            if (Style & (WS_HSCROLL | WS_VSCROLL))
+                SetWindowLongW(Client, GWL_STYLE,
+                               static_cast<LONG>(Style & ~(WS_HSCROLL | WS_VSCROLL)));
+        }
+        FClientSubclass.CallPrevious(M);
+        return;
+    case WM_MDICREATE:
+        // The child's menu comes through the client's own menu messages from here on.
+        SkinData->SetMenuUpdate(false);
+        FClientSubclass.CallPrevious(M);
+        if (M.Result) FNewChild = reinterpret_cast<HWND>(M.Result);
+        return;
+    case WM_MDIDESTROY: {
+        FClientSubclass.CallPrevious(M);
+        BOOL Maximized = FALSE;
+        const HWND Active = reinterpret_cast<HWND>(
+            SendMessageW(Client, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&Maximized)));
+        if (SkinManager) SkinManager->SetMDIMaximized(Active && Maximized);
+        if (FNewChild == reinterpret_cast<HWND>(M.WParam)) FNewChild = nullptr;
+        if (!Active) {
+            SkinData->SetMenuUpdate(FSavedMenuUpdate);
+            if (SkinMenu) {
+                SkinMenu->BuildFromMainMenu(Form);
+                PaintFrame();
+            }
+        }
+        return;
+    }
+    case WM_MDITILE:
+    case WM_MDICASCADE:
+        if (SkinManager && SkinManager->MDIMaximized) SkinManager->SetMDIMaximized(false);
+        FClientSubclass.CallPrevious(M);
+        return;
+    case WM_MDISETMENU: {
+        FClientSubclass.CallPrevious(M);
+        const auto Given = reinterpret_cast<HMENU>(M.WParam);
+        if (SkinMenu && ((Given && Given != SkinMenu->NativeMenu) || FNewChild)) {
+            const HMENU Shown = GetMenu(Wnd);
+            SkinMenu->BuildFromMenu(Shown ? Shown : Given ? Given : SkinMenu->NativeMenu);
+            PaintFrame();
+        }
+        if (SkinMenu && GetMenu(Wnd)) SetMenu(Wnd, nullptr);
+        return;
+    }
+    case WM_MDIREFRESHMENU:
+        FClientSubclass.CallPrevious(M);
+        if (HWND Child = std::exchange(FNewChild, nullptr); Child && IsWindow(Child)) {
+            if (SkinManager) SkinManager->SkinWindow(Child);
+            PostMessageW(Wnd, SKM_REPAINTFRAME, 0, 0);
+        }
+        // The client may have given the window its menu back.
+        if (SkinMenu && GetMenu(Wnd)) SetMenu(Wnd, nullptr);
+        return;
+    default:
+        FClientSubclass.CallPrevious(M);
+    }
+}
+
+void TWinSkinForm::FollowMDIMaximized() {
+    if (!SkinManager) return;
+    if (ShowState == stMaximized) {
+        SkinManager->SetMDIMaximized(true);
+        return;
+    }
+    if (!SkinManager->MDIMaximized) return;
+    // A child restored by the system (its menu, the keyboard, the client) rather than by the
+    // frame's buttons: the flag must not outlive the last maximised child.
+    BOOL Maximized = FALSE;
+    const HWND Active = reinterpret_cast<HWND>(SendMessageW(
+        GetParent(Wnd), WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&Maximized)));
+    if (!Active || !Maximized) SkinManager->SetMDIMaximized(false);
+}
+
+void TWinSkinForm::MDIMaximizedChanged(bool Maximized) {
+    if (MdiKind != mkChild || !FrameSkinning || !FAttached || SkinState == lsNone ||
+        SkinState >= lsDestroying)
+        return;
+    ReadShowState();
+    if (Maximized || ShowState == stMinimized)
+        StripCaption(true);
+    else if (ShowState == stNormal)
+        StripCaption(false);
+    SetWindowPos(Wnd, nullptr, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    if (!Maximized && ShowState == stNormal) {
+        BuildRegion();
+        PaintFrame();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
 // The window procedure
 
 void TWinSkinForm::WndProc(TMessage& M) {
@@ -634,6 +753,7 @@ void TWinSkinForm::Stage2(TMessage& M) {
         ShowState = M.WParam == SIZE_MINIMIZED   ? stMinimized
                     : M.WParam == SIZE_MAXIMIZED ? stMaximized
                                                  : stNormal;
+        if (MdiKind == mkChild) FollowMDIMaximized();
         if (ShowState != stMinimized &&
             !(MdiKind == mkChild && (ShowState != stNormal || SkinManager->MDIMaximized)) &&
             (SkinState == lsReady || SkinState == lsRefresh))

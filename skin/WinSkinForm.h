@@ -114,6 +114,8 @@ class TWinSkinForm : public TComponent {
     void FreeNCButtons();
     // Repaints one caption button in its state, alone.
     void PaintButton(TWinSysButton& Button);
+    // An MDI child: whether some child of the frame is shown maximised changed.
+    void MDIMaximizedChanged(bool Maximized);
 
     // Control skins.
     bool AddControlSkin(TSkinControl* Skin); // true when it was in the list already
@@ -173,6 +175,9 @@ class TWinSkinForm : public TComponent {
     void Stage2(TMessage& M);
     void Stage3(TMessage& M);
     void FormWndProc(TMessage& M, const TWndMethod& Previous);
+    void ClientWndProc(TMessage& M);
+    // An MDI child's size changed: the manager's flag follows the active child.
+    void FollowMDIMaximized();
     void PassOn(TMessage& M) { FSubclass.CallPrevious(M); }
 
     void StripCaption(bool On);
@@ -221,6 +226,9 @@ class TWinSkinForm : public TComponent {
     TPaintCache& Cache();
 
     TWindowSubclass FSubclass;
+    TWindowSubclass FClientSubclass; // an MDI frame's client
+    HWND FNewChild = nullptr;        // made by the client, skinned at its menu refresh
+    bool FSavedMenuUpdate = true;
     TWindowProcHook FFormHook;
     TCanvas FCanvas; // the canvas every control skin of this window draws with
     bool FAttached = false;

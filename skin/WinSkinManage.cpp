@@ -365,7 +365,14 @@ TBitmap* TSkinManage::MenuBitmap(HMENU Menu) const {
 void TSkinManage::SetMDIMaximized(bool Value) {
     if (Value == MDIMaximized) return;
     MDIMaximized = Value;
-    // The MDI children's frames follow (with the MDI support).
+    // A child frame may free itself while it follows: walk a copy, checking each is still here.
+    const std::vector<TWinSkinForm*> Frames = Forms;
+    for (TWinSkinForm* F : Frames)
+        if (std::find(Forms.begin(), Forms.end(), F) != Forms.end() && F->MdiKind == mkChild)
+            F->MDIMaximizedChanged(Value);
+    // The frame's menu strip shows the maximised child's buttons, or no longer.
+    if (MDIClient && IsWindow(MDIClient))
+        PostMessageW(GetParent(MDIClient), SKM_REPAINTFRAME, 0, 0);
 }
 
 TCustomForm* TSkinManage::FindVCLForm(HWND Wnd) const {

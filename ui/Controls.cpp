@@ -524,11 +524,19 @@ void TWinControl::CreateWnd() {
         throw Exception(L"Control '" + Name() + L"' has no parent window");
     FDefWndProc = RegisterControlClass(P);
     CreationControl = this;
-    HWND Wnd =
-        CreateWindowExW(P.ExStyle, P.WinClassName.c_str(), P.Caption.c_str(), P.Style, P.X, P.Y,
-                        P.Width, P.Height, P.WndParent, P.Menu, GetModuleHandleW(nullptr), nullptr);
+    HWND Wnd = CreateWindowHandle(P);
     CreationControl = nullptr;
     if (!Wnd) throw EOSError(L"CreateWindowEx " + P.WinClassName, GetLastError());
+}
+
+HWND TWinControl::CreateWindowHandle(const TCreateParams& P) {
+    return CreateWindowExW(P.ExStyle, P.WinClassName.c_str(), P.Caption.c_str(), P.Style, P.X,
+                           P.Y, P.Width, P.Height, P.WndParent, P.Menu, GetModuleHandleW(nullptr),
+                           nullptr);
+}
+
+void TWinControl::DestroyWindowHandle() {
+    DestroyWindow(FHandle);
 }
 
 void TWinControl::CreateHandle() {
@@ -543,7 +551,7 @@ void TWinControl::DestroyHandle() {
     if (!FHandle) return;
     HWND Wnd = FHandle;
     // WM_NCDESTROY lets go of the handle (and counts it off).
-    DestroyWindow(Wnd);
+    DestroyWindowHandle();
     if (FHandle.Get() == Wnd) FHandle.Reset();
 }
 

@@ -269,6 +269,10 @@ class TWinControl : public TControl {
   protected:
     virtual void CreateParams(TCreateParams& Params);
     virtual void CreateWnd();
+    // Makes the window CreateWnd asked for (an MDI child asks its MDI client instead).
+    virtual HWND CreateWindowHandle(const TCreateParams& Params);
+    // Destroys the window (an MDI child through its MDI client).
+    virtual void DestroyWindowHandle();
     // Runs once the window exists (children created, font set).
     virtual void CreateHandle();
     void WndProc(TMessage& Message) override;

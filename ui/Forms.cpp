@@ -1,5 +1,6 @@
 #include "Forms.h"
 
+#include "Menus.h"
 #include "Reader.h"
 
 #include <algorithm>
@@ -57,6 +58,9 @@ TCustomForm::TCustomForm(TComponent* AOwner)
 
 TCustomForm::~TCustomForm() {
     Destroying();
+    // While this is still a form: an MDI child leaves through its client, and a frame's
+    // children lose their windows before any of its menus go.
+    if (FFormStyle == fsMDIChild || FFormStyle == fsMDIForm) DestroyHandle();
     auto& Forms = Screen->FForms;
     Forms.erase(std::remove(Forms.begin(), Forms.end(), this), Forms.end());
     if (OnDestroy) {
@@ -102,6 +106,7 @@ void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
     if (Operation != opRemove) return;
     if (AComponent == FActiveControl) FActiveControl = nullptr;
     if (AComponent == FMenu) SetMenu(nullptr);
+    if (AComponent == FWindowMenu) SetWindowMenu(nullptr);
 }
 
 void TCustomForm::CreateParams(TCreateParams& P) {
@@ -110,8 +115,21 @@ void TCustomForm::CreateParams(TCreateParams& P) {
     if (Parent()) return;
     FrameStyle(P.Style, P.ExStyle);
     P.WndParent = Application->Handle();
-    if (auto* M = dynamic_cast<IMenuSource*>(FMenu)) P.Menu = M->MenuHandle();
+    // A frame's menu bar is set once its client exists (the client merges the children's).
+    if (auto* M = dynamic_cast<IMenuSource*>(FMenu); M && FFormStyle != fsMDIForm)
+        P.Menu = M->MenuHandle();
     if (FPosition == poDefault || FPosition == poDefaultPosOnly) P.X = P.Y = CW_USEDEFAULT;
+    if (FFormStyle == fsMDIChild) {
+        TCustomForm* Frame = MDIFrame();
+        if (!Frame) throw EComponentError(L"An MDI child form needs an MDI frame form");
+        P.Style = (P.Style & ~WS_POPUP) | WS_CHILD;
+        if (FVisible) P.Style |= WS_VISIBLE;
+        if (FWindowState == wsMaximized) P.Style |= WS_MAXIMIZE;
+        if (FWindowState == wsMinimized) P.Style |= WS_MINIMIZE;
+        P.ExStyle |= WS_EX_MDICHILD;
+        P.WndParent = Frame->ClientHandle();
+        P.Menu = nullptr;
+    }
 }
 
 void TCustomForm::FrameStyle(DWORD& Style, DWORD& ExStyle) const {
@@ -157,6 +175,200 @@ void TCustomForm::CreateHandle() {
     TWinControl::CreateHandle();
     if (FIcon->Handle())
         SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIcon->Handle()));
+    if (FFormStyle == fsMDIForm) CreateMDIClient();
+    // The client has the child now: the frame's menu bar and window menu show it.
+    if (FFormStyle == fsMDIChild)
+        if (TCustomForm* Frame = MDIFrame()) Frame->MergeMDIMenu(Frame->ActiveMDIChild());
+}
+
+HWND TCustomForm::CreateWindowHandle(const TCreateParams& P) {
+    if (FFormStyle != fsMDIChild) return TWinControl::CreateWindowHandle(P);
+    MDICREATESTRUCTW C{};
+    C.szClass = P.WinClassName.c_str();
+    C.szTitle = P.Caption.c_str();
+    C.hOwner = GetModuleHandleW(nullptr);
+    C.x = P.X;
+    C.y = P.Y;
+    C.cx = P.Width;
+    C.cy = P.Height;
+    C.style = P.Style;
+    return reinterpret_cast<HWND>(
+        SendMessageW(P.WndParent, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&C)));
+}
+
+void TCustomForm::DestroyWindowHandle() {
+    HWND Wnd = Handle();
+    HWND Client = GetParent(Wnd);
+    // The client takes the child off its list and its window menu, and activates the next.
+    if (FFormStyle == fsMDIChild && (GetWindowLongW(Wnd, GWL_EXSTYLE) & WS_EX_MDICHILD) && Client)
+        SendMessageW(Client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(Wnd), 0);
+    else
+        TWinControl::DestroyWindowHandle();
+}
+
+TCustomForm* TCustomForm::MDIFrame() {
+    TCustomForm* Main = Application->MainForm();
+    if (Main && Main->FFormStyle == fsMDIForm) {
+        Main->HandleNeeded();
+        return Main;
+    }
+    for (TCustomForm* F : Screen->FForms)
+        if (F->FFormStyle == fsMDIForm && F->HandleAllocated() && F->FClientHandle) return F;
+    return nullptr;
+}
+
+HMENU TCustomForm::WindowMenuHandle() const {
+    auto* Item = dynamic_cast<TMenuItem*>(FWindowMenu);
+    return Item ? Item->Handle() : nullptr;
+}
+
+void TCustomForm::CreateMDIClient() {
+    if (FClientHandle) return;
+    // Children get identifiers from here on, above the menus' own (which stay below 4096).
+    CLIENTCREATESTRUCT C{WindowMenuHandle(), 0xFF00};
+    RECT R;
+    GetClientRect(Handle(), &R);
+    HWND Client = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                                  WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
+                                      WS_HSCROLL | WS_VSCROLL,
+                                  0, 0, R.right, R.bottom, Handle(), nullptr,
+                                  GetModuleHandleW(nullptr), &C);
+    if (!Client) throw EOSError(L"CreateWindowEx MDIClient", GetLastError());
+    FClientHandle.Reset(Client);
+    MergeMDIMenu(nullptr);
+}
+
+void TCustomForm::MergeMDIMenu(TCustomForm* Active) {
+    if (FFormStyle != fsMDIForm || !FClientHandle) return;
+    if (ComponentState().Contains(csDestroying)) return;
+    auto* Own = dynamic_cast<TMainMenu*>(FMenu);
+    auto* ChildMenu = Active ? dynamic_cast<TMainMenu*>(Active->FMenu) : nullptr;
+    TMenuHandle Old(FMergedMenu.Release());
+    // The lists belong to the menus: they leave the old bar before the new one takes them
+    // (Wine loses a list taken out of one bar after it went into another).
+    if (Old)
+        while (GetMenuItemCount(Old) > 0)
+            RemoveMenu(Old, 0, MF_BYPOSITION);
+    if (Own || ChildMenu) {
+        TMenuHandle Merged(CreateMenu());
+        UINT At = 0;
+        auto Copy = [&](HMENU From, int Position) {
+            wchar_t Text[256]{};
+            MENUITEMINFOW I{};
+            I.cbSize = sizeof(I);
+            I.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_DATA | MIIM_STRING;
+            I.dwTypeData = Text;
+            I.cch = 255;
+            if (!GetMenuItemInfoW(From, static_cast<UINT>(Position), TRUE, &I)) return;
+            I.dwTypeData = Text;
+            InsertMenuItemW(Merged, At++, TRUE, &I);
+        };
+        auto CopyAll = [&](HMENU From) {
+            for (int P = 0, N = GetMenuItemCount(From); P < N; ++P)
+                Copy(From, P);
+        };
+        // The child's items go before the top-level item that leads to the window menu.
+        int WindowAt = -1;
+        if (Own) {
+            TMenuItem* Top = dynamic_cast<TMenuItem*>(FWindowMenu);
+            while (Top && Top->Parent() && Top->Parent() != Own->Items())
+                Top = Top->Parent();
+            if (Top && Top->Parent() == Own->Items() && Top->Visible()) {
+                WindowAt = 0;
+                for (int K = 0; K < Top->MenuIndex(); ++K)
+                    if (Own->Items()->Items(K)->Visible()) ++WindowAt;
+            }
+        }
+        const HMENU OwnBar = Own ? Own->Handle() : nullptr;
+        const int OwnCount = OwnBar ? GetMenuItemCount(OwnBar) : 0;
+        const int Split = WindowAt >= 0 ? WindowAt : OwnCount;
+        for (int P = 0; P < Split; ++P)
+            Copy(OwnBar, P);
+        if (ChildMenu) CopyAll(ChildMenu->Handle());
+        for (int P = Split; P < OwnCount; ++P)
+            Copy(OwnBar, P);
+        // Windows shows the client's frame menu itself, Wine leaves it to the frame.
+        ::SetMenu(Handle(), Merged);
+        SendMessageW(FClientHandle, WM_MDISETMENU, reinterpret_cast<WPARAM>(Merged.Get()),
+                     reinterpret_cast<LPARAM>(WindowMenuHandle()));
+        SendMessageW(FClientHandle, WM_MDIREFRESHMENU, 0, 0);
+        FMergedMenu = std::move(Merged);
+    } else if (Old) {
+        ::SetMenu(Handle(), nullptr);
+    }
+    if (Old && GetMenu(Handle()) == Old.Get()) ::SetMenu(Handle(), nullptr);
+    DrawMenuBar(Handle());
+}
+
+void TCustomForm::MDIMenuChanged() {
+    if (FFormStyle == fsMDIForm) {
+        MergeMDIMenu(ActiveMDIChild());
+    } else if (FFormStyle == fsMDIChild && HandleAllocated()) {
+        TCustomForm* Frame = MDIFrame();
+        if (Frame && Frame->ActiveMDIChild() == this) Frame->MergeMDIMenu(this);
+    }
+}
+
+void TCustomForm::SetWindowMenu(TComponent* V) {
+    if (V && !dynamic_cast<TMenuItem*>(V))
+        throw EComponentError(L"A " + V->ClassName() + L" cannot be a window menu");
+    if (V == FWindowMenu) return;
+    FWindowMenu = V;
+    if (V) V->FreeNotification(this);
+    if (FClientHandle && !ComponentState().Contains(csDestroying))
+        MergeMDIMenu(ActiveMDIChild());
+}
+
+int TCustomForm::MDIChildCount() const {
+    int N = 0;
+    for (HWND C = FClientHandle ? GetWindow(FClientHandle, GW_CHILD) : nullptr; C;
+         C = GetWindow(C, GW_HWNDNEXT))
+        if (Screen->FindForm(C)) ++N;
+    return N;
+}
+
+TCustomForm* TCustomForm::MDIChildren(int Index) const {
+    for (HWND C = FClientHandle ? GetWindow(FClientHandle, GW_CHILD) : nullptr; C;
+         C = GetWindow(C, GW_HWNDNEXT))
+        if (TCustomForm* F = Screen->FindForm(C); F && Index-- == 0) return F;
+    return nullptr;
+}
+
+TCustomForm* TCustomForm::ActiveMDIChild() const {
+    if (!FClientHandle) return nullptr;
+    return Screen->FindForm(reinterpret_cast<HWND>(SendMessageW(FClientHandle, WM_MDIGETACTIVE, 0, 0)));
+}
+
+void TCustomForm::Tile() {
+    if (FClientHandle)
+        SendMessageW(FClientHandle, WM_MDITILE,
+                     FTileMode == tbVertical ? MDITILE_VERTICAL : MDITILE_HORIZONTAL, 0);
+}
+
+void TCustomForm::Cascade() {
+    if (FClientHandle) SendMessageW(FClientHandle, WM_MDICASCADE, 0, 0);
+}
+
+void TCustomForm::ArrangeIcons() {
+    if (FClientHandle) SendMessageW(FClientHandle, WM_MDIICONARRANGE, 0, 0);
+}
+
+void TCustomForm::Next() {
+    if (FClientHandle) SendMessageW(FClientHandle, WM_MDINEXT, 0, 0);
+}
+
+void TCustomForm::Previous() {
+    if (FClientHandle) SendMessageW(FClientHandle, WM_MDINEXT, 0, 1);
+}
+
+void TCustomForm::DefaultHandler(TMessage& M) {
+    if (!HandleAllocated()) return;
+    if (FFormStyle == fsMDIForm)
+        M.Result = DefFrameProcW(Handle(), FClientHandle, M.Msg, M.WParam, M.LParam);
+    else if (FFormStyle == fsMDIChild && (GetWindowLongW(Handle(), GWL_EXSTYLE) & WS_EX_MDICHILD))
+        M.Result = DefMDIChildProcW(Handle(), M.Msg, M.WParam, M.LParam);
+    else
+        TWinControl::DefaultHandler(M);
 }
 
 RECT TCustomForm::ClientRect() const {
@@ -165,7 +377,7 @@ RECT TCustomForm::ClientRect() const {
     DWORD Style, ExStyle;
     FrameStyle(Style, ExStyle);
     RECT R{0, 0, 0, 0};
-    AdjustWindowRectEx(&R, Style, FMenu != nullptr, ExStyle);
+    AdjustWindowRectEx(&R, Style, FMenu != nullptr && FFormStyle != fsMDIChild, ExStyle);
     return {0, 0, std::max(0L, Width() - (R.right - R.left)),
             std::max(0L, Height() - (R.bottom - R.top))};
 }
@@ -189,7 +401,14 @@ void TCustomForm::SetBorderStyle(TFormBorderStyle V) {
 
 void TCustomForm::SetFormStyle(TFormStyle V) {
     if (V == FFormStyle) return;
+    const bool Mdi = V == fsMDIChild || V == fsMDIForm || FFormStyle == fsMDIChild ||
+                     FFormStyle == fsMDIForm;
+    const bool Had = HandleAllocated();
+    if (Mdi && Had) DestroyHandle();
     FFormStyle = V;
+    // An MDI child shows from the start (a hidden one would leave the client's list confused).
+    if (V == fsMDIChild) FVisible = true;
+    if (Mdi && Had) HandleNeeded();
     ApplyStayOnTop();
 }
 
@@ -208,6 +427,12 @@ TWindowState TCustomForm::WindowState() const {
 void TCustomForm::SetWindowState(TWindowState V) {
     FWindowState = V;
     if (!HandleAllocated() || !Visible()) return;
+    if (FFormStyle == fsMDIChild && V != wsMinimized) {
+        // The client keeps the frame's menu bar and its other children in step.
+        SendMessageW(GetParent(Handle()), V == wsMaximized ? WM_MDIMAXIMIZE : WM_MDIRESTORE,
+                     reinterpret_cast<WPARAM>(Handle()), 0);
+        return;
+    }
     static const int Show[] = {SW_RESTORE, SW_MINIMIZE, SW_MAXIMIZE};
     ShowWindow(Handle(), Show[V]);
 }
@@ -251,7 +476,9 @@ void TCustomForm::SetMenu(TComponent* V) {
     if (Resize) SetClientSize(Client.right, Client.bottom);
     if (HandleAllocated()) {
         auto* M = dynamic_cast<IMenuSource*>(V);
-        ::SetMenu(Handle(), M ? M->MenuHandle() : nullptr);
+        // MDI forms show their menus through the frame's merged menu bar (CM_MENUCHANGED).
+        if (FFormStyle != fsMDIForm && FFormStyle != fsMDIChild)
+            ::SetMenu(Handle(), M ? M->MenuHandle() : nullptr);
         // Sent to the window, so that whoever subclassed it hears of the change too.
         SendMessageW(Handle(), CM_MENUCHANGED, 0, 0);
     }
@@ -273,6 +500,13 @@ void TCustomForm::PlaceWindow() {
 }
 
 void TCustomForm::SetVisible(bool V) {
+    if (V && FFormStyle == fsMDIChild && !HandleAllocated()) {
+        // Made visible: WM_SHOWWINDOW at creation brings OnShow.
+        FVisible = true;
+        HandleNeeded();
+        Perform(CM_VISIBLECHANGED, V);
+        return;
+    }
     if (V == Visible() && (!HandleAllocated() || IsWindowVisible(Handle()) == V)) return;
     if (V) {
         HandleNeeded();
@@ -299,7 +533,9 @@ bool TCustomForm::CloseQuery() {
 
 void TCustomForm::Close() {
     if (!CloseQuery()) return;
+    // Hiding an MDI child would leave a hole in the client's list: it is minimised instead.
     TCloseAction Action = caHide;
+    if (FFormStyle == fsMDIChild) Action = FBorderIcons.Contains(biMinimize) ? caMinimize : caNone;
     DoClose(Action);
     if (Action == caNone) return;
     if (Application->MainForm() == this) {
@@ -336,8 +572,27 @@ void TCustomForm::WndProc(TMessage& M) {
         Close();
         return;
     case CM_RELEASE:
+        // An MDI child's window goes while the whole form still exists: its client tells it
+        // of the next child's activation on the way.
+        if (FFormStyle == fsMDIChild) DestroyHandle();
         delete this;
         return;
+    case WM_MDIACTIVATE:
+        DefaultHandler(M);
+        if (FFormStyle == fsMDIChild && !ComponentState().Contains(csDestroying)) {
+            const bool Now = reinterpret_cast<HWND>(M.LParam) == Handle();
+            // The activated child merges its menu; the last one going leaves the frame's own.
+            if (TCustomForm* Frame = MDIFrame(); Frame && (Now || M.LParam == 0))
+                Frame->MergeMDIMenu(Now ? this : nullptr);
+            if (Now && OnActivate)
+                OnActivate(this);
+            else if (!Now && OnDeactivate)
+                OnDeactivate(this);
+        }
+        return;
+    case CM_MENUCHANGED:
+        MDIMenuChanged();
+        break;
     case WM_SHOWWINDOW:
         DefaultHandler(M);
         // A ShowWindow call (not an owner being minimised or restored) is a real showing.
@@ -374,7 +629,14 @@ void TCustomForm::WndProc(TMessage& M) {
         return;
     case WM_DESTROY:
         // The menu belongs to its component: keep the system from destroying it with the window.
-        if (FMenu) ::SetMenu(Handle(), nullptr);
+        if (FMenu || FMergedMenu) ::SetMenu(Handle(), nullptr);
+        if (FMergedMenu) {
+            while (GetMenuItemCount(FMergedMenu) > 0)
+                RemoveMenu(FMergedMenu, 0, MF_BYPOSITION);
+            FMergedMenu.Reset();
+        }
+        // The children go with the client, before the frame's own controls.
+        FClientHandle.Reset();
         break;
     case WM_COMMAND:
     case WM_DRAWITEM:
@@ -382,6 +644,12 @@ void TCustomForm::WndProc(TMessage& M) {
     case WM_INITMENUPOPUP:
     case WM_MENUCHAR:
         if (auto* S = dynamic_cast<IMenuSource*>(FMenu); S && S->DispatchMenuMessage(M)) return;
+        // A frame's merged menu bar carries the active child's items too.
+        if (FFormStyle == fsMDIForm)
+            if (TCustomForm* Child = ActiveMDIChild())
+                if (auto* S = dynamic_cast<IMenuSource*>(Child->FMenu);
+                    S && S->DispatchMenuMessage(M))
+                    return;
         break;
     case CM_DIALOGKEY:
         if (M.WParam == VK_TAB) {
@@ -579,6 +847,11 @@ bool TApplication::ProcessMessage() {
     default:
         break;
     }
+    // Ctrl+F4, Ctrl+F6 and the keys of a child's system menu, for the frame's children.
+    if (FMainForm && FMainForm->FormStyle() == fsMDIForm && FMainForm->ClientHandle() &&
+        (Msg.message == WM_KEYDOWN || Msg.message == WM_SYSKEYDOWN) &&
+        TranslateMDISysAccel(FMainForm->ClientHandle(), &Msg))
+        return true;
     if (!IsKeyMsg(Msg)) {
         TranslateMessage(&Msg);
         DispatchMessageW(&Msg);

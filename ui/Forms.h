@@ -55,6 +55,9 @@ DECLARE_ENUM_NAMES(TWindowState, L"wsNormal", L"wsMinimized", L"wsMaximized")
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 DECLARE_ENUM_NAMES(TCloseAction, L"caNone", L"caHide", L"caFree", L"caMinimize")
 
+enum TTileMode { tbHorizontal, tbVertical };
+DECLARE_ENUM_NAMES(TTileMode, L"tbHorizontal", L"tbVertical")
+
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 
@@ -125,6 +128,27 @@ class TCustomForm : public TWinControl {
     void SetMenu(TComponent* V);
     TCanvas* Canvas() const { return FCanvas.get(); }
 
+    // Multiple documents. A frame form (fsMDIForm) keeps its child forms in a window of class
+    // "MDIClient" that fills its client area; its menu bar shows its own menu with the active
+    // child's menu merged in before the window menu (the item whose list the client ends with
+    // one entry per child). A child form (fsMDIChild) is made by the client of the
+    // application's frame form and is shown from the start; closing one minimises it unless
+    // its OnClose says otherwise.
+    HWND ClientHandle() const { return FClientHandle; }
+    TComponent* WindowMenu() const { return FWindowMenu; }
+    void SetWindowMenu(TComponent* V);
+    TTileMode TileMode() const { return FTileMode; }
+    void SetTileMode(TTileMode V) { FTileMode = V; }
+    int MDIChildCount() const;
+    // In the client's order: the active child first.
+    TCustomForm* MDIChildren(int Index) const;
+    TCustomForm* ActiveMDIChild() const;
+    void Tile();
+    void Cascade();
+    void ArrangeIcons();
+    void Next();
+    void Previous();
+
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
     TNotifyEvent OnShow;
@@ -138,7 +162,10 @@ class TCustomForm : public TWinControl {
   protected:
     void CreateParams(TCreateParams& Params) override;
     void CreateHandle() override;
+    HWND CreateWindowHandle(const TCreateParams& Params) override;
+    void DestroyWindowHandle() override;
     void WndProc(TMessage& Message) override;
+    void DefaultHandler(TMessage& Message) override;
     void PaintWindow(HDC DC) override;
     void AdjustSize() override;
     void Loaded() override;
@@ -153,6 +180,13 @@ class TCustomForm : public TWinControl {
     void ApplyStayOnTop();
     void PlaceWindow();
     void FrameStyle(DWORD& Style, DWORD& ExStyle) const;
+    // The frame form MDI children go into; null when there is none.
+    static TCustomForm* MDIFrame();
+    void CreateMDIClient();
+    HMENU WindowMenuHandle() const;
+    // The frame's menu bar again, with the menu of Active (the active child, or null) merged.
+    void MergeMDIMenu(TCustomForm* Active);
+    void MDIMenuChanged();
 
     TBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize};
     TFormBorderStyle FBorderStyle = bsSizeable;
@@ -167,6 +201,12 @@ class TCustomForm : public TWinControl {
     std::unique_ptr<TIcon> FIcon;
     std::unique_ptr<TCanvas> FCanvas;
     std::map<std::wstring, std::function<void(TComponent*)>> FFields;
+    TWindowHandle FClientHandle;
+    TComponent* FWindowMenu = nullptr;
+    TTileMode FTileMode = tbHorizontal;
+    // What the frame's window shows as its menu bar: copies of its own items and the active
+    // child's (the lists themselves stay the menus').
+    TMenuHandle FMergedMenu;
 };
 
 class TForm : public TCustomForm {
@@ -298,6 +338,8 @@ PUBLISHED(TCustomForm) {
     p.Property(L"KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview);
     p.Property(L"Menu", &TCustomForm::Menu, &TCustomForm::SetMenu);
     p.Property(L"Position", &TCustomForm::Position, &TCustomForm::SetPosition);
+    p.Property(L"TileMode", &TCustomForm::TileMode, &TCustomForm::SetTileMode);
+    p.Property(L"WindowMenu", &TCustomForm::WindowMenu, &TCustomForm::SetWindowMenu);
     p.Property(L"WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState);
     p.Property(L"OnActivate", &TCustomForm::OnActivate);
     p.Property(L"OnClose", &TCustomForm::OnClose);
