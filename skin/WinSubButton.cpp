@@ -428,16 +428,6 @@ void TSkinSpeedButton::AfterMessage(TMessage& M) {
     case CM_RELEASE:
         Release();
         break;
-    case WM_KEYDOWN:
-    case WM_KEYUP:
-        if (M.WParam == VK_SPACE) {
-            if (M.Msg == WM_KEYDOWN)
-                MouseState |= msPressed;
-            else
-                MouseState &= ~msPressed;
-            Repaint();
-        }
-        break;
     case WM_LBUTTONUP:
         MouseState &= ~msPressed;
         Repaint();
@@ -453,14 +443,6 @@ void TSkinSpeedButton::AfterMessage(TMessage& M) {
             MouseState &= ~(msHot | msPressed);
             if (GraphicControl && GraphicControl->Visible()) Repaint();
             StopBeingHoverButton();
-        }
-        break;
-    case WM_MOUSEMOVE:
-        // Enter and leave come from the application; a move only marks the hover button.
-        if (!(MouseState & msHot)) {
-            MouseState |= msHot;
-            BecomeHoverButton();
-            Repaint();
         }
         break;
     default:
