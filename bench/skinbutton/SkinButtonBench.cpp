@@ -1,6 +1,7 @@
 // A skinned push button's repaint against a plain BitBlt of a picture of its size into its
 // window, in the same run; and the pointer moved across a row of 20 skinned buttons: how many
 // buttons paint for each step from one button to the next.
+#include "BenchSkin.h"
 #include "BenchTiming.h"
 
 #include "Reader.h"
@@ -39,12 +40,7 @@ PUBLISHED(TBenchForm) {}
 
 int main() {
     Application->Initialize();
-    auto* Skin = new TSkinData(nullptr);
-    Skin->SetLoading();
-    const auto Payload = ResourceData(L"DEFAULTSKIN");
-    Skin->SetSkinStream(TBytes(Payload.begin(), Payload.end()));
-    Skin->SetActive(true);
-    Skin->Loaded();
+    Bench::LoadDefaultSkin();
 
     auto* Form = new TBenchForm(nullptr);
     Form->SetBorderStyle(bsSingle);
@@ -59,12 +55,7 @@ int main() {
         Row.push_back(B);
     }
     Form->Show();
-    TWinSkinForm* Frame = nullptr;
-    for (int I = 0; I < 500 && !(Frame && Frame->SkinState == lsReady); ++I) {
-        Application->ProcessMessages();
-        Sleep(2);
-        Frame = SkinManager->FindForm(Form->Handle());
-    }
+    TWinSkinForm* Frame = Bench::WaitForFrame(Form->Handle());
     if (!Frame) return 1;
     auto* Skinned = dynamic_cast<TSkinButton*>(Frame->FindControlSkin(Row[0]->Handle()));
     if (!Skinned) return 1;

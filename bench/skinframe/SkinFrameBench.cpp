@@ -3,6 +3,7 @@
 // caption strip, buttons), the same when activation makes every picture anew, a caption
 // button's hover repaint, and how many regions a resize
 // drag and a run of repaints make (one per size, none per paint).
+#include "BenchSkin.h"
 #include "BenchTiming.h"
 #include "Reader.h"
 #include "WinSkinData.h"
@@ -48,12 +49,7 @@ PUBLISHED(TBenchForm) {}
 
 int main() {
     Application->Initialize();
-    auto* Skin = new TSkinData(nullptr);
-    Skin->SetLoading();
-    const auto Payload = ResourceData(L"DEFAULTSKIN");
-    Skin->SetSkinStream(TBytes(Payload.begin(), Payload.end()));
-    Skin->SetActive(true);
-    Skin->Loaded();
+    Bench::LoadDefaultSkin();
 
     auto* Form = new TBenchForm(nullptr);
     Form->SetBorderStyle(bsSingle);
@@ -63,12 +59,7 @@ int main() {
     Form->SetCaption(L"电脑拨号http://www.example.com/(V1.5B)");
     Form->Show();
     SetForegroundWindow(Form->Handle());
-    TWinSkinForm* Frame = nullptr;
-    for (int I = 0; I < 500 && !(Frame && Frame->SkinState == lsReady); ++I) {
-        Application->ProcessMessages();
-        Sleep(2);
-        Frame = SkinManager->FindForm(Form->Handle());
-    }
+    TWinSkinForm* Frame = Bench::WaitForFrame(Form->Handle());
     if (!Frame) {
         std::printf("the window was not skinned\n");
         return 1;

@@ -3,6 +3,7 @@
 // shown whole and closed again), on a window wearing the skin and on a window with the native
 // menu bar and the same menus; and a repaint of the skin's menu bar strip against a BitBlt of a
 // picture of the strip's size to the window.
+#include "BenchSkin.h"
 #include "BenchTiming.h"
 #include "Reader.h"
 #include "SkinTestMenus.h"
@@ -110,19 +111,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     TBenchForm* Skinned = MakeForm(100);
     Skinned->Show();
     SetForegroundWindow(Skinned->Handle());
-    auto* Skin = new TSkinData(Skinned);
-    Skin->SetLoading();
-    Skin->SetSkinFormtype(sfOnlyThisForm);
-    const auto Payload = ResourceData(L"DEFAULTSKIN");
-    Skin->SetSkinStream(TBytes(Payload.begin(), Payload.end()));
-    Skin->SetActive(true);
-    Skin->Loaded();
-    TWinSkinForm* Frame = nullptr;
-    for (int I = 0; I < 500 && !(Frame && Frame->SkinState == lsReady); ++I) {
-        Application->ProcessMessages();
-        Sleep(2);
-        Frame = SkinManager->FindForm(Skinned->Handle());
-    }
+    Bench::LoadDefaultSkin(Skinned, sfOnlyThisForm);
+    TWinSkinForm* Frame = Bench::WaitForFrame(Skinned->Handle());
     if (!Frame || !Frame->SkinMenu || SkinManager->FindForm(Plain->Handle())) {
         std::printf("the windows are not as the benchmark needs them\n");
         return 1;

@@ -1,6 +1,7 @@
 // Scrolling a 10 000-line memo from top to bottom by a thumb drag of the real pointer, skinned
 // against an unskinned twin in the same run: the time the user-interface thread spends on the
 // gesture, and how many times the skinned bar paints per scroll message.
+#include "BenchSkin.h"
 #include "Reader.h"
 #include "StdCtrls.h"
 #include "WinSkinData.h"
@@ -101,12 +102,7 @@ PUBLISHED(TBenchForm) {}
 
 int main() {
     Application->Initialize();
-    auto* Skin = new TSkinData(nullptr);
-    Skin->SetLoading();
-    const auto Payload = ResourceData(L"DEFAULTSKIN");
-    Skin->SetSkinStream(TBytes(Payload.begin(), Payload.end()));
-    Skin->SetActive(true);
-    Skin->Loaded();
+    TSkinData* Skin = Bench::LoadDefaultSkin();
 
     auto* Form = new TBenchForm(nullptr);
     Form->SetBorderStyle(bsSingle);
@@ -115,12 +111,7 @@ int main() {
     TMemo* Skinned = AddMemo(*Form, 10);
     TMemo* Plain = AddMemo(*Form, 230);
     Form->Show();
-    TWinSkinForm* Frame = nullptr;
-    for (int I = 0; I < 500 && !(Frame && Frame->SkinState == lsReady); ++I) {
-        Application->ProcessMessages();
-        Sleep(2);
-        Frame = SkinManager->FindForm(Form->Handle());
-    }
+    TWinSkinForm* Frame = Bench::WaitForFrame(Form->Handle());
     if (!Frame) return 1;
     TSkinScrollbar* Bars = nullptr;
     for (TSkinControl* S : Frame->ControlSkins)
