@@ -750,6 +750,19 @@ void TWinSkinMenu::BuildFromMainMenu(TCustomForm* Form) {
     TakeMenuOffWindow();
 }
 
+namespace {
+
+// The system puts a maximised MDI child's system menu and its minimise, restore and close
+// commands into the frame's bar as picture items without text; the strip draws those buttons
+// itself.
+bool IsMaximisedChildItem(const MENUITEMINFOW& I) {
+    const bool Picture = (I.fType & MFT_BITMAP) != 0 || I.hbmpItem != nullptr;
+    const bool NoText = !I.dwTypeData || !I.dwTypeData[0];
+    return Picture && NoText && (I.hSubMenu || I.wID >= SC_SIZE);
+}
+
+} // namespace
+
 void TWinSkinMenu::BuildFromNativeMenu() {
     ClearButtons();
     if (HMENU Current = GetMenu(Owner->Wnd)) NativeMenu = Current;
@@ -767,15 +780,18 @@ void TWinSkinMenu::BuildNative(TNativeBuild Kind) {
     const int Count = GetMenuItemCount(NativeMenu);
     TMenuItem* Root = MainMenu ? MainMenu->Items() : nullptr;
     for (int P = 0; P < Count; ++P) {
+        const int At = static_cast<int>(MenuButtons.size());
         auto B = std::make_unique<TMenuBtn>(Owner, SkinData);
-        B->Index = P;
+        B->Index = At;
         wchar_t Text[80]{};
         MENUITEMINFOW I{};
         I.cbSize = sizeof(I);
-        I.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE | MIIM_STRING;
+        I.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE | MIIM_STRING | MIIM_BITMAP;
         I.dwTypeData = Text;
         I.cch = 79;
-        if (GetMenuItemInfoW(NativeMenu, static_cast<UINT>(P), TRUE, &I)) {
+        const bool Read = GetMenuItemInfoW(NativeMenu, static_cast<UINT>(P), TRUE, &I);
+        if (Read && IsMaximisedChildItem(I)) continue;
+        if (Read) {
             B->Enabled = !(I.fState & (MFS_GRAYED | MFS_DISABLED));
             B->Visible = true;
             B->Command = I.wID;
@@ -784,8 +800,8 @@ void TWinSkinMenu::BuildNative(TNativeBuild Kind) {
         }
         if (!B->Caption.empty() && Root) {
             TMenuItem* Match = nullptr;
-            if (Kind == nbMerge && P < Root->Count())
-                Match = Root->Items(P);
+            if (Kind == nbMerge && At < Root->Count())
+                Match = Root->Items(At);
             else if (Kind == nbGiven)
                 Match = MainMenu->FindItem(B->Command);
             if (Match) {
@@ -798,7 +814,7 @@ void TWinSkinMenu::BuildNative(TNativeBuild Kind) {
         }
         MenuButtons.push_back(std::move(B));
     }
-    ButtonCount = Count;
+    ButtonCount = static_cast<int>(MenuButtons.size());
     TakeMenuOffWindow();
 }
 

@@ -241,8 +241,30 @@ void TCustomForm::CreateMDIClient() {
 void TCustomForm::MergeMDIMenu(TCustomForm* Active) {
     if (FFormStyle != fsMDIForm || !FClientHandle) return;
     if (ComponentState().Contains(csDestroying)) return;
+    FMergeActive = Active;
+    if (FMerging) {
+        FMergeAgain = true;
+        return;
+    }
+    FMerging = true;
+    try {
+        do {
+            FMergeAgain = false;
+            BuildMergedMenu(FMergeActive);
+        } while (FMergeAgain);
+    } catch (...) {
+        FMerging = false;
+        throw;
+    }
+    FMerging = false;
+}
+
+void TCustomForm::BuildMergedMenu(TCustomForm* Active) {
     auto* Own = dynamic_cast<TMainMenu*>(FMenu);
     auto* ChildMenu = Active ? dynamic_cast<TMainMenu*>(Active->FMenu) : nullptr;
+    // Made before the old bar is taken apart: a menu making its lists asks for a merge.
+    const HMENU OwnBar = Own ? Own->Handle() : nullptr;
+    const HMENU ChildBar = ChildMenu ? ChildMenu->Handle() : nullptr;
     TMenuHandle Old(FMergedMenu.Release());
     // The lists belong to the menus: they leave the old bar before the new one takes them
     // (Wine loses a list taken out of one bar after it went into another).
@@ -279,12 +301,11 @@ void TCustomForm::MergeMDIMenu(TCustomForm* Active) {
                     if (Own->Items()->Items(K)->Visible()) ++WindowAt;
             }
         }
-        const HMENU OwnBar = Own ? Own->Handle() : nullptr;
         const int OwnCount = OwnBar ? GetMenuItemCount(OwnBar) : 0;
         const int Split = WindowAt >= 0 ? WindowAt : OwnCount;
         for (int P = 0; P < Split; ++P)
             Copy(OwnBar, P);
-        if (ChildMenu) CopyAll(ChildMenu->Handle());
+        if (ChildBar) CopyAll(ChildBar);
         for (int P = Split; P < OwnCount; ++P)
             Copy(OwnBar, P);
         // Windows shows the client's frame menu itself, Wine leaves it to the frame.

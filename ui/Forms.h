@@ -186,6 +186,7 @@ class TCustomForm : public TWinControl {
     HMENU WindowMenuHandle() const;
     // The frame's menu bar again, with the menu of Active (the active child, or null) merged.
     void MergeMDIMenu(TCustomForm* Active);
+    void BuildMergedMenu(TCustomForm* Active);
     void MDIMenuChanged();
 
     TBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize};
@@ -207,6 +208,11 @@ class TCustomForm : public TWinControl {
     // What the frame's window shows as its menu bar: copies of its own items and the active
     // child's (the lists themselves stay the menus').
     TMenuHandle FMergedMenu;
+    // A merge asked for while one runs (a menu making its lists says it changed) runs after it,
+    // with the latest active child: two merges at once would each own and free the other's bar.
+    bool FMerging = false;
+    bool FMergeAgain = false;
+    TCustomForm* FMergeActive = nullptr;
 };
 
 class TForm : public TCustomForm {

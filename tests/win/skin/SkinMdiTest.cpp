@@ -149,9 +149,7 @@ TEST(MdiForms, AFrameHasItsClientAndChildrenAreMadeInIt) {
     ASSERT_TRUE(CloseAll());
 }
 
-// Disabled until the merged menu bar keeps the frame's first item after a second merge under
-// Wine (it shows only the items after it).
-TEST(MdiForms, DISABLED_TheActiveChildsMenuIsMergedBeforeTheWindowMenu) {
+TEST(MdiForms, TheActiveChildsMenuIsMergedBeforeTheWindowMenu) {
     const HMENU Bar0 = GetMenu(Frame().Handle());
     ASSERT_TRUE(Bar0);
     ASSERT_EQ(2, GetMenuItemCount(Bar0)) << testing::PrintToString(MenuText(Bar0, 0));
@@ -241,9 +239,7 @@ TEST(SkinMdi, TheFrameIsSkinnedAsAnMdiFrame) {
     EXPECT_EQ(2, F->SkinMenu->ButtonCount);
 }
 
-// Disabled until the merged menu bar keeps the frame's first item after a second merge under
-// Wine (it shows only the items after it).
-TEST(SkinMdi, DISABLED_ChildrenAreSkinnedAsTheyAreMadeAndTheirMenuJoinsTheStrip) {
+TEST(SkinMdi, ChildrenAreSkinnedAsTheyAreMadeAndTheirMenuJoinsTheStrip) {
     TMdiTestChild* A = SkinnedNewChild(false);
     ASSERT_TRUE(A);
     TWinSkinForm* C = FrameOf(A->Handle());
@@ -385,9 +381,7 @@ TEST(SkinMdi, TileAndCascadeClearTheMaximisedFlag) {
     EXPECT_FALSE(GetWindowLongW(A->Handle(), GWL_STYLE) & WS_SYSMENU);
 }
 
-// Disabled until the merged menu bar keeps the frame's first item after a second merge under
-// Wine (it shows only the items after it).
-TEST(SkinMdi, DISABLED_ClosingTheLastChildRebuildsTheStripFromTheMainMenu) {
+TEST(SkinMdi, ClosingTheLastChildRebuildsTheStripFromTheMainMenu) {
     TWinSkinForm* F = FrameSkin();
     ASSERT_TRUE(F && F->SkinMenu);
     EXPECT_EQ(3, F->SkinMenu->ButtonCount);
@@ -400,9 +394,7 @@ TEST(SkinMdi, DISABLED_ClosingTheLastChildRebuildsTheStripFromTheMainMenu) {
     EXPECT_EQ(nullptr, GetMenu(Frame().Handle()));
 }
 
-// Disabled until the merged menu bar keeps the frame's first item after a second merge under
-// Wine (it shows only the items after it).
-TEST(SkinMdi, DISABLED_TheSkinGoesAndComesBackWithChildrenOpen) {
+TEST(SkinMdi, TheSkinGoesAndComesBackWithChildrenOpen) {
     TMdiTestChild* A = SkinnedNewChild(false);
     ASSERT_TRUE(A);
     const HWND AW = A->Handle();
