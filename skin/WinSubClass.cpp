@@ -250,6 +250,19 @@ void AttachScrollbars(TWinSkinForm& F, TControl& C) {
     if (!Skin->Attached) delete Skin;
 }
 
+void AttachScrollBarControl(TWinSkinForm& F, TControl& C) {
+    auto* W = dynamic_cast<TWinControl*>(&C);
+    if (!W) return;
+    try {
+        W->HandleNeeded();
+    } catch (...) {
+        return;
+    }
+    auto* Skin = new TSkinScControl(W);
+    Skin->Attach(W, F.SkinData, &F, &F.SkinCanvas());
+    if (!Skin->Attached) delete Skin;
+}
+
 void AttachSpeedButton(TWinSkinForm& F, TControl& C) {
     auto* Skin = new TSkinSpeedButton(&C);
     Skin->InitGraphic(&F, F.SkinData, &F.SkinCanvas());
@@ -372,12 +385,15 @@ bool SkinByKind(TWinSkinForm& F, TControl& C) {
             SkinOwnedControls(F, C);
         }
     } else if (Kind == L"embedscrollbar") {
-        // Scroll-bar children take the scroll-bar control skin once there is one.
         if (auto* W = dynamic_cast<TWinControl*>(&C); W && Has(F, xcScrollbar))
-            for (int I = 0; I < W->ControlCount(); ++I)
-                if (TControl* Child = W->Controls(I);
-                    !Is<TScrollBar>(*Child) && ShowsScrollBars(*Child) && !F.HasControlSkin(Child))
+            for (int I = 0; I < W->ControlCount(); ++I) {
+                TControl* Child = W->Controls(I);
+                if (F.HasControlSkin(Child)) continue;
+                if (Is<TScrollBar>(*Child))
+                    AttachScrollBarControl(F, *Child);
+                else if (ShowsScrollBars(*Child))
                     AttachScrollbars(F, *Child);
+            }
     } else if (Kind == L"container") {
         if (auto* W = dynamic_cast<TWinControl*>(&C))
             for (int I = 0; I < W->ControlCount(); ++I)

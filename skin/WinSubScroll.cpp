@@ -428,3 +428,56 @@ void TSkinScrollbarH::AfterMessage(TMessage& M) {
         TSkinControl::AfterMessage(M);
     }
 }
+
+// ---------------------------------------------------------------------------------------------
+// A scroll-bar control
+
+TSkinScControl::~TSkinScControl() {
+    Destroying();
+    Bar.reset();
+}
+
+void TSkinScControl::Attach(TWinControl* AControl, TSkinData* Data, TWinSkinForm* Frame,
+                            TCanvas* ACanvas) {
+    if (Attached || AControl != Owner()) return;
+    InitControl(Frame, Data, false, ACanvas);
+    if (!Attached) return;
+    Bar = std::make_unique<TWScrollbar>(this, Wnd, TWScrollbar::kdControl, AControl);
+    if (AControl->Visible()) Bar->Place();
+}
+
+void TSkinScControl::AfterMessage(TMessage& M) {
+    switch (M.Msg) {
+    case WM_NCPAINT:
+        if (Bar && Control) {
+            Wnd = Control->Handle();
+            Bar->Target = Wnd;
+            Bar->Place();
+        }
+        return;
+    case SBM_SETSCROLLINFO:
+    case SBM_SETPOS:
+    case SBM_SETRANGE:
+        if (Bar) Bar->RepaintBar();
+        return;
+    case WM_SIZE:
+    case WM_MOVE:
+        if (Bar && Control && Control->Visible()) Bar->Place();
+        return;
+    case CM_VISIBLECHANGED:
+        if (Bar && M.WParam == 0) Bar->HideBar();
+        if (Bar && M.WParam != 0) Bar->Place();
+        return;
+    default:
+        TSkinControl::AfterMessage(M);
+    }
+}
+
+void TSkinScControl::Paint(HDC, const RECT&) {
+    if (Bar) Bar->RepaintBar();
+}
+
+void TSkinScControl::RestoreColor() {
+    TSkinControl::RestoreColor();
+    if (State != scsDestroyed) Bar.reset();
+}

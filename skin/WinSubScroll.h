@@ -4,7 +4,8 @@
 //
 // TSkinScrollbar serves a control object that shows scroll bars (memos, lists, grids);
 // TSkinScrollbarH a plain window (the list of a simple combo box). Both keep one bar window for
-// each direction; a bar shows only while the native bar it covers does.
+// each direction; a bar shows only while the native bar it covers does. TSkinScControl covers
+// a scroll-bar control.
 #pragma once
 
 #include "WinSubClass.h"
@@ -104,6 +105,23 @@ class TSkinScrollbarH : public TSkinScrollbar {
     void AfterMessage(TMessage& M) override;
 };
 
+// A scroll-bar control inside a container whose class asks for it: one bar window covers the
+// whole control and follows its position.
+class TSkinScControl : public TSkinControl {
+    DECLARE_CLASS(TSkinScControl, TSkinControl)
+  public:
+    using TSkinControl::TSkinControl;
+    ~TSkinScControl() override;
+
+    void Attach(TWinControl* AControl, TSkinData* Data, TWinSkinForm* Frame, TCanvas* ACanvas);
+    void AfterMessage(TMessage& M) override;
+    void Paint(HDC DC, const RECT& Rect) override;
+    void RestoreColor() override;
+
+    std::unique_ptr<TWScrollbar> Bar;
+};
+
 PUBLISHED(TWScrollbar) {}
 PUBLISHED(TSkinScrollbar) {}
 PUBLISHED(TSkinScrollbarH) {}
+PUBLISHED(TSkinScControl) {}

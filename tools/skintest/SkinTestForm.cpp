@@ -30,6 +30,7 @@ TSkinTestForm::TSkinTestForm(TComponent* AOwner) : TForm(AOwner) {
     SkinData1->SetLoading();
     const auto Payload = ResourceData(L"DEFAULTSKIN");
     SkinData1->SetSkinStream(TBytes(Payload.begin(), Payload.end()));
+    SkinData1->Skin3rd()->Add(L"TScrollBarPanel=embedscrollbar");
     SkinData1->SetActive(true);
     SkinData1->Loaded();
     ShowState();
@@ -97,9 +98,30 @@ void TSkinTestForm::AddControls() {
     Place(List, L"ListBox1", 450, 152, 170, 90);
     for (int Item = 1; Item <= 30; ++Item)
         List->Items()->Add(L"List item " + std::to_wstring(Item));
-    auto* Bar = new TScrollBar(this);
-    Place(Bar, L"ScrollBar1", 270, 250, 350, 18);
-    Bar->SetMax(100);
+    AddScrollBarHolder();
+}
+
+// Scroll-bar controls are dressed only inside a container whose class the skin's list of other
+// libraries' classes names as holding scroll bars; this panel's class is added to it.
+void TSkinTestForm::AddScrollBarHolder() {
+    auto* Holder = new TScrollBarPanel(this);
+    Holder->SetName(L"ScrollBarHolder");
+    Holder->SetParent(this);
+    Holder->SetBounds(270, 246, 350, 50);
+    Holder->SetBevelOuter(bvNone);
+    Holder->SetCaption(L"");
+    auto* Across = new TScrollBar(this);
+    Across->SetName(L"ScrollBar1");
+    Across->SetParent(Holder);
+    Across->SetBounds(0, 4, 320, 18);
+    Across->SetParams(30, 0, 100);
+    Across->SetPageSize(20);
+    auto* Down = new TScrollBar(this);
+    Down->SetName(L"ScrollBar2");
+    Down->SetKind(sbVertical);
+    Down->SetParent(Holder);
+    Down->SetBounds(330, 0, 18, 50);
+    Down->SetMax(100);
 }
 
 void TSkinTestForm::ShowState() {

@@ -4,12 +4,18 @@
 // (Menus.txt) has drop-downs with sub-menus, glyphs, shortcuts, checked, default and disabled
 // items, separators in every awkward place and a disabled top-level item. Beside them stands one
 // of each control the skin dresses: buttons of every kind, edits, the three combo box styles,
-// a memo with both scroll bars, a list box and a scroll-bar control.
+// a memo with both scroll bars, a list box and scroll-bar controls in a holder.
 #pragma once
 
 #include "SkinTestMenus.h"
 #include "StdCtrls.h"
 #include "WinSkinData.h"
+
+class TScrollBarPanel : public TPanel {
+    DECLARE_CLASS(TScrollBarPanel, TPanel)
+  public:
+    using TPanel::TPanel;
+};
 
 class TSkinTestForm : public TForm {
     DECLARE_CLASS(TSkinTestForm, TForm)
@@ -32,7 +38,9 @@ class TSkinTestForm : public TForm {
   private:
     TButton* AddButton(const wchar_t* Name, const wchar_t* Caption, int Top);
     void AddControls();
+    void AddScrollBarHolder();
     void ShowState();
 };
 
+PUBLISHED(TScrollBarPanel) {}
 PUBLISHED(TSkinTestForm) {}

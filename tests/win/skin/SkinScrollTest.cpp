@@ -386,3 +386,84 @@ TEST_F(TScrollForm, AScrollBarControlsBarFollowsTheControl) {
     EXPECT_EQ(Bar.ThumbStart, A + MulDiv(L - 2 * A, 10, 100));
     delete SB;
 }
+
+namespace {
+
+// A container of another library that the skin's class list names as holding scroll bars.
+class TBarHolder : public TPanel {
+    DECLARE_CLASS(TBarHolder, TPanel)
+  public:
+    using TPanel::TPanel;
+};
+
+} // namespace
+
+PUBLISHED(TBarHolder) {}
+
+// Scroll-bar controls are dressed only inside such a holder: the bar window covers each one,
+// shows the skin's arrows, takes real clicks for the control, hides with it and goes with the
+// skin.
+TEST_F(TScrollForm, ScrollBarControlsInANamedHolderWearTheSkin) {
+    TStrings& Others = *MainSkin().Skin3rd();
+    Others.Add(L"TBarHolder=embedscrollbar");
+    auto* Holder = new TBarHolder(Form);
+    Holder->SetParent(Form);
+    Holder->SetBounds(320, 180, 230, 60);
+    Holder->SetCaption(L"");
+    auto* Across = new TScrollBar(Form);
+    Across->SetParent(Holder);
+    Across->SetBounds(5, 10, 200, 18);
+    Across->SetParams(0, 0, 100);
+    Across->SetPageSize(10);
+    auto* Loose = new TScrollBar(Form); // outside the holder: left as it is
+    Loose->SetParent(Form);
+    Loose->SetBounds(320, 250, 200, 18);
+    SkinFormControls(*Frame);
+    TSkinScControl* Skin = nullptr;
+    for (TSkinControl* S : Frame->ControlSkins) {
+        EXPECT_NE(S->Control, Loose);
+        if (S->Control == Across) Skin = dynamic_cast<TSkinScControl*>(S);
+    }
+    ASSERT_TRUE(Skin && Skin->Bar);
+    TWScrollbar& Bar = *Skin->Bar;
+    Pump();
+    ASSERT_TRUE(Bar.Shown);
+    RECT C;
+    GetClientRect(Across->Handle(), &C);
+    MapWindowPoints(Across->Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&C), 2);
+    const RECT B = ScreenRectOf(Bar.Handle());
+    EXPECT_TRUE(EqualRect(&B, &C));
+
+    RedrawWindow(Bar.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    auto Shot = GrabWindow(Bar.Handle());
+    const int W = Shot->Width(), H = Shot->Height(), A = Bar.ArrowSize;
+    EXPECT_EQ(Differences(*Shot, 0, 0, *ArrowPicture(1, A, H)), 0) << "the left arrow";
+    EXPECT_EQ(Differences(*Shot, W - A, 0, *ArrowPicture(5, A, H)), 0) << "the right arrow";
+
+    // Two clicks on the right arrow move the control two lines; the bar follows.
+    WithPointer([&](TMouse& M) {
+        M.Click({B.right - A / 2, (B.top + B.bottom) / 2});
+        M.Click({B.right - A / 2, (B.top + B.bottom) / 2});
+    });
+    EXPECT_EQ(Across->Position(), 2);
+    RedrawWindow(Bar.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(Bar.ThumbStart, A + MulDiv(200 - 2 * A, 2, 100));
+
+    Across->SetVisible(false);
+    Pump();
+    EXPECT_FALSE(IsWindowVisible(Bar.Handle())) << "hidden with its control";
+    Across->SetVisible(true);
+    Pump();
+    EXPECT_TRUE(IsWindowVisible(Bar.Handle()));
+
+    // The skin goes: no bar window is left, and the native bar takes the clicks itself.
+    const HWND BarWnd = Bar.Handle();
+    delete Skin;
+    EXPECT_FALSE(IsWindow(BarWnd));
+    WithPointer([&](TMouse& M) { M.Click({C.left + A / 2, (C.top + C.bottom) / 2}); });
+    EXPECT_EQ(Across->Position(), 1);
+    Others.Delete(Others.Count() - 1);
+    delete Across;
+    delete Loose;
+    delete Holder;
+}
