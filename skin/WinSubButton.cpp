@@ -257,6 +257,11 @@ void TSkinButton::AfterMessage(TMessage& M) {
             StopBeingHoverButton();
         }
         break;
+    case WM_SETTEXT:
+    case CM_TEXTCHANGED:
+        FLinesKnown = false;
+        TSkinControl::AfterMessage(M);
+        break;
     case WM_ENABLE:
     case CM_ENABLEDCHANGED:
         Enabled = Wnd ? IsWindowEnabled(Wnd) != FALSE
@@ -269,7 +274,8 @@ void TSkinButton::AfterMessage(TMessage& M) {
     }
 }
 
-void TSkinButton::ReadText() {
+const std::wstring& TSkinButton::CaptionLines() {
+    if (FLinesKnown) return FLines;
     const TControl* C = SkinnedControl();
     if (C) {
         Text = GetPropText(*C, L"Caption");
@@ -277,6 +283,9 @@ void TSkinButton::ReadText() {
     } else if (Wnd) {
         Text = SkinWindowText(Wnd, false);
     }
+    FLines = ButtonCaptionLines(Text);
+    FLinesKnown = true;
+    return FLines;
 }
 
 HDC TSkinButton::PrepareBuffer(const RECT& R, int Frame, int FrameCount, bool Picture) {
@@ -310,6 +319,7 @@ void TSkinButton::Refresh() {
     // Another skin: every face is made again.
     FFaceSize = {};
     FLastLook = {};
+    FLinesKnown = false;
     TSkinControl::Refresh();
 }
 
@@ -329,7 +339,7 @@ void TSkinButton::Paint(HDC Target, const RECT& R) {
         (GetWindowLongW(Wnd, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
     Focused = GetFocus() == Wnd;
     Enabled = IsWindowEnabled(Wnd) != FALSE;
-    ReadText();
+    const std::wstring& Lines = CaptionLines();
     int Frame = MouseState & msPressed ? 2
                 : MouseState & msHot   ? 4
                 : DefaultButton        ? 5
@@ -345,10 +355,9 @@ void TSkinButton::Paint(HDC Target, const RECT& R) {
     } else {
         Font = reinterpret_cast<HFONT>(SendMessageW(Wnd, WM_GETFONT, 0, 0));
     }
-    Text = ButtonCaptionLines(Text);
     const int W = R.right - R.left, H = R.bottom - R.top;
     // A repaint in the same look copies the picture made last time.
-    const TButtonLook Look{Frame, W, H, Font, TextColour(Frame, FontColour), Text};
+    const TButtonLook Look{Frame, W, H, Font, TextColour(Frame, FontColour), Lines};
     if (Look == FLastLook && Buffer.Width() == W && Buffer.Height() == H) {
         BitBlt(Target, R.left, R.top, W, H, Buffer.Canvas()->Handle(), 0, 0, SRCCOPY);
         return;
@@ -356,12 +365,12 @@ void TSkinButton::Paint(HDC Target, const RECT& R) {
     HDC DC = PrepareBuffer(R, Frame, 5);
     TSelectObject SelectFont(DC, Font ? Font : GetStockObject(DEFAULT_GUI_FONT));
     RECT T{0, 0, W, 0};
-    if (!Text.empty())
-        DrawTextW(DC, Text.c_str(), static_cast<int>(Text.size()), &T,
+    if (!Lines.empty())
+        DrawTextW(DC, Lines.c_str(), static_cast<int>(Lines.size()), &T,
                   DT_CALCRECT | DT_NOCLIP | DT_EXPANDTABS | DT_WORDBREAK | DT_CENTER);
     // Centred, and raised by a pixel as the system places button captions.
     OffsetRect(&T, (W - (T.right - T.left)) / 2 - T.left, (H - (T.bottom - T.top)) / 2 - 1);
-    DrawTextIn(DC, Text, T, DT_EXPANDTABS | DT_WORDBREAK | DT_CENTER, Look.Colour);
+    DrawTextIn(DC, Lines, T, DT_EXPANDTABS | DT_WORDBREAK | DT_CENTER, Look.Colour);
     FLastLook = Look;
     BitBlt(Target, R.left, R.top, W, H, DC, 0, 0, SRCCOPY);
 }
@@ -373,7 +382,7 @@ void TSkinBitButton::Paint(HDC Target, const RECT& R) {
     if (!HasButtonImage() || !Wnd) return;
     Focused = GetFocus() == Wnd;
     Enabled = IsWindowEnabled(Wnd) != FALSE;
-    ReadText();
+    const std::wstring& Lines = CaptionLines();
     const TControl* C = SkinnedControl();
     const bool DefaultButton = Prop(C, L"Default") == L"true";
     int Frame = MouseState & msPressed                  ? 2
@@ -387,11 +396,10 @@ void TSkinBitButton::Paint(HDC Target, const RECT& R) {
     TFont* Font = PropObject<TFont>(C, L"Font");
     if (Font) FontColour = Font->Color();
     TSelectObject SelectFont(DC, Font ? Font->Handle() : GetStockObject(DEFAULT_GUI_FONT));
-    Text = ButtonCaptionLines(Text);
     const TGlyphInputs In(C);
     const int GlyphFrame = In.NumGlyphs != 4 ? 1 : !Enabled ? 2 : Frame == 2 ? 3 : 1;
     const int W = R.right - R.left, H = R.bottom - R.top;
-    PaintGlyphAndText(DC, {W, H}, In, Text, GlyphFrame, Enabled, TextColour(Frame, FontColour));
+    PaintGlyphAndText(DC, {W, H}, In, Lines, GlyphFrame, Enabled, TextColour(Frame, FontColour));
     BitBlt(Target, R.left, R.top, W, H, DC, 0, 0, SRCCOPY);
 }
 
@@ -467,12 +475,12 @@ void TSkinSpeedButton::Paint(HDC Target, const RECT& R) {
     TFont* Font = PropObject<TFont>(C, L"Font");
     if (Font) FontColour = Font->Color();
     TSelectObject SelectFont(DC, Font ? Font->Handle() : GetStockObject(DEFAULT_GUI_FONT));
-    Text = ButtonCaptionLines(GetPropText(*C, L"Caption"));
+    const std::wstring& Lines = CaptionLines();
     TGlyphInputs In(C);
     In.UseImages = false; // speed buttons show their glyph only
     In.Centered = false;
     const int GlyphFrame = Frame == 2 ? 3 : Frame == 3 ? 2 : 1;
     const int W = R.right - R.left, H = R.bottom - R.top;
-    PaintGlyphAndText(DC, {W, H}, In, Text, GlyphFrame, Enabled, TextColour(Frame, FontColour));
+    PaintGlyphAndText(DC, {W, H}, In, Lines, GlyphFrame, Enabled, TextColour(Frame, FontColour));
     BitBlt(Target, R.left, R.top, W, H, DC, 0, 0, SRCCOPY);
 }

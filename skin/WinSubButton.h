@@ -31,8 +31,9 @@ class TSkinButton : public TSkinControl {
     void BecomeHoverButton();
     void StopBeingHoverButton();
     void Click();
-    // Reads the control's caption and "MultiLine", or the window's text.
-    void ReadText();
+    // The caption's lines, read from the control's caption and "MultiLine" (or the window's
+    // text) again only after the text changed: reading a window's caption costs a message.
+    const std::wstring& CaptionLines();
 
   private:
     // What a push button's picture depends on.
@@ -44,6 +45,8 @@ class TSkinButton : public TSkinControl {
         bool operator==(const TButtonLook&) const = default;
     };
     TButtonLook FLastLook;
+    std::wstring FLines;
+    bool FLinesKnown = false;
     // The face with the frame's picture, made once per frame and size (index 0: face only).
     std::array<TBitmap, 8> FFaces;
     SIZE FFaceSize{};
