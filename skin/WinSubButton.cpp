@@ -337,7 +337,6 @@ void TSkinButton::Paint(HDC Target, const RECT& R) {
     if (!HasButtonImage() || !Wnd) return;
     const bool DefaultButton =
         (GetWindowLongW(Wnd, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
-    Focused = GetFocus() == Wnd;
     Enabled = IsWindowEnabled(Wnd) != FALSE;
     const std::wstring& Lines = CaptionLines();
     int Frame = MouseState & msPressed ? 2
@@ -380,7 +379,6 @@ void TSkinButton::Paint(HDC Target, const RECT& R) {
 
 void TSkinBitButton::Paint(HDC Target, const RECT& R) {
     if (!HasButtonImage() || !Wnd) return;
-    Focused = GetFocus() == Wnd;
     Enabled = IsWindowEnabled(Wnd) != FALSE;
     const std::wstring& Lines = CaptionLines();
     const TControl* C = SkinnedControl();

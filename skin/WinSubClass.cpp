@@ -63,6 +63,7 @@ void TSkinControl::InitWindow(HWND AWnd, TSkinData* Data, TWinSkinForm* Frame, T
     SkinForm = Frame;
     Canvas = ACanvas;
     Enabled = true;
+    Focused = GetFocus() == Wnd;
     Frame->AddControlSkin(this);
     Text = SkinWindowText(Wnd, false);
     FHooked = false;
@@ -126,6 +127,10 @@ void TSkinControl::AfterMessage(TMessage& M) {
     switch (M.Msg) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
+        // Kept here rather than asked for at each paint: asking costs the system a round trip.
+        Focused = M.Msg == WM_SETFOCUS;
+        Repaint();
+        break;
     case WM_ENABLE:
     case CM_ENABLEDCHANGED:
         Repaint();

@@ -5,6 +5,7 @@
 #include "SkinTesting.h"
 
 #include "Buttons.h"
+#include "ImgList.h"
 #include "ImgUtil.h"
 #include "StdCtrls.h"
 #include "WinSubButton.h"
@@ -21,6 +22,23 @@ class TPlainButton : public TButton {
     using TButton::TButton;
 };
 PUBLISHED(TPlainButton) {}
+
+// Classes of another library that Skin3rd lines send to a kind (a push button to "bitbtn", a
+// memo to "scrollbar").
+#define KIND_CLASS(Name, Base)                                                                     \
+    class Name : public Base {                                                                     \
+        DECLARE_CLASS(Name, Base)                                                                  \
+      public:                                                                                      \
+        using Base::Base;                                                                          \
+    };                                                                                             \
+    PUBLISHED(Name) {}
+KIND_CLASS(TKindEdit, TEdit)
+KIND_CLASS(TKindCombo, TComboBox)
+KIND_CLASS(TKindButton, TButton)
+KIND_CLASS(TKindBitBtn, TButton)
+KIND_CLASS(TKindSpeed, TSpeedButton)
+KIND_CLASS(TKindMemo, TMemo)
+#undef KIND_CLASS
 
 namespace {
 
@@ -167,42 +185,48 @@ TEST_F(TButtonForm, TheSpeedButtonKeepsItsOwnClick) {
 
 namespace {
 
-// Pixels of the window's client area against the Buttons image drawn as a nine-grid in one
-// frame, at the corners and the middle of the edges, where no caption reaches.
-int FramePixelsDiffering(HWND Wnd, int Frame) {
+// The Buttons image drawn as a nine-grid in one frame over the face, at the window's size.
+std::unique_ptr<TBitmap> FramePicture(HWND Wnd, int Frame) {
     TDataSkinButton& B = *MainSkin().Buttons;
     RECT R;
     GetClientRect(Wnd, &R);
-    TBitmap Expected(R.right, R.bottom, pf24bit);
-    FillColor(Expected.Canvas()->Handle(), R, MainSkin().ButtonFace);
-    DrawSkinNineGrid(Expected.Canvas()->Handle(), R, B.Bitmap, false, B.Tile != 0, B.Trans == 1, 5,
-                     Frame, B.Margins);
+    auto Expected = std::make_unique<TBitmap>(R.right, R.bottom, pf24bit);
+    FillColor(Expected->Canvas()->Handle(), R, MainSkin().ButtonFace);
+    DrawSkinNineGrid(Expected->Canvas()->Handle(), R, B.Bitmap, false, B.Tile != 0, B.Trans == 1,
+                     5, Frame, B.Margins);
+    return Expected;
+}
+
+// Pixels of the window's client area against the frame's picture, at the corners and the
+// middle of the edges, where no caption reaches.
+int FramePixelsDiffering(HWND Wnd, int Frame) {
+    const auto Expected = FramePicture(Wnd, Frame);
     HDC DC = GetDC(Wnd);
     int Differing = 0;
-    const int W = R.right, H = R.bottom;
+    const int W = Expected->Width(), H = Expected->Height();
     for (POINT P : {POINT{1, 1}, POINT{W - 2, 1}, POINT{1, H - 2}, POINT{W - 2, H - 2},
                     POINT{W / 2, 1}, POINT{W / 2, H - 2}, POINT{1, H / 2}, POINT{W - 2, H / 2}})
-        if (Rgb(GetPixel(DC, P.x, P.y)) != Rgb(GetPixel(Expected.Canvas()->Handle(), P.x, P.y)))
+        if (Rgb(GetPixel(DC, P.x, P.y)) != Rgb(GetPixel(Expected->Canvas()->Handle(), P.x, P.y)))
             ++Differing;
     ReleaseDC(Wnd, DC);
     return Differing;
 }
 
-// Bands of rows holding caption ink (pixels far from the face colour) in the middle column
-// strip of the window.
-int InkBands(HWND Wnd) {
-    RECT R;
-    GetClientRect(Wnd, &R);
+// Bands of rows holding caption ink (pixels far from the frame's own picture) in the middle
+// column strip of the window.
+int InkBands(HWND Wnd, int Frame) {
+    const auto Expected = FramePicture(Wnd, Frame);
     HDC DC = GetDC(Wnd);
-    const COLORREF Face = ColorToRGB(MainSkin().ButtonFace);
+    HDC Picture = Expected->Canvas()->Handle();
+    const int W = Expected->Width(), H = Expected->Height();
     int Bands = 0;
     bool InBand = false;
-    for (int Y = 4; Y < R.bottom - 4; ++Y) {
+    for (int Y = 4; Y < H - 4; ++Y) {
         bool Ink = false;
-        for (int X = R.right / 4; X < R.right * 3 / 4 && !Ink; ++X) {
-            const COLORREF C = GetPixel(DC, X, Y);
-            Ink = std::abs(GetRValue(C) - GetRValue(Face)) + std::abs(GetGValue(C) - GetGValue(Face)) +
-                      std::abs(GetBValue(C) - GetBValue(Face)) >
+        for (int X = W / 4; X < W * 3 / 4 && !Ink; ++X) {
+            const COLORREF C = GetPixel(DC, X, Y), E = GetPixel(Picture, X, Y);
+            Ink = std::abs(GetRValue(C) - GetRValue(E)) + std::abs(GetGValue(C) - GetGValue(E)) +
+                      std::abs(GetBValue(C) - GetBValue(E)) >
                   200;
         }
         if (Ink && !InBand) ++Bands;
@@ -232,14 +256,23 @@ TEST_F(TButtonForm, FramesComeFromTheButtonsImageByState) {
     EXPECT_EQ(FramePixelsDiffering(TwoLines->Handle(), 2), 0) << "pressed: frame 2";
     SendMessageW(TwoLines->Handle(), CM_MOUSELEAVE, 0, 0);
     UpdateWindow(TwoLines->Handle());
+    // The press gave it the focus: frame 4 until the focus goes elsewhere.
+    ASSERT_EQ(GetFocus(), TwoLines->Handle());
+    EXPECT_EQ(FramePixelsDiffering(TwoLines->Handle(), 4), 0) << "focused: frame 4";
+    Default->SetFocus();
+    ASSERT_NE(GetFocus(), TwoLines->Handle());
+    UpdateWindow(TwoLines->Handle());
+    EXPECT_EQ(FramePixelsDiffering(TwoLines->Handle(), 1), 0) << "the focus gone: frame 1";
 }
 
 TEST_F(TButtonForm, TwoBarsBreakTheCaptionIntoTwoLines) {
     UpdateWindow(TwoLines->Handle());
-    EXPECT_EQ(InkBands(TwoLines->Handle()), 2);
+    const int Frame = FramePixelsDiffering(TwoLines->Handle(), 1) == 0 ? 1 : 4;
+    ASSERT_EQ(FramePixelsDiffering(TwoLines->Handle(), Frame), 0);
+    EXPECT_EQ(InkBands(TwoLines->Handle(), Frame), 2);
     TwoLines->SetCaption(L"One Two");
     UpdateWindow(TwoLines->Handle());
-    EXPECT_EQ(InkBands(TwoLines->Handle()), 1);
+    EXPECT_EQ(InkBands(TwoLines->Handle(), Frame), 1);
     TwoLines->SetCaption(L"One||Two");
 }
 
@@ -389,4 +422,160 @@ TEST_F(TButtonForm, ABitmapButtonPlacesItsGlyphByLayoutAndShowsTheFirstOfTwoFram
     EXPECT_LT(PixelsOf(W, 0x00FF00).right, 0) << "the second frame never shows";
     SendMessageW(W, CM_MOUSELEAVE, 0, 0);
     delete Bit;
+}
+
+// Glyph and caption along the layout axis for Margin and Spacing given or left to the button
+// (-1), as the skin places them: its red glyph and its caption ink found on the screen.
+TEST_F(TButtonForm, MarginAndSpacingPlaceTheGlyphAndTheCaption) {
+    auto* Bit = new TRzBitBtn(Form);
+    Bit->SetParent(Form);
+    Bit->SetBounds(200, 130, 150, 40);
+    Bit->SetCaption(L"Dial");
+    TBitmap Glyph(16, 16, pf24bit);
+    for (int Y = 0; Y < 16; ++Y)
+        for (int X = 0; X < 16; ++X)
+            SkinDataTest::SetPixel(Glyph, X, Y, 0x0000FF);
+    SkinDataTest::SetPixel(Glyph, 0, 15, 0xFF00FF);
+    Bit->Glyph()->Assign(Glyph);
+    Bit->SetAlignment(taLeftJustify);
+    Bit->Font()->SetColor(static_cast<TColor>(0x00A000));
+    SkinFormControls(*Frame);
+    ASSERT_NE(dynamic_cast<TSkinBitButton*>(SkinOf(Bit)), nullptr);
+    const TDataSkinButton& Skin = *MainSkin().Buttons;
+    const uint32_t Ink = Rgb(ColorToRGB(Skin.HasNormalColour2 ? Skin.NormalColour2 : Bit->Font()->Color()));
+    const HWND W = Bit->Handle();
+    const int CW = Bit->ClientWidth();
+    SIZE Text{};
+    {
+        HDC DC = GetDC(W);
+        TSelectObject Font(DC, Bit->Font()->Handle());
+        GetTextExtentPoint32W(DC, L"Dial", 4, &Text);
+        ReleaseDC(W, DC);
+    }
+    const int TW = Text.cx;
+    const struct {
+        TButtonLayout Layout;
+        int Margin, Spacing;
+        int GlyphX, TextX; // TextX: where the caption's box starts
+    } Cases[] = {
+        {blGlyphLeft, -1, -1, (CW - 16 - TW) / 3, 2 * ((CW - 16 - TW) / 3) + 16},
+        {blGlyphLeft, 4, -1, 4, 4 + 16 + (CW - 4 - 16 - TW) / 2},
+        {blGlyphLeft, -1, 2, (CW - 16 - 2 - TW) / 2, (CW - 16 - 2 - TW) / 2 + 16 + 2},
+        {blGlyphRight, 4, 6, CW - 4 - 16, CW - 4 - 16 - 6 - TW},
+    };
+    for (const auto& C : Cases) {
+        Bit->SetLayout(C.Layout);
+        Bit->SetMargin(C.Margin);
+        Bit->SetSpacing(C.Spacing);
+        Bit->Invalidate();
+        UpdateWindow(W);
+        const RECT Red = PixelsOf(W, 0x0000FF);
+        const RECT Caption = PixelsOf(W, Ink);
+        const std::string Case = "layout " + std::to_string(C.Layout) + " margin " +
+                                 std::to_string(C.Margin) + " spacing " + std::to_string(C.Spacing);
+        EXPECT_EQ(Red.left, C.GlyphX) << Case;
+        // The ink starts within the first letter's bearing and ends within the box.
+        ASSERT_GE(Caption.right, 0) << Case << ": no caption ink";
+        EXPECT_GE(Caption.left, C.TextX) << Case;
+        EXPECT_LE(Caption.left, C.TextX + 2) << Case;
+        EXPECT_LE(Caption.right, C.TextX + TW) << Case;
+    }
+    delete Bit;
+}
+
+// An image-list glyph: the image at ImageIndex while enabled; disabled, the one at
+// DisabledIndex, or without one the enabled image embossed (no longer its own colour).
+TEST_F(TButtonForm, AnImageListGlyphShowsItsDisabledImage) {
+    auto* Images = new TImageList(Form);
+    TBitmap Strip(32, 16, pf24bit);
+    for (int Y = 0; Y < 16; ++Y)
+        for (int X = 0; X < 32; ++X)
+            SkinDataTest::SetPixel(Strip, X, Y, X < 16 ? 0x0000FF : 0xFF0000);
+    ASSERT_EQ(Images->Add(Strip), 0);
+    ASSERT_EQ(Images->Count(), 2);
+    auto* Bit = new TRzBitBtn(Form);
+    Bit->SetParent(Form);
+    Bit->SetBounds(200, 180, 90, 40);
+    Bit->SetCaption(L"");
+    Bit->SetImages(Images);
+    Bit->SetImageIndex(0);
+    Bit->SetDisabledIndex(1);
+    SkinFormControls(*Frame);
+    ASSERT_NE(dynamic_cast<TSkinBitButton*>(SkinOf(Bit)), nullptr);
+    const HWND W = Bit->Handle();
+    // Which of the two images spans its whole width on the screen.
+    auto Shows = [&](uint32_t Colour) {
+        Bit->Invalidate();
+        UpdateWindow(W);
+        const RECT Box = PixelsOf(W, Colour);
+        return Box.right - Box.left == 16;
+    };
+    EXPECT_TRUE(Shows(0x0000FF)) << "enabled: image 0";
+    EXPECT_FALSE(Shows(0xFF0000));
+    Bit->SetEnabled(false);
+    EXPECT_TRUE(Shows(0xFF0000)) << "disabled: image 1";
+    EXPECT_FALSE(Shows(0x0000FF));
+    Bit->SetDisabledIndex(-1);
+    EXPECT_FALSE(Shows(0x0000FF)) << "disabled without its image: embossed";
+    EXPECT_FALSE(Shows(0xFF0000));
+    delete Bit;
+    delete Images;
+}
+
+// Each kind a Skin3rd line names gives its skin only while the skin's SkinControls hold the
+// element that kind needs; without it the control is left as it is.
+TEST_F(TButtonForm, AKindGivesItsSkinOnlyWithItsElement) {
+    struct TCase {
+        const wchar_t* Line;
+        TSkinControlType Needs;
+        std::function<TControl*()> Make;
+        std::wstring Skin;
+    };
+    auto Place = [](TControl* C, int Y) {
+        C->SetParent(Form);
+        C->SetBounds(300, Y, 90, 24);
+        return C;
+    };
+    const TCase Cases[] = {
+        {L"TKindEdit=edit", xcEdit, [&] { return Place(new TKindEdit(Form), 60); }, L"TSkinEdit"},
+        {L"TKindCombo=combobox", xcCombo, [&] { return Place(new TKindCombo(Form), 60); },
+         L"TSkinComBox"},
+        {L"TKindButton=button", xcButton, [&] { return Place(new TKindButton(Form), 60); },
+         L"TSkinButton"},
+        {L"TKindBitBtn=bitbtn", xcButton, [&] { return Place(new TKindBitBtn(Form), 60); },
+         L"TSkinBitButton"},
+        {L"TKindSpeed=speedbutton", xcSpeedButton,
+         [&] { return Place(new TKindSpeed(Form), 60); }, L"TSkinSpeedButton"},
+        {L"TKindMemo=scrollbar", xcScrollbar,
+         [&] {
+             auto* M = new TKindMemo(Form);
+             M->SetScrollBars(ssVertical);
+             return Place(M, 60);
+         },
+         L"TSkinScrollbar"},
+    };
+    TSkinData& Skin = MainSkin();
+    const TSkinControlTypes Saved = Skin.SkinControls();
+    for (const TCase& C : Cases) {
+        Skin.Skin3rd()->Add(C.Line);
+        Skin.SetSkinControls(TSkinControlTypes(Saved).Exclude(C.Needs));
+        TControl* Without = C.Make();
+        SkinFormControls(*Frame);
+        EXPECT_EQ(SkinOf(Without), nullptr) << C.Line << " without its element";
+        if (auto* W = dynamic_cast<TWinControl*>(Without)) {
+            EXPECT_EQ(Frame->FindControlSkin(W->Handle()), nullptr) << C.Line;
+        }
+        Skin.SetSkinControls(TSkinControlTypes(Saved).Include(C.Needs));
+        TControl* With = C.Make();
+        SkinFormControls(*Frame);
+        TSkinControl* Given = SkinOf(With);
+        // A skin attached to the window knows only the handle.
+        if (auto* W = dynamic_cast<TWinControl*>(With); !Given && W)
+            Given = Frame->FindControlSkin(W->Handle());
+        EXPECT_TRUE(Given && Given->ClassName() == C.Skin) << C.Line << " with its element";
+        delete Without;
+        delete With;
+        Skin.Skin3rd()->Delete(Skin.Skin3rd()->IndexOf(C.Line));
+    }
+    Skin.SetSkinControls(Saved);
 }
