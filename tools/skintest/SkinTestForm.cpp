@@ -86,6 +86,13 @@ void TSkinTestForm::AddControls() {
             Combo->Items()->Add(L"Item " + std::to_wstring(Item));
         Combo->SetItemIndex(0);
     }
+    // Right to left, as a Hebrew or Arabic user's box: its button on the left. (Wine's combo box
+    // ignores the style and keeps its own button and text where they were, under the skin's.)
+    auto* Mirrored = new TRightToLeftComboBox(this);
+    Mirrored->SetStyle(csDropDownList);
+    Place(Mirrored, L"ComboBox4", 20, 250, 220, 24);
+    Mirrored->Items()->Add(L"Right to left");
+    Mirrored->SetItemIndex(0);
     auto* Memo = new TMemo(this);
     Place(Memo, L"Memo1", 450, 12, 170, 130);
     Memo->SetScrollBars(ssBoth);

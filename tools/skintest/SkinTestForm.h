@@ -3,8 +3,9 @@
 // the window a caption too long for its caption strip and pop a menu up; its menu bar
 // (Menus.txt) has drop-downs with sub-menus, glyphs, shortcuts, checked, default and disabled
 // items, separators in every awkward place and a disabled top-level item. Beside them stands one
-// of each control the skin dresses: buttons of every kind, edits, the three combo box styles,
-// a memo with both scroll bars, a list box and scroll-bar controls in a holder.
+// of each control the skin dresses: buttons of every kind, edits, the three combo box styles
+// and a right-to-left one, a memo with both scroll bars, a list box and scroll-bar controls in
+// a holder.
 #pragma once
 
 #include "SkinTestMenus.h"
@@ -15,6 +16,18 @@ class TScrollBarPanel : public TPanel {
     DECLARE_CLASS(TScrollBarPanel, TPanel)
   public:
     using TPanel::TPanel;
+};
+
+class TRightToLeftComboBox : public TComboBox {
+    DECLARE_CLASS(TRightToLeftComboBox, TComboBox)
+  public:
+    using TComboBox::TComboBox;
+
+  protected:
+    void CreateParams(TCreateParams& P) override {
+        TComboBox::CreateParams(P);
+        P.ExStyle |= WS_EX_LEFTSCROLLBAR;
+    }
 };
 
 class TSkinTestForm : public TForm {
@@ -43,4 +56,5 @@ class TSkinTestForm : public TForm {
 };
 
 PUBLISHED(TScrollBarPanel) {}
+PUBLISHED(TRightToLeftComboBox) {}
 PUBLISHED(TSkinTestForm) {}
