@@ -4,6 +4,7 @@
 #include "WinSkinForm.h"
 
 #include "WinSubButton.h"
+#include "WinSubDialog.h"
 #include "WinSubEdit.h"
 #include "WinSubScroll.h"
 
@@ -464,6 +465,11 @@ void SkinPlainChild(TWinSkinForm& F, HWND Child) {
     } else if (Class == L"comboboxex32") {
         Target = GetWindow(Child, GW_CHILD);
         if (Target) Skin = new TSkinComBox(nullptr);
+    } else if (Class == L"scrollbar") {
+        // Only a size grip: painting a real scroll bar over with the face would hide it.
+        if (Style & (SBS_SIZEBOX | SBS_SIZEGRIP)) Skin = new TSkinSizer(nullptr);
+    } else if (Class == L"#32770") {
+        Skin = new TSkinBoxH(nullptr);
     } else if (Class == L"edit") {
         Skin = new TSkinEdit(nullptr);
     }

@@ -6,6 +6,7 @@
 #include "ImgUtil.h"
 #include "MessageRecorder.h"
 #include "StdCtrls.h"
+#include "WinSubDialog.h"
 
 #include <gtest/gtest.h>
 #include <windowsx.h>
@@ -419,6 +420,46 @@ TEST(FrameDialog, AMessageBoxIsADialogWidenedForItsCaption) {
     // No icon on a dialog's caption: the text starts 16 pixels further left.
     Frame->PaintFrame();
     EXPECT_EQ(Frame->TextRect.left, 3 + MainSkin().Title->Margins.left - 16);
+    DestroyWindow(Box);
+}
+
+// A system dialog's size grip and a dialog inside it wear the skin's face; a real scroll bar
+// beside them stays the system's.
+TEST(FrameDialog, ASizeGripAndAnInnerDialogTakeTheFace) {
+    MainSkin();
+    const HINSTANCE Me = GetModuleHandleW(nullptr);
+    HWND Box = CreateWindowExW(WS_EX_DLGMODALFRAME, L"#32770", L"Dialog parts",
+                               WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 100, 100, 300, 200,
+                               nullptr, nullptr, Me, nullptr);
+    HWND Inner = CreateWindowExW(0, L"#32770", nullptr, WS_CHILD | WS_VISIBLE, 10, 10, 120, 80, Box,
+                                 nullptr, Me, nullptr);
+    HWND Grip = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_SIZEGRIP,
+                                250, 130, 20, 20, Box, nullptr, Me, nullptr);
+    HWND Bar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_HORZ, 10, 110,
+                               200, 18, Box, nullptr, Me, nullptr);
+    TWinSkinForm* Frame = SkinNow(Box);
+    ASSERT_NE(Frame, nullptr);
+    EXPECT_NE(dynamic_cast<TSkinBoxH*>(Frame->FindControlSkin(Inner)), nullptr);
+    EXPECT_NE(dynamic_cast<TSkinSizer*>(Frame->FindControlSkin(Grip)), nullptr);
+    EXPECT_EQ(Frame->FindControlSkin(Bar), nullptr);
+    RedrawWindow(Box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pump();
+    const uint32_t Face = Rgb(ColorToRGB(MainSkin().ButtonFace));
+    ASSERT_NE(Face, Rgb(GetSysColor(COLOR_BTNFACE))) << "the skin's face tells from the system's";
+    auto Faced = [Face](HWND Wnd) {
+        RECT R;
+        GetClientRect(Wnd, &R);
+        HDC DC = GetDC(Wnd);
+        int Other = 0;
+        for (int Y = 0; Y < R.bottom; Y += 3)
+            for (int X = 0; X < R.right; X += 3)
+                if (Rgb(GetPixel(DC, X, Y)) != Face) ++Other;
+        ReleaseDC(Wnd, DC);
+        return Other;
+    };
+    EXPECT_EQ(Faced(Inner), 0) << "the inner dialog";
+    EXPECT_EQ(Faced(Grip), 0) << "the grip";
+    EXPECT_GT(Faced(Bar), 0) << "the scroll bar keeps its arrows and thumb";
     DestroyWindow(Box);
 }
 
