@@ -4,7 +4,9 @@
 // (Menus.txt) has drop-downs with sub-menus, glyphs, shortcuts, checked, default and disabled
 // items, separators in every awkward place and a disabled top-level item. Beside them stands one
 // of each control the skin dresses: buttons of every kind, edits, the three combo box styles,
-// a memo with both scroll bars, a list box and a scroll-bar control.
+// a memo with both scroll bars, a list box, a scroll-bar control, check boxes and radio buttons
+// in their states, a group box, progress bars and track bars lying and standing, and up-down
+// arrows beside an edit.
 #pragma once
 
 #include "SkinTestMenus.h"
