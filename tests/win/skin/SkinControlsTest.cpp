@@ -55,6 +55,50 @@ PUBLISHED(TStateBox) {
     p.Property(L"State", &TStateBox::State, &TStateBox::SetState);
 }
 
+// Controls of other libraries that Skin3rd lines name: a panel and a track bar that can be made
+// transparent, and groups whose children are radio buttons or check boxes to the skin.
+class TKindPanel : public TCustomControl {
+    DECLARE_CLASS(TKindPanel, TCustomControl)
+  public:
+    using TCustomControl::TCustomControl;
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool V) { FTransparent = V; }
+
+  private:
+    bool FTransparent = false;
+};
+PUBLISHED(TKindPanel) {
+    p.Property(L"Transparent", &TKindPanel::Transparent, &TKindPanel::SetTransparent);
+}
+
+class TKindTrack : public TTrackBar {
+    DECLARE_CLASS(TKindTrack, TTrackBar)
+  public:
+    using TTrackBar::TTrackBar;
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool V) { FTransparent = V; }
+
+  private:
+    bool FTransparent = false;
+};
+PUBLISHED(TKindTrack) {
+    p.Property(L"Transparent", &TKindTrack::Transparent, &TKindTrack::SetTransparent);
+}
+
+class TChoiceGroup : public TCustomControl {
+    DECLARE_CLASS(TChoiceGroup, TCustomControl)
+  public:
+    using TCustomControl::TCustomControl;
+};
+PUBLISHED(TChoiceGroup) {}
+
+class TTickGroup : public TChoiceGroup {
+    DECLARE_CLASS(TTickGroup, TChoiceGroup)
+  public:
+    using TChoiceGroup::TChoiceGroup;
+};
+PUBLISHED(TTickGroup) {}
+
 namespace {
 
 // Frame F of picture Image is a plain colour of its own, never magenta or a skin colour.
@@ -295,6 +339,44 @@ TEST_F(TControlsForm, EachControlGetsTheSkinOfItsKind) {
     SkinFormControls(*Frame);
     EXPECT_NE(dynamic_cast<TSkinCheckBox*>(SkinOf(Loose)), nullptr);
     delete Loose;
+}
+
+TEST_F(TControlsForm, Skin3rdKindsGivePanelsTrackBarsAndTheChildrenOfGroupsTheirSkins) {
+    const std::vector<std::wstring> Lines{L"TKindPanel=panel", L"TKindTrack=trackbar",
+                                          L"TChoiceGroup=radiogroup", L"TTickGroup=checkgroup"};
+    for (const std::wstring& L : Lines)
+        Skin->Skin3rd()->Add(L);
+    auto* Panel = Place(new TKindPanel(Form), 530, 300, 60, 30);
+    auto* Slider = Place(new TKindTrack(Form), 600, 300, 70, 30);
+    auto* Radios = Place(new TChoiceGroup(Form), 530, 340, 70, 50);
+    auto* Ticks = Place(new TTickGroup(Form), 600, 340, 70, 50);
+    std::vector<TTickBox*> Children;
+    for (TWinControl* Group : std::initializer_list<TWinControl*>{Radios, Ticks})
+        for (int I = 0; I < 2; ++I) {
+            auto* C = new TTickBox(Form);
+            C->SetParent(Group);
+            C->SetBounds(2, 2 + I * 22, 60, 20);
+            Children.push_back(C);
+        }
+    SkinFormControls(*Frame);
+    EXPECT_NE(dynamic_cast<TSkinBox*>(SkinOf(Panel)), nullptr);
+    EXPECT_TRUE(Panel->Transparent());
+    EXPECT_EQ(Panel->Color(), Skin->ButtonFace);
+    EXPECT_NE(dynamic_cast<TSkinTrackBar*>(SkinOf(Slider)), nullptr);
+    EXPECT_TRUE(Slider->Transparent());
+    EXPECT_EQ(SkinOf(Radios), nullptr) << "a group's own look is left alone";
+    EXPECT_EQ(SkinOf(Ticks), nullptr);
+    for (int I = 0; I < 2; ++I) {
+        EXPECT_NE(dynamic_cast<TSkinRadioButton*>(SkinOf(Children[static_cast<size_t>(I)])),
+                  nullptr);
+        TSkinControl* Tick = SkinOf(Children[static_cast<size_t>(I + 2)]);
+        EXPECT_NE(dynamic_cast<TSkinCheckBox*>(Tick), nullptr);
+        EXPECT_EQ(dynamic_cast<TSkinRadioButton*>(Tick), nullptr);
+    }
+    for (TControl* C : std::initializer_list<TControl*>{Panel, Slider, Radios, Ticks})
+        delete C;
+    for (const std::wstring& L : Lines)
+        Skin->Skin3rd()->Delete(Skin->Skin3rd()->IndexOf(L));
 }
 
 TEST_F(TControlsForm, ACheckBoxShowsTheFrameOfItsStateInATwelveFramePicture) {
