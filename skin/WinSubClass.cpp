@@ -220,7 +220,8 @@ void TSkinControl::PaintWhole(TMessage& M) {
     const HDC DC = Given ? Given : BeginPaint(Wnd, &PS);
     try {
         if (DC && GetWindowRect(Wnd, &ScreenRect))
-            Paint(DC, {0, 0, ScreenRect.right - ScreenRect.left, ScreenRect.bottom - ScreenRect.top});
+            Paint(DC,
+                  {0, 0, ScreenRect.right - ScreenRect.left, ScreenRect.bottom - ScreenRect.top});
     } catch (...) {
         // A broken skin never stops the control.
     }
@@ -561,15 +562,15 @@ void SkinPlainChild(TWinSkinForm& F, HWND Child) {
     TSkinControl* Skin = nullptr;
     HWND Target = Child;
     if (Class == L"button") {
-        // The button type decides; owner-drawn buttons and command links are no check boxes
-        // even though their type numbers share a bit with the check styles.
+        // The button type decides: owner-drawn buttons and command links share a bit with the
+        // check styles but are no check boxes, and an owner-drawn button keeps its owner's look.
         const DWORD Kind = Style & BS_TYPEMASK;
         if (Kind == BS_CHECKBOX || Kind == BS_AUTOCHECKBOX || Kind == BS_3STATE ||
             Kind == BS_AUTO3STATE)
             Skin = new TSkinCheckBox(nullptr);
         else if (Kind == BS_RADIOBUTTON || Kind == BS_AUTORADIOBUTTON)
             Skin = new TSkinRadioButton(nullptr);
-        else if (Kind != BS_GROUPBOX)
+        else if (Kind != BS_GROUPBOX && Kind != BS_OWNERDRAW)
             Skin = new TSkinButton(nullptr);
     } else if (Class == L"combobox") {
         if ((Style & 3) != CBS_SIMPLE) Skin = new TSkinComBox(nullptr);

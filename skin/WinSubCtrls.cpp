@@ -223,7 +223,7 @@ void TSkinGroupBox::Paint(HDC DC, const RECT& R) {
 
     if (Caption.empty()) return;
     const bool Disabled = (StyleOf(Wnd) & WS_DISABLED) != 0;
-    const TColor Ink = Disabled ? SkinData->ButtonShadow
+    const TColor Ink = Disabled  ? SkinData->ButtonShadow
                        : Control ? Control->Font()->Color()
                                  : SkinData->ButtonText;
     SetBkMode(DC, OPAQUE);

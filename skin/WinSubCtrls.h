@@ -53,7 +53,8 @@ class TSkinBox : public TSkinControl {
     DECLARE_CLASS(TSkinBox, TSkinControl)
   public:
     using TSkinControl::TSkinControl;
-    void InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecolour, TCanvas* ACanvas) override;
+    void InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecolour,
+                     TCanvas* ACanvas) override;
     void RestoreColor() override;
 };
 

@@ -192,14 +192,14 @@ void TUpDown::CreateHandle() {
     SendMessageW(W, UDM_SETRANGE32, static_cast<WPARAM>(FMin), FMax);
     UDACCEL Accel{0, static_cast<UINT>(FIncrement)};
     SendMessageW(W, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&Accel));
-    if (FAssociate) SendMessageW(W, UDM_SETBUDDY, reinterpret_cast<WPARAM>(FAssociate->Handle()), 0);
+    if (FAssociate)
+        SendMessageW(W, UDM_SETBUDDY, reinterpret_cast<WPARAM>(FAssociate->Handle()), 0);
     SendMessageW(W, UDM_SETPOS32, 0, FPosition);
 }
 
 int TUpDown::Position() const {
     if (!HandleAllocated()) return FPosition;
-    return static_cast<int>(
-        SendMessageW(const_cast<TUpDown*>(this)->Handle(), UDM_GETPOS32, 0, 0));
+    return static_cast<int>(SendMessageW(const_cast<TUpDown*>(this)->Handle(), UDM_GETPOS32, 0, 0));
 }
 
 void TUpDown::SetRange(int AMin, int AMax) {

@@ -487,7 +487,8 @@ void TRadioButton::SetChecked(bool V) {
     ShowCheck(V ? BST_CHECKED : BST_UNCHECKED);
     if (!V || !Parent()) return;
     for (int I = 0; I < Parent()->ControlCount(); ++I)
-        if (auto* Other = dynamic_cast<TRadioButton*>(Parent()->Controls(I)); Other && Other != this)
+        if (auto* Other = dynamic_cast<TRadioButton*>(Parent()->Controls(I));
+            Other && Other != this)
             Other->SetChecked(false);
 }
 

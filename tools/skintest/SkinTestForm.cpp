@@ -108,9 +108,12 @@ void TSkinTestForm::AddControls() {
         const wchar_t* Caption;
         TCheckBoxState State;
         bool Enabled;
-    } Checks[] = {{L"Unchecked", cbUnchecked, true},       {L"Checked", cbChecked, true},
-                  {L"Grayed", cbGrayed, true},             {L"Disabled", cbUnchecked, false},
-                  {L"Disabled, checked", cbChecked, false}, {L"Text on the left", cbChecked, true}};
+    } Checks[] = {{L"Unchecked", cbUnchecked, true},
+                  {L"Checked", cbChecked, true},
+                  {L"Grayed", cbGrayed, true},
+                  {L"Disabled", cbUnchecked, false},
+                  {L"Disabled, checked", cbChecked, false},
+                  {L"Text on the left", cbChecked, true}};
     int Y = 285;
     for (const auto& C : Checks) {
         auto* Box = new TCheckBox(this);

@@ -131,7 +131,9 @@ TBytes ControlsSkin(int CheckFrames, int RadioFrames) {
                       "Right=right.bmp\nRightFrame=2\nRightTopHeight=4\nRightBotHeight=4\n"
                       "[Colours]\nButtonFace=200 210 220\nButtonShadow=90 96 100\n"
                       "[Buttons]\nCheckButton=check.bmp\nRadioButton=radio.bmp\n"
-                      "CheckButtonFrame=" + N + "\nRadioButtonFrame=" + R + "\n"
+                      "CheckButtonFrame=" +
+                      N + "\nRadioButtonFrame=" + R +
+                      "\n"
                       "[Progress]\nBitmap=progress.bmp\nTile=0\n"
                       "[UpDown.Vert]\nImage=updown.bmp\n"
                       "[Trackbar.ThumbHorz]\nImage=thumbh.bmp\n"
@@ -516,8 +518,8 @@ TEST_F(TControlsForm, AProgressBarFillsItsShareAndAtZeroShowsOnlyTheFirstFrame) 
 
 TEST_F(TControlsForm, ATrackBarKeepsItsOwnTicsAndChannelAndTakesOnlyTheThumb) {
     SetFocus(Edit->Handle()); // no focus mark on either of a pair
-    for (auto [Skinned, Twin, Thumb] : {std::tuple{Track, TrackTwin, picThumbH},
-                                        std::tuple{TrackUp, TrackUpTwin, picThumbV}}) {
+    for (auto [Skinned, Twin, Thumb] :
+         {std::tuple{Track, TrackTwin, picThumbH}, std::tuple{TrackUp, TrackUpTwin, picThumbV}}) {
         RepaintNow(Skinned);
         RepaintNow(Twin);
         RECT T{};
@@ -562,11 +564,14 @@ TEST_F(TControlsForm, AnUpDownPressedOnItsLowerHalfShowsFrameSixThereAndOneAbove
     EXPECT_EQ(Above, FrameColour(picUpDown, 1));
     EXPECT_EQ(Arrows->Position(), Before - 1) << "the lower arrow steps down";
     // Released with the pointer still over it: hot, frame 4 + 4.
-    EXPECT_TRUE(WaitFor([&] { return PixelOf(U, S.cx / 2, S.cy * 3 / 4) == FrameColour(picUpDown, 8); }));
+    EXPECT_TRUE(
+        WaitFor([&] { return PixelOf(U, S.cx / 2, S.cy * 3 / 4) == FrameColour(picUpDown, 8); }));
     WithPointer([&](TMouse& M) { M.Click(Upper); });
-    EXPECT_TRUE(WaitFor([&] { return Arrows->Position() == Before; })) << "the upper arrow steps up";
+    EXPECT_TRUE(WaitFor([&] { return Arrows->Position() == Before; }))
+        << "the upper arrow steps up";
     WithPointer([&](TMouse& M) { M.Move({2, 2}); });
-    EXPECT_TRUE(WaitFor([&] { return PixelOf(U, S.cx / 2, S.cy / 4) == FrameColour(picUpDown, 1); }));
+    EXPECT_TRUE(
+        WaitFor([&] { return PixelOf(U, S.cx / 2, S.cy / 4) == FrameColour(picUpDown, 1); }));
     EXPECT_EQ(PixelOf(U, S.cx / 2, S.cy * 3 / 4), FrameColour(picUpDown, 5));
 }
 
@@ -609,7 +614,12 @@ TEST_F(TControlsForm, PointerInputChangesTheStatesAsWithoutTheSkin) {
         Track->SetPosition(3);
         for (int I = 0; I < 3; ++I) {
             ClickAt(ScreenOf(Grayed, 7, 10));
-            WaitFor([&] { return static_cast<int>(Grayed->State()) != (States.empty() ? 0 : States.back()); }, 1000);
+            WaitFor(
+                [&] {
+                    return static_cast<int>(Grayed->State()) !=
+                           (States.empty() ? 0 : States.back());
+                },
+                1000);
             States.push_back(Grayed->State());
         }
         ClickAt(ScreenOf(RadioA, 6, 10));
@@ -635,6 +645,57 @@ TEST_F(TControlsForm, PointerInputChangesTheStatesAsWithoutTheSkin) {
     Grayed->SetState(cbGrayed);
     RadioA->SetChecked(false);
     RadioB->SetChecked(true);
+}
+
+// The buttons of a plain window (a dialog's) take their skins by their button type.
+TEST(PlainButtons, TheButtonTypeDecidesTheSkin) {
+    MainSkin();
+    const HWND Box = CreateWindowExW(WS_EX_DLGMODALFRAME, L"#32770", L"Buttons of a dialog",
+                                     WS_POPUP | WS_CAPTION | WS_SYSMENU, 100, 100, 300, 260,
+                                     nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(Box, nullptr);
+    const DWORD Types[] = {BS_PUSHBUTTON, BS_DEFPUSHBUTTON, BS_CHECKBOX,    BS_AUTOCHECKBOX,
+                           BS_3STATE,     BS_AUTO3STATE,    BS_RADIOBUTTON, BS_AUTORADIOBUTTON,
+                           BS_GROUPBOX,   BS_OWNERDRAW};
+    std::vector<HWND> Buttons;
+    for (DWORD T : Types)
+        Buttons.push_back(CreateWindowExW(0, L"BUTTON", L"B", WS_CHILD | WS_VISIBLE | T, 10,
+                                          10 + static_cast<int>(Buttons.size()) * 22, 100, 20, Box,
+                                          nullptr, GetModuleHandleW(nullptr), nullptr));
+    TWinSkinForm* Frame = SkinNow(Box);
+    ASSERT_NE(Frame, nullptr);
+    enum { Push, Check, Radio, None };
+    const int Expected[] = {Push, Push, Check, Check, Check, Check, Radio, Radio, None, None};
+    for (size_t I = 0; I < Buttons.size(); ++I) {
+        TSkinControl* S = Frame->FindControlSkin(Buttons[I]);
+        const int Got = !S                                     ? None
+                        : dynamic_cast<TSkinRadioButton*>(S) ? Radio
+                        : dynamic_cast<TSkinCheckBox*>(S)    ? Check
+                        : dynamic_cast<TSkinButton*>(S)      ? Push
+                                                              : -1;
+        EXPECT_EQ(Got, Expected[I]) << "button type " << Types[I];
+    }
+    // A check box of a dialog shows the skin's glyph over its box.
+    TSkinData& D = MainSkin();
+    ASSERT_FALSE(D.Buttons->CheckBitmap.Empty());
+    TBitmap Picture(100, 20);
+    SendMessageW(Buttons[3], BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageW(Buttons[3], WM_PAINT, reinterpret_cast<WPARAM>(Picture.Canvas()->Handle()), 0);
+    // A pixel where the checked frame differs from the unchecked one shows the checked frame's.
+    TBitmap& Image = D.Buttons->CheckBitmap;
+    const int N = D.Buttons->CheckFrameCount, G = Image.Width() / N, GH = Image.Height();
+    const int Left = G < 15 ? 1 + (14 - G) / 2 : 2, Top = (20 - GH) / 2;
+    int Compared = 0;
+    for (int Y = 0; Y < GH; ++Y)
+        for (int X = 0; X < G; ++X) {
+            const uint32_t Off = Pixel(Image, X, Y), On = Pixel(Image, G + X, Y);
+            if (Off == On || On == 0xFF00FF || Off == 0xFF00FF) continue;
+            ++Compared;
+            EXPECT_EQ(Pixel(Picture, Left + X, Top + Y), On) << X << "," << Y;
+        }
+    EXPECT_GT(Compared, 0);
+    DestroyWindow(Box);
+    SkinManager->PurgeForms();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -681,7 +742,8 @@ TEST(ControlLeaks, TwoHundredCyclesOnAFormOfTheOtherControls) {
         // Each control painted as on screen, into a picture of its own.
         for (TWinControl* C : Controls) {
             TBitmap Picture(C->Width(), C->Height());
-            SendMessageW(C->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(Picture.Canvas()->Handle()), 0);
+            SendMessageW(C->Handle(), WM_PAINT,
+                         reinterpret_cast<WPARAM>(Picture.Canvas()->Handle()), 0);
         }
         if (TSkinControl* S = Frame->FindControlSkin(Edit->Handle())) {
             TBitmap Picture(Edit->Width(), Edit->Height());
