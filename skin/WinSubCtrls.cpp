@@ -439,7 +439,9 @@ bool TSkinUpDown::BeforeMessage(TMessage& M) {
 void TSkinUpDown::AfterMessage(TMessage& M) {
     switch (M.Msg) {
     case WM_MOUSEMOVE: {
-        if (!(MouseState & msHot)) {
+        // Painted again when the pointer comes in or crosses into the other half.
+        const bool Entered = !(MouseState & msHot);
+        if (Entered) {
             MouseState |= msHot;
             TRACKMOUSEEVENT T{sizeof(T), TME_LEAVE, Wnd, 0};
             TrackMouseEvent(&T);
@@ -449,7 +451,7 @@ void TSkinUpDown::AfterMessage(TMessage& M) {
         const bool Horz = Horizontal || (StyleOf(Wnd) & UDS_HORZ);
         const POINT P{GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)};
         const int Half = Horz ? P.x >= Client.right / 2 : P.y >= Client.bottom / 2;
-        if (Half != FLastHalf) PaintFrame();
+        if (Entered || Half != FLastHalf) PaintFrame();
         break;
     }
     case WM_MOUSELEAVE:
