@@ -465,24 +465,6 @@ bool SkinByKind(TWinSkinForm& F, TControl& C) {
         if (Has(F, xcCombo)) AttachTo<TSkinComBox>(F, C);
     } else if (Kind == L"edit") {
         if (Has(F, xcEdit)) AttachToWindow<TSkinEdit>(F, C);
-    } else if (Kind == L"button") {
-        if (Has(F, xcButton)) AttachTo<TSkinButton>(F, C);
-    } else if (Kind == L"bitbtn") {
-        if (Has(F, xcButton)) AttachTo<TSkinBitButton>(F, C);
-    } else if (Kind == L"speedbutton") {
-        if (Has(F, xcSpeedButton)) AttachSpeedButton(F, C);
-    } else if (Kind == L"scrollbar") {
-        if (Has(F, xcScrollbar)) {
-            AttachScrollbars(F, C);
-            SkinOwnedControls(F, C);
-        }
-    } else if (Kind == L"embedscrollbar") {
-        // Scroll-bar children take the scroll-bar control skin once there is one.
-        if (auto* W = dynamic_cast<TWinControl*>(&C); W && Has(F, xcScrollbar))
-            for (int I = 0; I < W->ControlCount(); ++I)
-                if (TControl* Child = W->Controls(I);
-                    !Is<TScrollBar>(*Child) && ShowsScrollBars(*Child) && !F.HasControlSkin(Child))
-                    AttachScrollbars(F, *Child);
     } else if (Kind == L"checkbox") {
         if (Has(F, xcCheckBox)) AttachTo<TSkinCheckBox>(F, C);
     } else if (Kind == L"radiobutton") {
@@ -508,6 +490,24 @@ bool SkinByKind(TWinSkinForm& F, TControl& C) {
         }
     } else if (Kind == L"progress") {
         if (Has(F, xcProgress)) AttachTo<TSkinProgress>(F, C);
+    } else if (Kind == L"button") {
+        if (Has(F, xcButton)) AttachTo<TSkinButton>(F, C);
+    } else if (Kind == L"bitbtn") {
+        if (Has(F, xcButton)) AttachTo<TSkinBitButton>(F, C);
+    } else if (Kind == L"speedbutton") {
+        if (Has(F, xcSpeedButton)) AttachSpeedButton(F, C);
+    } else if (Kind == L"scrollbar") {
+        if (Has(F, xcScrollbar)) {
+            AttachScrollbars(F, C);
+            SkinOwnedControls(F, C);
+        }
+    } else if (Kind == L"embedscrollbar") {
+        // Scroll-bar children take the scroll-bar control skin once there is one.
+        if (auto* W = dynamic_cast<TWinControl*>(&C); W && Has(F, xcScrollbar))
+            for (int I = 0; I < W->ControlCount(); ++I)
+                if (TControl* Child = W->Controls(I);
+                    !Is<TScrollBar>(*Child) && ShowsScrollBars(*Child) && !F.HasControlSkin(Child))
+                    AttachScrollbars(F, *Child);
     } else if (Kind == L"container") {
         if (auto* W = dynamic_cast<TWinControl*>(&C))
             for (int I = 0; I < W->ControlCount(); ++I)
