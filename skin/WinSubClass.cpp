@@ -4,11 +4,13 @@
 #include "WinSkinForm.h"
 
 #include "WinSubButton.h"
+#include "WinSubCtrls.h"
 #include "WinSubDialog.h"
 #include "WinSubEdit.h"
 #include "WinSubScroll.h"
 
 #include "Buttons.h"
+#include "ComCtrls.h"
 #include "StdCtrls.h"
 
 #include <algorithm>
@@ -18,7 +20,24 @@ TSkinControl::TSkinControl(TComponent* AOwner) : TComponent(AOwner) {}
 
 TSkinControl::~TSkinControl() {
     Destroying();
+    // A skin taken off a live control gives back the colour it changed; a control being
+    // destroyed is past caring.
+    if (Recolour && Control && State == scsAttached &&
+        !Control->ComponentState().Contains(csDestroying))
+        GiveColourBack();
     Release();
+}
+
+void TSkinControl::TakeColour() {
+    SavedColor = Control->Color();
+    SavedParentColor = Control->ParentColor();
+    Control->SetColor(SkinData->ButtonFace);
+}
+
+void TSkinControl::GiveColourBack() {
+    Control->SetColor(SavedColor);
+    // A control that followed its parent's colour follows it again.
+    if (SavedParentColor) Control->SetParentColor(true);
 }
 
 void TSkinControl::Release() {
@@ -48,10 +67,7 @@ void TSkinControl::InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecol
     Focused = GetFocus() == Wnd;
     Enabled = !(GetWindowLongW(Wnd, GWL_STYLE) & WS_DISABLED);
     Text = SkinWindowText(Wnd, true);
-    if (Recolour) {
-        SavedColor = Control->Color();
-        Control->SetColor(Data->ButtonFace);
-    }
+    if (Recolour) TakeColour();
     Control->Invalidate();
     Attached = true;
     State = scsAttached;
@@ -171,7 +187,7 @@ void TSkinControl::PaintFrame(HDC DC) {
 void TSkinControl::Paint(HDC, const RECT&) {}
 
 void TSkinControl::RestoreColor() {
-    if (Recolour && Control) Control->SetColor(SavedColor);
+    if (Recolour && Control) GiveColourBack();
 }
 
 void TSkinControl::Refresh() {
@@ -202,6 +218,49 @@ void TSkinControl::FillFace(HDC DC, const RECT& R) const {
 void TSkinControl::FillParentColour(HDC DC, const RECT& R) const {
     const TControl* C = SkinnedControl();
     FillColor(DC, R, C && C->Parent() ? C->Parent()->Color() : SkinData->ButtonFace);
+}
+
+void TSkinControl::PaintWhole(TMessage& M) {
+    PAINTSTRUCT PS{};
+    const HDC Given = reinterpret_cast<HDC>(M.WParam);
+    const HDC DC = Given ? Given : BeginPaint(Wnd, &PS);
+    try {
+        if (DC && GetWindowRect(Wnd, &ScreenRect))
+            Paint(DC,
+                  {0, 0, ScreenRect.right - ScreenRect.left, ScreenRect.bottom - ScreenRect.top});
+    } catch (...) {
+        // A broken skin never stops the control.
+    }
+    if (!Given) EndPaint(Wnd, &PS);
+    M.Result = 0;
+}
+
+void TSkinControl::PaintOverOwn(TMessage& M) {
+    PAINTSTRUCT PS{};
+    const HDC Given = reinterpret_cast<HDC>(M.WParam);
+    const HDC DC = Given ? Given : BeginPaint(Wnd, &PS);
+    RECT Client{};
+    GetClientRect(Wnd, &Client);
+    if (DC && Client.right > 0 && Client.bottom > 0) {
+        TBitmap Picture(Client.right, Client.bottom);
+        const HDC Off = Picture.Canvas()->Handle();
+        // The control's own picture first (its background included), then the skin's.
+        TMessage Own{WM_PAINT, reinterpret_cast<WPARAM>(Off), 0, 0};
+        PassOn(Own);
+        try {
+            Paint(Off, Client);
+        } catch (...) {
+            // A broken skin leaves the control's own look.
+        }
+        BitBlt(DC, 0, 0, Client.right, Client.bottom, Off, 0, 0, SRCCOPY);
+    }
+    if (!Given) EndPaint(Wnd, &PS);
+    M.Result = 0;
+}
+
+void TSkinControl::RepaintNow() {
+    if (Wnd && IsWindowVisible(Wnd))
+        RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -282,6 +341,7 @@ bool ShowsScrollBars(const TControl& C) {
 }
 
 void SkinControl(TWinSkinForm& F, TControl& C);
+bool AlreadySkinned(const TWinSkinForm& F, TControl& C);
 
 void SkinChildControls(TWinSkinForm& F, TControl& C) {
     if (auto* W = dynamic_cast<TWinControl*>(&C))
@@ -317,6 +377,14 @@ const TClassRow ClassRows[] = {
          return NameIn(N, {L"TDBCOMBOBOXEH", L"TQRPREVIEW", L"TFRDESIGNERPAGE", L"TFRPBOX"});
      },
      SkinChildControls},
+    {[](const TWinSkinForm& F, TControl&, const std::wstring& N) {
+         return N == L"TTRACKBAR" && Has(F, xcButton);
+     },
+     [](TWinSkinForm& F, TControl& C) { AttachTo<TSkinTrackBar>(F, C); }},
+    {[](const TWinSkinForm& F, TControl&, const std::wstring& N) {
+         return NameIn(N, {L"TUPDOWN", L"TSPINBUTTON"}) && Has(F, xcButton);
+     },
+     [](TWinSkinForm& F, TControl& C) { AttachTo<TSkinUpDown>(F, C); }},
     {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {
          return Is<TCustomComboBox>(C) && Has(F, xcCombo);
      },
@@ -325,11 +393,35 @@ const TClassRow ClassRows[] = {
          return NameIn(N, {L"TRICHEDIT", L"TWWDBRICHEDIT", L"TDXDBMEMO"}) && Has(F, xcScrollbar);
      },
      AttachScrollbars},
-    // A panel's own look comes with the panel skin; its children are skinned either way.
+    // A panel takes the face colour; its children are skinned as well (a status bar made of a
+    // panel stays a panel).
     {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {
          return Is<TCustomPanel>(C) && Has(F, xcPanel);
      },
-     SkinChildControls},
+     [](TWinSkinForm& F, TControl& C) {
+         AttachTo<TSkinBox>(F, C, true);
+         SkinChildControls(F, C);
+     }},
+    {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {
+         return Is<TCheckBox>(C) && Has(F, xcCheckBox);
+     },
+     [](TWinSkinForm& F, TControl& C) { AttachTo<TSkinCheckBox>(F, C); }},
+    {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {
+         return Is<TRadioButton>(C) && Has(F, xcRadioButton);
+     },
+     [](TWinSkinForm& F, TControl& C) { AttachTo<TSkinRadioButton>(F, C); }},
+    // Check boxes and radio buttons whose element the skin leaves out keep their own look:
+    // they are never taken for push buttons further down.
+    {[](const TWinSkinForm&, TControl& C, const std::wstring&) { return Is<TButtonControl>(C); },
+     [](TWinSkinForm&, TControl&) {}},
+    {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {
+         return Is<TCustomGroupBox>(C) && Has(F, xcGroupBox);
+     },
+     [](TWinSkinForm& F, TControl& C) { AttachTo<TSkinGroupBox>(F, C, true); }},
+    {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {
+         return Is<TProgressBar>(C) && Has(F, xcProgress);
+     },
+     [](TWinSkinForm& F, TControl& C) { AttachTo<TSkinProgress>(F, C); }},
     {[](const TWinSkinForm& F, TControl&, const std::wstring& N) {
          return NameIn(N, {L"TDXTREELIST", L"TDXDBTREELIST", L"TDXDBGRID"}) &&
                 Has(F, xcScrollbar);
@@ -371,6 +463,19 @@ const TClassRow ClassRows[] = {
      }},
 };
 
+// The windowed children of a control that have no skin yet and are not excluded by their tag.
+template <class F> void ForEachFreeChild(TWinSkinForm& Frame, TControl& C, F Each) {
+    auto* W = dynamic_cast<TWinControl*>(&C);
+    if (!W) return;
+    std::vector<TControl*> Children;
+    for (int I = 0; I < W->ControlCount(); ++I)
+        Children.push_back(W->Controls(I));
+    for (TControl* Child : Children)
+        if (Is<TWinControl>(*Child) && Child->Tag() % 100 != Frame.SkinData->DisableTag() &&
+            !AlreadySkinned(Frame, *Child))
+            Each(*Child);
+}
+
 // A control whose class Skin3rd names: its kind decides (true), whatever the class table says.
 bool SkinByKind(TWinSkinForm& F, TControl& C) {
     std::wstring Kind;
@@ -379,6 +484,31 @@ bool SkinByKind(TWinSkinForm& F, TControl& C) {
         if (Has(F, xcCombo)) AttachTo<TSkinComBox>(F, C);
     } else if (Kind == L"edit") {
         if (Has(F, xcEdit)) AttachToWindow<TSkinEdit>(F, C);
+    } else if (Kind == L"checkbox") {
+        if (Has(F, xcCheckBox)) AttachTo<TSkinCheckBox>(F, C);
+    } else if (Kind == L"radiobutton") {
+        if (Has(F, xcRadioButton)) AttachTo<TSkinRadioButton>(F, C);
+    } else if (Kind == L"groupbox") {
+        if (Has(F, xcGroupBox)) AttachTo<TSkinGroupBox>(F, C, true);
+    } else if (Kind == L"radiogroup") {
+        if (Has(F, xcGroupBox) && Has(F, xcRadioButton))
+            ForEachFreeChild(F, C, [&](TControl& Child) { AttachTo<TSkinRadioButton>(F, Child); });
+    } else if (Kind == L"checkgroup") {
+        // A check group's children go by the radio-button element, as a radio group's do.
+        if (Has(F, xcPanel) && Has(F, xcRadioButton))
+            ForEachFreeChild(F, C, [&](TControl& Child) { AttachTo<TSkinCheckBox>(F, Child); });
+    } else if (Kind == L"panel") {
+        if (Has(F, xcPanel)) {
+            TrySetPropText(C, L"Transparent", L"True");
+            AttachTo<TSkinBox>(F, C, true);
+        }
+    } else if (Kind == L"trackbar") {
+        if (Has(F, xcButton)) {
+            TrySetPropText(C, L"Transparent", L"True");
+            AttachTo<TSkinTrackBar>(F, C);
+        }
+    } else if (Kind == L"progress") {
+        if (Has(F, xcProgress)) AttachTo<TSkinProgress>(F, C);
     } else if (Kind == L"button") {
         if (Has(F, xcButton)) AttachTo<TSkinButton>(F, C);
     } else if (Kind == L"bitbtn") {
@@ -454,12 +584,16 @@ void SkinPlainChild(TWinSkinForm& F, HWND Child) {
     TSkinControl* Skin = nullptr;
     HWND Target = Child;
     if (Class == L"button") {
+        // The button type decides: owner-drawn buttons and command links share a bit with the
+        // check styles but are no check boxes, and an owner-drawn button keeps its owner's look.
         const DWORD Kind = Style & BS_TYPEMASK;
-        const bool Group = (Style & 7) == BS_GROUPBOX;
-        // Check boxes and radio buttons take their skins once there are such skins.
-        const bool Check = (Style & 2) != 0 || (Style & 7) == BS_3STATE;
-        const bool Radio = Kind == BS_AUTORADIOBUTTON || Kind == BS_RADIOBUTTON;
-        if (!Group && !Check && !Radio) Skin = new TSkinButton(nullptr);
+        if (Kind == BS_CHECKBOX || Kind == BS_AUTOCHECKBOX || Kind == BS_3STATE ||
+            Kind == BS_AUTO3STATE)
+            Skin = new TSkinCheckBox(nullptr);
+        else if (Kind == BS_RADIOBUTTON || Kind == BS_AUTORADIOBUTTON)
+            Skin = new TSkinRadioButton(nullptr);
+        else if (Kind != BS_GROUPBOX && Kind != BS_OWNERDRAW)
+            Skin = new TSkinButton(nullptr);
     } else if (Class == L"combobox") {
         if ((Style & 3) != CBS_SIMPLE) Skin = new TSkinComBox(nullptr);
     } else if (Class == L"comboboxex32") {

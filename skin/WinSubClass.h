@@ -72,6 +72,7 @@ class TSkinControl : public TComponent {
     TControl* GraphicControl = nullptr;
     bool Recolour = false;
     TColor SavedColor = clNone;
+    bool SavedParentColor = false; // the control took its parent's colour before skinning
     bool Attached = false;
     int State = scsCreated;
     TWinSkinForm* SkinForm = nullptr;
@@ -82,8 +83,20 @@ class TSkinControl : public TComponent {
     void PassOn(TMessage& M);
     void FillFace(HDC DC, const RECT& R) const;
     void FillParentColour(HDC DC, const RECT& R) const;
+    // WM_PAINT of a skin that draws the whole control: into the message's DC or a BeginPaint
+    // one, over the window rectangle from (0, 0); the control's own painting does not run.
+    void PaintWhole(TMessage& M);
+    // WM_PAINT of a control that paints itself with the skin drawn over it: both land in one
+    // off-screen picture that reaches the window in a single copy.
+    void PaintOverOwn(TMessage& M);
+    // Paints again before returning (a system control paints some changes at once, outside
+    // WM_PAINT, and would show its own look until the next paint).
+    void RepaintNow();
     // Stops hooking the control and leaves the frame skin's list; the object stays.
     void Release();
+    // Remembers the control's colour and gives it the skin's face colour; and back.
+    void TakeColour();
+    void GiveColourBack();
 
   private:
     void MessageEntry(TMessage& M);

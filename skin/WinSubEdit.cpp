@@ -2,6 +2,7 @@
 
 #include "ImgUtil.h"
 #include "WinSkinForm.h"
+#include "WinSubCtrls.h"
 #include "WinSubScroll.h"
 
 #include "StdCtrls.h"
@@ -56,8 +57,23 @@ void TSkinEdit::FindUpDown() {
         if (Class == L"msctls_updown32" || Class.find(L"spin") != std::wstring::npos ||
             Class.find(L"updown") != std::wstring::npos) {
             UpDownWnd = C;
+            // An up-down inside the edit is drawn as part of it, one pixel inside its border.
+            if (SkinForm && !SkinForm->FindControlSkin(C)) {
+                UpDown = new TSkinUpDown(this);
+                UpDown->BuddyMode = true;
+                UpDown->InitWindow(C, SkinData, SkinForm, Canvas);
+            }
             return;
         }
+    }
+}
+
+void TSkinEdit::Notification(TComponent* AComponent, TOperation Operation) {
+    TSkinControl::Notification(AComponent, Operation);
+    // The up-down's window went, and its skin with it.
+    if (Operation == opRemove && AComponent == UpDown) {
+        UpDown = nullptr;
+        UpDownWnd = nullptr;
     }
 }
 

@@ -6,6 +6,7 @@
 #include "WinSubClass.h"
 
 class TSkinScrollbarH;
+class TSkinUpDown;
 
 class TSkinEdit : public TSkinControl {
     DECLARE_CLASS(TSkinEdit, TSkinControl)
@@ -14,9 +15,13 @@ class TSkinEdit : public TSkinControl {
     void AfterMessage(TMessage& M) override;
     void Paint(HDC DC, const RECT& Rect) override;
 
-    // The up-down control working as the edit's buddy, once a paint found it.
+    // The up-down control working as the edit's buddy, once a paint found it; its skin is
+    // owned by this one.
     HWND UpDownWnd = nullptr;
-    TSkinControl* UpDown = nullptr;
+    TSkinUpDown* UpDown = nullptr;
+
+  protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
   private:
     void PaintPrinted(HDC DC);

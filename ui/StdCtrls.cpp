@@ -398,6 +398,105 @@ void TButton::WndProc(TMessage& M) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Check boxes and radio buttons
+
+TButtonControl::TButtonControl(TComponent* AOwner) : TWinControl(AOwner) {
+    SetBounds(0, 0, 97, 17);
+    SetTabStop(true);
+    // The window reports clicks (mouse and space bar alike).
+    TControlStyle S = ControlStyle();
+    S.Exclude(csClickEvents);
+    SetControlStyle(S);
+}
+
+void TButtonControl::CreateParams(TCreateParams& P) {
+    TWinControl::CreateParams(P);
+    P.SysClassName = L"BUTTON";
+    if (FAlignment == taLeftJustify) P.Style |= BS_LEFTTEXT;
+}
+
+void TButtonControl::SetAlignment(TAlignment V) {
+    if (V == FAlignment) return;
+    FAlignment = V;
+    if (HandleAllocated()) RecreateWnd();
+}
+
+void TButtonControl::ShowCheck(WPARAM Check) {
+    if (HandleAllocated()) SendMessageW(Handle(), BM_SETCHECK, Check, 0);
+}
+
+void TButtonControl::WndProc(TMessage& M) {
+    if (M.Msg == CN_COMMAND) {
+        // A radio button reports a quick second click as a double click.
+        if (HIWORD(M.WParam) == BN_CLICKED || HIWORD(M.WParam) == BN_DOUBLECLICKED) {
+            Toggle();
+            Click();
+        }
+        return;
+    }
+    TWinControl::WndProc(M);
+}
+
+TCheckBox::TCheckBox(TComponent* AOwner) : TButtonControl(AOwner) {}
+
+void TCheckBox::CreateParams(TCreateParams& P) {
+    TButtonControl::CreateParams(P);
+    P.Style |= BS_3STATE;
+}
+
+void TCheckBox::CreateHandle() {
+    TButtonControl::CreateHandle();
+    ShowCheck(static_cast<WPARAM>(FState));
+}
+
+void TCheckBox::SetState(TCheckBoxState V) {
+    if (V == FState) return;
+    FState = V;
+    ShowCheck(static_cast<WPARAM>(V));
+}
+
+void TCheckBox::Toggle() {
+    switch (FState) {
+    case cbUnchecked:
+        SetState(FAllowGrayed ? cbGrayed : cbChecked);
+        break;
+    case cbChecked:
+        SetState(cbUnchecked);
+        break;
+    case cbGrayed:
+        SetState(cbChecked);
+        break;
+    }
+}
+
+TRadioButton::TRadioButton(TComponent* AOwner) : TButtonControl(AOwner) {}
+
+void TRadioButton::CreateParams(TCreateParams& P) {
+    TButtonControl::CreateParams(P);
+    P.Style |= BS_RADIOBUTTON;
+}
+
+void TRadioButton::CreateHandle() {
+    TButtonControl::CreateHandle();
+    ShowCheck(FChecked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void TRadioButton::SetChecked(bool V) {
+    if (V == FChecked) return;
+    FChecked = V;
+    ShowCheck(V ? BST_CHECKED : BST_UNCHECKED);
+    if (!V || !Parent()) return;
+    for (int I = 0; I < Parent()->ControlCount(); ++I)
+        if (auto* Other = dynamic_cast<TRadioButton*>(Parent()->Controls(I));
+            Other && Other != this)
+            Other->SetChecked(false);
+}
+
+void TRadioButton::Toggle() {
+    SetChecked(true);
+}
+
+// ---------------------------------------------------------------------------------------------
 // TCustomPanel
 
 TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner) {

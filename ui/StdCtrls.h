@@ -1,6 +1,7 @@
 // The standard controls: edit boxes (TCustomEdit, TEdit), multi-line edits (TCustomMemo,
-// TMemo), push buttons (TButton), panels (TCustomPanel, TPanel), group boxes (TCustomGroupBox,
-// TGroupBox) and combo boxes (TCustomComboBox, TComboBox). Edits, memos, buttons and combo
+// TMemo), push buttons (TButton), check boxes (TCheckBox), radio buttons (TRadioButton),
+// panels (TCustomPanel, TPanel), group boxes (TCustomGroupBox, TGroupBox) and combo boxes
+// (TCustomComboBox, TComboBox). Edits, memos, buttons, check boxes, radio buttons and combo
 // boxes are the system's own controls; panels and group boxes paint themselves, composed
 // off-screen and copied in one blit.
 //
@@ -177,6 +178,74 @@ class TButton : public TWinControl {
     bool FDefault = false;
     bool FCancel = false;
     bool FMultiLine = false;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Check boxes and radio buttons
+
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+DECLARE_ENUM_NAMES(TCheckBoxState, L"cbUnchecked", L"cbChecked", L"cbGrayed")
+
+// The system's button window in a check style. The control keeps the state itself and sets
+// the window's (the window never toggles on its own), so that the state reads the same with
+// or without a window. Alignment taLeftJustify puts the caption to the left of the box.
+class TButtonControl : public TWinControl {
+    DECLARE_CLASS(TButtonControl, TWinControl)
+  public:
+    explicit TButtonControl(TComponent* AOwner);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment V);
+
+  protected:
+    void CreateParams(TCreateParams& Params) override;
+    void WndProc(TMessage& Message) override;
+    // The user clicked the control (mouse or space bar).
+    virtual void Toggle() {}
+    // The check state as the window shows it.
+    void ShowCheck(WPARAM Check);
+
+  private:
+    TAlignment FAlignment = taRightJustify;
+};
+
+class TCheckBox : public TButtonControl {
+    DECLARE_CLASS(TCheckBox, TButtonControl)
+  public:
+    explicit TCheckBox(TComponent* AOwner);
+    TCheckBoxState State() const { return FState; }
+    void SetState(TCheckBoxState V);
+    bool Checked() const { return FState == cbChecked; }
+    void SetChecked(bool V) { SetState(V ? cbChecked : cbUnchecked); }
+    // A click may also lead to the grayed state.
+    bool AllowGrayed() const { return FAllowGrayed; }
+    void SetAllowGrayed(bool V) { FAllowGrayed = V; }
+
+  protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateHandle() override;
+    // Unchecked, (grayed,) checked, unchecked again.
+    void Toggle() override;
+
+  private:
+    TCheckBoxState FState = cbUnchecked;
+    bool FAllowGrayed = false;
+};
+
+// Checking a radio button unchecks the radio buttons beside it (those of the same parent).
+class TRadioButton : public TButtonControl {
+    DECLARE_CLASS(TRadioButton, TButtonControl)
+  public:
+    explicit TRadioButton(TComponent* AOwner);
+    bool Checked() const { return FChecked; }
+    void SetChecked(bool V);
+
+  protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateHandle() override;
+    void Toggle() override;
+
+  private:
+    bool FChecked = false;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -404,6 +473,17 @@ PUBLISHED(TButton) {
     p.Property(L"Cancel", &TButton::Cancel, &TButton::SetCancel);
     p.Property(L"Default", &TButton::Default, &TButton::SetDefault);
     p.Property(L"MultiLine", &TButton::MultiLine, &TButton::SetMultiLine);
+}
+PUBLISHED(TButtonControl) {
+    p.Property(L"Alignment", &TButtonControl::Alignment, &TButtonControl::SetAlignment);
+}
+PUBLISHED(TCheckBox) {
+    p.Property(L"AllowGrayed", &TCheckBox::AllowGrayed, &TCheckBox::SetAllowGrayed);
+    p.Property(L"Checked", &TCheckBox::Checked, &TCheckBox::SetChecked);
+    p.Property(L"State", &TCheckBox::State, &TCheckBox::SetState);
+}
+PUBLISHED(TRadioButton) {
+    p.Property(L"Checked", &TRadioButton::Checked, &TRadioButton::SetChecked);
 }
 PUBLISHED(TCustomPanel) {
     p.Property(L"Alignment", &TCustomPanel::Alignment, &TCustomPanel::SetAlignment);

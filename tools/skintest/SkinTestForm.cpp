@@ -1,6 +1,7 @@
 #include "SkinTestForm.h"
 
 #include "Buttons.h"
+#include "ComCtrls.h"
 #include "Reader.h"
 
 TSkinTestForm::TSkinTestForm(TComponent* AOwner) : TForm(AOwner) {
@@ -13,7 +14,7 @@ TSkinTestForm::TSkinTestForm(TComponent* AOwner) : TForm(AOwner) {
     SetBorderIcons({biSystemMenu, biMinimize});
     SetCaption(L"Skin test 皮肤");
     SetBounds(120, 120, 300, 200);
-    SetClientSize(640, 300);
+    SetClientSize(640, 480);
     SkinButton = AddButton(L"SkinButton", L"", 12);
     MessageButton = AddButton(L"MessageButton", L"Message box", 48);
     CaptionButton = AddButton(L"CaptionButton", L"Long caption", 84);
@@ -105,29 +106,99 @@ void TSkinTestForm::AddControls() {
     Place(List, L"ListBox1", 450, 152, 170, 90);
     for (int Item = 1; Item <= 30; ++Item)
         List->Items()->Add(L"List item " + std::to_wstring(Item));
-    AddScrollBarHolder();
+    AddScrollBarHolders();
+
+    // Check boxes in every state, radio buttons in a group box, bars lying and standing, and
+    // an edit with up-down arrows.
+    const struct {
+        const wchar_t* Caption;
+        TCheckBoxState State;
+        bool Enabled;
+    } Checks[] = {{L"Unchecked", cbUnchecked, true},
+                  {L"Checked", cbChecked, true},
+                  {L"Grayed", cbGrayed, true},
+                  {L"Disabled", cbUnchecked, false},
+                  {L"Disabled, checked", cbChecked, false},
+                  {L"Text on the left", cbChecked, true}};
+    int Y = 285;
+    for (const auto& C : Checks) {
+        auto* Box = new TCheckBox(this);
+        Place(Box, (L"CheckBox" + std::to_wstring((Y - 285) / 24 + 1)).c_str(), 20, Y, 150, 20);
+        Box->SetCaption(C.Caption);
+        Box->SetAllowGrayed(true);
+        Box->SetState(C.State);
+        Box->SetEnabled(C.Enabled);
+        if (Y == 285 + 5 * 24) Box->SetAlignment(taLeftJustify);
+        Y += 24;
+    }
+    auto* Group = new TGroupBox(this);
+    Place(Group, L"GroupBox1", 185, 280, 150, 120);
+    Group->SetCaption(L"Radio buttons");
+    const wchar_t* Radios[] = {L"First", L"Second", L"Disabled"};
+    for (int I = 0; I < 3; ++I) {
+        auto* R = new TRadioButton(this);
+        R->SetName(L"RadioButton" + std::to_wstring(I + 1));
+        R->SetParent(Group);
+        R->SetBounds(12, 22 + I * 30, 120, 20);
+        R->SetCaption(Radios[I]);
+        R->SetChecked(I == 1);
+        R->SetEnabled(I != 2);
+    }
+    const int Positions[] = {30, 70};
+    for (int I = 0; I < 2; ++I) {
+        auto* P = new TProgressBar(this);
+        Place(P, (L"ProgressBar" + std::to_wstring(I + 1)).c_str(), 350, 285 + I * 26, 180, 18);
+        P->SetSmooth(I == 1);
+        P->SetPosition(Positions[I]);
+    }
+    auto* Standing = new TProgressBar(this);
+    Place(Standing, L"ProgressBar3", 545, 285, 18, 120);
+    Standing->SetOrientation(pbVertical);
+    Standing->SetPosition(50);
+    auto* Track = new TTrackBar(this);
+    Place(Track, L"TrackBar1", 350, 340, 180, 40);
+    Track->SetPosition(4);
+    auto* TrackUp = new TTrackBar(this);
+    Place(TrackUp, L"TrackBar2", 580, 280, 45, 130);
+    TrackUp->SetOrientation(trVertical);
+    TrackUp->SetTickMarks(tmBoth);
+    TrackUp->SetPosition(7);
+    auto* Number = new TEdit(this);
+    Place(Number, L"Edit3", 350, 395, 80, 22);
+    auto* Arrows = new TUpDown(this);
+    Place(Arrows, L"UpDown1", 430, 395, 17, 22);
+    Arrows->SetPosition(5);
+    Arrows->SetAssociate(Number);
+    auto* Side = new TUpDown(this);
+    Place(Side, L"UpDown2", 460, 395, 40, 22);
+    Side->SetOrientation(udHorizontal);
+    auto* Empty = new TProgressBar(this);
+    Place(Empty, L"ProgressBar4", 350, 430, 180, 18);
 }
 
 // Scroll-bar controls are dressed only inside a container whose class the skin's list of other
-// libraries' classes names as holding scroll bars; this panel's class is added to it.
-void TSkinTestForm::AddScrollBarHolder() {
-    auto* Holder = new TScrollBarPanel(this);
-    Holder->SetName(L"ScrollBarHolder");
-    Holder->SetParent(this);
-    Holder->SetBounds(270, 246, 350, 50);
-    Holder->SetBevelOuter(bvNone);
-    Holder->SetCaption(L"");
+// libraries' classes names as holding scroll bars; these panels' class is added to it.
+void TSkinTestForm::AddScrollBarHolders() {
+    auto Holder = [this](const wchar_t* Name, int X, int Y, int W, int H) {
+        auto* P = new TScrollBarPanel(this);
+        P->SetName(Name);
+        P->SetParent(this);
+        P->SetBounds(X, Y, W, H);
+        P->SetBevelOuter(bvNone);
+        P->SetCaption(L"");
+        return P;
+    };
     auto* Across = new TScrollBar(this);
     Across->SetName(L"ScrollBar1");
-    Across->SetParent(Holder);
-    Across->SetBounds(0, 4, 320, 18);
+    Across->SetParent(Holder(L"ScrollBarHolder1", 270, 248, 350, 22));
+    Across->SetBounds(0, 2, 350, 18);
     Across->SetParams(30, 0, 100);
     Across->SetPageSize(20);
     auto* Down = new TScrollBar(this);
     Down->SetName(L"ScrollBar2");
     Down->SetKind(sbVertical);
-    Down->SetParent(Holder);
-    Down->SetBounds(330, 0, 18, 50);
+    Down->SetParent(Holder(L"ScrollBarHolder2", 622, 12, 18, 230));
+    Down->SetBounds(0, 0, 18, 230);
     Down->SetMax(100);
 }
 

@@ -4,8 +4,9 @@
 // (Menus.txt) has drop-downs with sub-menus, glyphs, shortcuts, checked, default and disabled
 // items, separators in every awkward place and a disabled top-level item. Beside them stands one
 // of each control the skin dresses: buttons of every kind, edits, the three combo box styles
-// and a right-to-left one, a memo with both scroll bars, a list box and scroll-bar controls in
-// a holder.
+// and a right-to-left one, a memo with both scroll bars, a list box, scroll-bar controls in a
+// holder, check boxes and radio buttons in their states, a group box, progress bars and track
+// bars lying and standing, and up-down arrows beside an edit.
 #pragma once
 
 #include "SkinTestMenus.h"
@@ -51,7 +52,7 @@ class TSkinTestForm : public TForm {
   private:
     TButton* AddButton(const wchar_t* Name, const wchar_t* Caption, int Top);
     void AddControls();
-    void AddScrollBarHolder();
+    void AddScrollBarHolders();
     void ShowState();
 };
 

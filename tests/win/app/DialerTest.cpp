@@ -14,6 +14,7 @@
 #include "FakeSerial.h"
 #include "WinSkinForm.h"
 #include "WinSkinManage.h"
+#include "WinSubCtrls.h"
 #include "WinSubEdit.h"
 #include "WinSubScroll.h"
 #include "app/Fmain.h"
@@ -471,9 +472,10 @@ bool BarShows(const std::unique_ptr<TWScrollbar>& Bar) {
 
 } // namespace
 
-// The main window's skin names edits, combo boxes and scroll bars but not buttons: the display,
-// the status line and the port box wear the skin, the keys keep their own look, and the hidden
-// history keeps its bar windows hidden however many lines it gets.
+// The main window's skin names edits, combo boxes, scroll bars, group boxes and panels but not
+// buttons: the display, the status line and the port box wear the skin, the group boxes draw
+// the skin's line, the status bar (a panel) takes the skin's face colour, the keys keep their
+// own look, and the hidden history keeps its bar windows hidden however many lines it gets.
 TEST_F(TDialer, TheSkinDressesTheBoxesAndLeavesTheKeysTheirOwnLook) {
     TWinSkinForm* Frame = nullptr;
     ASSERT_TRUE(WaitFor(
@@ -486,6 +488,11 @@ TEST_F(TDialer, TheSkinDressesTheBoxesAndLeavesTheKeysTheirOwnLook) {
     EXPECT_NE(dynamic_cast<TSkinEdit*>(Frame->FindControlSkin(Fmain->RzEdit1->Handle())), nullptr);
     EXPECT_NE(dynamic_cast<TSkinEdit*>(Frame->FindControlSkin(Fmain->RzEdit2->Handle())), nullptr);
     EXPECT_NE(dynamic_cast<TSkinComBox*>(SkinOf(*Frame, Fmain->ComboBox1)), nullptr);
+    for (TRzGroupBox* Box : {Fmain->RzGroupBox2, Fmain->RzGroupBox3, Fmain->RzGroupBox4})
+        EXPECT_NE(dynamic_cast<TSkinGroupBox*>(SkinOf(*Frame, Box)), nullptr)
+            << WideToUtf8(Box->Name());
+    EXPECT_NE(dynamic_cast<TSkinBox*>(SkinOf(*Frame, Fmain->RzStatusBar1)), nullptr);
+    EXPECT_EQ(Fmain->RzStatusBar1->Color(), Frame->SkinData->ButtonFace);
     for (TRzBitBtn* Key : {Fmain->Key1, Fmain->Key0, Fmain->Keyh, Fmain->RzBitBtn1,
                            Fmain->RzBitBtn14, Fmain->RzBitBtn15})
         EXPECT_EQ(SkinOf(*Frame, Key), nullptr) << WideToUtf8(Key->Name());

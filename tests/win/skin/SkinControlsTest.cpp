@@ -1,0 +1,766 @@
+// Check boxes, radio buttons, group boxes, panels, progress bars, track bars and up-down
+// controls on a shown form wearing a skin made for the test, whose pictures give every frame a
+// colour of its own: which skin each control gets, the frame each state shows, where the skins
+// draw, that pointer input still works as without the skin, and that switching the skin on
+// and off again and again leaves nothing behind.
+#include "SkinTesting.h"
+
+#include "ComCtrls.h"
+#include "SysUtils.h"
+#include "ImgUtil.h"
+#include "StdCtrls.h"
+#include "WinSubButton.h"
+#include "WinSubCtrls.h"
+#include "WinSubEdit.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+using namespace SkinTest;
+
+// A check-box window that publishes only "Checked", which need not agree with its window.
+class TTickBox : public TWinControl {
+    DECLARE_CLASS(TTickBox, TWinControl)
+  public:
+    explicit TTickBox(TComponent* AOwner) : TWinControl(AOwner) {}
+    bool Checked() const { return FChecked; }
+    void SetChecked(bool V) { FChecked = V; }
+
+  protected:
+    void CreateParams(TCreateParams& P) override {
+        TWinControl::CreateParams(P);
+        P.SysClassName = L"BUTTON";
+        P.Style |= BS_CHECKBOX;
+    }
+
+  private:
+    bool FChecked = false;
+};
+PUBLISHED(TTickBox) {
+    p.Property(L"Checked", &TTickBox::Checked, &TTickBox::SetChecked);
+}
+
+// A check-box window whose "State" is plain text and whose window never shows the third state.
+class TStateBox : public TTickBox {
+    DECLARE_CLASS(TStateBox, TTickBox)
+  public:
+    using TTickBox::TTickBox;
+    std::wstring State() const { return FState; }
+    void SetState(const std::wstring& V) { FState = V; }
+
+  private:
+    std::wstring FState = L"cbUnchecked";
+};
+PUBLISHED(TStateBox) {
+    p.Property(L"State", &TStateBox::State, &TStateBox::SetState);
+}
+
+// Controls of other libraries that Skin3rd lines name: a panel and a track bar that can be made
+// transparent, and groups whose children are radio buttons or check boxes to the skin.
+class TKindPanel : public TCustomControl {
+    DECLARE_CLASS(TKindPanel, TCustomControl)
+  public:
+    using TCustomControl::TCustomControl;
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool V) { FTransparent = V; }
+
+  private:
+    bool FTransparent = false;
+};
+PUBLISHED(TKindPanel) {
+    p.Property(L"Transparent", &TKindPanel::Transparent, &TKindPanel::SetTransparent);
+}
+
+class TKindTrack : public TTrackBar {
+    DECLARE_CLASS(TKindTrack, TTrackBar)
+  public:
+    using TTrackBar::TTrackBar;
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool V) { FTransparent = V; }
+
+  private:
+    bool FTransparent = false;
+};
+PUBLISHED(TKindTrack) {
+    p.Property(L"Transparent", &TKindTrack::Transparent, &TKindTrack::SetTransparent);
+}
+
+class TChoiceGroup : public TCustomControl {
+    DECLARE_CLASS(TChoiceGroup, TCustomControl)
+  public:
+    using TCustomControl::TCustomControl;
+};
+PUBLISHED(TChoiceGroup) {}
+
+class TTickGroup : public TChoiceGroup {
+    DECLARE_CLASS(TTickGroup, TChoiceGroup)
+  public:
+    using TChoiceGroup::TChoiceGroup;
+};
+PUBLISHED(TTickGroup) {}
+
+namespace {
+
+// Frame F of picture Image is a plain colour of its own, never magenta or a skin colour.
+uint32_t FrameColour(int Image, int F) {
+    return static_cast<uint32_t>((Image * 40) << 16 | (F * 18) << 8 | 0x30);
+}
+
+enum TPicture { picCheck = 1, picRadio, picProgress, picUpDown, picThumbH, picThumbV };
+
+TBytes Strip(int Image, int FrameW, int FrameH, int Frames) {
+    TBitmap B(FrameW * Frames, FrameH, pf24bit);
+    for (int F = 0; F < Frames; ++F)
+        for (int Y = 0; Y < FrameH; ++Y)
+            for (int X = 0; X < FrameW; ++X)
+                SetPixel(B, F * FrameW + X, Y, FrameColour(Image, F + 1));
+    return B.SaveToStream();
+}
+
+constexpr uint32_t Face = 0xDCD2C8;   // ButtonFace 200 210 220
+constexpr uint32_t Shadow = 0x64605A; // ButtonShadow 90 96 100
+
+// A skin of plain borders with pictures for the controls; the check box's with CheckFrames
+// frames, the radio button's with RadioFrames.
+TBytes ControlsSkin(int CheckFrames, int RadioFrames) {
+    const std::string N = std::to_string(CheckFrames), R = std::to_string(RadioFrames);
+    std::string Ini = "[Personality]\n"
+                      "Top=top.bmp\nTopFrame=2\nTopTopHeight=4\nTopBotHeight=4\n"
+                      "Bottom=bottom.bmp\nBottomFrame=2\nBottomTopHeight=2\nBottomBotHeight=2\n"
+                      "Left=left.bmp\nLeftFrame=2\nLeftTopHeight=4\nLeftBotHeight=4\n"
+                      "Right=right.bmp\nRightFrame=2\nRightTopHeight=4\nRightBotHeight=4\n"
+                      "[Colours]\nButtonFace=200 210 220\nButtonShadow=90 96 100\n"
+                      "[Buttons]\nCheckButton=check.bmp\nRadioButton=radio.bmp\n"
+                      "CheckButtonFrame=" +
+                      N + "\nRadioButtonFrame=" + R +
+                      "\n"
+                      "[Progress]\nBitmap=progress.bmp\nTile=0\n"
+                      "[UpDown.Vert]\nImage=updown.bmp\n"
+                      "[Trackbar.ThumbHorz]\nImage=thumbh.bmp\n"
+                      "[Trackbar.ThumbVert]\nImage=thumbv.bmp\n";
+    return Payload(Ini, {{"top.bmp", BorderBmp(40, 20, 2, true, 0x604020)},
+                         {"bottom.bmp", BorderBmp(40, 5, 2, true, 0x206040)},
+                         {"left.bmp", BorderBmp(4, 40, 2, false, 0x402060)},
+                         {"right.bmp", BorderBmp(4, 40, 2, false, 0x204060)},
+                         {"check.bmp", Strip(picCheck, 13, 13, CheckFrames)},
+                         {"radio.bmp", Strip(picRadio, 13, 13, RadioFrames)},
+                         {"progress.bmp", Strip(picProgress, 10, 10, 2)},
+                         {"updown.bmp", Strip(picUpDown, 8, 8, 8)},
+                         {"thumbh.bmp", Strip(picThumbH, 8, 12, 5)},
+                         {"thumbv.bmp", Strip(picThumbV, 12, 8, 5)}});
+}
+
+uint32_t PixelOf(HWND Wnd, int X, int Y) {
+    HDC DC = GetDC(Wnd);
+    const uint32_t C = Rgb(GetPixel(DC, X, Y));
+    ReleaseDC(Wnd, DC);
+    return C;
+}
+
+SIZE ClientSize(HWND Wnd) {
+    RECT R;
+    GetClientRect(Wnd, &R);
+    return {R.right, R.bottom};
+}
+
+void RepaintNow(TWinControl* C) {
+    RedrawWindow(C->Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pump();
+}
+
+POINT ScreenOf(TWinControl* C, int X, int Y) {
+    return C->ClientToScreen({X, Y});
+}
+
+class TControlsForm : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        Form = new TSkinTestForm(nullptr);
+        Form->SetBorderStyle(bsSingle);
+        Form->SetFormStyle(fsStayOnTop);
+        Form->SetBounds(60, 60, 700, 460);
+        Form->SetClientSize(680, 400);
+        Form->SetCaption(L"Other controls");
+        Unchecked = Check(10, 10, cbUnchecked);
+        Checked = Check(140, 10, cbChecked);
+        Grayed = Check(270, 10, cbGrayed);
+        Grayed->SetAllowGrayed(true);
+        OffUnchecked = Check(400, 10, cbUnchecked, false);
+        OffChecked = Check(10, 40, cbChecked, false);
+        OffGrayed = Check(140, 40, cbGrayed, false);
+        LeftText = Check(270, 40, cbUnchecked);
+        LeftText->SetAlignment(taLeftJustify);
+        Tick = Place(new TTickBox(Form), 400, 40, 120, 20);
+        StateBox = Place(new TStateBox(Form), 530, 40, 120, 20);
+        RadioA = Radio(Form, 10, 100, false);
+        RadioB = Radio(Form, 140, 100, true);
+        RadioOff = Radio(Form, 270, 100, false);
+        RadioOff->SetEnabled(false);
+        Group = Place(new TGroupBox(Form), 10, 130, 200, 80);
+        Group->SetCaption(L"Group");
+        Group->Font()->SetName(L"Tahoma");
+        Group->Font()->SetHeight(13);
+        Bar30 = Progress(230, 130, 200, 20, 30, pbHorizontal);
+        Bar0 = Progress(230, 160, 200, 20, 0, pbHorizontal);
+        BarUp = Progress(450, 130, 20, 150, 30, pbVertical);
+        Arrows = Place(new TUpDown(Form), 490, 130, 20, 40);
+        Arrows->SetPosition(50);
+        Track = Trackbar(230, 200, trHorizontal, 0);
+        TrackTwin = Trackbar(230, 250, trHorizontal, 199);
+        TrackUp = Trackbar(540, 130, trVertical, 0);
+        TrackUpTwin = Trackbar(600, 130, trVertical, 199);
+        Edit = Place(new TEdit(Form), 10, 230, 120, 24);
+        Box = Place(new TPanel(Form), 10, 300, 200, 60);
+        Box->SetColor(clBtnFace);
+        RadioInBox = Radio(Box, 10, 10, true);
+        RadioInBox->SetEnabled(false);
+        Form->HandleNeeded();
+        // Inside the edit, as spin edits place theirs.
+        Spin = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE, 100, 0, 18, 20,
+                               Edit->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+        Skin = OwnSkin(*Form, ControlsSkin(12, 8));
+        Frame = SkinNow(Form->Handle());
+        ASSERT_NE(Frame, nullptr);
+        // Classes of other libraries that a Skin3rd line calls check boxes.
+        Skin->Skin3rd()->Add(L"TTickBox=checkbox");
+        Skin->Skin3rd()->Add(L"TStateBox=checkbox");
+        SkinFormControls(*Frame);
+        Form->Show();
+        SetForegroundWindow(Form->Handle());
+        ASSERT_TRUE(WaitFor([] { return IsWindowVisible(Form->Handle()) != FALSE; }));
+        SetCursorPos(2, 2);
+        Pump();
+        RepaintNow(Form);
+    }
+    static void TearDownTestSuite() { delete Form; }
+
+    template <class T> static T* Place(T* C, int X, int Y, int W, int H) {
+        C->SetParent(Form);
+        C->SetBounds(X, Y, W, H);
+        return C;
+    }
+    static TCheckBox* Check(int X, int Y, TCheckBoxState S, bool Enabled = true) {
+        auto* C = Place(new TCheckBox(Form), X, Y, 120, 20);
+        C->SetAllowGrayed(S == cbGrayed);
+        C->SetState(S);
+        C->SetCaption(L"Check");
+        C->SetEnabled(Enabled);
+        return C;
+    }
+    static TRadioButton* Radio(TWinControl* Parent, int X, int Y, bool On) {
+        auto* R = new TRadioButton(Form);
+        R->SetParent(Parent);
+        R->SetBounds(X, Y, 120, 20);
+        R->SetCaption(L"Radio");
+        R->SetChecked(On);
+        return R;
+    }
+    static TProgressBar* Progress(int X, int Y, int W, int H, int Pos, TProgressBarOrientation O) {
+        auto* P = Place(new TProgressBar(Form), X, Y, W, H);
+        P->SetOrientation(O);
+        P->SetPosition(Pos);
+        return P;
+    }
+    static TTrackBar* Trackbar(int X, int Y, TTrackBarOrientation O, int Tag) {
+        auto* T = Place(new TTrackBar(Form), X, Y, O == trVertical ? 45 : 200,
+                        O == trVertical ? 150 : 45);
+        T->SetOrientation(O);
+        T->SetTag(Tag);
+        T->SetPosition(3);
+        return T;
+    }
+
+    static TSkinControl* SkinOf(TControl* C) {
+        for (TSkinControl* S : Frame->ControlSkins)
+            if (S->SkinnedControl() == C) return S;
+        return nullptr;
+    }
+    // The colour at the middle of a check box's or radio button's glyph.
+    static uint32_t GlyphAt(TWinControl* C, int X) {
+        RepaintNow(C);
+        return PixelOf(C->Handle(), X, ClientSize(C->Handle()).cy / 2);
+    }
+    static uint32_t CheckGlyph(TWinControl* C) { return GlyphAt(C, 7); }
+    static uint32_t RadioGlyph(TWinControl* C) { return GlyphAt(C, 6); }
+    // Another skin for the same form: its pictures are read at the next paint.
+    static void UseSkin(int CheckFrames, int RadioFrames) {
+        Skin->SetSkinStream(ControlsSkin(CheckFrames, RadioFrames));
+        ASSERT_EQ(Skin->Buttons->CheckFrameCount, CheckFrames);
+        WaitFor([] {
+            TWinSkinForm* F = FrameOf(Form->Handle());
+            return F && F->SkinState == lsReady;
+        });
+        PumpFor(400); // the manager's delayed refresh
+        Frame = FrameOf(Form->Handle());
+    }
+
+    static inline TSkinTestForm* Form = nullptr;
+    static inline TWinSkinForm* Frame = nullptr;
+    static inline TSkinData* Skin = nullptr;
+    static inline TCheckBox *Unchecked, *Checked, *Grayed, *OffUnchecked, *OffChecked, *OffGrayed,
+        *LeftText;
+    static inline TTickBox* Tick = nullptr;
+    static inline TStateBox* StateBox = nullptr;
+    static inline TRadioButton *RadioA, *RadioB, *RadioOff, *RadioInBox;
+    static inline TGroupBox* Group = nullptr;
+    static inline TProgressBar *Bar30, *Bar0, *BarUp;
+    static inline TUpDown* Arrows = nullptr;
+    static inline TTrackBar *Track, *TrackTwin, *TrackUp, *TrackUpTwin;
+    static inline TEdit* Edit = nullptr;
+    static inline TPanel* Box = nullptr;
+    static inline HWND Spin = nullptr;
+};
+
+} // namespace
+
+TEST_F(TControlsForm, EachControlGetsTheSkinOfItsKind) {
+    for (TControl* C : {Unchecked, Checked, Grayed, OffChecked, LeftText})
+        EXPECT_NE(dynamic_cast<TSkinCheckBox*>(SkinOf(C)), nullptr) << WideToUtf8(C->ClassName());
+    EXPECT_EQ(dynamic_cast<TSkinRadioButton*>(SkinOf(Unchecked)), nullptr);
+    for (TControl* C : {RadioA, RadioB, RadioInBox})
+        EXPECT_NE(dynamic_cast<TSkinRadioButton*>(SkinOf(C)), nullptr);
+    EXPECT_NE(dynamic_cast<TSkinCheckBox*>(SkinOf(Tick)), nullptr) << "a Skin3rd checkbox line";
+    EXPECT_NE(dynamic_cast<TSkinGroupBox*>(SkinOf(Group)), nullptr);
+    EXPECT_NE(dynamic_cast<TSkinBox*>(SkinOf(Box)), nullptr);
+    EXPECT_NE(dynamic_cast<TSkinProgress*>(SkinOf(BarUp)), nullptr);
+    EXPECT_NE(dynamic_cast<TSkinTrackBar*>(SkinOf(Track)), nullptr);
+    EXPECT_EQ(SkinOf(TrackTwin), nullptr) << "its tag keeps it unskinned";
+    EXPECT_NE(dynamic_cast<TSkinUpDown*>(SkinOf(Arrows)), nullptr);
+    // Panel and group box take the face colour.
+    EXPECT_EQ(Box->Color(), Skin->ButtonFace);
+    EXPECT_EQ(Group->Color(), Skin->ButtonFace);
+
+    // Without the check-box element a check box keeps its own look: it is no push button.
+    const TSkinControlTypes All = Skin->SkinControls();
+    Skin->SetSkinControls(TSkinControlTypes(All).Exclude(xcCheckBox));
+    auto* Loose = Check(530, 10, cbUnchecked);
+    SkinFormControls(*Frame);
+    EXPECT_EQ(SkinOf(Loose), nullptr);
+    Skin->SetSkinControls(All);
+    SkinFormControls(*Frame);
+    EXPECT_NE(dynamic_cast<TSkinCheckBox*>(SkinOf(Loose)), nullptr);
+    delete Loose;
+}
+
+TEST_F(TControlsForm, Skin3rdKindsGivePanelsTrackBarsAndTheChildrenOfGroupsTheirSkins) {
+    const std::vector<std::wstring> Lines{L"TKindPanel=panel", L"TKindTrack=trackbar",
+                                          L"TChoiceGroup=radiogroup", L"TTickGroup=checkgroup"};
+    for (const std::wstring& L : Lines)
+        Skin->Skin3rd()->Add(L);
+    auto* Panel = Place(new TKindPanel(Form), 530, 300, 60, 30);
+    auto* Slider = Place(new TKindTrack(Form), 600, 300, 70, 30);
+    auto* Radios = Place(new TChoiceGroup(Form), 530, 340, 70, 50);
+    auto* Ticks = Place(new TTickGroup(Form), 600, 340, 70, 50);
+    std::vector<TTickBox*> Children;
+    for (TWinControl* Group : std::initializer_list<TWinControl*>{Radios, Ticks})
+        for (int I = 0; I < 2; ++I) {
+            auto* C = new TTickBox(Form);
+            C->SetParent(Group);
+            C->SetBounds(2, 2 + I * 22, 60, 20);
+            Children.push_back(C);
+        }
+    SkinFormControls(*Frame);
+    EXPECT_NE(dynamic_cast<TSkinBox*>(SkinOf(Panel)), nullptr);
+    EXPECT_TRUE(Panel->Transparent());
+    EXPECT_EQ(Panel->Color(), Skin->ButtonFace);
+    EXPECT_NE(dynamic_cast<TSkinTrackBar*>(SkinOf(Slider)), nullptr);
+    EXPECT_TRUE(Slider->Transparent());
+    EXPECT_EQ(SkinOf(Radios), nullptr) << "a group's own look is left alone";
+    EXPECT_EQ(SkinOf(Ticks), nullptr);
+    for (int I = 0; I < 2; ++I) {
+        EXPECT_NE(dynamic_cast<TSkinRadioButton*>(SkinOf(Children[static_cast<size_t>(I)])),
+                  nullptr);
+        TSkinControl* Tick = SkinOf(Children[static_cast<size_t>(I + 2)]);
+        EXPECT_NE(dynamic_cast<TSkinCheckBox*>(Tick), nullptr);
+        EXPECT_EQ(dynamic_cast<TSkinRadioButton*>(Tick), nullptr);
+    }
+    for (TControl* C : std::initializer_list<TControl*>{Panel, Slider, Radios, Ticks})
+        delete C;
+    for (const std::wstring& L : Lines)
+        Skin->Skin3rd()->Delete(Skin->Skin3rd()->IndexOf(L));
+}
+
+TEST_F(TControlsForm, ACheckBoxShowsTheFrameOfItsStateInATwelveFramePicture) {
+    EXPECT_EQ(CheckGlyph(Unchecked), FrameColour(picCheck, 1));
+    EXPECT_EQ(CheckGlyph(Checked), FrameColour(picCheck, 5));
+    EXPECT_EQ(CheckGlyph(Grayed), FrameColour(picCheck, 9)) << "the window's third state";
+    EXPECT_EQ(CheckGlyph(OffUnchecked), FrameColour(picCheck, 4));
+    EXPECT_EQ(CheckGlyph(OffChecked), FrameColour(picCheck, 8));
+    EXPECT_EQ(CheckGlyph(OffGrayed), FrameColour(picCheck, 12));
+    // "State" reading gray while the window shows no third state.
+    StateBox->SetState(L"cbGrayed");
+    EXPECT_EQ(CheckGlyph(StateBox), FrameColour(picCheck, 8));
+    StateBox->SetState(L"cbUnchecked");
+    // "Checked" without "State" wins over the window.
+    SendMessageW(Tick->Handle(), BM_SETCHECK, BST_CHECKED, 0);
+    EXPECT_EQ(CheckGlyph(Tick), FrameColour(picCheck, 1));
+    Tick->SetChecked(true);
+    SendMessageW(Tick->Handle(), BM_SETCHECK, BST_UNCHECKED, 0);
+    EXPECT_EQ(CheckGlyph(Tick), FrameColour(picCheck, 5));
+    Tick->SetChecked(false);
+    // The state follows at once when it changes.
+    Unchecked->SetChecked(true);
+    EXPECT_EQ(PixelOf(Unchecked->Handle(), 7, 10), FrameColour(picCheck, 5));
+    Unchecked->SetChecked(false);
+}
+
+TEST_F(TControlsForm, TheGlyphCellLiesLeftOrRightOfTheCaption) {
+    // A 13-pixel glyph: columns 1 to 13 on the left, W - 14 to W - 2 on the right.
+    const HWND L = Unchecked->Handle();
+    RepaintNow(Unchecked);
+    const int Y = ClientSize(L).cy / 2;
+    EXPECT_EQ(PixelOf(L, 1, Y), FrameColour(picCheck, 1));
+    EXPECT_EQ(PixelOf(L, 13, Y), FrameColour(picCheck, 1));
+    EXPECT_EQ(PixelOf(L, 0, Y), Face) << "the cleared cell shows the parent's colour";
+    EXPECT_EQ(PixelOf(L, 14, Y), Face);
+    const HWND R = LeftText->Handle();
+    RepaintNow(LeftText);
+    const int W = ClientSize(R).cx;
+    EXPECT_EQ(PixelOf(R, W - 14, Y), FrameColour(picCheck, 1));
+    EXPECT_EQ(PixelOf(R, W - 2, Y), FrameColour(picCheck, 1));
+    EXPECT_EQ(PixelOf(R, W - 1, Y), Face);
+    EXPECT_NE(PixelOf(R, 7, Y), FrameColour(picCheck, 1)) << "nothing on the caption's side";
+    // A radio button's 13-pixel glyph starts at the very left.
+    RepaintNow(RadioA);
+    EXPECT_EQ(PixelOf(RadioA->Handle(), 0, Y), FrameColour(picRadio, 1));
+    EXPECT_EQ(PixelOf(RadioA->Handle(), 13, Y), Face);
+}
+
+TEST_F(TControlsForm, ARadioButtonShowsTheFrameOfItsStateInAnEightFramePicture) {
+    EXPECT_EQ(RadioGlyph(RadioA), FrameColour(picRadio, 1));
+    EXPECT_EQ(RadioGlyph(RadioB), FrameColour(picRadio, 5));
+    EXPECT_EQ(RadioGlyph(RadioOff), FrameColour(picRadio, 4));
+    EXPECT_EQ(RadioGlyph(RadioInBox), FrameColour(picRadio, 8));
+}
+
+TEST_F(TControlsForm, WithFourFramesGrayIsFourAndDisabledThreeOrFour) {
+    UseSkin(4, 4);
+    EXPECT_EQ(CheckGlyph(Grayed), FrameColour(picCheck, 4));
+    StateBox->SetState(L"cbGrayed");
+    EXPECT_EQ(CheckGlyph(StateBox), FrameColour(picCheck, 4));
+    StateBox->SetState(L"cbUnchecked");
+    EXPECT_EQ(CheckGlyph(OffUnchecked), FrameColour(picCheck, 3));
+    EXPECT_EQ(CheckGlyph(OffChecked), FrameColour(picCheck, 4));
+    EXPECT_EQ(CheckGlyph(Checked), FrameColour(picCheck, 2));
+    EXPECT_EQ(CheckGlyph(Tick), FrameColour(picCheck, 1));
+    EXPECT_EQ(RadioGlyph(RadioB), FrameColour(picRadio, 2));
+    EXPECT_EQ(RadioGlyph(RadioOff), FrameColour(picRadio, 3));
+    UseSkin(12, 8);
+    EXPECT_EQ(CheckGlyph(Checked), FrameColour(picCheck, 5));
+}
+
+TEST_F(TControlsForm, AGroupBoxDrawsItsLineAtFiveAndItsCaptionFromNine) {
+    const HWND G = Group->Handle();
+    {
+        TWindowDC DC(G, false);
+        TSelectObject Font(DC, Group->Font()->Handle());
+        SIZE Zero{};
+        GetTextExtentPoint32W(DC, L"0", 1, &Zero);
+        ASSERT_EQ(Zero.cy, 13) << "the premise: a font whose 0 is 13 pixels high";
+    }
+    RepaintNow(Group);
+    const SIZE S = ClientSize(G);
+    const int Mid = S.cx / 2;
+    EXPECT_EQ(PixelOf(G, Mid, 5), Shadow) << "the top line";
+    EXPECT_NE(PixelOf(G, Mid, 4), Shadow);
+    EXPECT_NE(PixelOf(G, Mid, 6), Shadow);
+    EXPECT_EQ(PixelOf(G, 1, S.cy / 2), Shadow) << "the left line";
+    EXPECT_EQ(PixelOf(G, S.cx - 2, S.cy / 2), Shadow) << "the right line";
+    EXPECT_EQ(PixelOf(G, Mid, S.cy - 2), Shadow) << "the bottom line";
+    EXPECT_EQ(PixelOf(G, 0, S.cy / 2), Face) << "the control's own edge is gone";
+    // The caption interrupts the line from x = 9 to its end.
+    TWindowDC DC(G, false);
+    TSelectObject Font(DC, Group->Font()->Handle());
+    SIZE Text{};
+    GetTextExtentPoint32W(DC, L"Group", 5, &Text);
+    EXPECT_EQ(PixelOf(G, 8, 5), Shadow);
+    EXPECT_NE(PixelOf(G, 9, 5), Shadow);
+    EXPECT_NE(PixelOf(G, 9 + Text.cx - 1, 5), Shadow);
+    EXPECT_EQ(PixelOf(G, 9 + Text.cx, 5), Shadow);
+}
+
+TEST_F(TControlsForm, AProgressBarFillsItsShareAndAtZeroShowsOnlyTheFirstFrame) {
+    const uint32_t Empty = FrameColour(picProgress, 1), Full = FrameColour(picProgress, 2);
+    auto Row = [](TProgressBar* P, int Y) {
+        RepaintNow(P);
+        std::vector<uint32_t> Px;
+        for (int X = 0; X < P->Width(); ++X)
+            Px.push_back(PixelOf(P->Handle(), X, Y));
+        return Px;
+    };
+    const std::vector<uint32_t> At30 = Row(Bar30, 10);
+    const int Filled = MulDiv(Bar30->Width(), 30, 100);
+    ASSERT_EQ(Filled, 60);
+    EXPECT_EQ(std::count(At30.begin(), At30.end(), Full), Filled);
+    EXPECT_EQ(At30[0], Full);
+    EXPECT_EQ(At30[Filled - 1], Full);
+    EXPECT_EQ(At30[Filled], Empty);
+    EXPECT_EQ(At30.back(), Empty);
+    const std::vector<uint32_t> At0 = Row(Bar0, 10);
+    EXPECT_EQ(std::count(At0.begin(), At0.end(), Empty), Bar0->Width());
+    // The bottom row stays out of the bar.
+    EXPECT_EQ(PixelOf(Bar0->Handle(), 50, Bar0->Height() - 1), Face);
+
+    // Standing up, it fills from the bottom.
+    RepaintNow(BarUp);
+    const int H = BarUp->Height(), Up = MulDiv(H, 30, 100);
+    EXPECT_EQ(PixelOf(BarUp->Handle(), 10, H - 2), Full);
+    EXPECT_EQ(PixelOf(BarUp->Handle(), 10, H - Up), Full);
+    EXPECT_EQ(PixelOf(BarUp->Handle(), 10, H - Up - 1), Empty);
+    EXPECT_EQ(PixelOf(BarUp->Handle(), 10, 0), Empty);
+    // A new position shows.
+    Bar0->SetPosition(100);
+    const std::vector<uint32_t> At100 = Row(Bar0, 10);
+    EXPECT_EQ(std::count(At100.begin(), At100.end(), Full), Bar0->Width());
+    Bar0->SetPosition(0);
+}
+
+TEST_F(TControlsForm, ATrackBarKeepsItsOwnTicsAndChannelAndTakesOnlyTheThumb) {
+    SetFocus(Edit->Handle()); // no focus mark on either of a pair
+    for (auto [Skinned, Twin, Thumb] :
+         {std::tuple{Track, TrackTwin, picThumbH}, std::tuple{TrackUp, TrackUpTwin, picThumbV}}) {
+        RepaintNow(Skinned);
+        RepaintNow(Twin);
+        RECT T{};
+        SendMessageW(Skinned->Handle(), TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&T));
+        ASSERT_LT(T.left, T.right);
+        const auto Shot = Grab(Skinned->Handle());
+        const auto TwinShot = Grab(Twin->Handle());
+        EXPECT_EQ(Pixel(*Shot, (T.left + T.right) / 2, (T.top + T.bottom) / 2),
+                  FrameColour(Thumb, 2));
+        EXPECT_EQ(Pixel(*Shot, T.left, T.top), FrameColour(Thumb, 2));
+        EXPECT_NE(Pixel(*TwinShot, T.left, T.top), FrameColour(Thumb, 2));
+        // Everything else as the unskinned twin shows it.
+        int Differing = 0, Compared = 0;
+        for (int Y = 0; Y < Shot->Height(); ++Y)
+            for (int X = 0; X < Shot->Width(); ++X) {
+                const POINT P{X, Y};
+                if (PtInRect(&T, P)) continue;
+                ++Compared;
+                if (Pixel(*Shot, X, Y) != Pixel(*TwinShot, X, Y)) ++Differing;
+            }
+        EXPECT_GT(Compared, 1000);
+        EXPECT_EQ(Differing, 0);
+    }
+}
+
+TEST_F(TControlsForm, AnUpDownPressedOnItsLowerHalfShowsFrameSixThereAndOneAbove) {
+    const HWND U = Arrows->Handle();
+    const SIZE S = ClientSize(U);
+    const POINT Lower = ScreenOf(Arrows, S.cx / 2, S.cy * 3 / 4);
+    const POINT Upper = ScreenOf(Arrows, S.cx / 2, S.cy / 4);
+    const int Before = Arrows->Position();
+    uint32_t Below = 0, Above = 0;
+    WithPointer([&](TMouse& M) {
+        M.Move(Lower);
+        M.Down(Lower);
+        SendMessageW(U, WM_NULL, 0, 0); // the press is handled before the pixels are read
+        Below = PixelOf(U, S.cx / 2, S.cy * 3 / 4);
+        Above = PixelOf(U, S.cx / 2, S.cy / 4);
+        M.Up(Lower);
+    });
+    EXPECT_EQ(Below, FrameColour(picUpDown, 6));
+    EXPECT_EQ(Above, FrameColour(picUpDown, 1));
+    EXPECT_EQ(Arrows->Position(), Before - 1) << "the lower arrow steps down";
+    // Released with the pointer still over it: hot, frame 4 + 4.
+    EXPECT_TRUE(
+        WaitFor([&] { return PixelOf(U, S.cx / 2, S.cy * 3 / 4) == FrameColour(picUpDown, 8); }));
+    WithPointer([&](TMouse& M) { M.Click(Upper); });
+    EXPECT_TRUE(WaitFor([&] { return Arrows->Position() == Before; }))
+        << "the upper arrow steps up";
+    WithPointer([&](TMouse& M) { M.Move({2, 2}); });
+    EXPECT_TRUE(
+        WaitFor([&] { return PixelOf(U, S.cx / 2, S.cy / 4) == FrameColour(picUpDown, 1); }));
+    EXPECT_EQ(PixelOf(U, S.cx / 2, S.cy * 3 / 4), FrameColour(picUpDown, 5));
+}
+
+TEST_F(TControlsForm, AnUpDownInsideAnEditIsSkinnedAsItsBuddy) {
+    RepaintNow(Edit);
+    auto* EditSkin = dynamic_cast<TSkinEdit*>(Frame->FindControlSkin(Edit->Handle()));
+    ASSERT_NE(EditSkin, nullptr);
+    ASSERT_NE(EditSkin->UpDown, nullptr);
+    EXPECT_TRUE(EditSkin->UpDown->BuddyMode);
+    EXPECT_EQ(Frame->FindControlSkin(Spin), EditSkin->UpDown);
+    RedrawWindow(Spin, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const SIZE S = ClientSize(Spin);
+    EXPECT_EQ(PixelOf(Spin, 0, 0), Face) << "drawn one pixel inside";
+    EXPECT_EQ(PixelOf(Spin, 1, 1), FrameColour(picUpDown, 1));
+    EXPECT_EQ(PixelOf(Spin, S.cx / 2, S.cy - 2), FrameColour(picUpDown, 5));
+    // The up-down goes: so does its skin, and the edit's skin lets go of it.
+    DestroyWindow(Spin);
+    EXPECT_EQ(EditSkin->UpDown, nullptr);
+    RepaintNow(Edit);
+    Spin = nullptr;
+}
+
+namespace {
+
+void ClickAt(POINT P) {
+    WithPointer([&](TMouse& M) { M.Click(P); });
+}
+
+} // namespace
+
+// The same clicks with the skin on and switched off give the same states.
+TEST_F(TControlsForm, PointerInputChangesTheStatesAsWithoutTheSkin) {
+    auto Run = [](bool SkinOn) {
+        std::vector<int> States;
+        for (TWinControl* C : std::initializer_list<TWinControl*>{Grayed, RadioA, Track, Arrows})
+            SendMessageW(C->Handle(), SKM_ENABLESKIN, SkinOn, 0);
+        Grayed->SetState(cbUnchecked);
+        RadioA->SetChecked(false);
+        RadioB->SetChecked(true);
+        Track->SetPosition(3);
+        for (int I = 0; I < 3; ++I) {
+            ClickAt(ScreenOf(Grayed, 7, 10));
+            WaitFor(
+                [&] {
+                    return static_cast<int>(Grayed->State()) !=
+                           (States.empty() ? 0 : States.back());
+                },
+                1000);
+            States.push_back(Grayed->State());
+        }
+        ClickAt(ScreenOf(RadioA, 6, 10));
+        WaitFor([] { return RadioA->Checked(); }, 1000);
+        States.push_back(RadioA->Checked());
+        States.push_back(RadioB->Checked());
+        // A click in the channel right of the thumb moves by a page.
+        ClickAt(ScreenOf(Track, 180, 12));
+        WaitFor([] { return Track->Position() != 3; }, 1000);
+        States.push_back(Track->Position());
+        const int Was = Arrows->Position();
+        ClickAt(ScreenOf(Arrows, 10, 30));
+        WaitFor([&] { return Arrows->Position() != Was; }, 1000);
+        States.push_back(Arrows->Position() - Was);
+        return States;
+    };
+    const std::vector<int> Skinned = Run(true);
+    EXPECT_EQ(Skinned, (std::vector<int>{cbGrayed, cbChecked, cbUnchecked, 1, 0, 5, -1}));
+    const std::vector<int> Plain = Run(false);
+    EXPECT_EQ(Plain, Skinned);
+    for (TWinControl* C : std::initializer_list<TWinControl*>{Grayed, RadioA, Track, Arrows})
+        SendMessageW(C->Handle(), SKM_ENABLESKIN, 1, 0);
+    Grayed->SetState(cbGrayed);
+    RadioA->SetChecked(false);
+    RadioB->SetChecked(true);
+}
+
+// The buttons of a plain window (a dialog's) take their skins by their button type.
+TEST(PlainButtons, TheButtonTypeDecidesTheSkin) {
+    MainSkin();
+    const HWND Box = CreateWindowExW(WS_EX_DLGMODALFRAME, L"#32770", L"Buttons of a dialog",
+                                     WS_POPUP | WS_CAPTION | WS_SYSMENU, 100, 100, 300, 260,
+                                     nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(Box, nullptr);
+    const DWORD Types[] = {BS_PUSHBUTTON, BS_DEFPUSHBUTTON, BS_CHECKBOX,    BS_AUTOCHECKBOX,
+                           BS_3STATE,     BS_AUTO3STATE,    BS_RADIOBUTTON, BS_AUTORADIOBUTTON,
+                           BS_GROUPBOX,   BS_OWNERDRAW};
+    std::vector<HWND> Buttons;
+    for (DWORD T : Types)
+        Buttons.push_back(CreateWindowExW(0, L"BUTTON", L"B", WS_CHILD | WS_VISIBLE | T, 10,
+                                          10 + static_cast<int>(Buttons.size()) * 22, 100, 20, Box,
+                                          nullptr, GetModuleHandleW(nullptr), nullptr));
+    TWinSkinForm* Frame = SkinNow(Box);
+    ASSERT_NE(Frame, nullptr);
+    enum { Push, Check, Radio, None };
+    const int Expected[] = {Push, Push, Check, Check, Check, Check, Radio, Radio, None, None};
+    for (size_t I = 0; I < Buttons.size(); ++I) {
+        TSkinControl* S = Frame->FindControlSkin(Buttons[I]);
+        const int Got = !S                                     ? None
+                        : dynamic_cast<TSkinRadioButton*>(S) ? Radio
+                        : dynamic_cast<TSkinCheckBox*>(S)    ? Check
+                        : dynamic_cast<TSkinButton*>(S)      ? Push
+                                                              : -1;
+        EXPECT_EQ(Got, Expected[I]) << "button type " << Types[I];
+    }
+    // A check box of a dialog shows the skin's glyph over its box.
+    TSkinData& D = MainSkin();
+    ASSERT_FALSE(D.Buttons->CheckBitmap.Empty());
+    TBitmap Picture(100, 20);
+    SendMessageW(Buttons[3], BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageW(Buttons[3], WM_PAINT, reinterpret_cast<WPARAM>(Picture.Canvas()->Handle()), 0);
+    // A pixel where the checked frame differs from the unchecked one shows the checked frame's.
+    TBitmap& Image = D.Buttons->CheckBitmap;
+    const int N = D.Buttons->CheckFrameCount, G = Image.Width() / N, GH = Image.Height();
+    const int Left = G < 15 ? 1 + (14 - G) / 2 : 2, Top = (20 - GH) / 2;
+    int Compared = 0;
+    for (int Y = 0; Y < GH; ++Y)
+        for (int X = 0; X < G; ++X) {
+            const uint32_t Off = Pixel(Image, X, Y), On = Pixel(Image, G + X, Y);
+            if (Off == On || On == 0xFF00FF || Off == 0xFF00FF) continue;
+            ++Compared;
+            EXPECT_EQ(Pixel(Picture, Left + X, Top + Y), On) << X << "," << Y;
+        }
+    EXPECT_GT(Compared, 0);
+    DestroyWindow(Box);
+    SkinManager->PurgeForms();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+void RemoveAllFrames() {
+    SkinManager->Target = &MainSkin();
+    SkinManager->Action = saRemove;
+    SkinManager->RunScheduled();
+    SkinManager->Enabled = true;
+}
+
+} // namespace
+
+// The skin put on and taken off a form of these controls, each painted every time: nothing is
+// left behind, and the colours the skin changed come back.
+TEST(ControlLeaks, TwoHundredCyclesOnAFormOfTheOtherControls) {
+    auto F = HiddenSkinnedForm(400, 200);
+    std::vector<TWinControl*> Controls;
+    auto Add = [&](TWinControl* C, int X, int Y, int W, int H) {
+        C->SetParent(F.get());
+        C->SetBounds(X, Y, W, H);
+        Controls.push_back(C);
+        return C;
+    };
+    auto* Check = static_cast<TCheckBox*>(Add(new TCheckBox(F.get()), 5, 5, 100, 20));
+    Check->SetChecked(true);
+    Add(new TRadioButton(F.get()), 110, 5, 100, 20);
+    auto* Group = Add(new TGroupBox(F.get()), 5, 30, 120, 60);
+    Group->SetCaption(L"Group");
+    auto* Panel = Add(new TPanel(F.get()), 130, 30, 120, 60);
+    static_cast<TProgressBar*>(Add(new TProgressBar(F.get()), 5, 100, 120, 16))->SetPosition(40);
+    Add(new TTrackBar(F.get()), 130, 100, 120, 40);
+    Add(new TUpDown(F.get()), 260, 100, 18, 30);
+    auto* Edit = Add(new TEdit(F.get()), 260, 5, 100, 22);
+    CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE, 80, 0, 16, 18, Edit->Handle(),
+                    nullptr, GetModuleHandleW(nullptr), nullptr);
+    const TColor GroupColour = Group->Color(), PanelColour = Panel->Color();
+    size_t Worn = 0;
+    auto Cycle = [&] {
+        TWinSkinForm* Frame = SkinNow(F->Handle());
+        ASSERT_NE(Frame, nullptr);
+        // Each control painted as on screen, into a picture of its own.
+        for (TWinControl* C : Controls) {
+            TBitmap Picture(C->Width(), C->Height());
+            SendMessageW(C->Handle(), WM_PAINT,
+                         reinterpret_cast<WPARAM>(Picture.Canvas()->Handle()), 0);
+        }
+        if (TSkinControl* S = Frame->FindControlSkin(Edit->Handle())) {
+            TBitmap Picture(Edit->Width(), Edit->Height());
+            S->PaintFrame(Picture.Canvas()->Handle());
+        }
+        Worn = Frame->ControlSkins.size();
+        RemoveAllFrames();
+    };
+    Cycle();
+    EXPECT_EQ(Worn, 9u) << "eight controls and the up-down inside the edit";
+    EXPECT_EQ(Group->Color(), GroupColour) << "the group box has its colour back";
+    EXPECT_EQ(Panel->Color(), PanelColour);
+    const TCounts Before = Counts();
+    for (int I = 0; I < 200; ++I)
+        Cycle();
+    Pump();
+    const TCounts After = Counts();
+    EXPECT_EQ(Worn, 9u);
+    EXPECT_EQ(After, Before) << "before: " << Describe(Before) << "\nafter:  " << Describe(After);
+}

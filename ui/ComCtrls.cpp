@@ -1,0 +1,266 @@
+#include "ComCtrls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+namespace {
+
+// The common-control classes exist once the library registered them.
+void NeedCommonControls() {
+    static const bool Done = [] {
+        INITCOMMONCONTROLSEX I{sizeof(I), ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
+        return InitCommonControlsEx(&I) != FALSE;
+    }();
+    (void)Done;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TProgressBar
+
+TProgressBar::TProgressBar(TComponent* AOwner) : TWinControl(AOwner) {
+    NeedCommonControls();
+    SetBounds(0, 0, 150, 16);
+}
+
+void TProgressBar::CreateParams(TCreateParams& P) {
+    TWinControl::CreateParams(P);
+    P.SysClassName = PROGRESS_CLASSW;
+    if (FOrientation == pbVertical) P.Style |= PBS_VERTICAL;
+    if (FSmooth) P.Style |= PBS_SMOOTH;
+}
+
+void TProgressBar::CreateHandle() {
+    TWinControl::CreateHandle();
+    SendMessageW(Handle(), PBM_SETRANGE32, static_cast<WPARAM>(FMin), FMax);
+    SendMessageW(Handle(), PBM_SETPOS, static_cast<WPARAM>(FPosition), 0);
+}
+
+void TProgressBar::SetRange(int AMin, int AMax) {
+    if (AMax < AMin) AMax = AMin;
+    FMin = AMin;
+    FMax = AMax;
+    FPosition = std::clamp(FPosition, FMin, FMax);
+    if (!HandleAllocated()) return;
+    SendMessageW(Handle(), PBM_SETRANGE32, static_cast<WPARAM>(FMin), FMax);
+    SendMessageW(Handle(), PBM_SETPOS, static_cast<WPARAM>(FPosition), 0);
+}
+
+void TProgressBar::SetPosition(int V) {
+    V = std::clamp(V, FMin, FMax);
+    if (V == FPosition) return;
+    FPosition = V;
+    if (HandleAllocated()) SendMessageW(Handle(), PBM_SETPOS, static_cast<WPARAM>(V), 0);
+}
+
+void TProgressBar::SetOrientation(TProgressBarOrientation V) {
+    if (V == FOrientation) return;
+    FOrientation = V;
+    if (HandleAllocated()) RecreateWnd();
+}
+
+void TProgressBar::SetSmooth(bool V) {
+    if (V == FSmooth) return;
+    FSmooth = V;
+    if (HandleAllocated()) RecreateWnd();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TTrackBar
+
+TTrackBar::TTrackBar(TComponent* AOwner) : TWinControl(AOwner) {
+    NeedCommonControls();
+    SetBounds(0, 0, 150, 45);
+    SetTabStop(true);
+    TControlStyle S = ControlStyle();
+    S.Exclude(csClickEvents).Exclude(csCaptureMouse);
+    SetControlStyle(S);
+}
+
+void TTrackBar::CreateParams(TCreateParams& P) {
+    TWinControl::CreateParams(P);
+    P.SysClassName = TRACKBAR_CLASSW;
+    P.Style |= FOrientation == trVertical ? TBS_VERT : TBS_HORZ;
+    P.Style |= FFrequency > 0 ? TBS_AUTOTICKS : TBS_NOTICKS;
+    if (FTickMarks == tmTopLeft) P.Style |= TBS_TOP;
+    if (FTickMarks == tmBoth) P.Style |= TBS_BOTH;
+}
+
+void TTrackBar::CreateHandle() {
+    TWinControl::CreateHandle();
+    const HWND W = Handle();
+    SendMessageW(W, TBM_SETRANGEMIN, FALSE, FMin);
+    SendMessageW(W, TBM_SETRANGEMAX, FALSE, FMax);
+    SendMessageW(W, TBM_SETPAGESIZE, 0, FPageSize);
+    SendMessageW(W, TBM_SETLINESIZE, 0, FLineSize);
+    if (FFrequency > 0) SendMessageW(W, TBM_SETTICFREQ, static_cast<WPARAM>(FFrequency), 0);
+    SendMessageW(W, TBM_SETPOS, TRUE, FPosition);
+}
+
+void TTrackBar::SetRange(int AMin, int AMax) {
+    if (AMax < AMin) AMax = AMin;
+    FMin = AMin;
+    FMax = AMax;
+    if (HandleAllocated()) {
+        SendMessageW(Handle(), TBM_SETRANGEMIN, FALSE, FMin);
+        SendMessageW(Handle(), TBM_SETRANGEMAX, TRUE, FMax);
+    }
+    SetPosition(FPosition);
+}
+
+void TTrackBar::SetPosition(int V) {
+    V = std::clamp(V, FMin, FMax);
+    const bool Moved = V != FPosition;
+    FPosition = V;
+    if (HandleAllocated()) SendMessageW(Handle(), TBM_SETPOS, TRUE, V);
+    if (Moved && OnChange) OnChange(this);
+}
+
+void TTrackBar::SetOrientation(TTrackBarOrientation V) {
+    if (V == FOrientation) return;
+    FOrientation = V;
+    if (HandleAllocated()) RecreateWnd();
+}
+
+void TTrackBar::SetFrequency(int V) {
+    V = std::max(V, 0);
+    if (V == FFrequency) return;
+    const bool StyleChanges = (V > 0) != (FFrequency > 0);
+    FFrequency = V;
+    if (!HandleAllocated()) return;
+    if (StyleChanges)
+        RecreateWnd();
+    else
+        SendMessageW(Handle(), TBM_SETTICFREQ, static_cast<WPARAM>(V), 0);
+}
+
+void TTrackBar::SetTickMarks(TTickMark V) {
+    if (V == FTickMarks) return;
+    FTickMarks = V;
+    if (HandleAllocated()) RecreateWnd();
+}
+
+void TTrackBar::SetPageSize(int V) {
+    if (V == FPageSize) return;
+    FPageSize = V;
+    if (HandleAllocated()) SendMessageW(Handle(), TBM_SETPAGESIZE, 0, V);
+}
+
+void TTrackBar::SetLineSize(int V) {
+    if (V == FLineSize) return;
+    FLineSize = V;
+    if (HandleAllocated()) SendMessageW(Handle(), TBM_SETLINESIZE, 0, V);
+}
+
+void TTrackBar::WndProc(TMessage& M) {
+    if (M.Msg == CN_HSCROLL || M.Msg == CN_VSCROLL) {
+        // Whatever the user did, the window holds the new position.
+        const int P = static_cast<int>(SendMessageW(Handle(), TBM_GETPOS, 0, 0));
+        if (P != FPosition) {
+            FPosition = P;
+            if (OnChange) OnChange(this);
+        }
+        return;
+    }
+    TWinControl::WndProc(M);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TUpDown
+
+TUpDown::TUpDown(TComponent* AOwner) : TWinControl(AOwner) {
+    NeedCommonControls();
+    SetBounds(0, 0, 17, 25);
+    TControlStyle S = ControlStyle();
+    S.Exclude(csClickEvents).Exclude(csCaptureMouse);
+    SetControlStyle(S);
+}
+
+void TUpDown::CreateParams(TCreateParams& P) {
+    TWinControl::CreateParams(P);
+    P.SysClassName = UPDOWN_CLASSW;
+    P.Style |= UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
+    if (FOrientation == udHorizontal) P.Style |= UDS_HORZ;
+    if (FWrap) P.Style |= UDS_WRAP;
+}
+
+void TUpDown::CreateHandle() {
+    TWinControl::CreateHandle();
+    const HWND W = Handle();
+    SendMessageW(W, UDM_SETRANGE32, static_cast<WPARAM>(FMin), FMax);
+    UDACCEL Accel{0, static_cast<UINT>(FIncrement)};
+    SendMessageW(W, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&Accel));
+    if (FAssociate)
+        SendMessageW(W, UDM_SETBUDDY, reinterpret_cast<WPARAM>(FAssociate->Handle()), 0);
+    SendMessageW(W, UDM_SETPOS32, 0, FPosition);
+}
+
+int TUpDown::Position() const {
+    if (!HandleAllocated()) return FPosition;
+    return static_cast<int>(SendMessageW(const_cast<TUpDown*>(this)->Handle(), UDM_GETPOS32, 0, 0));
+}
+
+void TUpDown::SetRange(int AMin, int AMax) {
+    FMin = AMin;
+    FMax = AMax;
+    if (HandleAllocated()) SendMessageW(Handle(), UDM_SETRANGE32, static_cast<WPARAM>(AMin), AMax);
+    SetPosition(FPosition);
+}
+
+void TUpDown::SetPosition(int V) {
+    V = std::clamp(V, std::min(FMin, FMax), std::max(FMin, FMax));
+    FPosition = V;
+    if (HandleAllocated()) SendMessageW(Handle(), UDM_SETPOS32, 0, V);
+}
+
+void TUpDown::SetIncrement(int V) {
+    if (V == FIncrement) return;
+    FIncrement = V;
+    if (!HandleAllocated()) return;
+    UDACCEL Accel{0, static_cast<UINT>(V)};
+    SendMessageW(Handle(), UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&Accel));
+}
+
+void TUpDown::SetOrientation(TUDOrientation V) {
+    if (V == FOrientation) return;
+    FOrientation = V;
+    if (HandleAllocated()) RecreateWnd();
+}
+
+void TUpDown::SetWrap(bool V) {
+    if (V == FWrap) return;
+    FWrap = V;
+    if (HandleAllocated()) RecreateWnd();
+}
+
+void TUpDown::SetAssociate(TWinControl* V) {
+    if (V == FAssociate) return;
+    if (FAssociate) FAssociate->RemoveFreeNotification(this);
+    FAssociate = V;
+    if (V) V->FreeNotification(this);
+    if (HandleAllocated())
+        SendMessageW(Handle(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(V ? V->Handle() : nullptr),
+                     0);
+}
+
+void TUpDown::Notification(TComponent* AComponent, TOperation Operation) {
+    TWinControl::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FAssociate) {
+        FAssociate = nullptr;
+        if (HandleAllocated()) SendMessageW(Handle(), UDM_SETBUDDY, 0, 0);
+    }
+}
+
+void TUpDown::WndProc(TMessage& M) {
+    if (M.Msg == CN_HSCROLL || M.Msg == CN_VSCROLL) {
+        const int P = Position();
+        if (P != FPosition) {
+            FPosition = P;
+            if (OnChange) OnChange(this);
+        }
+        return;
+    }
+    TWinControl::WndProc(M);
+}
