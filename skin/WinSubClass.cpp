@@ -8,6 +8,7 @@
 #include "WinSubDialog.h"
 #include "WinSubEdit.h"
 #include "WinSubScroll.h"
+#include "WinSubStatus.h"
 
 #include "Buttons.h"
 #include "ComCtrls.h"
@@ -422,6 +423,10 @@ const TClassRow ClassRows[] = {
          return Is<TProgressBar>(C) && Has(F, xcProgress);
      },
      [](TWinSkinForm& F, TControl& C) { AttachTo<TSkinProgress>(F, C); }},
+    {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {
+         return Is<TStatusBar>(C) && Has(F, xcStatusBar);
+     },
+     [](TWinSkinForm& F, TControl& C) { AttachTo<TSkinStatusBar>(F, C); }},
     {[](const TWinSkinForm& F, TControl&, const std::wstring& N) {
          return NameIn(N, {L"TDXTREELIST", L"TDXDBTREELIST", L"TDXDBGRID"}) &&
                 Has(F, xcScrollbar);

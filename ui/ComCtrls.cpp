@@ -4,12 +4,15 @@
 
 #include <algorithm>
 
+#include "SysUtils.h"
+
 namespace {
 
 // The common-control classes exist once the library registered them.
 void NeedCommonControls() {
     static const bool Done = [] {
         INITCOMMONCONTROLSEX I{sizeof(I), ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
+        // (ICC_BAR_CLASSES also brings the status bar.)
         return InitCommonControlsEx(&I) != FALSE;
     }();
     (void)Done;
@@ -260,6 +263,155 @@ void TUpDown::WndProc(TMessage& M) {
             FPosition = P;
             if (OnChange) OnChange(this);
         }
+        return;
+    }
+    TWinControl::WndProc(M);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TStatusBar
+
+void TStatusPanel::SetText(const std::wstring& V) {
+    if (V == FText) return;
+    FText = V;
+    FBar->UpdatePanel(Index());
+}
+
+void TStatusPanel::SetWidth(int V) {
+    V = std::max(V, 0);
+    if (V == FWidth) return;
+    FWidth = V;
+    FBar->UpdatePanels();
+}
+
+void TStatusPanel::SetBevel(TStatusPanelBevel V) {
+    if (V == FBevel) return;
+    FBevel = V;
+    FBar->UpdatePanel(Index());
+}
+
+void TStatusPanel::SetStyle(TStatusPanelStyle V) {
+    if (V == FStyle) return;
+    FStyle = V;
+    FBar->UpdatePanel(Index());
+}
+
+void TStatusPanel::SetAlignment(TAlignment V) {
+    if (V == FAlignment) return;
+    FAlignment = V;
+    FBar->UpdatePanel(Index());
+}
+
+int TStatusPanel::Index() const {
+    for (int I = 0; I < FBar->PanelCount(); ++I)
+        if (FBar->Panels(I) == this) return I;
+    return -1;
+}
+
+TStatusBar::TStatusBar(TComponent* AOwner) : TWinControl(AOwner) {
+    NeedCommonControls();
+    SetBounds(0, 0, 200, 20);
+    SetAlign(alBottom);
+}
+
+TStatusBar::~TStatusBar() {
+    Destroying();
+    DestroyHandle();
+}
+
+TStatusPanel* TStatusBar::Panels(int Index) const {
+    if (Index < 0 || Index >= PanelCount())
+        throw EListError(L"Status panel index out of bounds (" + IntToStr(Index) + L")");
+    return FPanels[static_cast<size_t>(Index)].get();
+}
+
+TStatusPanel* TStatusBar::AddPanel() {
+    FPanels.push_back(std::make_unique<TStatusPanel>(this));
+    UpdatePanels();
+    return FPanels.back().get();
+}
+
+void TStatusBar::ClearPanels() {
+    FPanels.clear();
+    UpdatePanels();
+}
+
+void TStatusBar::SetSimplePanel(bool V) {
+    if (V == FSimplePanel) return;
+    FSimplePanel = V;
+    UpdatePanels();
+}
+
+void TStatusBar::SetSimpleText(const std::wstring& V) {
+    if (V == FSimpleText) return;
+    FSimpleText = V;
+    if (HandleAllocated())
+        SendMessageW(Handle(), SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(FSimpleText.c_str()));
+}
+
+void TStatusBar::SetSizeGrip(bool V) {
+    if (V == FSizeGrip) return;
+    FSizeGrip = V;
+    if (HandleAllocated()) RecreateWnd();
+}
+
+void TStatusBar::CreateParams(TCreateParams& P) {
+    TWinControl::CreateParams(P);
+    P.SysClassName = STATUSCLASSNAMEW;
+    // The class library places the bar itself (Align), not the control.
+    P.Style |= CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER;
+    if (FSizeGrip) P.Style |= SBARS_SIZEGRIP;
+}
+
+void TStatusBar::CreateHandle() {
+    TWinControl::CreateHandle();
+    UpdatePanels();
+}
+
+void TStatusBar::UpdatePanels() {
+    if (!HandleAllocated()) return;
+    const HWND W = Handle();
+    const bool Simple = FSimplePanel || FPanels.empty();
+    SendMessageW(W, SB_SIMPLE, Simple, 0);
+    if (Simple) {
+        SendMessageW(W, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(FSimpleText.c_str()));
+        return;
+    }
+    std::vector<int> Edges;
+    int X = 0;
+    for (const auto& P : FPanels)
+        Edges.push_back(X += P->Width());
+    Edges.back() = -1;
+    SendMessageW(W, SB_SETPARTS, Edges.size(), reinterpret_cast<LPARAM>(Edges.data()));
+    for (int I = 0; I < PanelCount(); ++I)
+        UpdatePanel(I);
+}
+
+void TStatusBar::UpdatePanel(int Index) {
+    if (!HandleAllocated() || Index < 0 || FSimplePanel) return;
+    const TStatusPanel& P = *Panels(Index);
+    WPARAM Flags = static_cast<WPARAM>(Index);
+    if (P.Bevel() == pbNone) Flags |= SBT_NOBORDERS;
+    if (P.Bevel() == pbRaised) Flags |= SBT_POPOUT;
+    if (P.Style() == psOwnerDraw) {
+        SendMessageW(Handle(), SB_SETTEXTW, Flags | SBT_OWNERDRAW, 0);
+        return;
+    }
+    // The system aligns by leading tabs: one centres, two put the text right.
+    const std::wstring Text = (P.Alignment() == taCenter         ? L"\t"
+                               : P.Alignment() == taRightJustify ? L"\t\t"
+                                                                 : L"") +
+                              P.Text();
+    SendMessageW(Handle(), SB_SETTEXTW, Flags, reinterpret_cast<LPARAM>(Text.c_str()));
+}
+
+void TStatusBar::WndProc(TMessage& M) {
+    if (M.Msg == CN_DRAWITEM) {
+        auto* D = reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam);
+        const int Index = static_cast<int>(D->itemID);
+        if (OnDrawPanel && Index >= 0 && Index < PanelCount())
+            OnDrawPanel(this, Panels(Index), D->hDC, D->rcItem);
+        M.Result = TRUE;
         return;
     }
     TWinControl::WndProc(M);

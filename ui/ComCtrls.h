@@ -1,9 +1,13 @@
-// The common controls the skins dress: progress bars (TProgressBar), track bars (TTrackBar)
-// and up-down controls (TUpDown). Each is the system's own control; the properties set the
+// The common controls the skins dress: progress bars (TProgressBar), track bars (TTrackBar),
+// up-down controls (TUpDown) and status bars with panels (TStatusBar). Each is the system's own control; the properties set the
 // window at once when it exists and are handed to it when it is made.
 #pragma once
 
 #include "Controls.h"
+#include "StdCtrls.h"
+
+#include <memory>
+#include <vector>
 
 enum TProgressBarOrientation { pbHorizontal, pbVertical };
 DECLARE_ENUM_NAMES(TProgressBarOrientation, L"pbHorizontal", L"pbVertical")
@@ -126,6 +130,83 @@ class TUpDown : public TWinControl {
     TWinControl* FAssociate = nullptr;
 };
 
+enum TStatusPanelBevel { pbNone, pbLowered, pbRaised };
+DECLARE_ENUM_NAMES(TStatusPanelBevel, L"pbNone", L"pbLowered", L"pbRaised")
+
+enum TStatusPanelStyle { psText, psOwnerDraw };
+DECLARE_ENUM_NAMES(TStatusPanelStyle, L"psText", L"psOwnerDraw")
+
+class TStatusBar;
+
+// One part of a status bar; a change shows on the bar at once.
+class TStatusPanel : public TPersistent {
+    DECLARE_CLASS(TStatusPanel, TPersistent)
+  public:
+    explicit TStatusPanel(TStatusBar* ABar) : FBar(ABar) {}
+
+    const std::wstring& Text() const { return FText; }
+    void SetText(const std::wstring& V);
+    // Pixels; the last panel reaches the bar's right end whatever its width.
+    int Width() const { return FWidth; }
+    void SetWidth(int V);
+    TStatusPanelBevel Bevel() const { return FBevel; }
+    void SetBevel(TStatusPanelBevel V);
+    TStatusPanelStyle Style() const { return FStyle; }
+    void SetStyle(TStatusPanelStyle V);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment V);
+    int Index() const;
+
+  private:
+    TStatusBar* FBar;
+    std::wstring FText;
+    int FWidth = 50;
+    TStatusPanelBevel FBevel = pbLowered;
+    TStatusPanelStyle FStyle = psText;
+    TAlignment FAlignment = taLeftJustify;
+};
+
+using TDrawPanelEvent =
+    std::function<void(TStatusBar* Sender, TStatusPanel* Panel, HDC DC, const RECT& Rect)>;
+
+// The system's status bar at the bottom of its parent: panels side by side, or one simple text
+// across the whole bar (SimplePanel, or no panels at all).
+class TStatusBar : public TWinControl {
+    DECLARE_CLASS(TStatusBar, TWinControl)
+  public:
+    explicit TStatusBar(TComponent* AOwner);
+    ~TStatusBar() override;
+
+    int PanelCount() const { return static_cast<int>(FPanels.size()); }
+    TStatusPanel* Panels(int Index) const;
+    TStatusPanel* AddPanel();
+    void ClearPanels();
+    bool SimplePanel() const { return FSimplePanel; }
+    void SetSimplePanel(bool V);
+    const std::wstring& SimpleText() const { return FSimpleText; }
+    void SetSimpleText(const std::wstring& V);
+    bool SizeGrip() const { return FSizeGrip; }
+    void SetSizeGrip(bool V);
+
+    // Paints an owner-drawn panel into DC over Rect.
+    TDrawPanelEvent OnDrawPanel;
+
+  protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateHandle() override;
+    void WndProc(TMessage& Message) override;
+
+  private:
+    friend class TStatusPanel;
+    // Hands the panels' widths, texts and looks to the window.
+    void UpdatePanels();
+    void UpdatePanel(int Index);
+    std::vector<std::unique_ptr<TStatusPanel>> FPanels;
+    bool FSimplePanel = false;
+    std::wstring FSimpleText;
+    bool FSizeGrip = true;
+};
+
 PUBLISHED(TProgressBar) {
     p.Property(L"Max", &TProgressBar::Max, &TProgressBar::SetMax);
     p.Property(L"Min", &TProgressBar::Min, &TProgressBar::SetMin);
@@ -154,4 +235,16 @@ PUBLISHED(TUpDown) {
     p.Property(L"Position", &TUpDown::Position, &TUpDown::SetPosition);
     p.Property(L"Wrap", &TUpDown::Wrap, &TUpDown::SetWrap);
     p.Property(L"OnChange", &TUpDown::OnChange);
+}
+PUBLISHED(TStatusPanel) {
+    p.Property(L"Alignment", &TStatusPanel::Alignment, &TStatusPanel::SetAlignment);
+    p.Property(L"Bevel", &TStatusPanel::Bevel, &TStatusPanel::SetBevel);
+    p.Property(L"Style", &TStatusPanel::Style, &TStatusPanel::SetStyle);
+    p.Property(L"Text", &TStatusPanel::Text, &TStatusPanel::SetText);
+    p.Property(L"Width", &TStatusPanel::Width, &TStatusPanel::SetWidth);
+}
+PUBLISHED(TStatusBar) {
+    p.Property(L"SimplePanel", &TStatusBar::SimplePanel, &TStatusBar::SetSimplePanel);
+    p.Property(L"SimpleText", &TStatusBar::SimpleText, &TStatusBar::SetSimpleText);
+    p.Property(L"SizeGrip", &TStatusBar::SizeGrip, &TStatusBar::SetSizeGrip);
 }

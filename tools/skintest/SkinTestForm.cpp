@@ -174,6 +174,24 @@ void TSkinTestForm::AddControls() {
     Side->SetOrientation(udHorizontal);
     auto* Empty = new TProgressBar(this);
     Place(Empty, L"ProgressBar4", 350, 430, 180, 18);
+
+    auto* Status = new TStatusBar(this);
+    Status->SetName(L"StatusBar1");
+    Status->SetParent(this);
+    const struct {
+        const wchar_t* Text;
+        TStatusPanelBevel Bevel;
+        TAlignment Alignment;
+    } Panels[] = {{L"Lowered", pbLowered, taLeftJustify},
+                  {L"Raised, centred", pbRaised, taCenter},
+                  {L"No bevel, right", pbNone, taRightJustify}};
+    for (const auto& P : Panels) {
+        TStatusPanel* Panel = Status->AddPanel();
+        Panel->SetText(P.Text);
+        Panel->SetBevel(P.Bevel);
+        Panel->SetAlignment(P.Alignment);
+        Panel->SetWidth(200);
+    }
 }
 
 // Scroll-bar controls are dressed only inside a container whose class the skin's list of other

@@ -764,3 +764,123 @@ TEST(ControlLeaks, TwoHundredCyclesOnAFormOfTheOtherControls) {
     EXPECT_EQ(Worn, 9u);
     EXPECT_EQ(After, Before) << "before: " << Describe(Before) << "\nafter:  " << Describe(After);
 }
+
+// ---------------------------------------------------------------------------------------------
+// Status bars, on a form of their own wearing a skin whose status-bar edges and extra images
+// give every frame its own colour.
+
+namespace {
+
+// (Colours of their own within this skin; the numbers only keep FrameColour in 24 bits.)
+constexpr int picEdges = 5, picExtra = 6;
+constexpr uint32_t Owner = 0x00FF00; // what the owner-drawn panel's handler paints
+
+TBytes StatusSkin() {
+    // The grip (frame 5 of the extra images) keeps its top-left pixel magenta: drawn through.
+    TBitmap Extra(10 * 5, 10, pf24bit);
+    for (int F = 0; F < 5; ++F)
+        for (int Y = 0; Y < 10; ++Y)
+            for (int X = 0; X < 10; ++X)
+                SetPixel(Extra, F * 10 + X, Y, FrameColour(picExtra, F + 1));
+    SetPixel(Extra, 40, 0, 0xFF00FF);
+    const std::string Ini = "[Personality]\n"
+                            "Top=top.bmp\nTopFrame=2\nTopTopHeight=4\nTopBotHeight=4\n"
+                            "Bottom=bottom.bmp\nBottomFrame=2\nBottomTopHeight=2\nBottomBotHeight=2\n"
+                            "Left=left.bmp\nLeftFrame=2\nLeftTopHeight=4\nLeftBotHeight=4\n"
+                            "Right=right.bmp\nRightFrame=2\nRightTopHeight=4\nRightBotHeight=4\n"
+                            "[Colours]\nButtonFace=200 210 220\nButtonShadow=90 96 100\n"
+                            "[StatusBarEdges]\nImage=edges.bmp\n"
+                            "[ExtraImages]\nImage=extra.bmp\n";
+    return Payload(Ini, {{"top.bmp", BorderBmp(40, 20, 2, true, 0x604020)},
+                         {"bottom.bmp", BorderBmp(40, 5, 2, true, 0x206040)},
+                         {"left.bmp", BorderBmp(4, 40, 2, false, 0x402060)},
+                         {"right.bmp", BorderBmp(4, 40, 2, false, 0x204060)},
+                         {"edges.bmp", Strip(picEdges, 12, 12, 3)},
+                         {"extra.bmp", Extra.SaveToStream()}});
+}
+
+class TStatusForm : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        Form = new TSkinTestForm(nullptr);
+        Form->SetBorderStyle(bsSingle);
+        Form->SetFormStyle(fsStayOnTop);
+        Form->SetBounds(80, 80, 420, 200);
+        Form->SetClientSize(400, 120);
+        Form->SetCaption(L"Status bars");
+        Bar = new TStatusBar(Form);
+        Bar->SetParent(Form);
+        const TStatusPanelBevel Bevels[] = {pbLowered, pbRaised, pbNone};
+        for (TStatusPanelBevel B : Bevels) {
+            TStatusPanel* P = Bar->AddPanel();
+            P->SetWidth(100);
+            P->SetBevel(B);
+        }
+        Bar->OnDrawPanel = [](TStatusBar*, TStatusPanel* P, HDC DC, const RECT& R) {
+            ++OwnerPaints;
+            if (P->Index() == 1) FillColor(DC, R, static_cast<TColor>(Owner));
+        };
+        Form->HandleNeeded();
+        OwnSkin(*Form, StatusSkin());
+        Frame = SkinNow(Form->Handle());
+        ASSERT_NE(Frame, nullptr);
+        Form->Show();
+        ASSERT_TRUE(WaitFor([] { return IsWindowVisible(Form->Handle()) != FALSE; }));
+        SetCursorPos(2, 2);
+        Pump();
+    }
+    static void TearDownTestSuite() { delete Form; }
+
+    static void Repaint() {
+        RedrawWindow(Bar->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        Pump();
+    }
+
+    static inline TSkinTestForm* Form = nullptr;
+    static inline TStatusBar* Bar = nullptr;
+    static inline TWinSkinForm* Frame = nullptr;
+    static inline int OwnerPaints = 0;
+};
+
+} // namespace
+
+TEST_F(TStatusForm, PanelsShowTheirBevelsFramesAndTheGripSitsInTheCorner) {
+    ASSERT_NE(Frame->FindControlSkin(Bar->Handle()), nullptr);
+    Repaint();
+    const HWND W = Bar->Handle();
+    const SIZE S = ClientSize(W);
+    const int Y = 3;
+    EXPECT_EQ(PixelOf(W, 50, Y), FrameColour(picEdges, 1)) << "lowered: frame 1";
+    EXPECT_EQ(PixelOf(W, 150, Y), FrameColour(picEdges, 2)) << "raised: frame 2";
+    EXPECT_EQ(PixelOf(W, 250, Y), FrameColour(picEdges, 3)) << "no bevel: frame 3";
+    EXPECT_EQ(PixelOf(W, S.cx - 2, Y), FrameColour(picEdges, 3)) << "the last reaches the end";
+    // The grip's right and bottom edges one pixel in from the corner; its key shows the panel.
+    EXPECT_EQ(PixelOf(W, S.cx - 6, S.cy - 6), FrameColour(picExtra, 5));
+    EXPECT_EQ(PixelOf(W, S.cx - 11, S.cy - 11), FrameColour(picEdges, 3)) << "the grip's key";
+    EXPECT_NE(PixelOf(W, S.cx - 1, S.cy - 1), FrameColour(picExtra, 5));
+}
+
+TEST_F(TStatusForm, AnOwnerDrawnPanelIsPaintedOverTheSkin) {
+    Bar->Panels(1)->SetStyle(psOwnerDraw);
+    OwnerPaints = 0;
+    Repaint();
+    const HWND W = Bar->Handle();
+    RECT R;
+    SendMessageW(W, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&R));
+    EXPECT_GE(OwnerPaints, 1);
+    EXPECT_EQ(PixelOf(W, (R.left + R.right) / 2, (R.top + R.bottom) / 2), Owner);
+    EXPECT_EQ(PixelOf(W, R.left, (R.top + R.bottom) / 2), FrameColour(picEdges, 2))
+        << "the handler's rectangle leaves the panel's edge to the skin";
+    Bar->Panels(1)->SetStyle(psText);
+}
+
+TEST_F(TStatusForm, SimpleModeWithEmptyTextShowsFrameOneAcross) {
+    Bar->SetSimpleText(L"");
+    Bar->SetSimplePanel(true);
+    Repaint();
+    const HWND W = Bar->Handle();
+    const SIZE S = ClientSize(W);
+    for (int X = 1; X < S.cx - 14; X += 7)
+        ASSERT_EQ(PixelOf(W, X, S.cy / 2), FrameColour(picEdges, 1)) << "at x " << X;
+    Bar->SetSimplePanel(false);
+}

@@ -1,0 +1,19 @@
+// The skin of status bars: the skin's edge picture behind each panel by its bevel (or once
+// across the bar in simple mode), the panels' texts over it and the skin's size grip in the
+// corner, composed off-screen; owner-drawn panels are painted over by their handler.
+#pragma once
+
+#include "WinSubClass.h"
+
+class TSkinStatusBar : public TSkinControl {
+    DECLARE_CLASS(TSkinStatusBar, TSkinControl)
+  public:
+    using TSkinControl::TSkinControl;
+    bool BeforeMessage(TMessage& M) override;
+    void Paint(HDC DC, const RECT& Rect) override;
+
+  private:
+    bool HasImage() const;
+};
+
+PUBLISHED(TSkinStatusBar) {}
