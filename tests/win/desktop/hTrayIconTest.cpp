@@ -261,12 +261,12 @@ TEST(hTrayIcon, TwoFramesAlternateAtTheIntervalAndTheLastOneStays) {
               (std::vector<int>{0, 1, 0, 1, 0}));
     EXPECT_EQ(std::vector<COLORREF>(Shown.begin() + 1, Shown.begin() + 5),
               (std::vector<COLORREF>{Blue, Red, Blue, Red}));
-    // Steps of 300 ms: Wine's timers come up to a few tens of milliseconds late.
-    DWORD Previous = Start;
-    for (DWORD T : Times) {
-        EXPECT_GE(T - Previous, 280u);
-        EXPECT_LE(T - Previous, 420u);
-        Previous = T;
+    // Steps of 300 ms. A tick handled late (the thread was busy) does not move the ones after
+    // it, so each is held to its own time from the start: never early, at most 120 ms late.
+    for (size_t K = 0; K < Times.size(); ++K) {
+        const DWORD Due = static_cast<DWORD>(300 * (K + 1));
+        EXPECT_GE(Times[K] - Start, Due - 20) << "tick " << K + 1;
+        EXPECT_LE(Times[K] - Start, Due + 120) << "tick " << K + 1;
     }
     ASSERT_TRUE(WaitFor([&] { return Tray->IconIndex() == 1; }, 2000));
     Tray->SetAnimate(false);
