@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -116,32 +117,35 @@ void TSkinStatusBar::Paint(HDC DC, const RECT& Rect) {
     auto* Bar = dynamic_cast<TStatusBar*>(Control);
     const bool Simple = SendMessageW(Wnd, SB_ISSIMPLE, 0, 0) != 0 ||
                         SendMessageW(Wnd, SB_GETPARTS, 0, 0) == 0;
+    // The grip's room is kept free of text, as the system keeps it.
+    TDataSkinObject* Extra = SkinData->ExtraImages.get();
+    RECT GripSource{};
+    if ((GetWindowLongW(Wnd, GWL_STYLE) & SBARS_SIZEGRIP) && Extra && !Extra->Bitmap.Empty())
+        GripSource = SkinFrameRect(Extra->Bitmap, false, Extra->FrameCount, 5);
+    const int GW = GripSource.right - GripSource.left, GH = GripSource.bottom - GripSource.top;
+    const int TextEnd = GW > 0 ? W - 1 - GW : W;
     std::vector<TPanelLook> Panels;
     if (Simple) {
         DrawSkinNineGrid(Off, R, Edges.Bitmap, false, Edges.Tile != 0, false, 3, 1, Edges.Margins);
         std::wstring Text = Control ? GetPropText(*Control, L"simpletext") : SkinWindowText(Wnd, false);
-        DrawPanelText(Off, {2, 0, W - 2, H}, Text, taLeftJustify, Colour);
+        DrawPanelText(Off, {2, 0, std::min(W - 2, TextEnd), H}, Text, taLeftJustify, Colour);
     } else {
         Panels = ReadPanels(Wnd, Bar, W);
         for (const TPanelLook& P : Panels) {
             DrawSkinNineGrid(Off, P.Rect, Edges.Bitmap, false, Edges.Tile != 0, false, 3, P.Frame,
                              Edges.Margins);
             if (!P.OwnerDrawn)
-                DrawPanelText(Off, {P.Rect.left + 2, P.Rect.top, P.Rect.right - 2, P.Rect.bottom},
+                DrawPanelText(Off,
+                              {P.Rect.left + 2, P.Rect.top,
+                               std::min<LONG>(P.Rect.right - 2, TextEnd), P.Rect.bottom},
                               P.Text, P.Alignment, Colour);
         }
     }
-    if ((GetWindowLongW(Wnd, GWL_STYLE) & SBARS_SIZEGRIP) && SkinData->ExtraImages &&
-        !SkinData->ExtraImages->Bitmap.Empty()) {
-        TDataSkinObject& Extra = *SkinData->ExtraImages;
-        const RECT Source = SkinFrameRect(Extra.Bitmap, false, Extra.FrameCount, 5);
-        const int GW = Source.right - Source.left, GH = Source.bottom - Source.top;
-        if (GW > 0 && GH > 0) {
-            TBitmap Grip(GW, GH, pf24bit);
-            BitBlt(Grip.Canvas()->Handle(), 0, 0, GW, GH, Extra.Bitmap.Canvas()->Handle(),
-                   Source.left, Source.top, SRCCOPY);
-            DrawTransparent(Off, {W - 1 - GW, H - 1 - GH, W - 1, H - 1}, Grip, SkinKeyColour);
-        }
+    if (GW > 0 && GH > 0) {
+        TBitmap Grip(GW, GH, pf24bit);
+        BitBlt(Grip.Canvas()->Handle(), 0, 0, GW, GH, Extra->Bitmap.Canvas()->Handle(),
+               GripSource.left, GripSource.top, SRCCOPY);
+        DrawTransparent(Off, {W - 1 - GW, H - 1 - GH, W - 1, H - 1}, Grip, SkinKeyColour);
     }
     BitBlt(DC, Rect.left, Rect.top, W, H, Off, 0, 0, SRCCOPY);
 
