@@ -7,6 +7,7 @@
 #include "WinSubCtrls.h"
 #include "WinSubDialog.h"
 #include "WinSubEdit.h"
+#include "WinSubList.h"
 #include "WinSubScroll.h"
 #include "WinSubStatus.h"
 
@@ -427,6 +428,16 @@ const TClassRow ClassRows[] = {
          return Is<TStatusBar>(C) && Has(F, xcStatusBar);
      },
      [](TWinSkinForm& F, TControl& C) { AttachTo<TSkinStatusBar>(F, C); }},
+    // Before the row of scrolling windows: a list view's header is skinned with its bars.
+    {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {
+         return Is<TListView>(C) && Has(F, xcScrollbar);
+     },
+     [](TWinSkinForm& F, TControl& C) {
+         auto& List = dynamic_cast<TListView&>(C);
+         auto* Skin = new TSkinListView(&List);
+         Skin->InitScrollbar(&List, F.SkinData, &F, &F.SkinCanvas());
+         if (!Skin->Attached) delete Skin;
+     }},
     {[](const TWinSkinForm& F, TControl&, const std::wstring& N) {
          return NameIn(N, {L"TDXTREELIST", L"TDXDBTREELIST", L"TDXDBGRID"}) &&
                 Has(F, xcScrollbar);

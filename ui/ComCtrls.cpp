@@ -11,7 +11,8 @@ namespace {
 // The common-control classes exist once the library registered them.
 void NeedCommonControls() {
     static const bool Done = [] {
-        INITCOMMONCONTROLSEX I{sizeof(I), ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
+        INITCOMMONCONTROLSEX I{sizeof(I), ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS |
+                                    ICC_LISTVIEW_CLASSES};
         // (ICC_BAR_CLASSES also brings the status bar.)
         return InitCommonControlsEx(&I) != FALSE;
     }();
@@ -415,4 +416,86 @@ void TStatusBar::WndProc(TMessage& M) {
         return;
     }
     TWinControl::WndProc(M);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TListView
+
+TListView::TListView(TComponent* AOwner) : TWinControl(AOwner) {
+    NeedCommonControls();
+    SetBounds(0, 0, 250, 150);
+    SetTabStop(true);
+    SetColor(clWindow);
+}
+
+TListView::~TListView() {
+    Destroying();
+    DestroyHandle();
+}
+
+void TListView::CreateParams(TCreateParams& P) {
+    TWinControl::CreateParams(P);
+    P.SysClassName = WC_LISTVIEWW;
+    P.Style |= LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
+    P.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TListView::CreateHandle() {
+    TWinControl::CreateHandle();
+    SendMessageW(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    for (int I = 0; I < ColumnCount(); ++I)
+        InsertColumn(I);
+    for (int I = 0; I < ItemCount(); ++I)
+        InsertItem(I);
+}
+
+void TListView::InsertColumn(int Index) {
+    TColumn& C = FColumns[static_cast<size_t>(Index)];
+    LVCOLUMNW Column{};
+    Column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    Column.pszText = C.Caption.data();
+    Column.cx = C.Width;
+    Column.iSubItem = Index;
+    SendMessageW(Handle(), LVM_INSERTCOLUMNW, static_cast<WPARAM>(Index),
+                 reinterpret_cast<LPARAM>(&Column));
+}
+
+void TListView::InsertItem(int Index) {
+    std::vector<std::wstring>& Texts = FItems[static_cast<size_t>(Index)];
+    LVITEMW Item{};
+    Item.mask = LVIF_TEXT;
+    Item.iItem = Index;
+    Item.pszText = Texts[0].data();
+    SendMessageW(Handle(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&Item));
+    for (size_t Sub = 1; Sub < Texts.size(); ++Sub) {
+        LVITEMW S{};
+        S.iSubItem = static_cast<int>(Sub);
+        S.pszText = Texts[Sub].data();
+        SendMessageW(Handle(), LVM_SETITEMTEXTW, static_cast<WPARAM>(Index),
+                     reinterpret_cast<LPARAM>(&S));
+    }
+}
+
+void TListView::AddColumn(const std::wstring& Caption, int Width) {
+    FColumns.push_back({Caption, Width});
+    if (HandleAllocated()) InsertColumn(ColumnCount() - 1);
+}
+
+int TListView::AddItem(const std::wstring& Caption, const std::vector<std::wstring>& SubItems) {
+    std::vector<std::wstring> Texts{Caption};
+    Texts.insert(Texts.end(), SubItems.begin(), SubItems.end());
+    FItems.push_back(std::move(Texts));
+    if (HandleAllocated()) InsertItem(ItemCount() - 1);
+    return ItemCount() - 1;
+}
+
+void TListView::ClearItems() {
+    FItems.clear();
+    if (HandleAllocated()) SendMessageW(Handle(), LVM_DELETEALLITEMS, 0, 0);
+}
+
+int TListView::ItemIndex() const {
+    if (!HandleAllocated()) return -1;
+    return static_cast<int>(SendMessageW(const_cast<TListView*>(this)->Handle(), LVM_GETNEXTITEM,
+                                         static_cast<WPARAM>(-1), LVNI_SELECTED));
 }

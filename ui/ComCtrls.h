@@ -1,5 +1,6 @@
 // The common controls the skins dress: progress bars (TProgressBar), track bars (TTrackBar),
-// up-down controls (TUpDown) and status bars with panels (TStatusBar). Each is the system's own control; the properties set the
+// up-down controls (TUpDown), status bars with panels (TStatusBar) and list views in report
+// style with a header (TListView). Each is the system's own control; the properties set the
 // window at once when it exists and are handed to it when it is made.
 #pragma once
 
@@ -207,6 +208,38 @@ class TStatusBar : public TWinControl {
     bool FSizeGrip = true;
 };
 
+// A list in report style: one row per item, its caption under the first column and its
+// sub-items under the others; the system's header above names the columns.
+class TListView : public TWinControl {
+    DECLARE_CLASS(TListView, TWinControl)
+  public:
+    explicit TListView(TComponent* AOwner);
+    ~TListView() override;
+
+    void AddColumn(const std::wstring& Caption, int Width);
+    int ColumnCount() const { return static_cast<int>(FColumns.size()); }
+    // Returns the new item's index.
+    int AddItem(const std::wstring& Caption, const std::vector<std::wstring>& SubItems = {});
+    int ItemCount() const { return static_cast<int>(FItems.size()); }
+    void ClearItems();
+    // The selected row, or -1.
+    int ItemIndex() const;
+
+  protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateHandle() override;
+
+  private:
+    struct TColumn {
+        std::wstring Caption;
+        int Width;
+    };
+    void InsertColumn(int Index);
+    void InsertItem(int Index);
+    std::vector<TColumn> FColumns;
+    std::vector<std::vector<std::wstring>> FItems; // caption, then sub-items
+};
+
 PUBLISHED(TProgressBar) {
     p.Property(L"Max", &TProgressBar::Max, &TProgressBar::SetMax);
     p.Property(L"Min", &TProgressBar::Min, &TProgressBar::SetMin);
@@ -248,3 +281,4 @@ PUBLISHED(TStatusBar) {
     p.Property(L"SimpleText", &TStatusBar::SimpleText, &TStatusBar::SetSimpleText);
     p.Property(L"SizeGrip", &TStatusBar::SizeGrip, &TStatusBar::SetSizeGrip);
 }
+PUBLISHED(TListView) {}

@@ -14,7 +14,7 @@ TSkinTestForm::TSkinTestForm(TComponent* AOwner) : TForm(AOwner) {
     SetBorderIcons({biSystemMenu, biMinimize});
     SetCaption(L"Skin test 皮肤");
     SetBounds(120, 120, 300, 200);
-    SetClientSize(640, 480);
+    SetClientSize(640, 560);
     SkinButton = AddButton(L"SkinButton", L"", 12);
     MessageButton = AddButton(L"MessageButton", L"Message box", 48);
     CaptionButton = AddButton(L"CaptionButton", L"Long caption", 84);
@@ -174,6 +174,13 @@ void TSkinTestForm::AddControls() {
     Side->SetOrientation(udHorizontal);
     auto* Empty = new TProgressBar(this);
     Place(Empty, L"ProgressBar4", 350, 430, 180, 18);
+
+    auto* Calls = new TListView(this);
+    Place(Calls, L"ListView1", 20, 456, 600, 78);
+    Calls->AddColumn(L"Number", 200);
+    Calls->AddColumn(L"When", 200);
+    for (int I = 1; I <= 12; ++I)
+        Calls->AddItem(L"555 01" + std::to_wstring(10 + I), {L"Call " + std::to_wstring(I)});
 
     auto* Status = new TStatusBar(this);
     Status->SetName(L"StatusBar1");

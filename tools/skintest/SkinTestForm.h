@@ -6,7 +6,8 @@
 // of each control the skin dresses: buttons of every kind, edits, the three combo box styles
 // and a right-to-left one, a memo with both scroll bars, a list box, scroll-bar controls in a
 // holder, check boxes and radio buttons in their states, a group box, progress bars and track
-// bars lying and standing, up-down arrows beside an edit and a status bar with three panels.
+// bars lying and standing, up-down arrows beside an edit, a list view with its header and a
+// status bar with three panels.
 #pragma once
 
 #include "SkinTestMenus.h"

@@ -12,6 +12,8 @@
 #include "WinSubButton.h"
 #include "WinSubCtrls.h"
 #include "WinSubEdit.h"
+#include "WinSubList.h"
+#include "WinSubStatus.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -883,4 +885,83 @@ TEST_F(TStatusForm, SimpleModeWithEmptyTextShowsFrameOneAcross) {
     for (int X = 1; X < S.cx - 14; X += 7)
         ASSERT_EQ(PixelOf(W, X, S.cy / 2), FrameColour(picEdges, 1)) << "at x " << X;
     Bar->SetSimplePanel(false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// List views and their headers, on a form wearing a skin whose header bar has a colour per
+// frame.
+
+namespace {
+
+constexpr int picHeader = 4;
+
+TBytes HeaderSkin() {
+    const std::string Ini = "[Personality]\n"
+                            "Top=top.bmp\nTopFrame=2\nTopTopHeight=4\nTopBotHeight=4\n"
+                            "Bottom=bottom.bmp\nBottomFrame=2\nBottomTopHeight=2\nBottomBotHeight=2\n"
+                            "Left=left.bmp\nLeftFrame=2\nLeftTopHeight=4\nLeftBotHeight=4\n"
+                            "Right=right.bmp\nRightFrame=2\nRightTopHeight=4\nRightBotHeight=4\n"
+                            "[Colours]\nButtonFace=200 210 220\nButtonShadow=90 96 100\n"
+                            "[Headerbar]\nImage=header.bmp\n";
+    return Payload(Ini, {{"top.bmp", BorderBmp(40, 20, 2, true, 0x604020)},
+                         {"bottom.bmp", BorderBmp(40, 5, 2, true, 0x206040)},
+                         {"left.bmp", BorderBmp(4, 40, 2, false, 0x402060)},
+                         {"right.bmp", BorderBmp(4, 40, 2, false, 0x204060)},
+                         {"header.bmp", Strip(picHeader, 12, 12, 5)}});
+}
+
+} // namespace
+
+TEST(SkinListView, TheHeaderWearsTheBarAndTheListItsScrollBars) {
+    auto Form = std::make_unique<TSkinTestForm>(nullptr);
+    Form->SetBorderStyle(bsSingle);
+    Form->SetFormStyle(fsStayOnTop);
+    Form->SetBounds(80, 80, 420, 260);
+    Form->SetClientSize(400, 200);
+    Form->SetCaption(L"List view");
+    auto* List = new TListView(Form.get());
+    List->SetParent(Form.get());
+    List->SetBounds(10, 10, 300, 150);
+    List->AddColumn(L"Name", 120);
+    List->AddColumn(L"Number", 100);
+    for (int I = 0; I < 40; ++I)
+        List->AddItem(L"Caller " + std::to_wstring(I), {std::to_wstring(5550100 + I)});
+    Form->HandleNeeded();
+    OwnSkin(*Form, HeaderSkin());
+    TWinSkinForm* Frame = SkinNow(Form->Handle());
+    ASSERT_NE(Frame, nullptr);
+    Form->Show();
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(Form->Handle()) != FALSE; }));
+    SetCursorPos(2, 2);
+    Pump();
+
+    auto* Skin = dynamic_cast<TSkinListView*>(Frame->FindControlSkin(List->Handle()));
+    ASSERT_NE(Skin, nullptr);
+    const HWND Header = reinterpret_cast<HWND>(SendMessageW(List->Handle(), LVM_GETHEADER, 0, 0));
+    ASSERT_NE(dynamic_cast<TSkinHeader*>(Frame->FindControlSkin(Header)), nullptr);
+    ASSERT_TRUE(Skin->VertBar && Skin->VertBar->Shown) << "forty rows scroll";
+
+    RedrawWindow(Header, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    Pump();
+    const SIZE S = ClientSize(Header);
+    const uint32_t Bar = FrameColour(picHeader, 1);
+    EXPECT_EQ(PixelOf(Header, 118, 1), Bar) << "the first column";
+    EXPECT_EQ(PixelOf(Header, 200, 1), Bar) << "the second column";
+    EXPECT_EQ(PixelOf(Header, S.cx - 2, S.cy / 2), Bar) << "right of the last column";
+    int Ink = 0;
+    for (int X = 4; X < 60; ++X)
+        if (PixelOf(Header, X, S.cy / 2) != Bar) ++Ink;
+    EXPECT_GT(Ink, 0) << "the column's caption over the bar";
+
+    // A real click still selects a row.
+    RECT Row{LVIR_BOUNDS, 0, 0, 0};
+    SendMessageW(List->Handle(), LVM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&Row));
+    WithPointer([&](TMouse& M) { M.Click(List->ClientToScreen({40, (Row.top + Row.bottom) / 2})); });
+    EXPECT_EQ(List->ItemIndex(), 3);
+
+    // The skin goes: the header's skin and the bars go with it.
+    const HWND VB = Skin->VertBar->Handle();
+    delete Skin;
+    EXPECT_EQ(Frame->FindControlSkin(Header), nullptr);
+    EXPECT_FALSE(IsWindow(VB));
 }

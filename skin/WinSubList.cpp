@@ -1,0 +1,91 @@
+#include "WinSubList.h"
+
+#include "ImgUtil.h"
+#include "WinSkinData.h"
+#include "WinSkinForm.h"
+
+#include "StdCtrls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+bool TSkinHeader::HasImage() const {
+    return SkinData && SkinData->Headerbar && !SkinData->Headerbar->Bitmap.Empty();
+}
+
+bool TSkinHeader::BeforeMessage(TMessage& M) {
+    if (HasImage() && Wnd) {
+        if (M.Msg == WM_ERASEBKGND) {
+            M.Result = 1;
+            return false;
+        }
+        if (M.Msg == WM_PAINT) {
+            PaintWhole(M);
+            return false;
+        }
+    }
+    return TSkinControl::BeforeMessage(M);
+}
+
+void TSkinHeader::Paint(HDC DC, const RECT& Rect) {
+    if (!HasImage() || !Wnd) return;
+    TDataSkinObject& Bar = *SkinData->Headerbar;
+    RECT Client;
+    GetClientRect(Wnd, &Client);
+    const int W = Client.right, H = Client.bottom;
+    if (W <= 0 || H <= 0) return;
+    TBitmap Picture(W, H, pf24bit);
+    const HDC Off = Picture.Canvas()->Handle();
+    FillColor(Off, Client, SkinData->ButtonFace);
+    HFONT Font = reinterpret_cast<HFONT>(SendMessageW(Wnd, WM_GETFONT, 0, 0));
+    TSelectObject SelectFont(Off, Font ? Font : GetStockObject(DEFAULT_GUI_FONT));
+    const int OldMode = SetBkMode(Off, TRANSPARENT);
+    SetTextColor(Off, ColorToRGB(clBtnText));
+    const auto Images = reinterpret_cast<HIMAGELIST>(SendMessageW(Wnd, HDM_GETIMAGELIST, 0, 0));
+    const int Count = static_cast<int>(SendMessageW(Wnd, HDM_GETITEMCOUNT, 0, 0));
+    int End = 0;
+    for (int I = 0; I < Count; ++I) {
+        RECT R;
+        if (!SendMessageW(Wnd, HDM_GETITEMRECT, static_cast<WPARAM>(I), reinterpret_cast<LPARAM>(&R)))
+            continue;
+        End = std::max<int>(End, R.right);
+        DrawSkinNineGrid(Off, R, Bar.Bitmap, false, Bar.Tile != 0, false, Bar.FrameCount, 1,
+                         Bar.Margins);
+        wchar_t Text[201]{};
+        HDITEMW Item{};
+        Item.mask = HDI_TEXT | HDI_FORMAT | HDI_IMAGE;
+        Item.pszText = Text;
+        Item.cchTextMax = 200;
+        if (!SendMessageW(Wnd, HDM_GETITEMW, static_cast<WPARAM>(I), reinterpret_cast<LPARAM>(&Item)))
+            continue;
+        if (!Text[0]) continue;
+        RECT Inside = R;
+        InflateRect(&Inside, -6, 0);
+        if (Images && (Item.fmt & (HDF_IMAGE | HDF_OWNERDRAW))) {
+            int IW = 0, IH = 0;
+            ImageList_GetIconSize(Images, &IW, &IH);
+            ImageList_Draw(Images, Item.iImage, Off, Inside.left, R.top + (R.bottom - R.top - IH) / 2,
+                           ILD_TRANSPARENT);
+            Inside.left += IW + 4;
+        }
+        const UINT Align = Item.fmt & HDF_RIGHT ? DT_RIGHT : Item.fmt & HDF_CENTER ? DT_CENTER : DT_LEFT;
+        DrawTextW(Off, Text, -1, &Inside, Align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
+    // Right of the last column the bar goes on.
+    if (End < W)
+        DrawSkinNineGrid(Off, {End, 0, W, H}, Bar.Bitmap, false, Bar.Tile != 0, false,
+                         Bar.FrameCount, 1, Bar.Margins);
+    SetBkMode(Off, OldMode);
+    BitBlt(DC, Rect.left, Rect.top, W, H, Off, 0, 0, SRCCOPY);
+}
+
+void TSkinListView::InitScrollbar(TWinControl* AControl, TSkinData* Data, TWinSkinForm* Frame,
+                                  TCanvas* ACanvas) {
+    TSkinScrollbar::InitScrollbar(AControl, Data, Frame, ACanvas);
+    if (!Attached) return;
+    const HWND Header = reinterpret_cast<HWND>(SendMessageW(Wnd, LVM_GETHEADER, 0, 0));
+    if (!Header || Frame->FindControlSkin(Header)) return;
+    auto* Skin = new TSkinHeader(this);
+    Skin->InitWindow(Header, Data, Frame, ACanvas);
+}
