@@ -14,6 +14,12 @@
 
 namespace {
 
+// Pictures of twelve (check) or eight (radio) frames keep checked, disabled and disabled
+// checked further along than the four-frame order 2, 3, 4.
+int LongPictureFrame(int S) {
+    return S == 2 ? 5 : S == 3 ? 4 : S == 4 ? 8 : S;
+}
+
 std::wstring Lower(std::wstring S) {
     for (wchar_t& C : S)
         C = static_cast<wchar_t>(towlower(C));
@@ -110,16 +116,7 @@ int TSkinCheckBox::GlyphFrame() {
     const bool Disabled = (StyleOf(Wnd) & WS_DISABLED) != 0;
     if (Disabled) S += 2;
     if (Indeterminate) S = 4;
-    if (GlyphFrameCount() == 12) {
-        if (Indeterminate)
-            S = Disabled ? 12 : 9;
-        else if (S == 2)
-            S = 5;
-        else if (S == 3)
-            S = 4;
-        else if (S == 4)
-            S = 8;
-    }
+    if (GlyphFrameCount() == 12) S = Indeterminate ? (Disabled ? 12 : 9) : LongPictureFrame(S);
     return S;
 }
 
@@ -159,14 +156,7 @@ int TSkinRadioButton::GlyphFrame() {
     const TControl* C = SkinnedControl();
     if (HasProp(C, L"Checked")) S = LowerProp(C, L"Checked") == L"true" ? 2 : 1;
     if (StyleOf(Wnd) & WS_DISABLED) S += 2;
-    if (GlyphFrameCount() == 8) {
-        if (S == 2)
-            S = 5;
-        else if (S == 3)
-            S = 4;
-        else if (S == 4)
-            S = 8;
-    }
+    if (GlyphFrameCount() == 8) S = LongPictureFrame(S);
     return S;
 }
 
