@@ -387,6 +387,10 @@ const TClassRow ClassRows[] = {
          return NameIn(N, {L"TUPDOWN", L"TSPINBUTTON"}) && Has(F, xcButton);
      },
      [](TWinSkinForm& F, TControl& C) { AttachTo<TSkinUpDown>(F, C); }},
+    {[](const TWinSkinForm& F, TControl&, const std::wstring& N) {
+         return N == L"TRZDBCHECKBOX" && Has(F, xcCheckBox);
+     },
+     [](TWinSkinForm& F, TControl& C) { AttachTo<TSkinObjImage>(F, C, true); }},
     {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {
          return Is<TCustomComboBox>(C) && Has(F, xcCombo);
      },

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <vector>
 
 namespace {
 
@@ -245,6 +246,74 @@ void TSkinBox::InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecolour,
 void TSkinBox::RestoreColor() {
     if (State != scsDestroyed && Recolour && Control) GiveColourBack();
     State = scsRestored;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Custom check glyphs
+
+void TSkinObjImage::InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecolour,
+                                TCanvas* ACanvas) {
+    TSkinBox::InitControl(Frame, Data, ARecolour, ACanvas);
+    if (Attached && Mode == 1) BuildGlyphs();
+}
+
+void TSkinObjImage::Refresh() {
+    if (Mode == 1) BuildGlyphs();
+}
+
+TSkinObjImage::~TSkinObjImage() {
+    // A skin taken off a live control (the skin switched off) leaves it its own glyphs.
+    GiveGlyphsBack();
+}
+
+void TSkinObjImage::RestoreColor() {
+    TSkinBox::RestoreColor();
+    GiveGlyphsBack();
+}
+
+void TSkinObjImage::GiveGlyphsBack() {
+    if (Mode != 1 || !Attached || !Control || State == scsDestroyed ||
+        Control->ComponentState().Contains(csDestroying))
+        return;
+    try {
+        SetPropText(*Control, L"UseCustomGlyphs", L"false");
+    } catch (...) {
+        // A control without the switch keeps what it has.
+    }
+}
+
+void TSkinObjImage::BuildGlyphs() {
+    auto* Target = Control ? dynamic_cast<TBitmap*>(GetObjectProp(*Control, L"CustomGlyphs")) : nullptr;
+    if (!Target || !SkinData || !SkinData->Buttons) return;
+    TBitmap& Source = SkinData->Buttons->CheckBitmap;
+    const int N = std::max(SkinData->Buttons->CheckFrameCount, 1);
+    const int G = Source.Width() / N, H = Source.Height();
+    if (G <= 0 || H <= 0) return;
+    // Slots 1-9 hold unchecked, checked and grayed, then the same pressed, then disabled.
+    const std::vector<std::pair<int, std::vector<int>>> Slots = {
+        {1, {1, 4}}, {2, {2, 5}}, {3, {7}}, {4, {8}}};
+    TBitmap Glyphs(9 * G, H, pf24bit);
+    FillColor(Glyphs.Canvas()->Handle(), {0, 0, 9 * G, H}, SkinKeyColour);
+    auto Copy = [&](int Frame, int Slot) {
+        BitBlt(Glyphs.Canvas()->Handle(), (Slot - 1) * G, 0, G, H, Source.Canvas()->Handle(),
+               (Frame - 1) * G, 0, SRCCOPY);
+    };
+    for (const auto& [Frame, To] : Slots)
+        if (Frame <= N)
+            for (int Slot : To)
+                Copy(Frame, Slot);
+    if (N == 5)
+        for (int Slot : {3, 6, 9})
+            Copy(5, Slot);
+    Target->Assign(Glyphs);
+    try {
+        SetPropText(*Control, L"transparentcolor", L"16711935");
+        // Off and on again: the control reads its glyphs when the switch turns on.
+        SetPropText(*Control, L"UseCustomGlyphs", L"false");
+        SetPropText(*Control, L"UseCustomGlyphs", L"true");
+    } catch (const EPropertyError&) {
+        // A control without these properties shows the picture as it takes it.
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

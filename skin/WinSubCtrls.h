@@ -60,6 +60,26 @@ class TSkinBox : public TSkinControl {
 
 inline constexpr int scsRestored = 2; // a box skin gave its colour back
 
+// A data-aware check box that takes its glyphs from a published picture ("CustomGlyphs"): the
+// skin's check-box frames are laid out in its nine glyph slots. Attached as a box is (no
+// message hook); the control goes back to its own glyphs when the skin goes.
+class TSkinObjImage : public TSkinBox {
+    DECLARE_CLASS(TSkinObjImage, TSkinBox)
+  public:
+    using TSkinBox::TSkinBox;
+    ~TSkinObjImage() override;
+    void InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecolour,
+                     TCanvas* ACanvas) override;
+    void Refresh() override;
+    void RestoreColor() override;
+
+    int Mode = 1; // 1: check-box glyphs
+
+  private:
+    void BuildGlyphs();
+    void GiveGlyphsBack();
+};
+
 class TSkinProgress : public TSkinControl {
     DECLARE_CLASS(TSkinProgress, TSkinControl)
   public:
@@ -110,6 +130,7 @@ PUBLISHED(TSkinCheckBox) {}
 PUBLISHED(TSkinRadioButton) {}
 PUBLISHED(TSkinGroupBox) {}
 PUBLISHED(TSkinBox) {}
+PUBLISHED(TSkinObjImage) {}
 PUBLISHED(TSkinProgress) {}
 PUBLISHED(TSkinTrackBar) {}
 PUBLISHED(TSkinUpDown) {}

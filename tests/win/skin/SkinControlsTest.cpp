@@ -101,6 +101,34 @@ class TTickGroup : public TChoiceGroup {
 };
 PUBLISHED(TTickGroup) {}
 
+// A data-aware check box of another library that takes its glyphs from a published picture.
+class TRzDBCheckBox : public TCheckBox {
+    DECLARE_CLASS(TRzDBCheckBox, TCheckBox)
+  public:
+    using TCheckBox::TCheckBox;
+    TBitmap* CustomGlyphs() const { return &FGlyphs; }
+    int TransparentColor() const { return FTransparent; }
+    void SetTransparentColor(int V) { FTransparent = V; }
+    bool UseCustomGlyphs() const { return FUse; }
+    void SetUseCustomGlyphs(bool V) {
+        if (V && !FUse) ++Reloads;
+        FUse = V;
+    }
+    int Reloads = 0;
+
+  private:
+    mutable TBitmap FGlyphs;
+    int FTransparent = 0;
+    bool FUse = false;
+};
+PUBLISHED(TRzDBCheckBox) {
+    p.Property(L"CustomGlyphs", &TRzDBCheckBox::CustomGlyphs);
+    p.Property(L"TransparentColor", &TRzDBCheckBox::TransparentColor,
+               &TRzDBCheckBox::SetTransparentColor);
+    p.Property(L"UseCustomGlyphs", &TRzDBCheckBox::UseCustomGlyphs,
+               &TRzDBCheckBox::SetUseCustomGlyphs);
+}
+
 namespace {
 
 // Frame F of picture Image is a plain colour of its own, never magenta or a skin colour.
@@ -964,4 +992,36 @@ TEST(SkinListView, TheHeaderWearsTheBarAndTheListItsScrollBars) {
     delete Skin;
     EXPECT_EQ(Frame->FindControlSkin(Header), nullptr);
     EXPECT_FALSE(IsWindow(VB));
+}
+
+// A check box that takes its glyphs from a picture gets the skin's five check frames laid out
+// in its nine slots, the magenta key and a reload; without the skin it uses its own again.
+TEST(SkinObjImage, ACustomGlyphCheckBoxGetsTheSkinsFramesInItsSlots) {
+    auto Form = std::make_unique<TSkinTestForm>(nullptr);
+    Form->SetBounds(80, 80, 300, 120);
+    auto* Box = new TRzDBCheckBox(Form.get());
+    Box->SetParent(Form.get());
+    Box->SetBounds(10, 10, 120, 20);
+    Form->HandleNeeded();
+    TSkinData* Skin = OwnSkin(*Form, ControlsSkin(5, 4));
+    TWinSkinForm* Frame = SkinNow(Form->Handle());
+    ASSERT_NE(Frame, nullptr);
+    TSkinControl* Given = nullptr;
+    for (TSkinControl* S : Frame->ControlSkins)
+        if (S->Control == Box) Given = S;
+    ASSERT_NE(dynamic_cast<TSkinObjImage*>(Given), nullptr);
+    EXPECT_TRUE(Box->UseCustomGlyphs());
+    EXPECT_EQ(Box->Reloads, 1);
+    EXPECT_EQ(Box->TransparentColor(), 16711935);
+    const TBitmap& G = *Box->CustomGlyphs();
+    ASSERT_EQ(G.Width(), 9 * 13);
+    ASSERT_EQ(G.Height(), 13);
+    // Slot -> source frame: 1 1, 2 2, 3 5, 4 1, 5 2, 6 5, 7 3, 8 4, 9 5.
+    const int From[] = {1, 2, 5, 1, 2, 5, 3, 4, 5};
+    for (int Slot = 0; Slot < 9; ++Slot)
+        EXPECT_EQ(Pixel(G, Slot * 13 + 6, 6), FrameColour(picCheck, From[Slot])) << "slot " << Slot + 1;
+    // (Deleted rather than switched off: switching a form's own skin off turns skinning off for
+    // every window, and the suites after this one rely on the main skin.)
+    delete Skin;
+    EXPECT_FALSE(Box->UseCustomGlyphs()) << "its own glyphs again";
 }
