@@ -194,10 +194,13 @@ void TWinSkinForm::CommonAttach() {
     }
 
     if (FrameSkinning) {
-        if (GetMenu(Wnd) && MdiKind != mkChild) {
+        if (const HMENU Shown = GetMenu(Wnd); Shown && MdiKind != mkChild) {
             SkinMenu = std::make_unique<TWinSkinMenu>(this, SkinData);
             MenuHeight = GetSystemMetrics(SM_CYMENU);
             SkinMenu->BuildFromMainMenu(Form);
+            // A frame whose children came first shows the bar the client merged for them.
+            if (MdiKind == mkFrame && SendMessageW(MDIClientWnd, WM_MDIGETACTIVE, 0, 0))
+                SkinMenu->BuildFromMenu(Shown);
         }
         const bool MaximizedChild = MdiKind == mkChild && SkinManager->MDIMaximized;
         if (!MaximizedChild && ShowState != stMinimized) StripCaption(false);
@@ -408,6 +411,13 @@ void TWinSkinForm::Apply() {
         SkinFormControls(*this);
     else
         SkinChildWindows(*this);
+    // Children made before the frame wore the skin get it with the frame (later ones get it
+    // as the client makes them); from the bottom up, so the one in front stays in front.
+    if (MdiKind == mkFrame && SkinManager)
+        for (HWND C = GetWindow(GetWindow(MDIClientWnd, GW_CHILD), GW_HWNDLAST); C;
+             C = GetWindow(C, GW_HWNDPREV))
+            if ((GetWindowLongW(C, GWL_EXSTYLE) & WS_EX_MDICHILD) && !SkinManager->FindForm(C))
+                SkinManager->SkinWindow(C);
     if (SkinState == lsNone) {
         if (MdiKind == mkChild && SkinManager->MDIMaximized) {
             StripCaption(true);
