@@ -115,9 +115,8 @@ void TWinSkinForm::InitForm(TSkinData* Data, TCustomForm* AForm) {
     TrySetPropText(*Form, L"AutoScroll", L"False");
     SkinData = Data;
     if (Data->SkinControls().Contains(xcMainMenu))
-        FFormHook.Install(*Form, [this](TMessage& M, const TWndMethod& Previous) {
-            FormWndProc(M, Previous);
-        });
+        FFormHook.Install(
+            *Form, [this](TMessage& M, const TWndMethod& Previous) { FormWndProc(M, Previous); });
     CommonAttach();
     FSavedFormColor = Form->Color();
     FColourTaken = true;
@@ -240,7 +239,7 @@ void TWinSkinForm::ReadShowState() {
     WINDOWPLACEMENT P{};
     P.length = sizeof(P);
     if (!GetWindowPlacement(Wnd, &P)) return;
-    ShowState = IsMinimizeCommand(P.showCmd)       ? stMinimized
+    ShowState = IsMinimizeCommand(P.showCmd)    ? stMinimized
                 : P.showCmd == SW_SHOWMAXIMIZED ? stMaximized
                                                 : stNormal;
 }
@@ -255,8 +254,8 @@ void TWinSkinForm::BuildIconBitmap() {
     auto Icon = reinterpret_cast<HICON>(SendMessageW(Wnd, WM_GETICON, ICON_SMALL, 0));
     if (!Icon) Icon = reinterpret_cast<HICON>(SendMessageW(Wnd, WM_GETICON, ICON_BIG, 0));
     if (Icon) {
-        TIconHandle Small(static_cast<HICON>(
-            CopyImage(Icon, IMAGE_ICON, CX, CY, LR_COPYFROMRESOURCE)));
+        TIconHandle Small(
+            static_cast<HICON>(CopyImage(Icon, IMAGE_ICON, CX, CY, LR_COPYFROMRESOURCE)));
         DrawIconEx(DC, 0, 0, Small ? Small.Get() : Icon, CX, CY, 0, nullptr, DI_NORMAL);
         if (SkinData->IconBitmap.Empty()) SkinData->IconBitmap.Assign(IconBitmap);
         return;
@@ -570,7 +569,8 @@ void TWinSkinForm::FormWndProc(TMessage& M, const TWndMethod& Previous) {
         return;
     case CM_DIALOGCHAR:
         if (SkinMenu && KeyboardShiftState() == TShiftState{ssAlt}) {
-            if (TNCObject* Button = SkinMenu->ButtonForAccelerator(static_cast<wchar_t>(M.WParam))) {
+            if (TNCObject* Button =
+                    SkinMenu->ButtonForAccelerator(static_cast<wchar_t>(M.WParam))) {
                 RECT W;
                 GetWindowRect(Wnd, &W);
                 const POINT P{W.left + Button->Bounds.left + 1, W.top + Button->Bounds.top + 1};
@@ -673,8 +673,8 @@ void TWinSkinForm::FollowMDIMaximized() {
     // A child restored by the system (its menu, the keyboard, the client) rather than by the
     // frame's buttons: the flag must not outlive the last maximised child.
     BOOL Maximized = FALSE;
-    const HWND Active = reinterpret_cast<HWND>(SendMessageW(
-        GetParent(Wnd), WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&Maximized)));
+    const HWND Active = reinterpret_cast<HWND>(
+        SendMessageW(GetParent(Wnd), WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&Maximized)));
     if (!Active || !Maximized) SkinManager->SetMDIMaximized(false);
 }
 
@@ -979,8 +979,8 @@ TKeyedPicture& TWinSkinForm::ButtonPicture(const TWinSysButton& B, int Frame) {
     if (!Mine) Mine = std::make_unique<std::array<TKeyedPicture, 4>>();
     TKeyedPicture& P = (*Mine)[static_cast<size_t>(std::clamp(Frame, 1, 4) - 1)];
     if (P.Empty())
-        P.Make(B.SkinButton->Bitmap, B.SkinButton->FrameCount, Frame, B.Bounds.right - B.Bounds.left,
-               B.Bounds.bottom - B.Bounds.top);
+        P.Make(B.SkinButton->Bitmap, B.SkinButton->FrameCount, Frame,
+               B.Bounds.right - B.Bounds.left, B.Bounds.bottom - B.Bounds.top);
     return P;
 }
 
@@ -1012,11 +1012,11 @@ void TWinSkinForm::PaintFrame(HDC Given) {
                 if (!C.Left.Empty())
                     BitBlt(Cache, 0, 0, FrameLeft, Top, C.Left.Canvas()->Handle(), 0, 0, SRCCOPY);
                 if (!C.Right.Empty())
-                    BitBlt(Cache, W - FrameRight, 0, FrameRight, Top, C.Right.Canvas()->Handle(),
-                           0, 0, SRCCOPY);
-                if (!C.Top.Empty())
-                    BitBlt(Cache, FrameLeft, 0, C.Top.Width(), Top, C.Top.Canvas()->Handle(), 0,
+                    BitBlt(Cache, W - FrameRight, 0, FrameRight, Top, C.Right.Canvas()->Handle(), 0,
                            0, SRCCOPY);
+                if (!C.Top.Empty())
+                    BitBlt(Cache, FrameLeft, 0, C.Top.Width(), Top, C.Top.Canvas()->Handle(), 0, 0,
+                           SRCCOPY);
                 PaintCaptionText(Cache, {FrameLeft, 0, W - FrameRight, Top}, Text);
                 C.GroundText = Text;
                 C.GroundEdge = ButtonsLeftEdge;

@@ -139,9 +139,8 @@ void PaintGlyphAndText(HDC DC, SIZE Client, const TGlyphInputs& In, const std::w
                        int GlyphFrame, bool Enabled, TColor TextColour) {
     const UINT Measure = DT_EXPANDTABS | DT_WORDBREAK;
     const SIZE TextSize = MeasureText(DC, Text, Client.cx, Measure);
-    const TGlyphLayout L =
-        LayoutGlyphAndText(Client, In.Size(), TextSize, In.Layout, In.Margin, In.Spacing,
-                           In.Centered);
+    const TGlyphLayout L = LayoutGlyphAndText(Client, In.Size(), TextSize, In.Layout, In.Margin,
+                                              In.Spacing, In.Centered);
     In.Draw(DC, L.Glyph, GlyphFrame, Enabled);
     UINT Format = DT_WORDBREAK | DT_EXPANDTABS;
     if (In.Layout == blGlyphRight)
@@ -264,8 +263,7 @@ void TSkinButton::AfterMessage(TMessage& M) {
         break;
     case WM_ENABLE:
     case CM_ENABLEDCHANGED:
-        Enabled = Wnd ? IsWindowEnabled(Wnd) != FALSE
-                      : GraphicControl && GraphicControl->Enabled();
+        Enabled = Wnd ? IsWindowEnabled(Wnd) != FALSE : GraphicControl && GraphicControl->Enabled();
         if (!Enabled) MouseState = 0;
         TSkinControl::AfterMessage(M);
         break;
@@ -335,8 +333,7 @@ TColor TSkinButton::TextColour(int Frame, TColor Font) const {
 
 void TSkinButton::Paint(HDC Target, const RECT& R) {
     if (!HasButtonImage() || !Wnd) return;
-    const bool DefaultButton =
-        (GetWindowLongW(Wnd, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    const bool DefaultButton = (GetWindowLongW(Wnd, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
     Enabled = IsWindowEnabled(Wnd) != FALSE;
     const std::wstring& Lines = CaptionLines();
     int Frame = MouseState & msPressed ? 2
@@ -383,7 +380,7 @@ void TSkinBitButton::Paint(HDC Target, const RECT& R) {
     const std::wstring& Lines = CaptionLines();
     const TControl* C = SkinnedControl();
     const bool DefaultButton = Prop(C, L"Default") == L"true";
-    int Frame = MouseState & msPressed                  ? 2
+    int Frame = MouseState & msPressed                 ? 2
                 : Focused || (MouseState & msHot) != 0 ? 4
                 : DefaultButton                        ? 5
                                                        : 1;
@@ -461,11 +458,7 @@ void TSkinSpeedButton::Paint(HDC Target, const RECT& R) {
     if (!HasButtonImage() || !C) return;
     Enabled = Prop(C, L"Enabled") != L"false";
     const bool Down = Prop(C, L"Down") == L"true";
-    int Frame = Down                      ? 2
-                : !Enabled                ? 3
-                : MouseState & msPressed ? 2
-                : MouseState & msHot     ? 4
-                                          : 1;
+    int Frame = Down ? 2 : !Enabled ? 3 : MouseState & msPressed ? 2 : MouseState & msHot ? 4 : 1;
     const bool Flat = Prop(C, L"Flat") == L"true";
     HDC DC = PrepareBuffer(R, Frame, SkinData->Buttons->FrameCount, !(Flat && Frame == 1));
 

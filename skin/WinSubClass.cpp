@@ -443,8 +443,7 @@ const TClassRow ClassRows[] = {
          if (!Skin->Attached) delete Skin;
      }},
     {[](const TWinSkinForm& F, TControl&, const std::wstring& N) {
-         return NameIn(N, {L"TDXTREELIST", L"TDXDBTREELIST", L"TDXDBGRID"}) &&
-                Has(F, xcScrollbar);
+         return NameIn(N, {L"TDXTREELIST", L"TDXDBTREELIST", L"TDXDBGRID"}) && Has(F, xcScrollbar);
      },
      AttachScrollbars},
     {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {
@@ -452,7 +451,8 @@ const TClassRow ClassRows[] = {
      },
      AttachScrollbars},
     {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {
-         return Has(F, xcScrollbar) && (ShowsScrollBars(C) || (Is<TWinControl>(C) && C.Tag() == 55));
+         return Has(F, xcScrollbar) &&
+                (ShowsScrollBars(C) || (Is<TWinControl>(C) && C.Tag() == 55));
      },
      AttachScrollbars},
     {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {

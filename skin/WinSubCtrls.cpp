@@ -283,7 +283,8 @@ void TSkinObjImage::GiveGlyphsBack() {
 }
 
 void TSkinObjImage::BuildGlyphs() {
-    auto* Target = Control ? dynamic_cast<TBitmap*>(GetObjectProp(*Control, L"CustomGlyphs")) : nullptr;
+    auto* Target =
+        Control ? dynamic_cast<TBitmap*>(GetObjectProp(*Control, L"CustomGlyphs")) : nullptr;
     if (!Target || !SkinData || !SkinData->Buttons) return;
     TBitmap& Source = SkinData->Buttons->CheckBitmap;
     const int N = std::max(SkinData->Buttons->CheckFrameCount, 1);

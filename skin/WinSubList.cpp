@@ -47,7 +47,8 @@ void TSkinHeader::Paint(HDC DC, const RECT& Rect) {
     int End = 0;
     for (int I = 0; I < Count; ++I) {
         RECT R;
-        if (!SendMessageW(Wnd, HDM_GETITEMRECT, static_cast<WPARAM>(I), reinterpret_cast<LPARAM>(&R)))
+        if (!SendMessageW(Wnd, HDM_GETITEMRECT, static_cast<WPARAM>(I),
+                          reinterpret_cast<LPARAM>(&R)))
             continue;
         End = std::max<int>(End, R.right);
         DrawSkinNineGrid(Off, R, Bar.Bitmap, false, Bar.Tile != 0, false, Bar.FrameCount, 1,
@@ -57,7 +58,8 @@ void TSkinHeader::Paint(HDC DC, const RECT& Rect) {
         Item.mask = HDI_TEXT | HDI_FORMAT | HDI_IMAGE;
         Item.pszText = Text;
         Item.cchTextMax = 200;
-        if (!SendMessageW(Wnd, HDM_GETITEMW, static_cast<WPARAM>(I), reinterpret_cast<LPARAM>(&Item)))
+        if (!SendMessageW(Wnd, HDM_GETITEMW, static_cast<WPARAM>(I),
+                          reinterpret_cast<LPARAM>(&Item)))
             continue;
         if (!Text[0]) continue;
         RECT Inside = R;
@@ -65,12 +67,15 @@ void TSkinHeader::Paint(HDC DC, const RECT& Rect) {
         if (Images && (Item.fmt & (HDF_IMAGE | HDF_OWNERDRAW))) {
             int IW = 0, IH = 0;
             ImageList_GetIconSize(Images, &IW, &IH);
-            ImageList_Draw(Images, Item.iImage, Off, Inside.left, R.top + (R.bottom - R.top - IH) / 2,
-                           ILD_TRANSPARENT);
+            ImageList_Draw(Images, Item.iImage, Off, Inside.left,
+                           R.top + (R.bottom - R.top - IH) / 2, ILD_TRANSPARENT);
             Inside.left += IW + 4;
         }
-        const UINT Align = Item.fmt & HDF_RIGHT ? DT_RIGHT : Item.fmt & HDF_CENTER ? DT_CENTER : DT_LEFT;
-        DrawTextW(Off, Text, -1, &Inside, Align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+        const UINT Align = Item.fmt & HDF_RIGHT    ? DT_RIGHT
+                           : Item.fmt & HDF_CENTER ? DT_CENTER
+                                                   : DT_LEFT;
+        DrawTextW(Off, Text, -1, &Inside,
+                  Align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
     }
     // Right of the last column the bar goes on.
     if (End < W)

@@ -21,7 +21,8 @@ int RectHeight(const RECT& R) {
 // Wine reports a disabled bar by its arrows only; Windows by the bar as a whole too.
 bool BarEnabled(const SCROLLBARINFO& I) {
     if (I.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) return false;
-    return !((I.rgstate[1] & STATE_SYSTEM_UNAVAILABLE) && (I.rgstate[5] & STATE_SYSTEM_UNAVAILABLE));
+    return !((I.rgstate[1] & STATE_SYSTEM_UNAVAILABLE) &&
+             (I.rgstate[5] & STATE_SYSTEM_UNAVAILABLE));
 }
 
 // Whether window A lies in front of its sibling B.
@@ -36,11 +37,12 @@ bool InFrontOf(HWND A, HWND B) {
 // ---------------------------------------------------------------------------------------------
 // The bar window
 
-TWScrollbar::TWScrollbar(TSkinControl* ASkin, HWND ATarget, TKind AKind, TWinControl* ATargetControl)
+TWScrollbar::TWScrollbar(TSkinControl* ASkin, HWND ATarget, TKind AKind,
+                         TWinControl* ATargetControl)
     : TCustomControl(nullptr), Skin(ASkin), Target(ATarget), TargetControl(ATargetControl),
       Kind(AKind), ArrowSize(GetSystemMetrics(SM_CXHSCROLL)) {
-    Vertical = Kind == kdVertical ||
-               (Kind == kdControl && (GetWindowLongW(Target, GWL_STYLE) & SBS_VERT));
+    Vertical =
+        Kind == kdVertical || (Kind == kdControl && (GetWindowLongW(Target, GWL_STYLE) & SBS_VERT));
     // The bar takes no focus and holds no capture: every press goes on to the target.
     TControlStyle S = ControlStyle();
     S.Exclude(csCaptureMouse).Exclude(csClickEvents).Include(csOpaque);
@@ -298,7 +300,8 @@ void TWScrollbar::Draw(HDC DC, int W, int H, const SCROLLBARINFO& I) {
     }
     TDataSkinObject* Thumb = Vertical ? D.VertScrollThumb.get() : D.HorzScrollThumb.get();
     if (!Thumb) return;
-    const RECT R = Vertical ? RECT{0, ThumbStart, Thick, ThumbEnd} : RECT{ThumbStart, 0, ThumbEnd, Thick};
+    const RECT R =
+        Vertical ? RECT{0, ThumbStart, Thick, ThumbEnd} : RECT{ThumbStart, 0, ThumbEnd, Thick};
     DrawSkinNineGrid(DC, R, Thumb->Bitmap, false, false, Thumb->Trans != 0, Thumb->FrameCount,
                      Tracking && HitArea == shThumb ? 2 : 1, Thumb->Margins);
 }
@@ -405,7 +408,8 @@ void TSkinScrollbar::RestoreColor() {
 // ---------------------------------------------------------------------------------------------
 // The same for a plain window
 
-void TSkinScrollbarH::InitWindow(HWND AWnd, TSkinData* Data, TWinSkinForm* Frame, TCanvas* ACanvas) {
+void TSkinScrollbarH::InitWindow(HWND AWnd, TSkinData* Data, TWinSkinForm* Frame,
+                                 TCanvas* ACanvas) {
     if (Attached) return;
     TSkinControl::InitWindow(AWnd, Data, Frame, ACanvas);
     MakeBars();

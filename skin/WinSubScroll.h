@@ -15,7 +15,13 @@
 class TSkinScrollbar;
 
 // Scroll codes and the parts of a bar share one numbering.
-enum TScrollHit { shFirstArrow = 0, shSecondArrow = 1, shPageBefore = 2, shPageAfter = 3, shThumb = 5 };
+enum TScrollHit {
+    shFirstArrow = 0,
+    shSecondArrow = 1,
+    shPageBefore = 2,
+    shPageAfter = 3,
+    shThumb = 5
+};
 
 class TWScrollbar : public TCustomControl {
     DECLARE_CLASS(TWScrollbar, TCustomControl)
@@ -24,7 +30,8 @@ class TWScrollbar : public TCustomControl {
 
     // Covers Target's horizontal or vertical window scroll bar, or the scroll-bar control
     // Target itself (kdControl; TargetControl is its control object when there is one).
-    TWScrollbar(TSkinControl* ASkin, HWND ATarget, TKind AKind, TWinControl* ATargetControl = nullptr);
+    TWScrollbar(TSkinControl* ASkin, HWND ATarget, TKind AKind,
+                TWinControl* ATargetControl = nullptr);
     ~TWScrollbar() override;
 
     // Follows the native bar: placed over it and shown, or hidden with it.

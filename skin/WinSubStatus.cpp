@@ -36,7 +36,8 @@ std::vector<TPanelLook> ReadPanels(HWND Wnd, const TStatusBar* Bar, int Right) {
     for (int I = 0; I < Count; ++I) {
         TPanelLook P;
         P.Index = I;
-        if (!SendMessageW(Wnd, SB_GETRECT, static_cast<WPARAM>(I), reinterpret_cast<LPARAM>(&P.Rect)))
+        if (!SendMessageW(Wnd, SB_GETRECT, static_cast<WPARAM>(I),
+                          reinterpret_cast<LPARAM>(&P.Rect)))
             continue;
         if (I == Count - 1) P.Rect.right = Right;
         const DWORD Info = static_cast<DWORD>(SendMessageW(Wnd, SB_GETTEXTLENGTHW, I, 0));
@@ -112,11 +113,11 @@ void TSkinStatusBar::Paint(HDC DC, const RECT& Rect) {
         Font = Plain.Handle();
     }
     TSelectObject SelectFont(Off, Font ? Font : GetStockObject(DEFAULT_GUI_FONT));
-    const COLORREF Colour = ColorToRGB(Edges.NormalColour2 != clNone ? Edges.NormalColour2
-                                                                      : SkinData->ButtonText);
+    const COLORREF Colour =
+        ColorToRGB(Edges.NormalColour2 != clNone ? Edges.NormalColour2 : SkinData->ButtonText);
     auto* Bar = dynamic_cast<TStatusBar*>(Control);
-    const bool Simple = SendMessageW(Wnd, SB_ISSIMPLE, 0, 0) != 0 ||
-                        SendMessageW(Wnd, SB_GETPARTS, 0, 0) == 0;
+    const bool Simple =
+        SendMessageW(Wnd, SB_ISSIMPLE, 0, 0) != 0 || SendMessageW(Wnd, SB_GETPARTS, 0, 0) == 0;
     // The grip's room is kept free of text, as the system keeps it.
     TDataSkinObject* Extra = SkinData->ExtraImages.get();
     RECT GripSource{};
@@ -127,7 +128,8 @@ void TSkinStatusBar::Paint(HDC DC, const RECT& Rect) {
     std::vector<TPanelLook> Panels;
     if (Simple) {
         DrawSkinNineGrid(Off, R, Edges.Bitmap, false, Edges.Tile != 0, false, 3, 1, Edges.Margins);
-        std::wstring Text = Control ? GetPropText(*Control, L"simpletext") : SkinWindowText(Wnd, false);
+        std::wstring Text =
+            Control ? GetPropText(*Control, L"simpletext") : SkinWindowText(Wnd, false);
         DrawPanelText(Off, {2, 0, std::min(W - 2, TextEnd), H}, Text, taLeftJustify, Colour);
     } else {
         Panels = ReadPanels(Wnd, Bar, W);

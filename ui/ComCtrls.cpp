@@ -12,7 +12,7 @@ namespace {
 void NeedCommonControls() {
     static const bool Done = [] {
         INITCOMMONCONTROLSEX I{sizeof(I), ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS |
-                                    ICC_LISTVIEW_CLASSES};
+                                              ICC_LISTVIEW_CLASSES};
         // (ICC_BAR_CLASSES also brings the status bar.)
         return InitCommonControlsEx(&I) != FALSE;
     }();
@@ -347,7 +347,8 @@ void TStatusBar::SetSimpleText(const std::wstring& V) {
     if (V == FSimpleText) return;
     FSimpleText = V;
     if (HandleAllocated())
-        SendMessageW(Handle(), SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(FSimpleText.c_str()));
+        SendMessageW(Handle(), SB_SETTEXTW, SB_SIMPLEID,
+                     reinterpret_cast<LPARAM>(FSimpleText.c_str()));
 }
 
 void TStatusBar::SetSizeGrip(bool V) {
@@ -442,7 +443,8 @@ void TListView::CreateParams(TCreateParams& P) {
 
 void TListView::CreateHandle() {
     TWinControl::CreateHandle();
-    SendMessageW(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    SendMessageW(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
+                 LVS_EX_FULLROWSELECT);
     for (int I = 0; I < ColumnCount(); ++I)
         InsertColumn(I);
     for (int I = 0; I < ItemCount(); ++I)

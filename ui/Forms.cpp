@@ -228,11 +228,10 @@ void TCustomForm::CreateMDIClient() {
     CLIENTCREATESTRUCT C{WindowMenuHandle(), 0xFF00};
     RECT R;
     GetClientRect(Handle(), &R);
-    HWND Client = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
-                                  WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
-                                      WS_HSCROLL | WS_VSCROLL,
-                                  0, 0, R.right, R.bottom, Handle(), nullptr,
-                                  GetModuleHandleW(nullptr), &C);
+    HWND Client = CreateWindowExW(
+        WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_HSCROLL | WS_VSCROLL, 0, 0,
+        R.right, R.bottom, Handle(), nullptr, GetModuleHandleW(nullptr), &C);
     if (!Client) throw EOSError(L"CreateWindowEx MDIClient", GetLastError());
     FClientHandle.Reset(Client);
     MergeMDIMenu(nullptr);
@@ -336,8 +335,7 @@ void TCustomForm::SetWindowMenu(TComponent* V) {
     if (V == FWindowMenu) return;
     FWindowMenu = V;
     if (V) V->FreeNotification(this);
-    if (FClientHandle && !ComponentState().Contains(csDestroying))
-        MergeMDIMenu(ActiveMDIChild());
+    if (FClientHandle && !ComponentState().Contains(csDestroying)) MergeMDIMenu(ActiveMDIChild());
 }
 
 int TCustomForm::MDIChildCount() const {
@@ -357,7 +355,8 @@ TCustomForm* TCustomForm::MDIChildren(int Index) const {
 
 TCustomForm* TCustomForm::ActiveMDIChild() const {
     if (!FClientHandle) return nullptr;
-    return Screen->FindForm(reinterpret_cast<HWND>(SendMessageW(FClientHandle, WM_MDIGETACTIVE, 0, 0)));
+    return Screen->FindForm(
+        reinterpret_cast<HWND>(SendMessageW(FClientHandle, WM_MDIGETACTIVE, 0, 0)));
 }
 
 void TCustomForm::Tile() {
@@ -422,8 +421,8 @@ void TCustomForm::SetBorderStyle(TFormBorderStyle V) {
 
 void TCustomForm::SetFormStyle(TFormStyle V) {
     if (V == FFormStyle) return;
-    const bool Mdi = V == fsMDIChild || V == fsMDIForm || FFormStyle == fsMDIChild ||
-                     FFormStyle == fsMDIForm;
+    const bool Mdi =
+        V == fsMDIChild || V == fsMDIForm || FFormStyle == fsMDIChild || FFormStyle == fsMDIForm;
     const bool Had = HandleAllocated();
     if (Mdi && Had) DestroyHandle();
     FFormStyle = V;

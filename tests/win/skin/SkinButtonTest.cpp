@@ -167,7 +167,8 @@ TEST_F(TButtonForm, SwitchedOffTheSkinHandsEveryMessageThrough) {
     const HWND W = Plain->Handle();
     SendMessageW(W, SKM_ENABLESKIN, 0, 0);
     SendMessageW(W, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    EXPECT_NE(SendMessageW(W, BM_GETSTATE, 0, 0) & BST_PUSHED, 0) << "the native button was pressed";
+    EXPECT_NE(SendMessageW(W, BM_GETSTATE, 0, 0) & BST_PUSHED, 0)
+        << "the native button was pressed";
     SendMessageW(W, WM_LBUTTONUP, 0, MAKELPARAM(200, 200));
     ReleaseCapture();
     SendMessageW(W, SKM_ENABLESKIN, 1, 0);
@@ -192,8 +193,8 @@ std::unique_ptr<TBitmap> FramePicture(HWND Wnd, int Frame) {
     GetClientRect(Wnd, &R);
     auto Expected = std::make_unique<TBitmap>(R.right, R.bottom, pf24bit);
     FillColor(Expected->Canvas()->Handle(), R, MainSkin().ButtonFace);
-    DrawSkinNineGrid(Expected->Canvas()->Handle(), R, B.Bitmap, false, B.Tile != 0, B.Trans == 1,
-                     5, Frame, B.Margins);
+    DrawSkinNineGrid(Expected->Canvas()->Handle(), R, B.Bitmap, false, B.Tile != 0, B.Trans == 1, 5,
+                     Frame, B.Margins);
     return Expected;
 }
 
@@ -314,7 +315,8 @@ TBoxResult AnswerBox(HWND Owner, const std::function<void(HWND Button)>& Answer)
         for (int I = 0; I < 200; ++I, Sleep(25)) {
             B = GetDlgItem(Box, IDOK);
             // The skin's thunk stands in for the system's button procedure.
-            if (B && static_cast<ULONG_PTR>(GetWindowLongPtrW(B, GWLP_WNDPROC)) != GetClassLongPtrW(B, GCLP_WNDPROC)) {
+            if (B && static_cast<ULONG_PTR>(GetWindowLongPtrW(B, GWLP_WNDPROC)) !=
+                         GetClassLongPtrW(B, GCLP_WNDPROC)) {
                 Skinned = true;
                 break;
             }
@@ -442,7 +444,8 @@ TEST_F(TButtonForm, MarginAndSpacingPlaceTheGlyphAndTheCaption) {
     SkinFormControls(*Frame);
     ASSERT_NE(dynamic_cast<TSkinBitButton*>(SkinOf(Bit)), nullptr);
     const TDataSkinButton& Skin = *MainSkin().Buttons;
-    const uint32_t Ink = Rgb(ColorToRGB(Skin.HasNormalColour2 ? Skin.NormalColour2 : Bit->Font()->Color()));
+    const uint32_t Ink =
+        Rgb(ColorToRGB(Skin.HasNormalColour2 ? Skin.NormalColour2 : Bit->Font()->Color()));
     const HWND W = Bit->Handle();
     const int CW = Bit->ClientWidth();
     SIZE Text{};
@@ -544,8 +547,8 @@ TEST_F(TButtonForm, AKindGivesItsSkinOnlyWithItsElement) {
          L"TSkinButton"},
         {L"TKindBitBtn=bitbtn", xcButton, [&] { return Place(new TKindBitBtn(Form), 60); },
          L"TSkinBitButton"},
-        {L"TKindSpeed=speedbutton", xcSpeedButton,
-         [&] { return Place(new TKindSpeed(Form), 60); }, L"TSkinSpeedButton"},
+        {L"TKindSpeed=speedbutton", xcSpeedButton, [&] { return Place(new TKindSpeed(Form), 60); },
+         L"TSkinSpeedButton"},
         {L"TKindMemo=scrollbar", xcScrollbar,
          [&] {
              auto* M = new TKindMemo(Form);

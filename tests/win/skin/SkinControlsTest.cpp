@@ -150,34 +150,46 @@ TBytes Strip(int Image, int FrameW, int FrameH, int Frames) {
 constexpr uint32_t Face = 0xDCD2C8;   // ButtonFace 200 210 220
 constexpr uint32_t Shadow = 0x64605A; // ButtonShadow 90 96 100
 
+// A skin of plain borders and the test colours, with the pictures and description lines of
+// the controls a test looks at.
+TBytes PlainBorderSkinWith(const std::string& Lines,
+                           std::vector<std::pair<std::string, TBytes>> Pictures) {
+    const std::string Ini =
+        "[Personality]\n"
+        "Top=top.bmp\nTopFrame=2\nTopTopHeight=4\nTopBotHeight=4\n"
+        "Bottom=bottom.bmp\nBottomFrame=2\nBottomTopHeight=2\nBottomBotHeight=2\n"
+        "Left=left.bmp\nLeftFrame=2\nLeftTopHeight=4\nLeftBotHeight=4\n"
+        "Right=right.bmp\nRightFrame=2\nRightTopHeight=4\nRightBotHeight=4\n"
+        "[Colours]\nButtonFace=200 210 220\nButtonShadow=90 96 100\n" +
+        Lines;
+    std::vector<std::pair<std::string, TBytes>> Files{
+        {"top.bmp", BorderBmp(40, 20, 2, true, 0x604020)},
+        {"bottom.bmp", BorderBmp(40, 5, 2, true, 0x206040)},
+        {"left.bmp", BorderBmp(4, 40, 2, false, 0x402060)},
+        {"right.bmp", BorderBmp(4, 40, 2, false, 0x204060)}};
+    for (auto& P : Pictures)
+        Files.push_back(std::move(P));
+    return Payload(Ini, std::move(Files));
+}
+
 // A skin of plain borders with pictures for the controls; the check box's with CheckFrames
 // frames, the radio button's with RadioFrames.
 TBytes ControlsSkin(int CheckFrames, int RadioFrames) {
     const std::string N = std::to_string(CheckFrames), R = std::to_string(RadioFrames);
-    std::string Ini = "[Personality]\n"
-                      "Top=top.bmp\nTopFrame=2\nTopTopHeight=4\nTopBotHeight=4\n"
-                      "Bottom=bottom.bmp\nBottomFrame=2\nBottomTopHeight=2\nBottomBotHeight=2\n"
-                      "Left=left.bmp\nLeftFrame=2\nLeftTopHeight=4\nLeftBotHeight=4\n"
-                      "Right=right.bmp\nRightFrame=2\nRightTopHeight=4\nRightBotHeight=4\n"
-                      "[Colours]\nButtonFace=200 210 220\nButtonShadow=90 96 100\n"
-                      "[Buttons]\nCheckButton=check.bmp\nRadioButton=radio.bmp\n"
-                      "CheckButtonFrame=" +
-                      N + "\nRadioButtonFrame=" + R +
-                      "\n"
-                      "[Progress]\nBitmap=progress.bmp\nTile=0\n"
-                      "[UpDown.Vert]\nImage=updown.bmp\n"
-                      "[Trackbar.ThumbHorz]\nImage=thumbh.bmp\n"
-                      "[Trackbar.ThumbVert]\nImage=thumbv.bmp\n";
-    return Payload(Ini, {{"top.bmp", BorderBmp(40, 20, 2, true, 0x604020)},
-                         {"bottom.bmp", BorderBmp(40, 5, 2, true, 0x206040)},
-                         {"left.bmp", BorderBmp(4, 40, 2, false, 0x402060)},
-                         {"right.bmp", BorderBmp(4, 40, 2, false, 0x204060)},
-                         {"check.bmp", Strip(picCheck, 13, 13, CheckFrames)},
-                         {"radio.bmp", Strip(picRadio, 13, 13, RadioFrames)},
-                         {"progress.bmp", Strip(picProgress, 10, 10, 2)},
-                         {"updown.bmp", Strip(picUpDown, 8, 8, 8)},
-                         {"thumbh.bmp", Strip(picThumbH, 8, 12, 5)},
-                         {"thumbv.bmp", Strip(picThumbV, 12, 8, 5)}});
+    return PlainBorderSkinWith("[Buttons]\nCheckButton=check.bmp\nRadioButton=radio.bmp\n"
+                               "CheckButtonFrame=" +
+                                   N + "\nRadioButtonFrame=" + R +
+                                   "\n"
+                                   "[Progress]\nBitmap=progress.bmp\nTile=0\n"
+                                   "[UpDown.Vert]\nImage=updown.bmp\n"
+                                   "[Trackbar.ThumbHorz]\nImage=thumbh.bmp\n"
+                                   "[Trackbar.ThumbVert]\nImage=thumbv.bmp\n",
+                               {{"check.bmp", Strip(picCheck, 13, 13, CheckFrames)},
+                                {"radio.bmp", Strip(picRadio, 13, 13, RadioFrames)},
+                                {"progress.bmp", Strip(picProgress, 10, 10, 2)},
+                                {"updown.bmp", Strip(picUpDown, 8, 8, 8)},
+                                {"thumbh.bmp", Strip(picThumbH, 8, 12, 5)},
+                                {"thumbv.bmp", Strip(picThumbV, 12, 8, 5)}});
 }
 
 uint32_t PixelOf(HWND Wnd, int X, int Y) {
@@ -698,11 +710,11 @@ TEST(PlainButtons, TheButtonTypeDecidesTheSkin) {
     const int Expected[] = {Push, Push, Check, Check, Check, Check, Radio, Radio, None, None};
     for (size_t I = 0; I < Buttons.size(); ++I) {
         TSkinControl* S = Frame->FindControlSkin(Buttons[I]);
-        const int Got = !S                                     ? None
+        const int Got = !S                                   ? None
                         : dynamic_cast<TSkinRadioButton*>(S) ? Radio
                         : dynamic_cast<TSkinCheckBox*>(S)    ? Check
                         : dynamic_cast<TSkinButton*>(S)      ? Push
-                                                              : -1;
+                                                             : -1;
         EXPECT_EQ(Got, Expected[I]) << "button type " << Types[I];
     }
     // A check box of a dialog shows the skin's glyph over its box.
@@ -813,20 +825,9 @@ TBytes StatusSkin() {
             for (int X = 0; X < 10; ++X)
                 SetPixel(Extra, F * 10 + X, Y, FrameColour(picExtra, F + 1));
     SetPixel(Extra, 40, 0, 0xFF00FF);
-    const std::string Ini = "[Personality]\n"
-                            "Top=top.bmp\nTopFrame=2\nTopTopHeight=4\nTopBotHeight=4\n"
-                            "Bottom=bottom.bmp\nBottomFrame=2\nBottomTopHeight=2\nBottomBotHeight=2\n"
-                            "Left=left.bmp\nLeftFrame=2\nLeftTopHeight=4\nLeftBotHeight=4\n"
-                            "Right=right.bmp\nRightFrame=2\nRightTopHeight=4\nRightBotHeight=4\n"
-                            "[Colours]\nButtonFace=200 210 220\nButtonShadow=90 96 100\n"
-                            "[StatusBarEdges]\nImage=edges.bmp\n"
-                            "[ExtraImages]\nImage=extra.bmp\n";
-    return Payload(Ini, {{"top.bmp", BorderBmp(40, 20, 2, true, 0x604020)},
-                         {"bottom.bmp", BorderBmp(40, 5, 2, true, 0x206040)},
-                         {"left.bmp", BorderBmp(4, 40, 2, false, 0x402060)},
-                         {"right.bmp", BorderBmp(4, 40, 2, false, 0x204060)},
-                         {"edges.bmp", Strip(picEdges, 12, 12, 3)},
-                         {"extra.bmp", Extra.SaveToStream()}});
+    return PlainBorderSkinWith(
+        "[StatusBarEdges]\nImage=edges.bmp\n[ExtraImages]\nImage=extra.bmp\n",
+        {{"edges.bmp", Strip(picEdges, 12, 12, 3)}, {"extra.bmp", Extra.SaveToStream()}});
 }
 
 class TStatusForm : public ::testing::Test {
@@ -924,18 +925,8 @@ namespace {
 constexpr int picHeader = 4;
 
 TBytes HeaderSkin() {
-    const std::string Ini = "[Personality]\n"
-                            "Top=top.bmp\nTopFrame=2\nTopTopHeight=4\nTopBotHeight=4\n"
-                            "Bottom=bottom.bmp\nBottomFrame=2\nBottomTopHeight=2\nBottomBotHeight=2\n"
-                            "Left=left.bmp\nLeftFrame=2\nLeftTopHeight=4\nLeftBotHeight=4\n"
-                            "Right=right.bmp\nRightFrame=2\nRightTopHeight=4\nRightBotHeight=4\n"
-                            "[Colours]\nButtonFace=200 210 220\nButtonShadow=90 96 100\n"
-                            "[Headerbar]\nImage=header.bmp\n";
-    return Payload(Ini, {{"top.bmp", BorderBmp(40, 20, 2, true, 0x604020)},
-                         {"bottom.bmp", BorderBmp(40, 5, 2, true, 0x206040)},
-                         {"left.bmp", BorderBmp(4, 40, 2, false, 0x402060)},
-                         {"right.bmp", BorderBmp(4, 40, 2, false, 0x204060)},
-                         {"header.bmp", Strip(picHeader, 12, 12, 5)}});
+    return PlainBorderSkinWith("[Headerbar]\nImage=header.bmp\n",
+                               {{"header.bmp", Strip(picHeader, 12, 12, 5)}});
 }
 
 } // namespace
@@ -984,7 +975,9 @@ TEST(SkinListView, TheHeaderWearsTheBarAndTheListItsScrollBars) {
     // A real click still selects a row.
     RECT Row{LVIR_BOUNDS, 0, 0, 0};
     SendMessageW(List->Handle(), LVM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&Row));
-    WithPointer([&](TMouse& M) { M.Click(List->ClientToScreen({40, (Row.top + Row.bottom) / 2})); });
+    WithPointer([&](TMouse& M) {
+        M.Click(List->ClientToScreen({40, (Row.top + Row.bottom) / 2}));
+    });
     EXPECT_EQ(List->ItemIndex(), 3);
 
     // The skin goes: the header's skin and the bars go with it.
@@ -1019,7 +1012,8 @@ TEST(SkinObjImage, ACustomGlyphCheckBoxGetsTheSkinsFramesInItsSlots) {
     // Slot -> source frame: 1 1, 2 2, 3 5, 4 1, 5 2, 6 5, 7 3, 8 4, 9 5.
     const int From[] = {1, 2, 5, 1, 2, 5, 3, 4, 5};
     for (int Slot = 0; Slot < 9; ++Slot)
-        EXPECT_EQ(Pixel(G, Slot * 13 + 6, 6), FrameColour(picCheck, From[Slot])) << "slot " << Slot + 1;
+        EXPECT_EQ(Pixel(G, Slot * 13 + 6, 6), FrameColour(picCheck, From[Slot]))
+            << "slot " << Slot + 1;
     // (Deleted rather than switched off: switching a form's own skin off turns skinning off for
     // every window, and the suites after this one rely on the main skin.)
     delete Skin;

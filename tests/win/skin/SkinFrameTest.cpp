@@ -85,7 +85,8 @@ TEST_F(TShownFrame, TakesTheSkinsFrameAroundTheClientAreaItHad) {
     const DWORD Style = GetWindowLongW(Wnd(), GWL_STYLE);
     EXPECT_EQ(Style & WS_CAPTION, static_cast<DWORD>(WS_CAPTION));
     EXPECT_FALSE(Style & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
-    EXPECT_EQ(Frame->CaptionBits & (csSysMenu | csMinBox | csMaxBox), csSysMenu | csMinBox | csMaxBox);
+    EXPECT_EQ(Frame->CaptionBits & (csSysMenu | csMinBox | csMaxBox),
+              csSysMenu | csMinBox | csMaxBox);
 }
 
 TEST_F(TShownFrame, AnswersTheQueryAndNcActivateItself) {
@@ -125,7 +126,8 @@ TEST_F(TShownFrame, NcCalcSizeGivesTheClientInsideTheSkinsEdges) {
     EXPECT_TRUE(EqualRect(&P.rgrc[1], &Expected));
     RECT R{100, 50, 400, 250};
     EXPECT_EQ(Send(WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&R)), 0);
-    EXPECT_TRUE(Recorder->Matches({{WM_NCCALCSIZE, mcWParam, TRUE}, {WM_NCCALCSIZE, mcWParam, FALSE}}));
+    EXPECT_TRUE(
+        Recorder->Matches({{WM_NCCALCSIZE, mcWParam, TRUE}, {WM_NCCALCSIZE, mcWParam, FALSE}}));
 }
 
 TEST_F(TShownFrame, AltAloneIsAnsweredWithoutTheWindow) {
@@ -256,9 +258,9 @@ TEST_F(TShownFrame, EdgesAreTheSkinsBorderPictures) {
     const int W = Shot->Width(), H = Shot->Height();
     auto& B = Skin->Borders;
     auto Expect = [&](int Side, const RECT& Part, bool Vertical) {
-        auto Pic = DrawSkinImage({0, 0, Part.right - Part.left, Part.bottom - Part.top},
-                                 B[Side]->Bitmap, B[Side]->Margins, Vertical, B[Side]->Tile != 1,
-                                 B[Side]->FrameCount, 1);
+        auto Pic =
+            DrawSkinImage({0, 0, Part.right - Part.left, Part.bottom - Part.top}, B[Side]->Bitmap,
+                          B[Side]->Margins, Vertical, B[Side]->Tile != 1, B[Side]->FrameCount, 1);
         return Differences(*Shot, Wnd(), Part, *Pic);
     };
     EXPECT_EQ(Expect(sbsLeft, {0, 0, 3, H}, false), 0);
@@ -293,10 +295,10 @@ TEST_F(TShownFrame, ACaptionButtonShowsItsNormalHotAndPressedFrames) {
     TBitmap& Image = Close->SkinButton->Bitmap;
     const int Frames = Close->SkinButton->FrameCount;
     // The ground behind the button: the caption as painted, less the button.
-    auto Ground = DrawSkinImage({0, 0, Grab(Wnd())->Width() - 6, 29}, Skin->Borders[sbsTop]->Bitmap,
-                                Skin->Borders[sbsTop]->Margins, true,
-                                Skin->Borders[sbsTop]->Tile != 1,
-                                Skin->Borders[sbsTop]->FrameCount, 1);
+    auto Ground =
+        DrawSkinImage({0, 0, Grab(Wnd())->Width() - 6, 29}, Skin->Borders[sbsTop]->Bitmap,
+                      Skin->Borders[sbsTop]->Margins, true, Skin->Borders[sbsTop]->Tile != 1,
+                      Skin->Borders[sbsTop]->FrameCount, 1);
     const RECT OnGround{B.left - 3, B.top, B.right - 3, B.bottom};
     auto Check = [&](int FrameNumber, const char* What) {
         const auto Shot = Grab(Wnd());
@@ -326,8 +328,8 @@ TEST_F(TShownFrame, ALongCaptionEndsBeforeTheRightClip) {
     // Between the clip and the buttons only the caption strip shows: the text stopped there.
     const auto Shot = Grab(Wnd());
     auto Top = DrawSkinImage({0, 0, W - 6, 29}, Skin->Borders[sbsTop]->Bitmap,
-                             Skin->Borders[sbsTop]->Margins, true,
-                             Skin->Borders[sbsTop]->Tile != 1, Skin->Borders[sbsTop]->FrameCount, 1);
+                             Skin->Borders[sbsTop]->Margins, true, Skin->Borders[sbsTop]->Tile != 1,
+                             Skin->Borders[sbsTop]->FrameCount, 1);
     const TWinSysButton* Min = ButtonOfAction(2);
     ASSERT_NE(Min, nullptr);
     TBitmap Part(Min->Bounds.left - Clip, 29, pf24bit);
@@ -433,8 +435,8 @@ TEST(FrameDialog, ASizeGripAndAnInnerDialogTakeTheFace) {
                                nullptr, nullptr, Me, nullptr);
     HWND Inner = CreateWindowExW(0, L"#32770", nullptr, WS_CHILD | WS_VISIBLE, 10, 10, 120, 80, Box,
                                  nullptr, Me, nullptr);
-    HWND Grip = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_SIZEGRIP,
-                                250, 130, 20, 20, Box, nullptr, Me, nullptr);
+    HWND Grip = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_SIZEGRIP, 250,
+                                130, 20, 20, Box, nullptr, Me, nullptr);
     HWND Bar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | WS_VISIBLE | SBS_HORZ, 10, 110,
                                200, 18, Box, nullptr, Me, nullptr);
     TWinSkinForm* Frame = SkinNow(Box);
@@ -442,7 +444,8 @@ TEST(FrameDialog, ASizeGripAndAnInnerDialogTakeTheFace) {
     EXPECT_NE(dynamic_cast<TSkinBoxH*>(Frame->FindControlSkin(Inner)), nullptr);
     EXPECT_NE(dynamic_cast<TSkinSizer*>(Frame->FindControlSkin(Grip)), nullptr);
     EXPECT_EQ(Frame->FindControlSkin(Bar), nullptr);
-    RedrawWindow(Box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RedrawWindow(Box, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     Pump();
     const uint32_t Face = Rgb(ColorToRGB(MainSkin().ButtonFace));
     ASSERT_NE(Face, Rgb(GetSysColor(COLOR_BTNFACE))) << "the skin's face tells from the system's";
@@ -516,7 +519,8 @@ TEST(FrameRefresh, ANewSkinFileReachesTheWindowAfterTheDelay) {
     GetTempPathW(MAX_PATH, Path);
     const std::wstring File = std::wstring(Path) + L"frame-refresh.skin";
     {
-        TKernelHandle H(CreateFileW(File.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        TKernelHandle H(
+            CreateFileW(File.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         DWORD Done = 0;
         WriteFile(H, Stored.data() + 4, static_cast<DWORD>(Stored.size() - 4), &Done, nullptr);
     }

@@ -334,7 +334,8 @@ TEST_F(TScrollForm, ADisabledBarShowsTheTrackInFrameThreeAndNoThumb) {
     TBitmap Track(W, H - 2 * A, pf24bit);
     FillColor(Track.Canvas()->Handle(), {0, 0, W, H - 2 * A}, D.ButtonFace);
     DrawSkinNineGrid(Track.Canvas()->Handle(), {0, 0, W, H - 2 * A}, D.VertScroll->Bitmap, false,
-                     D.VertScroll->Tile != 0, D.VertScroll->Trans != 0, 4, 3, D.VertScroll->Margins);
+                     D.VertScroll->Tile != 0, D.VertScroll->Trans != 0, 4, 3,
+                     D.VertScroll->Margins);
     EXPECT_EQ(Differences(*Shot, 0, A, Track), 0) << "the whole track, no thumb on it";
     EnableScrollBar(List->Handle(), SB_VERT, ESB_ENABLE_BOTH);
 }
