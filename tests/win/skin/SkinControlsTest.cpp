@@ -742,17 +742,6 @@ TEST(PlainButtons, TheButtonTypeDecidesTheSkin) {
 
 // ---------------------------------------------------------------------------------------------
 
-namespace {
-
-void RemoveAllFrames() {
-    SkinManager->Target = &MainSkin();
-    SkinManager->Action = saRemove;
-    SkinManager->RunScheduled();
-    SkinManager->Enabled = true;
-}
-
-} // namespace
-
 // The skin put on and taken off a form of these controls, each painted every time: nothing is
 // left behind, and the colours the skin changed come back.
 TEST(ControlLeaks, TwoHundredCyclesOnAFormOfTheOtherControls) {

@@ -10,18 +10,6 @@
 
 using namespace SkinTest;
 
-namespace {
-
-// The manager's own removal of every frame skin, run at once instead of after its delay.
-void RemoveAllFrames() {
-    SkinManager->Target = &MainSkin();
-    SkinManager->Action = saRemove;
-    SkinManager->RunScheduled();
-    SkinManager->Enabled = true;
-}
-
-} // namespace
-
 TEST(SkinLeaks, AThousandAttachAndDetachCyclesOnOneWindow) {
     auto F = HiddenSkinnedForm();
     auto Cycle = [&] {

@@ -75,6 +75,14 @@ inline TSkinData& MainSkin() {
     return *dynamic_cast<TSkinData*>(Root->FindComponent(L"MainSkin"));
 }
 
+// The manager's own removal of every frame skin, run at once instead of after its delay.
+inline void RemoveAllFrames() {
+    SkinManager->Target = &MainSkin();
+    SkinManager->Action = saRemove;
+    SkinManager->RunScheduled();
+    SkinManager->Enabled = true;
+}
+
 // A skin component of a form of its own (only that form wears it), from a stored skin.
 inline TSkinData* OwnSkin(TForm& Form, const TBytes& Payload) {
     auto* S = new TSkinData(&Form);
