@@ -1,9 +1,11 @@
 #include "ComCtrls.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 
+#include "ImgList.h"
 #include "SysUtils.h"
 
 namespace {
@@ -12,7 +14,7 @@ namespace {
 void NeedCommonControls() {
     static const bool Done = [] {
         INITCOMMONCONTROLSEX I{sizeof(I), ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS |
-                                              ICC_LISTVIEW_CLASSES};
+                                              ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
         // (ICC_BAR_CLASSES also brings the status bar.)
         return InitCommonControlsEx(&I) != FALSE;
     }();
@@ -500,4 +502,463 @@ int TListView::ItemIndex() const {
     if (!HandleAllocated()) return -1;
     return static_cast<int>(SendMessageW(const_cast<TListView*>(this)->Handle(), LVM_GETNEXTITEM,
                                          static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCustomTabControl
+
+TCustomTabControl::TCustomTabControl(TComponent* AOwner) : TWinControl(AOwner) {
+    NeedCommonControls();
+    SetBounds(0, 0, 289, 193);
+    // The area inside the tabs is the parent's, as the system draws tab controls.
+    SetParentColor(true);
+    SetTabStop(true);
+    TControlStyle S = ControlStyle();
+    S.Exclude(csClickEvents).Exclude(csCaptureMouse);
+    SetControlStyle(S);
+}
+
+TCustomTabControl::~TCustomTabControl() {
+    if (FImageList) ImageList_Destroy(FImageList);
+}
+
+void TCustomTabControl::CreateParams(TCreateParams& P) {
+    TWinControl::CreateParams(P);
+    P.SysClassName = WC_TABCONTROLW;
+    switch (FTabPosition) {
+    case tpBottom:
+        P.Style |= TCS_BOTTOM;
+        break;
+    // The system stands tabs on their side only in rows.
+    case tpLeft:
+        P.Style |= TCS_VERTICAL | TCS_MULTILINE;
+        break;
+    case tpRight:
+        P.Style |= TCS_VERTICAL | TCS_RIGHT | TCS_MULTILINE;
+        break;
+    default:
+        break;
+    }
+}
+
+void TCustomTabControl::CreateHandle() {
+    TWinControl::CreateHandle();
+    if (FImageList)
+        SendMessageW(Handle(), TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(FImageList));
+    for (int I = 0; I < TabCount(); ++I)
+        SendTab(I, TCM_INSERTITEMW);
+    SendMessageW(Handle(), TCM_SETCURSEL, static_cast<WPARAM>(FTabIndex), 0);
+}
+
+void TCustomTabControl::SendTab(int Index, UINT Msg) {
+    TTab& T = FTabs[static_cast<size_t>(Index)];
+    TCITEMW Item{};
+    Item.mask = TCIF_TEXT | TCIF_IMAGE;
+    Item.pszText = T.Caption.data();
+    Item.iImage = T.ImageIndex;
+    SendMessageW(Handle(), Msg, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&Item));
+}
+
+void TCustomTabControl::InsertTab(int Index, const std::wstring& Caption, int ImageIndex) {
+    Index = std::clamp(Index, 0, TabCount());
+    FTabs.insert(FTabs.begin() + Index, TTab{Caption, ImageIndex});
+    if (HandleAllocated()) SendTab(Index, TCM_INSERTITEMW);
+    // The first tab is selected as soon as there is one.
+    if (FTabIndex < 0) {
+        SetTabIndex(0);
+    } else {
+        if (Index <= FTabIndex) ++FTabIndex;
+        if (HandleAllocated())
+            SendMessageW(Handle(), TCM_SETCURSEL, static_cast<WPARAM>(FTabIndex), 0);
+    }
+}
+
+void TCustomTabControl::DeleteTab(int Index) {
+    if (Index < 0 || Index >= TabCount()) return;
+    FTabs.erase(FTabs.begin() + Index);
+    if (HandleAllocated()) SendMessageW(Handle(), TCM_DELETEITEM, static_cast<WPARAM>(Index), 0);
+    const int Old = FTabIndex;
+    if (Index < FTabIndex || FTabIndex >= TabCount()) --FTabIndex;
+    if (HandleAllocated()) SendMessageW(Handle(), TCM_SETCURSEL, static_cast<WPARAM>(FTabIndex), 0);
+    // The selected tab went: another one shows now.
+    if (Index == Old) Change();
+}
+
+void TCustomTabControl::UpdateTab(int Index, const std::wstring& Caption, int ImageIndex) {
+    if (Index < 0 || Index >= TabCount()) return;
+    FTabs[static_cast<size_t>(Index)] = TTab{Caption, ImageIndex};
+    if (HandleAllocated()) SendTab(Index, TCM_SETITEMW);
+}
+
+const std::wstring& TCustomTabControl::TabCaption(int Index) const {
+    return FTabs.at(static_cast<size_t>(Index)).Caption;
+}
+
+int TCustomTabControl::TabImage(int Index) const {
+    return FTabs.at(static_cast<size_t>(Index)).ImageIndex;
+}
+
+void TCustomTabControl::SetTabIndex(int V) {
+    if (V < -1 || V >= TabCount() || V == FTabIndex) return;
+    FTabIndex = V;
+    if (HandleAllocated()) SendMessageW(Handle(), TCM_SETCURSEL, static_cast<WPARAM>(V), 0);
+    Change();
+}
+
+void TCustomTabControl::SetTabPosition(TTabPosition V) {
+    if (V == FTabPosition) return;
+    FTabPosition = V;
+    if (HandleAllocated()) RecreateWnd();
+}
+
+void TCustomTabControl::MakeImageList() {
+    if (FImageList) ImageList_Destroy(FImageList);
+    FImageList = nullptr;
+    if (FImages && FImages->Count() > 0) {
+        FImageList = ImageList_Create(FImages->Width(), FImages->Height(), ILC_COLOR32 | ILC_MASK,
+                                      FImages->Count(), 0);
+        for (int I = 0; FImageList && I < FImages->Count(); ++I) {
+            TBitmap Image;
+            FImages->GetBitmap(I, Image);
+            ImageList_AddMasked(FImageList, Image.Handle(), ColorToRGB(FImages->MaskColor()));
+        }
+    }
+    if (HandleAllocated())
+        SendMessageW(Handle(), TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(FImageList));
+}
+
+void TCustomTabControl::SetImages(TImageList* V) {
+    if (V == FImages) return;
+    if (FImages) FImages->RemoveFreeNotification(this);
+    FImages = V;
+    if (V) V->FreeNotification(this);
+    MakeImageList();
+}
+
+void TCustomTabControl::Notification(TComponent* AComponent, TOperation Operation) {
+    TWinControl::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FImages) {
+        FImages = nullptr;
+        MakeImageList();
+    }
+}
+
+RECT TCustomTabControl::DisplayRect() {
+    RECT R = ClientRect();
+    if (HandleAllocated())
+        SendMessageW(Handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&R));
+    return R;
+}
+
+void TCustomTabControl::Change() {
+    if (OnChange) OnChange(this);
+}
+
+void TCustomTabControl::WndProc(TMessage& M) {
+    if (M.Msg == CN_NOTIFY && reinterpret_cast<NMHDR*>(M.LParam)->code == TCN_SELCHANGE) {
+        const int Now = static_cast<int>(SendMessageW(Handle(), TCM_GETCURSEL, 0, 0));
+        if (Now != FTabIndex) {
+            FTabIndex = Now;
+            Change();
+        }
+        return;
+    }
+    TWinControl::WndProc(M);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TTabControl
+
+int TTabControl::AddTab(const std::wstring& Caption, int ImageIndex) {
+    InsertTab(TabCount(), Caption, ImageIndex);
+    return TabCount() - 1;
+}
+
+void TTabControl::SetTabCaption(int Index, const std::wstring& Caption) {
+    UpdateTab(Index, Caption, TabImage(Index));
+}
+
+// ---------------------------------------------------------------------------------------------
+// TTabSheet and TPageControl
+
+TTabSheet::TTabSheet(TComponent* AOwner) : TCustomPanel(AOwner) {
+    SetBevelOuter(bvNone);
+    SetVisible(false);
+}
+
+TTabSheet::~TTabSheet() {
+    if (FPageControl) FPageControl->RemovePage(this);
+}
+
+void TTabSheet::SetPageControl(TPageControl* V) {
+    if (V == FPageControl) return;
+    if (FPageControl) FPageControl->RemovePage(this);
+    FPageControl = V;
+    if (!V) return;
+    SetParent(V);
+    V->AddPage(this);
+}
+
+void TTabSheet::SetImageIndex(int V) {
+    FImageIndex = V;
+    if (FPageControl) FPageControl->PageChanged(this);
+}
+
+int TTabSheet::PageIndex() const {
+    if (!FPageControl) return -1;
+    for (int I = 0; I < FPageControl->PageCount(); ++I)
+        if (FPageControl->Pages(I) == this) return I;
+    return -1;
+}
+
+void TTabSheet::WndProc(TMessage& M) {
+    TCustomPanel::WndProc(M);
+    if (M.Msg == CM_TEXTCHANGED && FPageControl) FPageControl->PageChanged(this);
+}
+
+void TTabSheet::PaintTo(TCanvas& Canvas, const RECT& Client) {
+    if (Color() == clNone)
+        DrawParentBackground(this, Canvas.Handle());
+    else
+        FillColor(Canvas.Handle(), Client, Color());
+}
+
+TPageControl::~TPageControl() {
+    for (TTabSheet* Page : FPages)
+        Page->FPageControl = nullptr;
+    FPages.clear();
+}
+
+void TPageControl::AddPage(TTabSheet* Page) {
+    FPages.push_back(Page);
+    InsertTab(PageCount() - 1, Page->Caption(), Page->ImageIndex());
+    ShowActivePage();
+}
+
+void TPageControl::RemovePage(TTabSheet* Page) {
+    const int Index = Page->PageIndex();
+    if (Index < 0) return;
+    FPages.erase(FPages.begin() + Index);
+    Page->FPageControl = nullptr;
+    Page->SetVisible(false);
+    DeleteTab(Index);
+    ShowActivePage();
+}
+
+void TPageControl::PageChanged(TTabSheet* Page) {
+    UpdateTab(Page->PageIndex(), Page->Caption(), Page->ImageIndex());
+}
+
+TTabSheet* TPageControl::ActivePage() const {
+    return TabIndex() >= 0 && TabIndex() < PageCount() ? Pages(TabIndex()) : nullptr;
+}
+
+void TPageControl::SetActivePage(TTabSheet* Page) {
+    if (Page && Page->PageControl() == this) SetTabIndex(Page->PageIndex());
+}
+
+void TPageControl::Change() {
+    ShowActivePage();
+    TCustomTabControl::Change();
+}
+
+void TPageControl::CreateHandle() {
+    TCustomTabControl::CreateHandle();
+    ShowActivePage();
+}
+
+void TPageControl::WndProc(TMessage& M) {
+    TCustomTabControl::WndProc(M);
+    if (M.Msg == WM_SIZE) ShowActivePage();
+}
+
+void TPageControl::ShowActivePage() {
+    TTabSheet* Active = ActivePage();
+    if (Active && HandleAllocated()) {
+        const RECT R = DisplayRect();
+        Active->SetBounds(R.left, R.top, R.right - R.left, R.bottom - R.top);
+    }
+    for (TTabSheet* Page : FPages)
+        Page->SetVisible(Page == Active);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TTabScroller and TTabSet
+
+TTabScroller::TTabScroller(TComponent* AOwner) : TWinControl(AOwner) {
+    NeedCommonControls();
+    SetBounds(0, 0, TTabSet::ScrollerWidth, 16);
+    TControlStyle S = ControlStyle();
+    S.Exclude(csClickEvents).Exclude(csCaptureMouse);
+    SetControlStyle(S);
+}
+
+void TTabScroller::CreateParams(TCreateParams& P) {
+    TWinControl::CreateParams(P);
+    P.SysClassName = UPDOWN_CLASSW;
+    P.Style |= UDS_HORZ;
+}
+
+void TTabScroller::CreateHandle() {
+    TWinControl::CreateHandle();
+    SendMessageW(Handle(), UDM_SETRANGE32, 0, FLast);
+    SendMessageW(Handle(), UDM_SETPOS32, 0, FPosition);
+}
+
+void TTabScroller::SetRange(int Last, int Position) {
+    FLast = std::max(Last, 0);
+    FPosition = std::clamp(Position, 0, FLast);
+    if (!HandleAllocated()) return;
+    SendMessageW(Handle(), UDM_SETRANGE32, 0, FLast);
+    SendMessageW(Handle(), UDM_SETPOS32, 0, FPosition);
+}
+
+void TTabScroller::WndProc(TMessage& M) {
+    if (M.Msg == CN_HSCROLL) {
+        FPosition = static_cast<int>(SendMessageW(Handle(), UDM_GETPOS32, 0, 0));
+        if (OnScroll) OnScroll(FPosition);
+        return;
+    }
+    TWinControl::WndProc(M);
+}
+
+TTabSet::TTabSet(TComponent* AOwner) : TCustomControl(AOwner) {
+    SetBounds(0, 0, 185, 21);
+    // The scroller is the tab set's first component: that is how a skin finds it.
+    FScroller = new TTabScroller(this);
+    FScroller->SetVisible(false);
+    FScroller->SetParent(this);
+    FScroller->OnScroll = [this](int First) { SetFirstIndex(First); };
+}
+
+int TTabSet::AddTab(const std::wstring& Caption) {
+    FTabs.push_back(Caption);
+    if (FTabIndex < 0) FTabIndex = 0;
+    UpdateScroller();
+    Invalidate();
+    return TabCount() - 1;
+}
+
+void TTabSet::SetTabIndex(int V) {
+    if (V < -1 || V >= TabCount() || V == FTabIndex) return;
+    FTabIndex = V;
+    // The selected tab is brought into view.
+    if (V >= 0 && V < FFirstIndex) SetFirstIndex(V);
+    while (V >= 0 && FFirstIndex < V) {
+        bool Shown = false;
+        for (const auto& T : VisibleTabs())
+            Shown = Shown || T.first == V;
+        if (Shown) break;
+        SetFirstIndex(FFirstIndex + 1);
+    }
+    Invalidate();
+    if (OnChange) OnChange(this);
+}
+
+void TTabSet::SetFirstIndex(int V) {
+    V = std::clamp(V, 0, std::max(TabCount() - 1, 0));
+    if (V == FFirstIndex) return;
+    FFirstIndex = V;
+    UpdateScroller();
+    Invalidate();
+}
+
+void TTabSet::SetStartMargin(int V) {
+    FStartMargin = std::max(V, 0);
+    UpdateScroller();
+    Invalidate();
+}
+
+void TTabSet::SetEndMargin(int V) {
+    FEndMargin = std::max(V, 0);
+    UpdateScroller();
+    Invalidate();
+}
+
+int TTabSet::TabWidth(int Index) {
+    TWindowDC DC(nullptr);
+    TSelectObject UseFont(DC, Font()->Handle());
+    SIZE Size{};
+    const std::wstring& Text = FTabs[static_cast<size_t>(Index)];
+    GetTextExtentPoint32W(DC, Text.c_str(), static_cast<int>(Text.size()), &Size);
+    return Size.cx + TabPadding;
+}
+
+std::vector<std::pair<int, RECT>> TTabSet::VisibleTabs() {
+    std::vector<std::pair<int, RECT>> Tabs;
+    const int End = ClientWidth() - FEndMargin - (FScroller->Visible() ? ScrollerRoom : 0);
+    int X = FStartMargin;
+    for (int I = FFirstIndex; I < TabCount(); ++I) {
+        const int W = TabWidth(I);
+        if (X + W > End) break;
+        Tabs.push_back({I, RECT{X, 0, X + W, ClientHeight()}});
+        X += W;
+    }
+    return Tabs;
+}
+
+void TTabSet::UpdateScroller() {
+    int X = FStartMargin;
+    for (int I = 0; I < TabCount(); ++I)
+        X += TabWidth(I);
+    const bool Needed = FFirstIndex > 0 || X > ClientWidth() - FEndMargin;
+    FScroller->SetRange(TabCount() - 1, FFirstIndex);
+    FScroller->SetBounds(ClientWidth() - ScrollerWidth, 1, ScrollerWidth,
+                         std::clamp(ClientHeight() - 2, 1, 16));
+    FScroller->SetVisible(Needed);
+}
+
+void TTabSet::CreateHandle() {
+    TCustomControl::CreateHandle();
+    UpdateScroller();
+}
+
+void TTabSet::WndProc(TMessage& M) {
+    switch (M.Msg) {
+    case WM_LBUTTONDOWN: {
+        const POINT P{GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)};
+        for (const auto& [Index, R] : VisibleTabs())
+            if (PtInRect(&R, P)) SetTabIndex(Index);
+        break;
+    }
+    case WM_SIZE:
+    case CM_FONTCHANGED:
+        TCustomControl::WndProc(M);
+        UpdateScroller();
+        Invalidate();
+        return;
+    default:
+        break;
+    }
+    TCustomControl::WndProc(M);
+}
+
+// Tabs hang from a line along the top edge; the selected one is open to the notebook above.
+void TTabSet::Paint() {
+    const int W = ClientWidth(), H = ClientHeight();
+    if (W <= 0 || H <= 0) return;
+    TBitmap Buffer(W, H);
+    TCanvas& C = *Buffer.Canvas();
+    const HDC DC = C.Handle();
+    FillColor(DC, {0, 0, W, H}, Color());
+    FillColor(DC, {0, 0, W, 1}, clWindowText);
+    TSelectObject UseFont(DC, Font()->Handle());
+    SetBkMode(DC, TRANSPARENT);
+    SetTextColor(DC, ColorToRGB(this->Font()->Color()));
+    TPenHandle Edge(CreatePen(PS_SOLID, 1, ColorToRGB(clWindowText)));
+    TSelectObject Pen(DC, Edge);
+    for (auto [Index, R] : VisibleTabs()) {
+        const bool Selected = Index == FTabIndex;
+        TBrushHandle Fill(CreateSolidBrush(ColorToRGB(Selected ? clBtnFace : clWindow)));
+        TSelectObject Brush(DC, Fill);
+        const POINT Shape[] = {
+            {R.left, 0}, {R.left + 3, R.bottom - 2}, {R.right - 3, R.bottom - 2}, {R.right, 0}};
+        Polygon(DC, Shape, 4);
+        if (Selected) FillColor(DC, {R.left + 1, 0, R.right, 1}, clBtnFace);
+        const std::wstring& Text = FTabs[static_cast<size_t>(Index)];
+        DrawTextW(DC, Text.c_str(), static_cast<int>(Text.size()), &R,
+                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
+    BitBlt(Canvas()->Handle(), 0, 0, W, H, DC, 0, 0, SRCCOPY);
+    TCustomControl::Paint();
 }

@@ -1,7 +1,9 @@
 // The common controls the skins dress: progress bars (TProgressBar), track bars (TTrackBar),
-// up-down controls (TUpDown), status bars with panels (TStatusBar) and list views in report
-// style with a header (TListView). Each is the system's own control; the properties set the
-// window at once when it exists and are handed to it when it is made.
+// up-down controls (TUpDown), status bars with panels (TStatusBar), list views in report
+// style with a header (TListView), tab controls (TTabControl) and page controls of tab sheets
+// (TPageControl). Each is the system's own control; the properties set the window at once when
+// it exists and are handed to it when it is made. The older tab set (TTabSet), with its tabs
+// hanging from its top edge, is drawn by the class itself.
 #pragma once
 
 #include "Controls.h"
@@ -240,6 +242,185 @@ class TListView : public TWinControl {
     std::vector<std::vector<std::wstring>> FItems; // caption, then sub-items
 };
 
+enum TTabPosition { tpTop, tpBottom, tpLeft, tpRight };
+DECLARE_ENUM_NAMES(TTabPosition, L"tpTop", L"tpBottom", L"tpLeft", L"tpRight")
+
+class TImageList;
+
+// The system's tab control: tabs (a caption and an image) along one side of a display area.
+// TabIndex follows the user's clicks; OnChange runs after every change of it.
+class TCustomTabControl : public TWinControl {
+    DECLARE_CLASS(TCustomTabControl, TWinControl)
+  public:
+    explicit TCustomTabControl(TComponent* AOwner);
+    ~TCustomTabControl() override;
+
+    int TabCount() const { return static_cast<int>(FTabs.size()); }
+    // The selected tab, or -1.
+    int TabIndex() const { return FTabIndex; }
+    void SetTabIndex(int V);
+    // Left and right tabs stand in several rows where one does not hold them.
+    TTabPosition TabPosition() const { return FTabPosition; }
+    void SetTabPosition(TTabPosition V);
+    TImageList* Images() const { return FImages; }
+    void SetImages(TImageList* V);
+    // The area inside the tabs and the frame, in client coordinates.
+    RECT DisplayRect();
+
+    TNotifyEvent OnChange;
+
+    const std::wstring& TabCaption(int Index) const;
+    int TabImage(int Index) const;
+
+  protected:
+    void InsertTab(int Index, const std::wstring& Caption, int ImageIndex);
+    void DeleteTab(int Index);
+    void UpdateTab(int Index, const std::wstring& Caption, int ImageIndex);
+    virtual void Change();
+    void CreateParams(TCreateParams& Params) override;
+    void CreateHandle() override;
+    void WndProc(TMessage& Message) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+  private:
+    struct TTab {
+        std::wstring Caption;
+        int ImageIndex;
+    };
+    void SendTab(int Index, UINT Msg);
+    void MakeImageList();
+    std::vector<TTab> FTabs;
+    int FTabIndex = -1;
+    TTabPosition FTabPosition = tpTop;
+    TImageList* FImages = nullptr;
+    struct _IMAGELIST* FImageList = nullptr; // the system's copy of Images
+};
+
+class TTabControl : public TCustomTabControl {
+    DECLARE_CLASS(TTabControl, TCustomTabControl)
+  public:
+    using TCustomTabControl::TCustomTabControl;
+    int AddTab(const std::wstring& Caption, int ImageIndex = -1);
+    using TCustomTabControl::DeleteTab;
+    void SetTabCaption(int Index, const std::wstring& Caption);
+};
+
+class TPageControl;
+
+// A page of a page control: its caption is its tab's, and it fills the display area while its
+// tab is selected.
+class TTabSheet : public TCustomPanel {
+    DECLARE_CLASS(TTabSheet, TCustomPanel)
+  public:
+    explicit TTabSheet(TComponent* AOwner);
+    ~TTabSheet() override;
+
+    TPageControl* PageControl() const { return FPageControl; }
+    void SetPageControl(TPageControl* V);
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int V);
+    int PageIndex() const;
+
+  protected:
+    void WndProc(TMessage& Message) override;
+    // Only the background: the caption belongs on the tab.
+    void PaintTo(TCanvas& Canvas, const RECT& Client) override;
+
+  private:
+    friend class TPageControl;
+    TPageControl* FPageControl = nullptr;
+    int FImageIndex = -1;
+};
+
+class TPageControl : public TCustomTabControl {
+    DECLARE_CLASS(TPageControl, TCustomTabControl)
+  public:
+    using TCustomTabControl::TCustomTabControl;
+    ~TPageControl() override;
+
+    int PageCount() const { return static_cast<int>(FPages.size()); }
+    TTabSheet* Pages(int Index) const { return FPages[static_cast<size_t>(Index)]; }
+    TTabSheet* ActivePage() const;
+    void SetActivePage(TTabSheet* Page);
+
+  protected:
+    void Change() override;
+    void CreateHandle() override;
+    void WndProc(TMessage& Message) override;
+
+  private:
+    friend class TTabSheet;
+    void AddPage(TTabSheet* Page);
+    void RemovePage(TTabSheet* Page);
+    void PageChanged(TTabSheet* Page);
+    // The selected page fills the display area; the others hide.
+    void ShowActivePage();
+    std::vector<TTabSheet*> FPages;
+};
+
+// The tab set's scroller: two arrows that move the first shown tab left and right.
+class TTabScroller : public TWinControl {
+    DECLARE_CLASS(TTabScroller, TWinControl)
+  public:
+    explicit TTabScroller(TComponent* AOwner);
+    void SetRange(int Last, int Position);
+    // The new first tab, after a click on an arrow.
+    std::function<void(int)> OnScroll;
+
+  protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateHandle() override;
+    void WndProc(TMessage& Message) override;
+
+  private:
+    int FLast = 0, FPosition = 0;
+};
+
+// The older tab set, for the foot of a notebook: tabs hang from its top edge, each as wide as
+// its caption plus 9 pixels, from StartMargin on. Those that do not fit before EndMargin are
+// reached with the scroller, which then stands at the right end.
+class TTabSet : public TCustomControl {
+    DECLARE_CLASS(TTabSet, TCustomControl)
+  public:
+    explicit TTabSet(TComponent* AOwner);
+
+    int AddTab(const std::wstring& Caption);
+    int TabCount() const { return static_cast<int>(FTabs.size()); }
+    const std::wstring& Tabs(int Index) const { return FTabs[static_cast<size_t>(Index)]; }
+    int TabIndex() const { return FTabIndex; }
+    void SetTabIndex(int V);
+    // The first tab shown (the scroller moves it).
+    int FirstIndex() const { return FFirstIndex; }
+    void SetFirstIndex(int V);
+    int StartMargin() const { return FStartMargin; }
+    void SetStartMargin(int V);
+    // Room kept free at the right end; with the scroller shown 12 pixels more.
+    int EndMargin() const { return FEndMargin; }
+    void SetEndMargin(int V);
+    TTabScroller* Scroller() const { return FScroller; }
+    // The tabs shown now, in client coordinates: index and rectangle.
+    std::vector<std::pair<int, RECT>> VisibleTabs();
+
+    TNotifyEvent OnChange;
+
+    static constexpr int TabPadding = 9;    // a tab is its caption's width and this
+    static constexpr int ScrollerRoom = 12; // kept free besides EndMargin for the scroller
+    static constexpr int ScrollerWidth = 24;
+
+  protected:
+    void Paint() override;
+    void WndProc(TMessage& Message) override;
+    void CreateHandle() override;
+
+  private:
+    int TabWidth(int Index);
+    // Shows the scroller when not every tab fits, and keeps it at the right end.
+    void UpdateScroller();
+    std::vector<std::wstring> FTabs;
+    int FTabIndex = -1, FFirstIndex = 0, FStartMargin = 5, FEndMargin = 16;
+    TTabScroller* FScroller = nullptr;
+};
+
 PUBLISHED(TProgressBar) {
     p.Property(L"Max", &TProgressBar::Max, &TProgressBar::SetMax);
     p.Property(L"Min", &TProgressBar::Min, &TProgressBar::SetMin);
@@ -282,3 +463,21 @@ PUBLISHED(TStatusBar) {
     p.Property(L"SizeGrip", &TStatusBar::SizeGrip, &TStatusBar::SetSizeGrip);
 }
 PUBLISHED(TListView) {}
+PUBLISHED(TCustomTabControl) {
+    p.Property(L"TabIndex", &TCustomTabControl::TabIndex, &TCustomTabControl::SetTabIndex);
+    p.Property(L"TabPosition", &TCustomTabControl::TabPosition, &TCustomTabControl::SetTabPosition);
+    p.Property(L"OnChange", &TCustomTabControl::OnChange);
+}
+PUBLISHED(TTabControl) {}
+PUBLISHED(TTabSheet) {
+    p.Property(L"ImageIndex", &TTabSheet::ImageIndex, &TTabSheet::SetImageIndex);
+}
+PUBLISHED(TPageControl) {}
+PUBLISHED(TTabScroller) {}
+PUBLISHED(TTabSet) {
+    p.Property(L"EndMargin", &TTabSet::EndMargin, &TTabSet::SetEndMargin);
+    p.Property(L"FirstIndex", &TTabSet::FirstIndex, &TTabSet::SetFirstIndex);
+    p.Property(L"StartMargin", &TTabSet::StartMargin, &TTabSet::SetStartMargin);
+    p.Property(L"TabIndex", &TTabSet::TabIndex, &TTabSet::SetTabIndex);
+    p.Property(L"OnChange", &TTabSet::OnChange);
+}
