@@ -10,6 +10,7 @@
 #include "WinSubList.h"
 #include "WinSubScroll.h"
 #include "WinSubStatus.h"
+#include "WinSubTab.h"
 
 #include "Buttons.h"
 #include "ComCtrls.h"
@@ -237,7 +238,7 @@ void TSkinControl::PaintWhole(TMessage& M) {
     M.Result = 0;
 }
 
-void TSkinControl::PaintOverOwn(TMessage& M) {
+void TSkinControl::PaintOverOwn(TMessage& M, bool EraseFirst) {
     PAINTSTRUCT PS{};
     const HDC Given = reinterpret_cast<HDC>(M.WParam);
     const HDC DC = Given ? Given : BeginPaint(Wnd, &PS);
@@ -247,6 +248,10 @@ void TSkinControl::PaintOverOwn(TMessage& M) {
         TBitmap Picture(Client.right, Client.bottom);
         const HDC Off = Picture.Canvas()->Handle();
         // The control's own picture first (its background included), then the skin's.
+        if (EraseFirst) {
+            TMessage Erase{WM_ERASEBKGND, reinterpret_cast<WPARAM>(Off), 0, 0};
+            PassOn(Erase);
+        }
         TMessage Own{WM_PAINT, reinterpret_cast<WPARAM>(Off), 0, 0};
         PassOn(Own);
         try {
@@ -287,6 +292,11 @@ std::wstring LowerClassOf(HWND Wnd) {
 
 bool Has(const TWinSkinForm& F, TSkinControlType Kind) {
     return F.SkinData->SkinControls().Contains(Kind);
+}
+
+// Tabs are skinned only with the skin's tab pictures.
+bool HasTabs(const TWinSkinForm& F) {
+    return Has(F, xcTab) && F.SkinData->Tabs && !F.SkinData->Tabs->Bitmap.Empty();
 }
 
 // Skins whose window is gone are dropped before the controls are looked at again.
@@ -380,6 +390,14 @@ const TClassRow ClassRows[] = {
      },
      SkinChildControls},
     {[](const TWinSkinForm& F, TControl&, const std::wstring& N) {
+         return N == L"TTABSET" && HasTabs(F);
+     },
+     [](TWinSkinForm& F, TControl& C) { AttachTo<TSkinTab31>(F, C); }},
+    {[](const TWinSkinForm& F, TControl&, const std::wstring& N) {
+         return N == L"TTABBEDNOTEBOOK" && HasTabs(F);
+     },
+     [](TWinSkinForm& F, TControl& C) { AttachToWindow<TSkinTab>(F, C); }},
+    {[](const TWinSkinForm& F, TControl&, const std::wstring& N) {
          return N == L"TTRACKBAR" && Has(F, xcButton);
      },
      [](TWinSkinForm& F, TControl& C) { AttachTo<TSkinTrackBar>(F, C); }},
@@ -432,6 +450,10 @@ const TClassRow ClassRows[] = {
          return Is<TStatusBar>(C) && Has(F, xcStatusBar);
      },
      [](TWinSkinForm& F, TControl& C) { AttachTo<TSkinStatusBar>(F, C); }},
+    {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {
+         return Is<TCustomTabControl>(C) && HasTabs(F);
+     },
+     [](TWinSkinForm& F, TControl& C) { AttachToWindow<TSkinTab>(F, C); }},
     // Before the row of scrolling windows: a list view's header is skinned with its bars.
     {[](const TWinSkinForm& F, TControl& C, const std::wstring&) {
          return Is<TListView>(C) && Has(F, xcScrollbar);
@@ -527,6 +549,8 @@ bool SkinByKind(TWinSkinForm& F, TControl& C) {
             TrySetPropText(C, L"Transparent", L"True");
             AttachTo<TSkinTrackBar>(F, C);
         }
+    } else if (Kind == L"tab") {
+        if (HasTabs(F)) AttachToWindow<TSkinTab>(F, C);
     } else if (Kind == L"progress") {
         if (Has(F, xcProgress)) AttachTo<TSkinProgress>(F, C);
     } else if (Kind == L"button") {

@@ -87,8 +87,9 @@ class TSkinControl : public TComponent {
     // one, over the window rectangle from (0, 0); the control's own painting does not run.
     void PaintWhole(TMessage& M);
     // WM_PAINT of a control that paints itself with the skin drawn over it: both land in one
-    // off-screen picture that reaches the window in a single copy.
-    void PaintOverOwn(TMessage& M);
+    // off-screen picture that reaches the window in a single copy. EraseFirst: the control's
+    // background goes into the picture too (for a skin that answers WM_ERASEBKGND itself).
+    void PaintOverOwn(TMessage& M, bool EraseFirst = false);
     // Paints again before returning (a system control paints some changes at once, outside
     // WM_PAINT, and would show its own look until the next paint).
     void RepaintNow();
@@ -100,9 +101,9 @@ class TSkinControl : public TComponent {
 
   private:
     void MessageEntry(TMessage& M);
-    TWindowProcHook FHook;      // the control object's WindowProc
-    TWindowSubclass FSubclass;  // a plain window's procedure
-    bool FHooked = false;       // which of the two is in use
+    TWindowProcHook FHook;     // the control object's WindowProc
+    TWindowSubclass FSubclass; // a plain window's procedure
+    bool FHooked = false;      // which of the two is in use
 };
 
 // Gives the controls of a skinned window their skins: for a form its components, for a plain

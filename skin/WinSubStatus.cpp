@@ -61,10 +61,12 @@ std::vector<TPanelLook> ReadPanels(HWND Wnd, const TStatusBar* Bar, int Right) {
     return Panels;
 }
 
+} // namespace
+
 // Transparent, tabs expanded, centred vertically; centred text in the middle of the
 // rectangle, other alignments against its edges.
-void DrawPanelText(HDC DC, const RECT& Box, const std::wstring& Text, TAlignment Alignment,
-                   COLORREF Colour) {
+void DrawSkinText(HDC DC, const RECT& Box, const std::wstring& Text, TAlignment Alignment,
+                  COLORREF Colour) {
     const std::wstring Shown = Text.empty() ? L" " : Text;
     RECT Measured = Box;
     DrawTextW(DC, Shown.c_str(), static_cast<int>(Shown.size()), &Measured,
@@ -79,8 +81,6 @@ void DrawPanelText(HDC DC, const RECT& Box, const std::wstring& Text, TAlignment
     DrawTextW(DC, Shown.c_str(), static_cast<int>(Shown.size()), &R, Format);
     SetBkMode(DC, OldMode);
 }
-
-} // namespace
 
 bool TSkinStatusBar::HasImage() const {
     return SkinData && SkinData->StatusBarEdges && !SkinData->StatusBarEdges->Bitmap.Empty();
@@ -130,17 +130,17 @@ void TSkinStatusBar::Paint(HDC DC, const RECT& Rect) {
         DrawSkinNineGrid(Off, R, Edges.Bitmap, false, Edges.Tile != 0, false, 3, 1, Edges.Margins);
         std::wstring Text =
             Control ? GetPropText(*Control, L"simpletext") : SkinWindowText(Wnd, false);
-        DrawPanelText(Off, {2, 0, std::min(W - 2, TextEnd), H}, Text, taLeftJustify, Colour);
+        DrawSkinText(Off, {2, 0, std::min(W - 2, TextEnd), H}, Text, taLeftJustify, Colour);
     } else {
         Panels = ReadPanels(Wnd, Bar, W);
         for (const TPanelLook& P : Panels) {
             DrawSkinNineGrid(Off, P.Rect, Edges.Bitmap, false, Edges.Tile != 0, false, 3, P.Frame,
                              Edges.Margins);
             if (!P.OwnerDrawn)
-                DrawPanelText(Off,
-                              {P.Rect.left + 2, P.Rect.top,
-                               std::min<LONG>(P.Rect.right - 2, TextEnd), P.Rect.bottom},
-                              P.Text, P.Alignment, Colour);
+                DrawSkinText(Off,
+                             {P.Rect.left + 2, P.Rect.top,
+                              std::min<LONG>(P.Rect.right - 2, TextEnd), P.Rect.bottom},
+                             P.Text, P.Alignment, Colour);
         }
     }
     if (GW > 0 && GH > 0) {

@@ -5,6 +5,13 @@
 
 #include "WinSubClass.h"
 
+#include "StdCtrls.h"
+
+// The status bar's and the tab set's text: transparent, tabs expanded, centred vertically; centred
+// text in the middle of the box, other alignments against its edges; a blank when empty.
+void DrawSkinText(HDC DC, const RECT& Box, const std::wstring& Text, TAlignment Alignment,
+                  COLORREF Colour);
+
 class TSkinStatusBar : public TSkinControl {
     DECLARE_CLASS(TSkinStatusBar, TSkinControl)
   public:

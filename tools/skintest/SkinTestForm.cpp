@@ -2,6 +2,7 @@
 
 #include "Buttons.h"
 #include "ComCtrls.h"
+#include "ImgList.h"
 #include "Reader.h"
 
 TSkinTestForm::TSkinTestForm(TComponent* AOwner) : TForm(AOwner) {
@@ -14,7 +15,7 @@ TSkinTestForm::TSkinTestForm(TComponent* AOwner) : TForm(AOwner) {
     SetBorderIcons({biSystemMenu, biMinimize});
     SetCaption(L"Skin test 皮肤");
     SetBounds(120, 120, 300, 200);
-    SetClientSize(640, 560);
+    SetClientSize(900, 560);
     SkinButton = AddButton(L"SkinButton", L"", 12);
     MessageButton = AddButton(L"MessageButton", L"Message box", 48);
     CaptionButton = AddButton(L"CaptionButton", L"Long caption", 84);
@@ -24,6 +25,7 @@ TSkinTestForm::TSkinTestForm(TComponent* AOwner) : TForm(AOwner) {
     CaptionButton->OnClick = [this](TObject*) { ToggleCaption(); };
     PopupButton->OnClick = [this](TObject*) { ShowPopupMenu(); };
     AddControls();
+    AddTabs();
 
     // The skin component as a stored description would give it: read first, then loaded.
     SkinData1 = new TSkinData(this);
@@ -199,6 +201,54 @@ void TSkinTestForm::AddControls() {
         Panel->SetAlignment(P.Alignment);
         Panel->SetWidth(200);
     }
+}
+
+// A page control of three pages, tab controls with their tabs on each of the other three sides
+// (the lower one with images) and a tab set too long for its width, so its scroller shows.
+void TSkinTestForm::AddTabs() {
+    auto* Pages = new TPageControl(this);
+    Pages->SetName(L"PageControl1");
+    Pages->SetParent(this);
+    Pages->SetBounds(650, 12, 240, 110);
+    const wchar_t* Captions[] = {L"Calls", L"Contacts", L"Settings"};
+    for (int I = 0; I < 3; ++I) {
+        auto* Sheet = new TTabSheet(this);
+        Sheet->SetName(L"TabSheet" + std::to_wstring(I + 1));
+        Sheet->SetCaption(Captions[I]);
+        Sheet->SetPageControl(Pages);
+        auto* Check = new TCheckBox(this);
+        Check->SetName(L"PageCheckBox" + std::to_wstring(I + 1));
+        Check->SetParent(Sheet);
+        Check->SetBounds(10, 10, 180, 20);
+        Check->SetCaption(std::wstring(L"On the page ") + Captions[I]);
+    }
+    const struct {
+        TTabPosition Position;
+        RECT Bounds;
+    } Sides[] = {{tpBottom, {650, 132, 240, 90}},
+                 {tpLeft, {650, 232, 115, 150}},
+                 {tpRight, {775, 232, 115, 150}}};
+    auto* Images = dynamic_cast<TImageList*>(FindComponent(L"ImageList1"));
+    for (int I = 0; I < 3; ++I) {
+        auto* Tabs = new TTabControl(this);
+        Tabs->SetName(L"TabControl" + std::to_wstring(I + 1));
+        Tabs->SetParent(this);
+        const RECT& B = Sides[I].Bounds;
+        Tabs->SetBounds(B.left, B.top, B.right, B.bottom);
+        Tabs->SetTabPosition(Sides[I].Position);
+        if (I == 0) Tabs->SetImages(Images);
+        Tabs->AddTab(L"One", I == 0 ? 0 : -1);
+        Tabs->AddTab(L"Two", I == 0 ? 1 : -1);
+        Tabs->AddTab(L"Three", I == 0 ? 2 : -1);
+    }
+    auto* Set = new TTabSet(this);
+    Set->SetName(L"TabSet1");
+    Set->SetParent(this);
+    Set->SetBounds(650, 392, 240, 21);
+    for (const wchar_t* Day :
+         {L"Monday", L"Tuesday", L"Wednesday", L"Thursday", L"Friday", L"Saturday", L"Sunday"})
+        Set->AddTab(Day);
+    Set->SetTabIndex(1);
 }
 
 // Scroll-bar controls are dressed only inside a container whose class the skin's list of other

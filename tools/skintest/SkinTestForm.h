@@ -6,8 +6,9 @@
 // of each control the skin dresses: buttons of every kind, edits, the three combo box styles
 // and a right-to-left one, a memo with both scroll bars, a list box, scroll-bar controls in a
 // holder, check boxes and radio buttons in their states, a group box, progress bars and track
-// bars lying and standing, up-down arrows beside an edit, a list view with its header and a
-// status bar with three panels.
+// bars lying and standing, up-down arrows beside an edit, a list view with its header, a
+// status bar with three panels, a page control, tab controls with their tabs on each side and
+// a tab set with its scroller.
 #pragma once
 
 #include "SkinTestMenus.h"
@@ -54,6 +55,7 @@ class TSkinTestForm : public TForm {
     TButton* AddButton(const wchar_t* Name, const wchar_t* Caption, int Top);
     void AddControls();
     void AddScrollBarHolders();
+    void AddTabs();
     void ShowState();
 };
 

@@ -14,6 +14,7 @@
 #include "WinSubEdit.h"
 #include "WinSubList.h"
 #include "WinSubStatus.h"
+#include "WinSubTab.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -1007,4 +1008,240 @@ TEST(SkinObjImage, ACustomGlyphCheckBoxGetsTheSkinsFramesInItsSlots) {
     // every window, and the suites after this one rely on the main skin.)
     delete Skin;
     EXPECT_FALSE(Box->UseCustomGlyphs()) << "its own glyphs again";
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tabs, on a form wearing a skin whose tab picture has a colour per frame and a band of its own
+// along each frame's top edge (so that mirroring and turning show), and whose page border has
+// such a band along its top.
+
+namespace {
+
+constexpr int picTabs = 5, picTabBand = 6, picBorder = 4;
+constexpr int TabBand = 3; // rows of the band, kept unstretched as the picture's top margin
+constexpr uint32_t NormalText = 0x0000A0, FocusText = 0xA00000; // 160 0 0 and 0 0 160
+
+uint32_t Band(int Frame) {
+    return FrameColour(picTabBand, Frame);
+}
+
+TBytes TabsSkin() {
+    TBitmap Tabs(12 * 5, 16, pf24bit);
+    for (int F = 0; F < 5; ++F)
+        for (int Y = 0; Y < 16; ++Y)
+            for (int X = 0; X < 12; ++X)
+                SetPixel(Tabs, F * 12 + X, Y,
+                         Y < TabBand ? Band(F + 1) : FrameColour(picTabs, F + 1));
+    TBitmap Border(16, 16, pf24bit);
+    for (int Y = 0; Y < 16; ++Y)
+        for (int X = 0; X < 16; ++X)
+            SetPixel(Border, X, Y, Y < 5 ? FrameColour(picBorder, 2) : FrameColour(picBorder, 1));
+    return PlainBorderSkinWith(
+        "[Tabs]\nImage=tabs.bmp\nBorder=border.bmp\nTopHeight=3\n"
+        "NormalColour2=160 0 0\nMouseOverColour2=0 0 160\n",
+        {{"tabs.bmp", Tabs.SaveToStream()}, {"border.bmp", Border.SaveToStream()}});
+}
+
+class TTabsForm : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        Form = new TSkinTestForm(nullptr);
+        Form->SetBorderStyle(bsSingle);
+        Form->SetFormStyle(fsStayOnTop);
+        Form->SetBounds(60, 60, 420, 330);
+        Form->SetClientSize(400, 300);
+        Form->SetCaption(L"Tabs");
+        Pages = new TPageControl(Form);
+        Pages->SetParent(Form);
+        Pages->SetBounds(10, 10, 180, 100);
+        for (int I = 0; I < 2; ++I) {
+            auto* Sheet = new TTabSheet(Form);
+            Sheet->SetCaption(I ? L"Second" : L"First");
+            Sheet->SetPageControl(Pages);
+        }
+        const TTabPosition Positions[] = {tpBottom, tpLeft, tpRight};
+        const POINT At[] = {{200, 10}, {10, 120}, {200, 120}};
+        for (int I = 0; I < 3; ++I) {
+            Sides[I] = new TTabControl(Form);
+            Sides[I]->SetParent(Form);
+            Sides[I]->SetBounds(At[I].x, At[I].y, 180, 120);
+            Sides[I]->SetTabPosition(Positions[I]);
+            Sides[I]->AddTab(L"One");
+            Sides[I]->AddTab(L"Two");
+        }
+        Set = new TTabSet(Form);
+        Set->SetParent(Form);
+        Set->SetBounds(10, 260, 240, 21);
+        for (const wchar_t* Day : {L"Monday", L"Tuesday", L"Wednesday", L"Thursday", L"Friday"})
+            Set->AddTab(Day);
+        Form->HandleNeeded();
+        OwnSkin(*Form, TabsSkin());
+        Frame = SkinNow(Form->Handle());
+        ASSERT_NE(Frame, nullptr);
+        Form->Show();
+        ASSERT_TRUE(WaitFor([] { return IsWindowVisible(Form->Handle()) != FALSE; }));
+        SetCursorPos(2, 2);
+        Pump();
+    }
+    static void TearDownTestSuite() { delete Form; }
+
+    static RECT TabRect(TWinControl* C, int Index) {
+        RECT R{};
+        SendMessageW(C->Handle(), TCM_GETITEMRECT, static_cast<WPARAM>(Index),
+                     reinterpret_cast<LPARAM>(&R));
+        return R;
+    }
+    static int Count(HWND W, const RECT& R, uint32_t Colour) {
+        int N = 0;
+        for (int Y = R.top; Y < R.bottom; ++Y)
+            for (int X = R.left; X < R.right; ++X)
+                N += PixelOf(W, X, Y) == Colour;
+        return N;
+    }
+
+    static inline TSkinTestForm* Form = nullptr;
+    static inline TPageControl* Pages = nullptr;
+    static inline TTabControl* Sides[3] = {};
+    static inline TTabSet* Set = nullptr;
+    static inline TWinSkinForm* Frame = nullptr;
+};
+
+} // namespace
+
+TEST_F(TTabsForm, TabsAtTheTopShowTheFocusedTabInFrameTwoAndTheBorderRoundThePage) {
+    ASSERT_NE(dynamic_cast<TSkinTab*>(Frame->FindControlSkin(Pages->Handle())), nullptr);
+    RepaintNow(Pages);
+    const HWND W = Pages->Handle();
+    const RECT First = TabRect(Pages, 0), Second = TabRect(Pages, 1);
+    const int Mid1 = (First.left + First.right) / 2, Mid2 = (Second.left + Second.right) / 2;
+    // Moved down a pixel into the strip: the band on top, the frame's colour below it.
+    EXPECT_EQ(PixelOf(W, Mid1 - 8, First.top + 2), Band(2)) << "the focused tab's band";
+    EXPECT_EQ(PixelOf(W, Mid2 - 8, Second.top + 2), Band(1));
+    EXPECT_EQ(PixelOf(W, First.left + 2, First.top + 6), FrameColour(picTabs, 2));
+    EXPECT_EQ(PixelOf(W, Second.left + 2, Second.top + 6), FrameColour(picTabs, 1));
+    EXPECT_GT(Count(W, First, FocusText), 0) << "the focused tab's caption";
+    EXPECT_EQ(Count(W, First, NormalText), 0);
+    EXPECT_GT(Count(W, Second, NormalText), 0);
+    EXPECT_EQ(Count(W, Second, FocusText), 0);
+
+    // The page border: its banded top edge along the page's top, plain at the sides; the page
+    // itself is the sheet's.
+    RECT P = Pages->ClientRect();
+    SendMessageW(W, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&P));
+    InflateRect(&P, 4, 4);
+    P.top += 1;
+    const int MidX = (P.left + P.right) / 2, MidY = (P.top + P.bottom) / 2;
+    EXPECT_EQ(PixelOf(W, MidX, P.top + 1), FrameColour(picBorder, 2));
+    EXPECT_EQ(PixelOf(W, P.left + 1, MidY), FrameColour(picBorder, 1));
+    EXPECT_EQ(PixelOf(W, P.right - 2, MidY), FrameColour(picBorder, 1));
+    EXPECT_NE(PixelOf(W, MidX, MidY), FrameColour(picBorder, 1)) << "the ring only";
+    // A tab control without pages shows its parent's ground inside the ring.
+    TTabControl* Bottom = Sides[0];
+    RepaintNow(Bottom);
+    const RECT D = Bottom->DisplayRect();
+    EXPECT_EQ(PixelOf(Bottom->Handle(), (D.left + D.right) / 2, (D.top + D.bottom) / 2),
+              Rgb(ColorToRGB(Form->Color())));
+}
+
+TEST_F(TTabsForm, TabsAtTheBottomAreMirroredAndAtTheSidesTurned) {
+    // Bottom: the band hangs at the tab's lower edge (one pixel up).
+    TTabControl* Bottom = Sides[0];
+    RepaintNow(Bottom);
+    RECT R = TabRect(Bottom, 0);
+    EXPECT_EQ(PixelOf(Bottom->Handle(), R.left + 3, R.bottom - 3), Band(2));
+    EXPECT_EQ(PixelOf(Bottom->Handle(), R.left + 3, R.top + 2), FrameColour(picTabs, 2));
+    R = TabRect(Bottom, 1);
+    EXPECT_EQ(PixelOf(Bottom->Handle(), R.left + 3, R.bottom - 3), Band(1));
+
+    // Left: the strip turned counter-clockwise, the band on the outer (left) side; right: turned
+    // clockwise, the band on the right.
+    TTabControl* Left = Sides[1];
+    RepaintNow(Left);
+    R = TabRect(Left, 0);
+    const int LeftMid = (R.top + R.bottom) / 2;
+    EXPECT_EQ(PixelOf(Left->Handle(), R.left + 1, R.bottom - 3), Band(2));
+    EXPECT_EQ(PixelOf(Left->Handle(), R.left + 5, R.bottom - 3), FrameColour(picTabs, 2));
+    EXPECT_NE(PixelOf(Left->Handle(), R.right - 2, LeftMid), Band(2));
+    TTabControl* Right = Sides[2];
+    RepaintNow(Right);
+    R = TabRect(Right, 1);
+    EXPECT_EQ(PixelOf(Right->Handle(), R.right - 2, R.top + 2), Band(1));
+    EXPECT_EQ(PixelOf(Right->Handle(), R.right - 6, R.top + 2), FrameColour(picTabs, 1));
+    EXPECT_NE(PixelOf(Right->Handle(), R.left + 1, (R.top + R.bottom) / 2), Band(1));
+
+    // The page border turned with the tabs: its banded edge along the tabs' side.
+    RECT P = Left->ClientRect();
+    SendMessageW(Left->Handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&P));
+    InflateRect(&P, 4, 4);
+    P.left += 1;
+    EXPECT_EQ(PixelOf(Left->Handle(), P.left + 1, (P.top + P.bottom) / 2),
+              FrameColour(picBorder, 2));
+    EXPECT_EQ(PixelOf(Left->Handle(), (P.left + P.right) / 2, P.top + 1),
+              FrameColour(picBorder, 1));
+}
+
+TEST_F(TTabsForm, ATabSetHangsItsTabsAndItsScrollerWearsTheUpDownSkin) {
+    auto* Skin = dynamic_cast<TSkinTab31*>(Frame->FindControlSkin(Set->Handle()));
+    ASSERT_NE(Skin, nullptr);
+    ASSERT_TRUE(Set->Scroller()->Visible()) << "five days do not fit";
+    ASSERT_NE(Skin->Scroller, nullptr);
+    EXPECT_TRUE(Skin->Scroller->Horizontal);
+    EXPECT_EQ(Frame->FindControlSkin(Set->Scroller()->Handle()), Skin->Scroller);
+    RepaintNow(Set);
+    const HWND W = Set->Handle();
+    const auto Tabs = Set->VisibleTabs();
+    ASSERT_GE(Tabs.size(), 2u);
+    for (const auto& [Index, R] : Tabs) {
+        const int F = Index == Set->TabIndex() ? 2 : 1;
+        // Upside down: the band along the lower edge, the frame's colour at the top.
+        EXPECT_EQ(PixelOf(W, R.left + 1, 1), FrameColour(picTabs, F)) << "tab " << Index;
+        EXPECT_EQ(PixelOf(W, R.left + 1, R.bottom - 2), Band(F)) << "tab " << Index;
+    }
+    EXPECT_EQ(PixelOf(W, Tabs.back().second.right + 1, 3), Face) << "nothing past the last tab";
+    EXPECT_EQ(PixelOf(W, 1, 3), Face) << "the start margin";
+}
+
+TEST_F(TTabsForm, RealClicksOnTabsChangeThemAsWithoutTheSkin) {
+    auto Clicks = [&](bool Skinned) {
+        TWinSkinForm* Now = FrameOf(Form->Handle());
+        ASSERT_EQ(Now && Now->FindControlSkin(Pages->Handle()), Skinned);
+        Pages->SetTabIndex(0);
+        Sides[1]->SetTabIndex(0);
+        Set->SetFirstIndex(0);
+        Set->SetTabIndex(0);
+        Pump();
+        int Changes = 0;
+        Pages->OnChange = [&](TObject*) { ++Changes; };
+        const RECT PageTab = TabRect(Pages, 1), SideTab = TabRect(Sides[1], 1);
+        const auto SetTabs = Set->VisibleTabs();
+        const RECT DayTab = SetTabs[1].second;
+        const RECT Arrows = Set->Scroller()->BoundsRect();
+        WithPointer([&](TMouse& M) {
+            M.Click(Pages->ClientToScreen({(PageTab.left + PageTab.right) / 2, PageTab.top + 4}));
+            M.Click(
+                Sides[1]->ClientToScreen({SideTab.left + 4, (SideTab.top + SideTab.bottom) / 2}));
+            M.Click(Set->ClientToScreen({(DayTab.left + DayTab.right) / 2, 8}));
+            M.Click(Set->ClientToScreen({Arrows.right - 4, (Arrows.top + Arrows.bottom) / 2}));
+        });
+        Pages->OnChange = nullptr;
+        EXPECT_EQ(Pages->TabIndex(), 1) << (Skinned ? "skinned" : "plain");
+        EXPECT_EQ(Changes, 1);
+        EXPECT_EQ(Pages->ActivePage(), Pages->Pages(1));
+        EXPECT_TRUE(Pages->Pages(1)->Visible());
+        EXPECT_FALSE(Pages->Pages(0)->Visible());
+        EXPECT_EQ(Sides[1]->TabIndex(), 1);
+        EXPECT_EQ(Set->TabIndex(), 1);
+        EXPECT_EQ(Set->FirstIndex(), 1) << "the right arrow shows the next tab first";
+    };
+    Clicks(true);
+    // The skin on the page control shows the new focused tab.
+    RepaintNow(Pages);
+    const RECT Second = TabRect(Pages, 1);
+    EXPECT_EQ(PixelOf(Pages->Handle(), Second.left + 2, Second.top + 6), FrameColour(picTabs, 2));
+
+    // Without the skin the same clicks do the same. (The last test of the form: its skin stays
+    // off.)
+    RemoveAllFrames();
+    Frame = nullptr;
+    Clicks(false);
 }
