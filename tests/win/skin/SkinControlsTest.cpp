@@ -1245,3 +1245,50 @@ TEST_F(TTabsForm, RealClicksOnTabsChangeThemAsWithoutTheSkin) {
     Frame = nullptr;
     Clicks(false);
 }
+
+// A tab control of another library, which a Skin3rd line calls "tab".
+class TOtherTabs : public TWinControl {
+    DECLARE_CLASS(TOtherTabs, TWinControl)
+  public:
+    using TWinControl::TWinControl;
+
+  protected:
+    void CreateParams(TCreateParams& P) override {
+        TWinControl::CreateParams(P);
+        P.SysClassName = WC_TABCONTROLW;
+    }
+};
+PUBLISHED(TOtherTabs) {}
+
+TEST(SkinTabs, TabsAreSkinnedOnlyWithTheSkinsTabPictures) {
+    for (const bool WithTabs : {true, false}) {
+        auto Form = std::make_unique<TSkinTestForm>(nullptr);
+        Form->SetBounds(80, 80, 400, 200);
+        auto Place = [&](TWinControl* C, int X) {
+            C->SetParent(Form.get());
+            C->SetBounds(X, 10, 90, 80);
+            return C;
+        };
+        auto* Tabs = Place(new TTabControl(Form.get()), 10);
+        auto* Pages = Place(new TPageControl(Form.get()), 110);
+        auto* Set = Place(new TTabSet(Form.get()), 210);
+        auto* Other = Place(new TOtherTabs(Form.get()), 310);
+        Form->HandleNeeded();
+        TSkinData* Skin = OwnSkin(*Form, WithTabs ? TabsSkin() : PlainBorderSkinWith("", {}));
+        TWinSkinForm* Frame = SkinNow(Form->Handle());
+        ASSERT_NE(Frame, nullptr);
+        Skin->Skin3rd()->Add(L"TOtherTabs=tab");
+        SkinFormControls(*Frame);
+        const char* Case = WithTabs ? "with tab pictures" : "without";
+        auto Worn = [&](TWinControl* C) { return Frame->FindControlSkin(C->Handle()); };
+        EXPECT_EQ(dynamic_cast<TSkinTab*>(Worn(Tabs)) != nullptr, WithTabs) << Case;
+        EXPECT_EQ(dynamic_cast<TSkinTab*>(Worn(Pages)) != nullptr, WithTabs) << Case;
+        EXPECT_EQ(dynamic_cast<TSkinTab31*>(Worn(Set)) != nullptr, WithTabs) << Case;
+        EXPECT_EQ(dynamic_cast<TSkinTab*>(Worn(Other)) != nullptr, WithTabs) << Case;
+        if (!WithTabs) {
+            EXPECT_EQ(Worn(Tabs), nullptr);
+            EXPECT_EQ(Worn(Set), nullptr);
+            EXPECT_EQ(Worn(Other), nullptr);
+        }
+    }
+}
