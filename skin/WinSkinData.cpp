@@ -198,8 +198,7 @@ void TSkinData::SetActive(bool Value) {
     if (Value == FActive) return;
     FActive = Value;
     // While the form is read the value is only stored: Loaded acts on it.
-    if (Designing() || ComponentState().Contains(csReading) ||
-        ComponentState().Contains(csLoading))
+    if (Designing() || ComponentState().Contains(csReading) || ComponentState().Contains(csLoading))
         return;
     if (FSkinFormtype == sfDialog) return;
     TSkinManage& M = EnsureSkinManager();
@@ -291,10 +290,14 @@ void TSkinData::Loaded() {
     }
     M.InstallHook();
     if (FActive) {
-        if (!SkinLoaded())
+        if (!SkinLoaded()) {
             FActive = false;
-        else
+        } else {
+            // The apply is this component's: a started manager would otherwise carry out the
+            // last target's action (or none, when that component has gone).
+            M.Target = this;
             M.Schedule(saApply, 250);
+        }
     }
     if (FSkinControls.Contains(xcMainMenu))
         FSkinControls.Exclude(xcMenuItem);

@@ -47,10 +47,6 @@ bool WearsFrame(HWND Wnd) {
 std::unique_ptr<TSkinTestForm> MakeGallery(bool Skinned) {
     auto F = std::make_unique<TSkinTestForm>(nullptr);
     if (!Skinned) F->SkinData1->SetActive(false);
-    // A skin component that is loaded schedules its skin without naming itself the manager's
-    // target; after a plain gallery's component went, the target is empty and the skin would
-    // never come.
-    SkinManager->Target = F->SkinData1;
     SkinManager->RunScheduled();
     return F;
 }

@@ -60,7 +60,7 @@ class TButtonForm : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         MainSkin().Skin3rd()->Add(L"TPlainButton=nil");
-        Form = new TSkinTestForm(nullptr);
+        Form = new TCloseCountingForm(nullptr);
         Form->SetBorderStyle(bsSingle);
         Form->SetFormStyle(fsStayOnTop);
         Form->SetBounds(80, 80, 420, 260);
@@ -98,7 +98,7 @@ class TButtonForm : public ::testing::Test {
         return nullptr;
     }
 
-    static inline TSkinTestForm* Form = nullptr;
+    static inline TCloseCountingForm* Form = nullptr;
     static inline TWinSkinForm* Frame = nullptr;
     static inline TButton *Plain = nullptr, *Default = nullptr, *TwoLines = nullptr,
                           *Excluded = nullptr, *Nil = nullptr;

@@ -219,7 +219,7 @@ POINT ScreenOf(TWinControl* C, int X, int Y) {
 class TControlsForm : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        Form = new TSkinTestForm(nullptr);
+        Form = new TCloseCountingForm(nullptr);
         Form->SetBorderStyle(bsSingle);
         Form->SetFormStyle(fsStayOnTop);
         Form->SetBounds(60, 60, 700, 460);
@@ -338,7 +338,7 @@ class TControlsForm : public ::testing::Test {
         Frame = FrameOf(Form->Handle());
     }
 
-    static inline TSkinTestForm* Form = nullptr;
+    static inline TCloseCountingForm* Form = nullptr;
     static inline TWinSkinForm* Frame = nullptr;
     static inline TSkinData* Skin = nullptr;
     static inline TCheckBox *Unchecked, *Checked, *Grayed, *OffUnchecked, *OffChecked, *OffGrayed,
@@ -823,7 +823,7 @@ TBytes StatusSkin() {
 class TStatusForm : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        Form = new TSkinTestForm(nullptr);
+        Form = new TCloseCountingForm(nullptr);
         Form->SetBorderStyle(bsSingle);
         Form->SetFormStyle(fsStayOnTop);
         Form->SetBounds(80, 80, 420, 200);
@@ -857,7 +857,7 @@ class TStatusForm : public ::testing::Test {
         Pump();
     }
 
-    static inline TSkinTestForm* Form = nullptr;
+    static inline TCloseCountingForm* Form = nullptr;
     static inline TStatusBar* Bar = nullptr;
     static inline TWinSkinForm* Frame = nullptr;
     static inline int OwnerPaints = 0;
@@ -922,7 +922,7 @@ TBytes HeaderSkin() {
 } // namespace
 
 TEST(SkinListView, TheHeaderWearsTheBarAndTheListItsScrollBars) {
-    auto Form = std::make_unique<TSkinTestForm>(nullptr);
+    auto Form = std::make_unique<TCloseCountingForm>(nullptr);
     Form->SetBorderStyle(bsSingle);
     Form->SetFormStyle(fsStayOnTop);
     Form->SetBounds(80, 80, 420, 260);
@@ -980,7 +980,7 @@ TEST(SkinListView, TheHeaderWearsTheBarAndTheListItsScrollBars) {
 // A check box that takes its glyphs from a picture gets the skin's five check frames laid out
 // in its nine slots, the magenta key and a reload; without the skin it uses its own again.
 TEST(SkinObjImage, ACustomGlyphCheckBoxGetsTheSkinsFramesInItsSlots) {
-    auto Form = std::make_unique<TSkinTestForm>(nullptr);
+    auto Form = std::make_unique<TCloseCountingForm>(nullptr);
     Form->SetBounds(80, 80, 300, 120);
     auto* Box = new TRzDBCheckBox(Form.get());
     Box->SetParent(Form.get());
@@ -1045,7 +1045,7 @@ TBytes TabsSkin() {
 class TTabsForm : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        Form = new TSkinTestForm(nullptr);
+        Form = new TCloseCountingForm(nullptr);
         Form->SetBorderStyle(bsSingle);
         Form->SetFormStyle(fsStayOnTop);
         Form->SetBounds(60, 60, 420, 330);
@@ -1099,7 +1099,7 @@ class TTabsForm : public ::testing::Test {
         return N;
     }
 
-    static inline TSkinTestForm* Form = nullptr;
+    static inline TCloseCountingForm* Form = nullptr;
     static inline TPageControl* Pages = nullptr;
     static inline TTabControl* Sides[3] = {};
     static inline TTabSet* Set = nullptr;
@@ -1262,7 +1262,7 @@ PUBLISHED(TOtherTabs) {}
 
 TEST(SkinTabs, TabsAreSkinnedOnlyWithTheSkinsTabPictures) {
     for (const bool WithTabs : {true, false}) {
-        auto Form = std::make_unique<TSkinTestForm>(nullptr);
+        auto Form = std::make_unique<TCloseCountingForm>(nullptr);
         Form->SetBounds(80, 80, 400, 200);
         auto Place = [&](TWinControl* C, int X) {
             C->SetParent(Form.get());

@@ -16,7 +16,8 @@ namespace {
 void Click(POINT P) {
     SetCursorPos(P.x, P.y);
     INPUT I[2]{};
-    for (auto& E : I) E.type = INPUT_MOUSE;
+    for (auto& E : I)
+        E.type = INPUT_MOUSE;
     I[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     I[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     SendInput(2, I, sizeof(INPUT));
@@ -56,7 +57,7 @@ class TEditForm : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         MainSkin();
-        Form = new TSkinTestForm(nullptr);
+        Form = new TCloseCountingForm(nullptr);
         Form->SetBorderStyle(bsSingle);
         Form->SetFormStyle(fsStayOnTop);
         Form->SetBounds(700, 60, 400, 400);
@@ -126,7 +127,7 @@ class TEditForm : public ::testing::Test {
                              Image.Tile != 0, Image.FrameCount, F);
     }
 
-    static inline TSkinTestForm* Form = nullptr;
+    static inline TCloseCountingForm* Form = nullptr;
     static inline TWinSkinForm* Frame = nullptr;
     static inline TEdit* Bordered = nullptr;
     static inline TEdit* Plain = nullptr;
@@ -155,13 +156,16 @@ TEST_F(TEditForm, AnEditWithABorderGetsTheFlatOneAndOneWithoutNone) {
 TEST_F(TEditForm, ComboBoxesShowTheSkinsFramesByState) {
     SetFocus(Bordered->Handle());
     Repaint(List);
-    EXPECT_EQ(Differences(*GrabFrame(List->Handle()), *ComboPicture(List, 1, false)), 0) << "normal";
+    EXPECT_EQ(Differences(*GrabFrame(List->Handle()), *ComboPicture(List, 1, false)), 0)
+        << "normal";
     SetFocus(List->Handle());
     Repaint(List);
-    EXPECT_EQ(Differences(*GrabFrame(List->Handle()), *ComboPicture(List, 4, false)), 0) << "focused";
+    EXPECT_EQ(Differences(*GrabFrame(List->Handle()), *ComboPicture(List, 4, false)), 0)
+        << "focused";
     EnableWindow(List->Handle(), FALSE);
     Repaint(List);
-    EXPECT_EQ(Differences(*GrabFrame(List->Handle()), *ComboPicture(List, 3, false)), 0) << "disabled";
+    EXPECT_EQ(Differences(*GrabFrame(List->Handle()), *ComboPicture(List, 3, false)), 0)
+        << "disabled";
     EnableWindow(List->Handle(), TRUE);
     SetFocus(Bordered->Handle());
     Repaint(Drop);

@@ -19,7 +19,7 @@ class TShownFrame : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         Skin = &MainSkin();
-        Form = new TSkinTestForm(nullptr);
+        Form = new TCloseCountingForm(nullptr);
         Form->SetName(L"FrameForm");
         Form->SetBorderStyle(bsSizeable);
         Form->SetBorderIcons({biSystemMenu, biMinimize, biMaximize});
@@ -56,7 +56,7 @@ class TShownFrame : public ::testing::Test {
     static POINT Centre(const RECT& R) { return {(R.left + R.right) / 2, (R.top + R.bottom) / 2}; }
 
     static inline TSkinData* Skin = nullptr;
-    static inline TSkinTestForm* Form = nullptr;
+    static inline TCloseCountingForm* Form = nullptr;
     static inline TWinSkinForm* Frame = nullptr;
     static inline TMessageRecorder* Recorder = nullptr;
     static inline RECT ClientBefore{};

@@ -1,10 +1,8 @@
 // The skinned gallery (skintest.exe's window: one of each standard control wearing the default
 // skin) leaves nothing behind when it is opened and closed again and again, or when its skin is
 // switched off and on; and a change of a status-bar panel's text repaints the status bar alone.
-//
-// The window tests' shared helpers (SkinTesting.h) bring a test form of their own whose class
-// has the gallery's name, so this program keeps the few helpers it needs here.
 #include "SkinTestForm.h"
+#include "SkinTesting.h"
 
 #include "ComCtrls.h"
 #include "Handles.h"
@@ -13,83 +11,23 @@
 
 #include <gtest/gtest.h>
 
-#include <tlhelp32.h>
-
 #include <cstdio>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
+using namespace SkinTest;
+
 namespace {
-
-void Pump() {
-    Application->ProcessMessages();
-}
-
-// Handles messages as they come until Done() holds or Ms have passed; answers Done().
-bool WaitFor(const std::function<bool()>& Done, DWORD Ms = 5000) {
-    const DWORD Start = GetTickCount();
-    while (!Done()) {
-        const DWORD Elapsed = GetTickCount() - Start;
-        if (Elapsed >= Ms) return Done();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, Ms - Elapsed, QS_ALLINPUT);
-        Pump();
-    }
-    return true;
-}
-
-// Handles messages for Ms: the time a late repaint would have to show itself.
-void PumpFor(DWORD Ms) {
-    WaitFor([] { return false; }, Ms);
-}
 
 // No window of the thread has anything left to paint and no message is waiting.
 bool Quiet() {
     return HIWORD(GetQueueStatus(QS_PAINT | QS_POSTMESSAGE | QS_SENDMESSAGE)) == 0;
 }
 
-TWinSkinForm* FrameOf(HWND Wnd) {
-    return SkinManager ? SkinManager->FindForm(Wnd) : nullptr;
-}
-
 bool WearsFrame(HWND Wnd) {
     const TWinSkinForm* F = FrameOf(Wnd);
     return F && F->SkinState == lsReady;
-}
-
-int ThreadCount() {
-    TKernelHandle Snap(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-    if (!Snap) return -1;
-    THREADENTRY32 E{};
-    E.dwSize = sizeof(E);
-    int N = 0;
-    for (BOOL More = Thread32First(Snap, &E); More; More = Thread32Next(Snap, &E))
-        if (E.th32OwnerProcessID == GetCurrentProcessId()) ++N;
-    return N;
-}
-
-// Live objects of every kind our handle wrappers count, and the process's threads.
-struct TCounts {
-    long Gdi, Windows, DCs, WindowDCs, Timers, Subclasses, Hooks, Menus, Icons;
-    int Threads;
-    bool operator==(const TCounts&) const = default;
-};
-
-TCounts Counts() {
-    return {LiveHandles(THandleKind::GdiObject), LiveHandles(THandleKind::Window),
-            LiveHandles(THandleKind::DC),        LiveHandles(THandleKind::WindowDC),
-            LiveHandles(THandleKind::Timer),     LiveHandles(THandleKind::Subclass),
-            LiveHandles(THandleKind::Hook),      LiveHandles(THandleKind::Menu),
-            LiveHandles(THandleKind::Icon),      ThreadCount()};
-}
-
-std::string Describe(const TCounts& C) {
-    return "gdi " + std::to_string(C.Gdi) + ", windows " + std::to_string(C.Windows) + ", dcs " +
-           std::to_string(C.DCs) + ", window dcs " + std::to_string(C.WindowDCs) + ", timers " +
-           std::to_string(C.Timers) + ", subclasses " + std::to_string(C.Subclasses) + ", hooks " +
-           std::to_string(C.Hooks) + ", menus " + std::to_string(C.Menus) + ", icons " +
-           std::to_string(C.Icons) + ", threads " + std::to_string(C.Threads);
 }
 
 // The gallery shown in front, wearing its frame skin and painted; null when the skin did not
@@ -99,7 +37,7 @@ std::unique_ptr<TSkinTestForm> OpenGallery() {
     F->Show();
     SetForegroundWindow(F->Handle());
     const HWND Wnd = F->Handle();
-    if (!WaitFor([Wnd] { return WearsFrame(Wnd); }) || !WaitFor(Quiet)) return nullptr;
+    if (!WaitFor([Wnd] { return WearsFrame(Wnd); }, 5000) || !WaitFor(Quiet, 5000)) return nullptr;
     return F;
 }
 
@@ -110,7 +48,7 @@ bool ToggleNow(TSkinTestForm& F) {
     SkinManager->RunScheduled();
     const HWND Wnd = F.Handle();
     const bool On = F.SkinData1->Active();
-    return WaitFor([Wnd, On] { return WearsFrame(Wnd) == On && Quiet(); });
+    return WaitFor([Wnd, On] { return WearsFrame(Wnd) == On && Quiet(); }, 5000);
 }
 
 // WM_PAINT and WM_NCPAINT that reach each window of the thread, sent (UpdateWindow, a frame
@@ -163,12 +101,10 @@ std::string WindowName(HWND Wnd) {
 } // namespace
 
 // Each opening builds some fifty controls, their skins and the frame skin; each closing must
-// give every one of them back. Closing a shown window costs Wine about two seconds here (it
-// waits for a window manager that is not there) and a switch of the skin about three quarters
-// of a second at most, so the rounds are as many as the program's time allows; the counts are
-// exact, so a leak of one object in a round shows.
-constexpr int Openings = 25;
-constexpr int Switches = 100;
+// give every one of them back. (Closing a shown window costs Wine about two seconds here: it
+// waits for a window manager that is not there.)
+constexpr int Openings = 100;
+constexpr int Switches = 200;
 
 TEST(SkinGallery, OpenedAndClosedAgainAndAgainLeavesNothingBehind) {
     auto Cycle = [] {
@@ -244,4 +180,19 @@ TEST(SkinGallery, StatusTextChangeRepaintsOnlyTheStatusBar) {
             Others += "\n  WM_NCPAINT x" + std::to_string(N) + " " + WindowName(Wnd);
     EXPECT_TRUE(Others.empty()) << "the status bar is " << WindowName(BarWnd) << "; the form is "
                                 << WindowName(F->Handle()) << "; also painted:" << Others;
+}
+
+// A window's skin component made after another one was switched off and went with its window
+// still dresses its own window.
+TEST(SkinGallery, AGalleryOpenedAfterOneClosedWithItsSkinOffWearsTheSkin) {
+    {
+        auto First = OpenGallery();
+        ASSERT_NE(First, nullptr);
+        ASSERT_TRUE(ToggleNow(*First));
+        ASSERT_FALSE(WearsFrame(First->Handle()));
+    }
+    SkinManager->PurgeForms();
+    auto Second = OpenGallery();
+    ASSERT_NE(Second, nullptr) << "the second gallery's skin came";
+    EXPECT_FALSE(FrameOf(Second->Handle())->ControlSkins.empty());
 }

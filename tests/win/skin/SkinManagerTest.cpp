@@ -104,9 +104,9 @@ TEST(SkinManager, AChildWindowIsSkinnedOnlyAsAnMdiChild) {
     TClassWindow Child(L"PlainChild", WS_CHILD | WS_CAPTION, Parent.Wnd);
     EXPECT_FALSE(SkinManager->SkinWindow(Child.Wnd));
     // A form with the child style is left out of an apply too.
-    TSkinTestForm Host(nullptr);
+    TCloseCountingForm Host(nullptr);
     Host.SetBounds(0, 0, 200, 150);
-    TSkinTestForm Inner(nullptr);
+    TCloseCountingForm Inner(nullptr);
     Inner.SetBounds(0, 0, 100, 80);
     Inner.SetParent(&Host);
     Host.HandleNeeded();

@@ -179,7 +179,7 @@ class TShownMenus : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         Skin = &MainSkin();
-        Form = new TSkinTestForm(nullptr);
+        Form = new TCloseCountingForm(nullptr);
         Form->SetName(L"MenuForm");
         ReadSkinTestMenus(*Form, [](TMenuItem& Item) { ++Clicks[Item.Name()]; });
         Form->SetBorderStyle(bsSingle);
@@ -249,7 +249,7 @@ class TShownMenus : public ::testing::Test {
     }
 
     static inline TSkinData* Skin = nullptr;
-    static inline TSkinTestForm* Form = nullptr;
+    static inline TCloseCountingForm* Form = nullptr;
     static inline TWinSkinForm* Frame = nullptr;
     static inline TMainMenu* Menu = nullptr;
     static inline TPopupMenu* Popup = nullptr;

@@ -52,7 +52,7 @@ class TScrollForm : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         MainSkin();
-        Form = new TSkinTestForm(nullptr);
+        Form = new TCloseCountingForm(nullptr);
         Form->SetBorderStyle(bsSingle);
         Form->SetFormStyle(fsStayOnTop);
         Form->SetBounds(60, 60, 600, 400);
@@ -91,7 +91,7 @@ class TScrollForm : public ::testing::Test {
         return S;
     }
 
-    static inline TSkinTestForm* Form = nullptr;
+    static inline TCloseCountingForm* Form = nullptr;
     static inline TWinSkinForm* Frame = nullptr;
     static inline TMemo* Skinned = nullptr;
     static inline TMemo* Twin = nullptr;

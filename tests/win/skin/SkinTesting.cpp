@@ -30,9 +30,9 @@ TCounts Counts() {
 std::string Describe(const TCounts& C) {
     return "gdi " + std::to_string(C.Gdi) + ", windows " + std::to_string(C.Windows) + ", dcs " +
            std::to_string(C.DCs) + ", window dcs " + std::to_string(C.WindowDCs) + ", timers " +
-           std::to_string(C.Timers) + ", subclasses " + std::to_string(C.Subclasses) +
-           ", hooks " + std::to_string(C.Hooks) + ", menus " + std::to_string(C.Menus) +
-           ", icons " + std::to_string(C.Icons) + ", threads " + std::to_string(C.Threads);
+           std::to_string(C.Timers) + ", subclasses " + std::to_string(C.Subclasses) + ", hooks " +
+           std::to_string(C.Hooks) + ", menus " + std::to_string(C.Menus) + ", icons " +
+           std::to_string(C.Icons) + ", threads " + std::to_string(C.Threads);
 }
 
 } // namespace SkinTest

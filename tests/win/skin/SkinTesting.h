@@ -20,10 +20,10 @@
 #include <thread>
 
 // A test form; closing it keeps it (the tests count the requests instead).
-class TSkinTestForm : public TForm {
-    DECLARE_CLASS(TSkinTestForm, TForm)
+class TCloseCountingForm : public TForm {
+    DECLARE_CLASS(TCloseCountingForm, TForm)
   public:
-    explicit TSkinTestForm(TComponent* AOwner) : TForm(AOwner) {
+    explicit TCloseCountingForm(TComponent* AOwner) : TForm(AOwner) {
         OnClose = [this](TObject*, TCloseAction& Action) {
             ++Closes;
             Action = caNone;
@@ -32,7 +32,7 @@ class TSkinTestForm : public TForm {
     int Closes = 0;
 };
 
-PUBLISHED(TSkinTestForm) {}
+PUBLISHED(TCloseCountingForm) {}
 
 namespace SkinTest {
 
@@ -114,10 +114,10 @@ inline TWinSkinForm* ShowSkinned(TForm& Form) {
 
 // A form with its frame skin attached and applied, without showing it (made and destroyed at
 // once, unlike a shown window).
-inline std::unique_ptr<TSkinTestForm> HiddenSkinnedForm(int ClientW = 200, int ClientH = 100,
-                                                        TFormBorderStyle Border = bsSingle) {
+inline std::unique_ptr<TCloseCountingForm> HiddenSkinnedForm(int ClientW = 200, int ClientH = 100,
+                                                             TFormBorderStyle Border = bsSingle) {
     MainSkin();
-    auto F = std::make_unique<TSkinTestForm>(nullptr);
+    auto F = std::make_unique<TCloseCountingForm>(nullptr);
     F->SetBorderStyle(Border);
     F->SetBounds(300, 300, 300, 200);
     F->SetClientSize(ClientW, ClientH);
@@ -177,7 +177,9 @@ inline TBytes BorderBmp(int FrameW, int FrameH, int Frames, bool Vertical, uint3
 // A skin of four plain borders (top 20, sides 4, bottom 5 pixels), Trans as given per edge.
 inline TBytes PlainBorderSkin(int LeftTrans, int RightTrans, int TopTrans, int BottomTrans,
                               std::initializer_list<POINT> BottomHoles = {}) {
-    auto Line = [](const char* Key, int V) { return std::string(Key) + "=" + std::to_string(V) + "\n"; };
+    auto Line = [](const char* Key, int V) {
+        return std::string(Key) + "=" + std::to_string(V) + "\n";
+    };
     std::string Ini = "[Personality]\n"
                       "Top=top.bmp\nTopFrame=2\nTopTopHeight=4\nTopBotHeight=4\n"
                       "Bottom=bottom.bmp\nBottomFrame=2\nBottomTopHeight=2\nBottomBotHeight=2\n"
