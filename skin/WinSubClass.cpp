@@ -296,7 +296,7 @@ bool Has(const TWinSkinForm& F, TSkinControlType Kind) {
 
 // Tabs are skinned only with the skin's tab pictures.
 bool HasTabs(const TWinSkinForm& F) {
-    return Has(F, xcTab) && F.SkinData->Tabs && !F.SkinData->Tabs->Bitmap.Empty();
+    return Has(F, xcTab) && HasPicture(F.SkinData->Tabs.get());
 }
 
 // Skins whose window is gone are dropped before the controls are looked at again.

@@ -18,6 +18,11 @@
 
 class TWinSkinForm;
 
+// A skin object with a picture: skins that draw from one leave the control its own look without.
+inline bool HasPicture(const TDataSkinObject* Object) {
+    return Object && !Object->Bitmap.Empty();
+}
+
 // Switches the skinning of one control on (wParam > 0) or off.
 inline constexpr UINT SKM_ENABLESKIN = 0x3506;
 

@@ -320,17 +320,13 @@ void TSkinObjImage::BuildGlyphs() {
 // ---------------------------------------------------------------------------------------------
 // Progress bars
 
-bool TSkinProgress::HasImage() const {
-    return SkinData && SkinData->Progress && !SkinData->Progress->Bitmap.Empty();
-}
-
 bool TSkinProgress::BeforeMessage(TMessage& M) {
     switch (M.Msg) {
     case WM_ERASEBKGND:
         M.Result = 1;
         return false;
     case WM_PAINT:
-        if (!HasImage()) break;
+        if (!HasPicture(SkinData->Progress.get())) break;
         PaintWhole(M);
         return false;
     default:
@@ -340,7 +336,7 @@ bool TSkinProgress::BeforeMessage(TMessage& M) {
 }
 
 void TSkinProgress::Paint(HDC DC, const RECT& R) {
-    if (!HasImage() || !Wnd) return;
+    if (!HasPicture(SkinData->Progress.get()) || !Wnd) return;
     TDataSkinBorder& P = *SkinData->Progress;
     const int W = R.right - R.left, H = R.bottom - R.top;
     if (W <= 0 || H <= 0) return;

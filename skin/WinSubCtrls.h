@@ -88,7 +88,6 @@ class TSkinProgress : public TSkinControl {
     void Paint(HDC DC, const RECT& Rect) override;
 
   private:
-    bool HasImage() const;
     void PaintChunks(HDC DC, const RECT& R, int Pos, int Upper);
 };
 

@@ -10,12 +10,8 @@
 
 #include <algorithm>
 
-bool TSkinHeader::HasImage() const {
-    return SkinData && SkinData->Headerbar && !SkinData->Headerbar->Bitmap.Empty();
-}
-
 bool TSkinHeader::BeforeMessage(TMessage& M) {
-    if (HasImage() && Wnd) {
+    if (HasPicture(SkinData->Headerbar.get()) && Wnd) {
         if (M.Msg == WM_ERASEBKGND) {
             M.Result = 1;
             return false;
@@ -29,7 +25,7 @@ bool TSkinHeader::BeforeMessage(TMessage& M) {
 }
 
 void TSkinHeader::Paint(HDC DC, const RECT& Rect) {
-    if (!HasImage() || !Wnd) return;
+    if (!HasPicture(SkinData->Headerbar.get()) || !Wnd) return;
     TDataSkinObject& Bar = *SkinData->Headerbar;
     RECT Client;
     GetClientRect(Wnd, &Client);

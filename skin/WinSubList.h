@@ -11,9 +11,6 @@ class TSkinHeader : public TSkinControl {
     using TSkinControl::TSkinControl;
     bool BeforeMessage(TMessage& M) override;
     void Paint(HDC DC, const RECT& Rect) override;
-
-  private:
-    bool HasImage() const;
 };
 
 class TSkinListView : public TSkinScrollbar {

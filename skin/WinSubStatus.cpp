@@ -82,12 +82,8 @@ void DrawSkinText(HDC DC, const RECT& Box, const std::wstring& Text, TAlignment 
     SetBkMode(DC, OldMode);
 }
 
-bool TSkinStatusBar::HasImage() const {
-    return SkinData && SkinData->StatusBarEdges && !SkinData->StatusBarEdges->Bitmap.Empty();
-}
-
 bool TSkinStatusBar::BeforeMessage(TMessage& M) {
-    if (M.Msg == WM_PAINT && HasImage() && Wnd) {
+    if (M.Msg == WM_PAINT && HasPicture(SkinData->StatusBarEdges.get()) && Wnd) {
         PaintWhole(M);
         return false;
     }
@@ -95,7 +91,7 @@ bool TSkinStatusBar::BeforeMessage(TMessage& M) {
 }
 
 void TSkinStatusBar::Paint(HDC DC, const RECT& Rect) {
-    if (!HasImage() || !Wnd) return;
+    if (!HasPicture(SkinData->StatusBarEdges.get()) || !Wnd) return;
     TDataSkinObject& Edges = *SkinData->StatusBarEdges;
     const int W = Rect.right - Rect.left, H = Rect.bottom - Rect.top;
     if (W <= 0 || H <= 0) return;

@@ -18,9 +18,6 @@ class TSkinStatusBar : public TSkinControl {
     using TSkinControl::TSkinControl;
     bool BeforeMessage(TMessage& M) override;
     void Paint(HDC DC, const RECT& Rect) override;
-
-  private:
-    bool HasImage() const;
 };
 
 PUBLISHED(TSkinStatusBar) {}

@@ -8,8 +8,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-
 namespace {
 
 int TextWidthIn(HDC DC, const std::wstring& Text) {
@@ -32,10 +30,6 @@ void DrawTabFrame(HDC DC, const RECT& Box, TBitmap& Image, const TDataSkinObject
 
 // ---------------------------------------------------------------------------------------------
 // Tab and page controls
-
-bool TSkinTab::HasImage() const {
-    return SkinData && SkinData->Tabs && !SkinData->Tabs->Bitmap.Empty();
-}
 
 void TSkinTab::InitWindow(HWND AWnd, TSkinData* Data, TWinSkinForm* Frame, TCanvas* ACanvas) {
     if (Attached) return;
@@ -62,7 +56,7 @@ void TSkinTab::PrepareImages() {
         TabPosition = Style & TCS_BOTTOM ? 1 : 0;
     TabImage.SetSize(0, 0);
     BorderImage.SetSize(0, 0);
-    if (!HasImage() || SkinData->Tabs->ExtraBitmap.Empty()) return;
+    if (!HasPicture(SkinData->Tabs.get()) || SkinData->Tabs->ExtraBitmap.Empty()) return;
     // Copies, turned and mirrored without touching the skin's own.
     TabImage.Assign(SkinData->Tabs->Bitmap);
     TabImage.SetPixelFormat(pf24bit);
@@ -84,7 +78,8 @@ void TSkinTab::PrepareImages() {
     }
 }
 
-// The system makes its arrows only when the tabs outgrow their row: looked for until found.
+// The system makes its arrows only when the tabs outgrow their row: looked for at attach and
+// whenever a child window is made.
 void TSkinTab::FindArrows() {
     if (FArrowsWnd && IsWindow(FArrowsWnd)) return;
     FArrowsWnd = nullptr;
@@ -101,8 +96,14 @@ void TSkinTab::FindArrows() {
     }
 }
 
+void TSkinTab::AfterMessage(TMessage& M) {
+    TSkinControl::AfterMessage(M);
+    if (M.Msg == WM_PARENTNOTIFY && LOWORD(M.WParam) == WM_CREATE) FindArrows();
+}
+
 bool TSkinTab::BeforeMessage(TMessage& M) {
-    if (HasImage() && !TabImage.Empty()) {
+    // The prepared picture is there only when the skin has both tab pictures.
+    if (!TabImage.Empty()) {
         if (M.Msg == WM_PAINT) {
             PaintOverOwn(M, true);
             return false;
@@ -117,8 +118,7 @@ bool TSkinTab::BeforeMessage(TMessage& M) {
 }
 
 void TSkinTab::Paint(HDC DC, const RECT& W) {
-    if (!HasImage() || TabImage.Empty()) return;
-    FindArrows();
+    if (TabImage.Empty()) return;
     // The page: the display area with its frame, one pixel nearer the tabs.
     RECT P = W;
     SendMessageW(Wnd, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&P));
@@ -211,10 +211,9 @@ void TSkinTab::PaintTab(HDC Strip, int Index, const RECT& Box, bool Focused) {
     DrawTabFrame(Strip, Box, TabImage, Tabs, Focused ? 2 : 1);
     wchar_t Buffer[81]{};
     TCITEMW Item{};
-    Item.mask = TCIF_TEXT | TCIF_IMAGE | TCIF_STATE;
+    Item.mask = TCIF_TEXT | TCIF_IMAGE;
     Item.pszText = Buffer;
     Item.cchTextMax = 80;
-    Item.dwStateMask = TCIS_BUTTONPRESSED | TCIS_HIGHLIGHTED;
     SendMessageW(Wnd, TCM_GETITEMW, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&Item));
     const std::wstring Text = Buffer;
 
@@ -237,10 +236,6 @@ void TSkinTab::PaintTab(HDC Strip, int Index, const RECT& Box, bool Focused) {
 // ---------------------------------------------------------------------------------------------
 // Tab sets
 
-bool TSkinTab31::HasImage() const {
-    return SkinData && SkinData->Tabs && !SkinData->Tabs->Bitmap.Empty();
-}
-
 void TSkinTab31::InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecolour,
                              TCanvas* ACanvas) {
     if (Attached) return;
@@ -251,7 +246,6 @@ void TSkinTab31::InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecolou
     PrepareImage();
     if (Control->ComponentCount() > 0)
         if (auto* S = dynamic_cast<TTabScroller*>(Control->Components(0))) {
-            ScrollerControl = S;
             Scroller = new TSkinUpDown(this);
             Scroller->Horizontal = true;
             Scroller->InitWindow(S->Handle(), Data, Frame, ACanvas);
@@ -265,7 +259,7 @@ void TSkinTab31::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TSkinTab31::PrepareImage() {
     TabImage.SetSize(0, 0);
-    if (!HasImage()) return;
+    if (!HasPicture(SkinData->Tabs.get())) return;
     TabImage.Assign(SkinData->Tabs->Bitmap);
     TabImage.SetPixelFormat(pf24bit);
     FlipBitmap(TabImage);
@@ -279,7 +273,7 @@ void TSkinTab31::Refresh() {
 bool TSkinTab31::BeforeMessage(TMessage& M) {
     switch (M.Msg) {
     case WM_PAINT:
-        if (!HasImage()) break;
+        if (TabImage.Empty()) break;
         PaintWhole(M);
         return false;
     case WM_ERASEBKGND:
@@ -293,7 +287,7 @@ bool TSkinTab31::BeforeMessage(TMessage& M) {
 
 void TSkinTab31::Paint(HDC DC, const RECT& Rect) {
     auto* Set = dynamic_cast<TTabSet*>(Control);
-    if (!HasImage() || !Set || TabImage.Empty()) return;
+    if (!Set || TabImage.Empty()) return;
     const TDataSkinBorder& Tabs = *SkinData->Tabs;
     const int W = Rect.right - Rect.left, H = Rect.bottom - Rect.top;
     if (W <= 0 || H <= 0) return;
@@ -301,20 +295,13 @@ void TSkinTab31::Paint(HDC DC, const RECT& Rect) {
     const HDC Off = Picture.Canvas()->Handle();
     FillColor(Off, {0, 0, W, H}, SkinData->ButtonFace);
     TSelectObject UseFont(Off, Set->Font()->Handle());
-    const bool ScrollerShown = ScrollerControl && ScrollerControl->HandleAllocated() &&
-                               IsWindowVisible(ScrollerControl->Handle());
-    const int End = W - Set->EndMargin();
-    int X = Set->StartMargin();
-    for (int I = std::max(Set->FirstIndex(), 0); I < Set->TabCount(); ++I) {
-        const int TW = TextWidthIn(Off, Set->Tabs(I)) + TTabSet::TabPadding;
-        if (X + TW > End || (ScrollerShown && X + TW + TTabSet::ScrollerRoom > End)) break;
-        const bool Selected = I == Set->TabIndex();
-        const RECT Box{X, 0, X + TW, H};
+    // The tabs where the control itself lays them out (and takes clicks on them).
+    for (const auto& [Index, Box] : Set->VisibleTabs()) {
+        const bool Selected = Index == Set->TabIndex();
         DrawTabFrame(Off, Box, TabImage, Tabs, Selected ? 2 : 1);
         const TColor Colour = TextColour(Tabs, Selected, SkinData->ButtonText);
-        DrawSkinText(Off, Box, Set->Tabs(I), taCenter,
+        DrawSkinText(Off, Box, Set->Tabs(Index), taCenter,
                      ColorToRGB(Set->Enabled() ? Colour : clBtnShadow));
-        X += TW;
     }
     BitBlt(DC, Rect.left, Rect.top, W, H, Off, 0, 0, SRCCOPY);
 }

@@ -12,6 +12,7 @@ class TSkinTab : public TSkinControl {
     using TSkinControl::TSkinControl;
     void InitWindow(HWND AWnd, TSkinData* Data, TWinSkinForm* Frame, TCanvas* ACanvas) override;
     bool BeforeMessage(TMessage& M) override;
+    void AfterMessage(TMessage& M) override;
     void Paint(HDC DC, const RECT& Rect) override;
     void Refresh() override;
 
@@ -24,7 +25,6 @@ class TSkinTab : public TSkinControl {
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
   private:
-    bool HasImage() const;
     void PrepareImages();
     void FindArrows();
     // One tab into the strip, which lies as the strip of tabs at the top would.
@@ -45,13 +45,11 @@ class TSkinTab31 : public TSkinControl {
 
     TBitmap TabImage; // the skin's tab picture upside down: these tabs hang
     TSkinUpDown* Scroller = nullptr;
-    TWinControl* ScrollerControl = nullptr;
 
   protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
   private:
-    bool HasImage() const;
     void PrepareImage();
 };
 

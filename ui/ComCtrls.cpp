@@ -875,21 +875,28 @@ void TTabSet::SetEndMargin(int V) {
     Invalidate();
 }
 
-int TTabSet::TabWidth(int Index) {
+// Measured once for all tabs, and again only after a new tab or font: painting, clicks and the
+// scroller all lay the tabs out.
+const std::vector<int>& TTabSet::TabWidths() {
+    if (FWidths.size() == FTabs.size()) return FWidths;
+    FWidths.clear();
     TWindowDC DC(nullptr);
     TSelectObject UseFont(DC, Font()->Handle());
-    SIZE Size{};
-    const std::wstring& Text = FTabs[static_cast<size_t>(Index)];
-    GetTextExtentPoint32W(DC, Text.c_str(), static_cast<int>(Text.size()), &Size);
-    return Size.cx + TabPadding;
+    for (const std::wstring& Text : FTabs) {
+        SIZE Size{};
+        GetTextExtentPoint32W(DC, Text.c_str(), static_cast<int>(Text.size()), &Size);
+        FWidths.push_back(Size.cx + TabPadding);
+    }
+    return FWidths;
 }
 
 std::vector<std::pair<int, RECT>> TTabSet::VisibleTabs() {
     std::vector<std::pair<int, RECT>> Tabs;
     const int End = ClientWidth() - FEndMargin - (FScroller->Visible() ? ScrollerRoom : 0);
+    const std::vector<int>& Widths = TabWidths();
     int X = FStartMargin;
     for (int I = FFirstIndex; I < TabCount(); ++I) {
-        const int W = TabWidth(I);
+        const int W = Widths[static_cast<size_t>(I)];
         if (X + W > End) break;
         Tabs.push_back({I, RECT{X, 0, X + W, ClientHeight()}});
         X += W;
@@ -899,8 +906,8 @@ std::vector<std::pair<int, RECT>> TTabSet::VisibleTabs() {
 
 void TTabSet::UpdateScroller() {
     int X = FStartMargin;
-    for (int I = 0; I < TabCount(); ++I)
-        X += TabWidth(I);
+    for (int W : TabWidths())
+        X += W;
     const bool Needed = FFirstIndex > 0 || X > ClientWidth() - FEndMargin;
     FScroller->SetRange(TabCount() - 1, FFirstIndex);
     FScroller->SetBounds(ClientWidth() - ScrollerWidth, 1, ScrollerWidth,
@@ -924,6 +931,7 @@ void TTabSet::WndProc(TMessage& M) {
     case WM_SIZE:
     case CM_FONTCHANGED:
         TCustomControl::WndProc(M);
+        if (M.Msg == CM_FONTCHANGED) FWidths.clear();
         UpdateScroller();
         Invalidate();
         return;

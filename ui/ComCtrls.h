@@ -413,10 +413,11 @@ class TTabSet : public TCustomControl {
     void CreateHandle() override;
 
   private:
-    int TabWidth(int Index);
+    const std::vector<int>& TabWidths();
     // Shows the scroller when not every tab fits, and keeps it at the right end.
     void UpdateScroller();
     std::vector<std::wstring> FTabs;
+    std::vector<int> FWidths; // each tab's, in pixels
     int FTabIndex = -1, FFirstIndex = 0, FStartMargin = 5, FEndMargin = 16;
     TTabScroller* FScroller = nullptr;
 };

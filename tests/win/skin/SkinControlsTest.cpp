@@ -206,6 +206,21 @@ SIZE ClientSize(HWND Wnd) {
     return {R.right, R.bottom};
 }
 
+// Skins Form with a skin of its own, shows it and waits until it is on screen; the pointer is
+// put away from it. Null when the skin did not come.
+TWinSkinForm* ShowWithOwnSkin(TForm& Form, const TBytes& Skin) {
+    Form.HandleNeeded();
+    OwnSkin(Form, Skin);
+    TWinSkinForm* Frame = SkinNow(Form.Handle());
+    if (!Frame) return nullptr;
+    Form.Show();
+    const HWND Wnd = Form.Handle();
+    if (!WaitFor([Wnd] { return IsWindowVisible(Wnd) != FALSE; })) return nullptr;
+    SetCursorPos(2, 2);
+    Pump();
+    return Frame;
+}
+
 void RepaintNow(TWinControl* C) {
     RedrawWindow(C->Handle(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -841,14 +856,8 @@ class TStatusForm : public ::testing::Test {
             ++OwnerPaints;
             if (P->Index() == 1) FillColor(DC, R, static_cast<TColor>(Owner));
         };
-        Form->HandleNeeded();
-        OwnSkin(*Form, StatusSkin());
-        Frame = SkinNow(Form->Handle());
+        Frame = ShowWithOwnSkin(*Form, StatusSkin());
         ASSERT_NE(Frame, nullptr);
-        Form->Show();
-        ASSERT_TRUE(WaitFor([] { return IsWindowVisible(Form->Handle()) != FALSE; }));
-        SetCursorPos(2, 2);
-        Pump();
     }
     static void TearDownTestSuite() { delete Form; }
 
@@ -935,14 +944,8 @@ TEST(SkinListView, TheHeaderWearsTheBarAndTheListItsScrollBars) {
     List->AddColumn(L"Number", 100);
     for (int I = 0; I < 40; ++I)
         List->AddItem(L"Caller " + std::to_wstring(I), {std::to_wstring(5550100 + I)});
-    Form->HandleNeeded();
-    OwnSkin(*Form, HeaderSkin());
-    TWinSkinForm* Frame = SkinNow(Form->Handle());
+    TWinSkinForm* Frame = ShowWithOwnSkin(*Form, HeaderSkin());
     ASSERT_NE(Frame, nullptr);
-    Form->Show();
-    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(Form->Handle()) != FALSE; }));
-    SetCursorPos(2, 2);
-    Pump();
 
     auto* Skin = dynamic_cast<TSkinListView*>(Frame->FindControlSkin(List->Handle()));
     ASSERT_NE(Skin, nullptr);
@@ -1074,14 +1077,8 @@ class TTabsForm : public ::testing::Test {
         Set->SetBounds(10, 260, 240, 21);
         for (const wchar_t* Day : {L"Monday", L"Tuesday", L"Wednesday", L"Thursday", L"Friday"})
             Set->AddTab(Day);
-        Form->HandleNeeded();
-        OwnSkin(*Form, TabsSkin());
-        Frame = SkinNow(Form->Handle());
+        Frame = ShowWithOwnSkin(*Form, TabsSkin());
         ASSERT_NE(Frame, nullptr);
-        Form->Show();
-        ASSERT_TRUE(WaitFor([] { return IsWindowVisible(Form->Handle()) != FALSE; }));
-        SetCursorPos(2, 2);
-        Pump();
     }
     static void TearDownTestSuite() { delete Form; }
 
@@ -1291,4 +1288,28 @@ TEST(SkinTabs, TabsAreSkinnedOnlyWithTheSkinsTabPictures) {
             EXPECT_EQ(Worn(Other), nullptr);
         }
     }
+}
+
+// The system makes a tab control's scroll arrows only once its tabs outgrow their row, long
+// after the skin came: they wear the up-down skin from then on.
+TEST(SkinTabs, ArrowsMadeWhenTheTabsOutgrowTheirRowWearTheUpDownSkin) {
+    auto Form = std::make_unique<TCloseCountingForm>(nullptr);
+    Form->SetBounds(80, 80, 300, 200);
+    auto* Tabs = new TTabControl(Form.get());
+    Tabs->SetParent(Form.get());
+    Tabs->SetBounds(10, 10, 200, 100);
+    Tabs->AddTab(L"Only");
+    Form->HandleNeeded();
+    OwnSkin(*Form, TabsSkin());
+    TWinSkinForm* Frame = SkinNow(Form->Handle());
+    ASSERT_NE(Frame, nullptr);
+    auto* Skin = dynamic_cast<TSkinTab*>(Frame->FindControlSkin(Tabs->Handle()));
+    ASSERT_NE(Skin, nullptr);
+    EXPECT_EQ(Skin->Arrows, nullptr) << "one tab needs no arrows";
+    for (int I = 1; I <= 12; ++I)
+        Tabs->AddTab(L"Tab " + std::to_wstring(I));
+    const HWND Arrows = FindWindowExW(Tabs->Handle(), nullptr, UPDOWN_CLASSW, nullptr);
+    ASSERT_NE(Arrows, nullptr) << "the system made its arrows";
+    ASSERT_NE(Skin->Arrows, nullptr);
+    EXPECT_EQ(Frame->FindControlSkin(Arrows), Skin->Arrows);
 }
