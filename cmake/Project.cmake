@@ -20,6 +20,14 @@ elseif(DIALER_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Windows test programs allocate through the test allocator (tests/win/support), which makes a
+# read through a deleted object fail at once.
+function(dialer_test_allocator target)
+    if(WIN32)
+        target_link_libraries(${target} PRIVATE test_allocator)
+    endif()
+endfunction()
+
 # A GoogleTest executable and its test. Windows tests run under Wine inside one shared
 # environment (the "wine" fixture); they run one at a time since they share the screen,
 # the pointer and the keyboard focus.
@@ -28,6 +36,7 @@ function(dialer_gtest name)
     add_executable(${name} ${arg_SOURCES})
     dialer_target(${name})
     target_link_libraries(${name} PRIVATE ${arg_LIBS} GTest::gtest GTest::gtest_main)
+    dialer_test_allocator(${name})
     if(NOT arg_TIMEOUT)
         set(arg_TIMEOUT 300)
     endif()
