@@ -201,20 +201,23 @@ void TSkinData::SetActive(bool Value) {
     if (Designing() || ComponentState().Contains(csReading) || ComponentState().Contains(csLoading))
         return;
     if (FSkinFormtype == sfDialog) return;
+    // Switching on without a skin schedules nothing, so it must not take over another
+    // component's pending action either.
+    if (Value && !SkinLoaded()) return;
     TSkinManage& M = EnsureSkinManager();
     M.Target = this;
-    if (Value && !SkinLoaded()) return;
     if (FSkinFormtype == sfMainform && Value) M.Started = 1;
     M.Schedule(Value ? saApply : saRemove, 250);
 }
 
 void TSkinData::Refresh() {
-    if (Designing() || ComponentState().Contains(csReading)) return;
+    if (Settling()) return;
     if (!SkinManager) Loaded();
     TSkinManage& M = EnsureSkinManager();
+    M.RefreshForms(this);
+    if (!M.Started) return;
     M.Target = this;
-    M.RefreshForms();
-    if (M.Started) M.Schedule(saRefresh, 250);
+    M.Schedule(saRefresh, 250);
 }
 
 std::wstring TSkinData::SkinStore() const {
@@ -262,7 +265,7 @@ void TSkinData::SetSkinFile(const std::wstring& Value) {
          Done != Bytes.size()))
         return;
     FSkinFileData = TSkinStream(std::move(Bytes));
-    if (LoadSkin() && FSkinFormtype == sfMainform) Refresh();
+    LoadSkin();
 }
 
 bool TSkinData::Skin3rdKind(std::wstring_view ClassName, std::wstring& Kind) const {
@@ -286,6 +289,8 @@ void TSkinData::Loaded() {
         ++M.Started;
         if (auto* Form = dynamic_cast<TCustomForm*>(Owner()); Form && Form->HandleAllocated())
             M.SkinWindow(Form->Handle());
+        else if (FSkinFormtype == sfOnlyThisForm)
+            SkinOwnerWhenShown();
         return;
     }
     M.InstallHook();
@@ -303,6 +308,19 @@ void TSkinData::Loaded() {
         FSkinControls.Exclude(xcMenuItem);
     else
         FSkinControls.Exclude(xcSystemMenu);
+}
+
+void TSkinData::SkinOwnerWhenShown() {
+    auto* Form = dynamic_cast<TCustomForm*>(Owner());
+    if (!Form) return;
+    // Without a main-type component no window hook skins the form when it is activated.
+    FOwnerShowHook.Install(*Form, [this, Form](TMessage& M, const TWndMethod& Previous) {
+        Previous(M);
+        if (M.Msg != WM_SHOWWINDOW || !M.WParam || !Form->HandleAllocated()) return;
+        FOwnerShowHook.Remove();
+        if (SkinManager && !SkinManager->FindForm(Form->Handle()))
+            SkinManager->SkinWindow(Form->Handle());
+    });
 }
 
 void TSkinData::MakeMenuGlyphs() {
@@ -336,7 +354,11 @@ bool TSkinData::LoadSkin() {
     Entry.Seek(0);
     TQuickIni Ini;
     Ini.LoadFromStream(&Entry);
+    // Frames wearing this skin let go of the objects about to be replaced before they go.
+    if (SkinManager) SkinManager->SkinObjectsGoing(this);
     BuildSkinObjects(Ini, Reader);
+    FBuilt = true;
+    Refresh();
     return true;
 }
 

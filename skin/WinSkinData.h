@@ -17,6 +17,7 @@
 #include "ImgList.h"
 #include "SkinStream.h"
 #include "Strings.h"
+#include "WndProcHook.h"
 
 #include <array>
 #include <functional>
@@ -220,10 +221,16 @@ class TSkinData : public TComponent {
     TOnSkinControl OnSkinControl;
 
     // Builds the skin objects from the skin file held; false (and no skin loaded) when the
-    // archive is refused. Decoder faults (ElzhException) pass out.
+    // archive is refused. Decoder faults (ElzhException) pass out. At run time the windows
+    // wearing this skin take the new objects at once and are refreshed after the manager's
+    // delay.
     bool LoadSkin();
     // True once a skin was built, false again from the start of every load until it succeeds.
+    // Only a loaded skin is given to windows.
     bool SkinLoaded() const { return !FNoSkin; }
+    // True once any skin was built: windows that already wear this component go on painting
+    // with its objects while a later load has failed.
+    bool HasSkinObjects() const { return FBuilt; }
     const TSkinStream& SkinFileData() const { return FSkinFileData; }
 
     // The kind Skin3rd routes a control class to ("nil": not skinned); false when the class
@@ -247,11 +254,8 @@ class TSkinData : public TComponent {
     // A new skin file was loaded: the skinned windows take it (after the manager's delay).
     void Refresh();
     // While suspended, skinned frames are not painted and menu changes are not followed: the
-    // engine suspends it around changes of its own that would paint a frame twice.
-    void SuspendFramePaint() { ++FFramePaintSuspended; }
-    void ResumeFramePaint() {
-        if (FFramePaintSuspended > 0) --FFramePaintSuspended;
-    }
+    // engine suspends it around changes of its own that would paint a frame twice. Through
+    // TFramePaintSuspension, so that an exception cannot leave it suspended.
     bool FramePaintSuspended() const { return FFramePaintSuspended > 0; }
     // The small icon of the first skinned window that had one, on magenta: windows without an
     // icon of their own show it. Empty until such a window was skinned.
@@ -335,6 +339,15 @@ class TSkinData : public TComponent {
     void MakeComboStrip();
     void MakeMenuGlyphs();
     bool Designing() const { return ComponentState().Contains(csDesigning); }
+    // Being read from a stored description or set up before Loaded: no window is told yet.
+    bool Settling() const {
+        return Designing() || ComponentState().Contains(csReading) ||
+               ComponentState().Contains(csLoading);
+    }
+    // Skins the owner form once its window is first shown (its handle does not exist while
+    // the description is read).
+    void SkinOwnerWhenShown();
+    friend class TFramePaintSuspension;
 
     bool FActive = false;
     int FDisableTag = 99;
@@ -347,9 +360,23 @@ class TSkinData : public TComponent {
     bool FMenuMerge = false;
     TSkinStream FSkinFileData;
     bool FNoSkin = true;
+    bool FBuilt = false;
+    TWindowProcHook FOwnerShowHook;
     std::unique_ptr<TImageList> FMenuGlyphs;
     TBrushHandle FFaceBrush;
     int FFramePaintSuspended = 0;
+};
+
+// Suspends the frame painting of a skin for as long as it lives.
+class TFramePaintSuspension {
+  public:
+    explicit TFramePaintSuspension(TSkinData& Data) : FData(Data) { ++FData.FFramePaintSuspended; }
+    ~TFramePaintSuspension() { --FData.FFramePaintSuspended; }
+    TFramePaintSuspension(const TFramePaintSuspension&) = delete;
+    TFramePaintSuspension& operator=(const TFramePaintSuspension&) = delete;
+
+  private:
+    TSkinData& FData;
 };
 
 PUBLISHED(TSkinData) {

@@ -91,6 +91,7 @@ TWinSkinForm::TWinSkinForm(TComponent* AOwner) : TComponent(AOwner) {
 }
 
 TWinSkinForm::~TWinSkinForm() {
+    *FAlive = false;
     Destroying();
     if (FAttached && SkinState != lsDestroyed && IsWindow(Wnd)) {
         // The form goes before its window: leave the window as it was given to us.
@@ -122,6 +123,27 @@ void TWinSkinForm::InitForm(TSkinData* Data, TCustomForm* AForm) {
     FColourTaken = true;
     Form->SetColor(SkinData->ButtonFace);
     SkinFormMenus(*this, true);
+}
+
+bool TWinSkinForm::Attach(TSkinData* Data, TCustomForm* AForm) {
+    const LONG Style = GetWindowLongW(Wnd, GWL_STYLE);
+    try {
+        if (AForm)
+            InitForm(Data, AForm);
+        else
+            InitWindow(Data);
+        return true;
+    } catch (...) {
+        try {
+            Detach(dkFull);
+        } catch (...) {
+            // What could not be undone goes with the frame skin.
+        }
+        SetWindowLongW(Wnd, GWL_STYLE, Style);
+        SetWindowPos(Wnd, nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        return false;
+    }
 }
 
 void TWinSkinForm::InitWindow(TSkinData* Data) {
@@ -318,7 +340,7 @@ void TWinSkinForm::BuildSkinSysMenu() {
 // Geometry
 
 void TWinSkinForm::ComputeFrameGeometry() {
-    if (!SkinData->SkinLoaded()) return;
+    if (!SkinData->HasSkinObjects()) return;
     if (FrameKind == frNone) {
         FrameLeft = FrameTop = FrameRight = FrameBottom = MenuHeight = 0;
     } else {
@@ -330,6 +352,11 @@ void TWinSkinForm::ComputeFrameGeometry() {
         FrameBottom = B[sbsBottom]->Bitmap.Height() / Frames(*B[sbsBottom]);
     }
     FreeNCButtons();
+    BuildNCButtons();
+}
+
+void TWinSkinForm::BuildNCButtons() {
+    if (!SkinData->HasSkinObjects()) return;
     for (auto& SB : SkinData->SysButtons) {
         auto Button =
             std::make_unique<TWinSysButton>(this, SB.get(), static_cast<int>(NCButtons.size()));
@@ -348,7 +375,16 @@ void TWinSkinForm::FreeNCButtons() {
     // The pictures came from the skin that is going.
     for (auto& C : FCaches)
         C.reset();
+    CaptionCache.Clear();
     if (SkinMenu) SkinMenu->Invalidate();
+}
+
+void TWinSkinForm::SkinObjectsChanged() {
+    if (!FAttached) return;
+    // The caption buttons point into the skin's objects: made anew from the new ones at once.
+    // The frame's sizes, shape and look follow with the refresh the manager runs.
+    FreeNCButtons();
+    BuildNCButtons();
 }
 
 RECT TWinSkinForm::FrameRect() const {
@@ -437,9 +473,6 @@ void TWinSkinForm::Apply() {
 void TWinSkinForm::Refresh() {
     if (!Form) return;
     Form->SetColor(SkinData->ButtonFace);
-    for (int I = 0; I < Form->ComponentCount(); ++I)
-        if (auto* Inner = dynamic_cast<TCustomForm*>(Form->Components(I)))
-            Inner->SetColor(SkinData->ButtonFace);
     TWinControl* ActiveControl = Form->ActiveControl();
     const bool HadFocus = ActiveControl && ActiveControl->Focused();
     for (TSkinControl* S : std::vector<TSkinControl*>(ControlSkins))
@@ -449,11 +482,12 @@ void TWinSkinForm::Refresh() {
         SkinFormMenus(*this, true);
         ResizeForSkin(true);
         // Nudge the height so the frame is computed anew, without painting it twice.
-        SkinData->SuspendFramePaint();
-        const int H = Form->Height();
-        Form->SetHeight(H + 1);
-        Form->SetHeight(H);
-        SkinData->ResumeFramePaint();
+        {
+            TFramePaintSuspension Quiet(*SkinData);
+            const int H = Form->Height();
+            Form->SetHeight(H + 1);
+            Form->SetHeight(H);
+        }
         RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
     }
     if (HadFocus && ActiveControl->CanFocus()) ActiveControl->SetFocus();
@@ -489,6 +523,10 @@ void TWinSkinForm::Detach(TDetachKind Kind) {
             if (Form && FColourTaken && !Going) Form->SetColor(FSavedFormColor);
             StripCaption(true);
             if (SkinMenu) SkinMenu->GiveBackNativeMenu();
+        } else if (SkinMenu && !Form) {
+            // The window would have destroyed its menu with itself, had the skin not taken it
+            // off; a form's menu belongs to its menu component.
+            SkinMenu->DestroyNativeMenu();
         }
         SkinMenu.reset();
         FClientSubclass.Remove();
@@ -496,7 +534,12 @@ void TWinSkinForm::Detach(TDetachKind Kind) {
         FNewChild = nullptr;
         CaptionCache.Clear();
         const DWORD Style = GetWindowLongW(Wnd, GWL_STYLE);
-        if (Kind == dkFull && !Going && (MdiKind == mkChild || !(Style & WS_CHILD))) {
+        if (Kind == dkFull && !Going && SkinState == lsNone) {
+            // Never applied, so never resized for the skin: only the caption comes back.
+            SetWindowPos(Wnd, nullptr, 0, 0, 0, 0,
+                         SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE |
+                             SWP_FRAMECHANGED);
+        } else if (Kind == dkFull && !Going && (MdiKind == mkChild || !(Style & WS_CHILD))) {
             // The client area keeps its size inside the window's own frame again; a child
             // stays where it is in its parent's client area (a maximised child is left to
             // its client, which sizes it).
@@ -549,9 +592,10 @@ bool TWinSkinForm::HasControlSkin(const TComponent* C) const {
 
 void TWinSkinForm::FreeControlSkins() {
     HoverButton = nullptr;
-    // Each skin takes itself out of the list as it goes.
+    // Each skin takes itself out of the list as it goes (a skin inside a message of its
+    // control ends when that returns).
     while (!ControlSkins.empty())
-        delete ControlSkins.back();
+        ControlSkins.back()->Dispose();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -560,7 +604,7 @@ void TWinSkinForm::FreeControlSkins() {
 void TWinSkinForm::FormWndProc(TMessage& M, const TWndMethod& Previous) {
     switch (M.Msg) {
     case WM_SETTEXT:
-        Previous(M);
+        if (!Survives([&] { Previous(M); })) return;
         SetWindowPos(Wnd, nullptr, 0, 0, 0, 0,
                      SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
         return;
@@ -598,7 +642,7 @@ void TWinSkinForm::ClientWndProc(TMessage& M) {
     const HWND Client = MDIClientWnd;
     switch (M.Msg) {
     case WM_NCDESTROY:
-        FClientSubclass.CallPrevious(M);
+        if (!Survives([&] { FClientSubclass.CallPrevious(M); })) return;
         FClientSubclass.Remove();
         return;
     case WM_NCCALCSIZE:
@@ -614,11 +658,11 @@ void TWinSkinForm::ClientWndProc(TMessage& M) {
     case WM_MDICREATE:
         // The child's menu comes through the client's own menu messages from here on.
         SkinData->SetMenuUpdate(false);
-        FClientSubclass.CallPrevious(M);
+        if (!Survives([&] { FClientSubclass.CallPrevious(M); })) return;
         if (M.Result) FNewChild = reinterpret_cast<HWND>(M.Result);
         return;
     case WM_MDIDESTROY: {
-        FClientSubclass.CallPrevious(M);
+        if (!Survives([&] { FClientSubclass.CallPrevious(M); })) return;
         BOOL Maximized = FALSE;
         const HWND Active = reinterpret_cast<HWND>(
             SendMessageW(Client, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&Maximized)));
@@ -639,7 +683,7 @@ void TWinSkinForm::ClientWndProc(TMessage& M) {
         FClientSubclass.CallPrevious(M);
         return;
     case WM_MDISETMENU: {
-        FClientSubclass.CallPrevious(M);
+        if (!Survives([&] { FClientSubclass.CallPrevious(M); })) return;
         const auto Given = reinterpret_cast<HMENU>(M.WParam);
         if (SkinMenu && ((Given && Given != SkinMenu->NativeMenu) || FNewChild)) {
             const HMENU Shown = GetMenu(Wnd);
@@ -650,7 +694,7 @@ void TWinSkinForm::ClientWndProc(TMessage& M) {
         return;
     }
     case WM_MDIREFRESHMENU:
-        FClientSubclass.CallPrevious(M);
+        if (!Survives([&] { FClientSubclass.CallPrevious(M); })) return;
         if (HWND Child = std::exchange(FNewChild, nullptr); Child && IsWindow(Child)) {
             if (SkinManager) SkinManager->SkinWindow(Child);
             PostMessageW(Wnd, SKM_REPAINTFRAME, 0, 0);
@@ -701,7 +745,7 @@ void TWinSkinForm::MDIMaximizedChanged(bool Maximized) {
 void TWinSkinForm::WndProc(TMessage& M) {
     switch (M.Msg) {
     case WM_ERASEBKGND:
-        PassOn(M);
+        if (!PassOnSurvived(M)) return;
         if (!Form && SkinData->FaceBrush()) {
             RECT R;
             GetClientRect(Wnd, &R);
@@ -712,7 +756,7 @@ void TWinSkinForm::WndProc(TMessage& M) {
     case WM_NCDESTROY: {
         SkinState = lsDestroying;
         Detach(dkDestroyed);
-        PassOn(M);
+        if (!PassOnSurvived(M)) return;
         SkinState = lsDestroyed;
         return;
     }
@@ -727,11 +771,11 @@ void TWinSkinForm::WndProc(TMessage& M) {
         PassOn(M);
         return;
     case WM_CTLCOLORBTN:
-        PassOn(M);
+        if (!PassOnSurvived(M)) return;
         if (!Form) SetBkMode(reinterpret_cast<HDC>(M.WParam), TRANSPARENT);
         return;
     case WM_CTLCOLORSTATIC:
-        PassOn(M);
+        if (!PassOnSurvived(M)) return;
         if (!Form) {
             SetBkMode(reinterpret_cast<HDC>(M.WParam), TRANSPARENT);
             if (SkinData->FaceBrush()) M.Result = reinterpret_cast<LRESULT>(SkinData->FaceBrush());
@@ -759,7 +803,7 @@ void TWinSkinForm::Stage2(TMessage& M) {
     }
     switch (M.Msg) {
     case WM_SIZE:
-        PassOn(M);
+        if (!PassOnSurvived(M)) return;
         ShowState = M.WParam == SIZE_MINIMIZED   ? stMinimized
                     : M.WParam == SIZE_MAXIMIZED ? stMaximized
                                                  : stNormal;
@@ -776,7 +820,7 @@ void TWinSkinForm::Stage2(TMessage& M) {
         Active = M.WParam != 0;
         return Stage3(M);
     case WM_GETMINMAXINFO: {
-        PassOn(M);
+        if (!PassOnSurvived(M)) return;
         ReadShowState();
         if (ShowState == stMinimized)
             StripCaption(true);
@@ -835,7 +879,7 @@ void TWinSkinForm::Stage2(TMessage& M) {
         return;
     }
     case CM_MENUCHANGED:
-        PassOn(M);
+        if (!PassOnSurvived(M)) return;
         if (SkinData->FramePaintSuspended()) return;
         if (SkinMenu && SkinData->MenuUpdate()) {
             // A menu given to the window replaces the one kept; a change of the items of the
@@ -900,7 +944,7 @@ void TWinSkinForm::Stage3(TMessage& M) {
 }
 
 void TWinSkinForm::NCCalcSize(TMessage& M) {
-    PassOn(M);
+    if (!PassOnSurvived(M)) return;
     if (!M.WParam) {
         M.Result = 0;
         return;
@@ -920,7 +964,7 @@ void TWinSkinForm::NCCalcSize(TMessage& M) {
 }
 
 void TWinSkinForm::NCHitTest(TMessage& M) {
-    PassOn(M);
+    if (!PassOnSurvived(M)) return;
     if (M.Result != HTNOWHERE && M.Result != HTCAPTION) return;
     POINT P{GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)};
     ScreenToClient(Wnd, &P);
@@ -987,7 +1031,8 @@ TKeyedPicture& TWinSkinForm::ButtonPicture(const TWinSysButton& B, int Frame) {
 void TWinSkinForm::PaintFrame(HDC Given) {
     if (!SkinManager || (SkinState != lsReady && SkinState != lsRefresh)) return;
     if (FrameKind == frNone || (MdiKind == mkChild && ShowState != stNormal)) return;
-    if (!SkinData->SkinLoaded()) return;
+    // A failed later load leaves the skin "not loaded" but its objects in place.
+    if (!SkinData->HasSkinObjects()) return;
     try {
         const RECT R = FrameRect();
         const int W = Width(R), H = Height(R);

@@ -91,6 +91,9 @@ class TWinSkinForm : public TComponent {
     // Wnd is set first; then one of the two attaches.
     void InitForm(TSkinData* Data, TCustomForm* AForm);
     void InitWindow(TSkinData* Data);
+    // Attaches to a form (or a plain window when AForm is null); false when that failed, and
+    // then the window is left with its own frame.
+    bool Attach(TSkinData* Data, TCustomForm* AForm);
 
     void Apply();
     void Refresh();
@@ -101,6 +104,9 @@ class TWinSkinForm : public TComponent {
 
     // Frame geometry from the skin's borders; rebuilds NCButtons.
     void ComputeFrameGeometry();
+    // The skin's objects were rebuilt (a new skin file): the caption buttons are made anew
+    // from them at once (the rest follows with the manager's refresh).
+    void SkinObjectsChanged();
     void PaintFrame(HDC DC = nullptr);
     void BuildRegion();
     // The window's rectangle as the frame sees it (0, 0 at its top-left corner).
@@ -112,6 +118,8 @@ class TWinSkinForm : public TComponent {
     void ShowSystemMenu(POINT ScreenPoint);
     void RunButtonAction(int Action);
     void FreeNCButtons();
+    // One caption button per button of the skin, in the skin's order.
+    void BuildNCButtons();
     // Repaints one caption button in its state, alone.
     void PaintButton(TWinSysButton& Button);
     // An MDI child: whether some child of the frame is shown maximised changed.
@@ -179,6 +187,16 @@ class TWinSkinForm : public TComponent {
     // An MDI child's size changed: the manager's flag follows the active child.
     void FollowMDIMaximized();
     void PassOn(TMessage& M) { FSubclass.CallPrevious(M); }
+    // Runs Call (a message passed on) and tells whether this frame skin lives on: a handler
+    // may destroy the window or free the form, and then nothing of the frame may be touched.
+    template <class F> [[nodiscard]] bool Survives(F&& Call) {
+        const std::shared_ptr<bool> Alive = FAlive;
+        Call();
+        return *Alive;
+    }
+    [[nodiscard]] bool PassOnSurvived(TMessage& M) {
+        return Survives([&] { PassOn(M); });
+    }
 
     void StripCaption(bool On);
     void ReadShowState();
@@ -234,4 +252,5 @@ class TWinSkinForm : public TComponent {
     bool FAttached = false;
     TColor FSavedFormColor = clBtnFace;
     bool FColourTaken = false;
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };

@@ -147,8 +147,9 @@ void TSkinManage::RemoveFrame(TWinSkinForm* Frame) {
 }
 
 void TSkinManage::RunScheduled() {
-    if (!Target) return;
+    // Nothing to do (the target went, or never was) stops the timer just the same.
     Timer->SetEnabled(false);
+    if (!Target) return;
     TSkinData* Data = Target;
     if (Data->SkinFormtype() == sfOnlyThisForm) {
         switch (Action) {
@@ -217,8 +218,9 @@ void TSkinManage::RunScheduled() {
             break;
         }
     }
-    if (Data->OnSkinChanged) Data->OnSkinChanged(Data);
+    // Cleared first: a handler of the event may ask for the next change at once.
     Target = nullptr;
+    if (Data->OnSkinChanged) Data->OnSkinChanged(Data);
 }
 
 bool TSkinManage::SkinWindow(HWND Wnd) {
@@ -239,11 +241,12 @@ bool TSkinManage::SkinWindow(HWND Wnd) {
     if (!Data || !Data->SkinLoaded()) return false;
     auto* Frame = new TWinSkinForm(Form);
     Frame->Wnd = Wnd;
+    if (!Frame->Attach(Data, Form)) {
+        // The window keeps its own frame, and is tried again at its next activation.
+        delete Frame;
+        return false;
+    }
     Forms.push_back(Frame);
-    if (Form)
-        Frame->InitForm(Data, Form);
-    else
-        Frame->InitWindow(Data);
     PostMessageW(Wnd, SKM_APPLY, 0, 1000);
     return true;
 }
@@ -313,9 +316,18 @@ void TSkinManage::PurgeForms() {
     }
 }
 
-void TSkinManage::RefreshForms() {
+void TSkinManage::SkinObjectsGoing(TSkinData* Data) {
     for (TWinSkinForm* F : Forms)
-        if (F->SkinData == Target) F->FreeNCButtons();
+        if (F->SkinData == Data) F->FreeNCButtons();
+}
+
+void TSkinManage::RefreshForms(TSkinData* Data) {
+    PurgeForms();
+    // A frame may end while it lays out again: walk a copy, checking each is still here.
+    const std::vector<TWinSkinForm*> Frames = Forms;
+    for (TWinSkinForm* F : Frames)
+        if (std::find(Forms.begin(), Forms.end(), F) != Forms.end() && F->SkinData == Data)
+            F->SkinObjectsChanged();
 }
 
 void TSkinManage::SkinMenuWindow(HWND Wnd) {

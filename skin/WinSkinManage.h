@@ -58,7 +58,11 @@ class TSkinManage {
     // Takes a frame skin that ends out of the list (without freeing it).
     void RemoveForm(HWND Wnd);
     void PurgeForms();
-    void RefreshForms();
+    // The skin objects of Data are about to be rebuilt: every frame wearing it lets go of
+    // what it holds of them.
+    void SkinObjectsGoing(TSkinData* Data);
+    // Every frame wearing Data takes its objects anew: caption buttons, layout, paint.
+    void RefreshForms(TSkinData* Data);
 
     void SkinMenuWindow(HWND Wnd);
     bool UnskinMenuWindow(HWND Wnd);

@@ -447,9 +447,11 @@ void MeasureNative(TWinSkinForm& Frame, MEASUREITEMSTRUCT& S) {
 // ---------------------------------------------------------------------------------------------
 // The skin's handlers of menu items
 
-// Recognised again by type, so the skin takes back only what it gave.
+// Recognised again by type, so the skin takes back only what it gave; each keeps the item's
+// own handler of before, which the item gets back when the skin lets go.
 struct TSkinDrawItem {
     TWinSkinForm* Frame;
+    TMenuDrawItemEvent Previous;
     void operator()(TObject* Sender, TCanvas* Canvas, RECT R, bool Selected) const {
         try {
             auto* Item = dynamic_cast<TMenuItem*>(Sender);
@@ -467,6 +469,7 @@ struct TSkinDrawItem {
 struct TSkinMeasureItem {
     TWinSkinForm* Frame;
     bool MainMenu;
+    TMenuMeasureItemEvent Previous;
     void operator()(TObject* Sender, TCanvas*, int& W, int&) const {
         auto* Item = dynamic_cast<TMenuItem*>(Sender);
         if (!Item || !Frame->SkinData) return;
@@ -482,13 +485,20 @@ bool SkinsItem(const TMenuItem& Item) {
 }
 
 void GiveHandlers(TMenuItem& Item, TWinSkinForm& Frame, bool MainMenu) {
-    Item.OnDrawItem = TSkinDrawItem{&Frame};
-    Item.OnMeasureItem = TSkinMeasureItem{&Frame, MainMenu};
+    // A skin given again keeps the program's handlers it saved the first time.
+    TMenuDrawItemEvent OwnDraw = Item.OnDrawItem;
+    if (auto* Given = OwnDraw.target<TSkinDrawItem>()) OwnDraw = Given->Previous;
+    TMenuMeasureItemEvent OwnMeasure = Item.OnMeasureItem;
+    if (auto* Given = OwnMeasure.target<TSkinMeasureItem>()) OwnMeasure = Given->Previous;
+    Item.OnDrawItem = TSkinDrawItem{&Frame, std::move(OwnDraw)};
+    Item.OnMeasureItem = TSkinMeasureItem{&Frame, MainMenu, std::move(OwnMeasure)};
 }
 
 void TakeHandlers(TMenuItem& Item) {
-    if (SkinsItem(Item)) Item.OnDrawItem = nullptr;
-    if (Item.OnMeasureItem.target<TSkinMeasureItem>()) Item.OnMeasureItem = nullptr;
+    if (auto* Given = Item.OnDrawItem.target<TSkinDrawItem>())
+        Item.OnDrawItem = TMenuDrawItemEvent(Given->Previous);
+    if (auto* Given = Item.OnMeasureItem.target<TSkinMeasureItem>())
+        Item.OnMeasureItem = TMenuMeasureItemEvent(Given->Previous);
     for (int I = 0; I < Item.Count(); ++I)
         TakeHandlers(*Item.Items(I));
 }
@@ -647,18 +657,6 @@ void FilterMessage(MSG& Msg) {
         EndMenu();
     }
 }
-
-// The frame is neither painted nor rebuilt for menu changes while this lives.
-class TFramePaintSuspension {
-  public:
-    explicit TFramePaintSuspension(TSkinData& Data) : FData(Data) { Data.SuspendFramePaint(); }
-    ~TFramePaintSuspension() { FData.ResumeFramePaint(); }
-    TFramePaintSuspension(const TFramePaintSuspension&) = delete;
-    TFramePaintSuspension& operator=(const TFramePaintSuspension&) = delete;
-
-  private:
-    TSkinData& FData;
-};
 
 bool IsKeyMessage(UINT Msg) {
     return Msg == WM_KEYDOWN || Msg == WM_KEYUP || Msg == WM_SYSKEYDOWN || Msg == WM_SYSKEYUP;
@@ -821,6 +819,13 @@ void TWinSkinMenu::BuildNative(TNativeBuild Kind) {
 void TWinSkinMenu::GiveBackNativeMenu() {
     RestoreOwnerDraw();
     if (NativeMenu && IsMenu(NativeMenu) && !GetMenu(Owner->Wnd)) SetMenu(Owner->Wnd, NativeMenu);
+    NativeMenu = nullptr;
+}
+
+void TWinSkinMenu::DestroyNativeMenu() {
+    FConverted.clear();
+    if (NativeMenu && IsMenu(NativeMenu) && GetMenu(Owner->Wnd) != NativeMenu)
+        DestroyMenu(NativeMenu);
     NativeMenu = nullptr;
 }
 
@@ -1158,7 +1163,7 @@ POINT TWinSkinPopMenu::ClientOffset() const {
 }
 
 bool TWinSkinPopMenu::Skinned() const {
-    return SkinData && SkinData->SkinLoaded() && SkinData->MenuBackground &&
+    return SkinData && SkinData->HasSkinObjects() && SkinData->MenuBackground &&
            !SkinData->MenuBackground->Bitmap.Empty();
 }
 
@@ -1297,7 +1302,7 @@ void SkinMenuItems(TWinSkinForm& Frame, TMenu& Menu, bool On) {
 }
 
 bool SkinMenuItemMessage(TWinSkinForm& Frame, TMessage& M) {
-    if (!Frame.SkinMenu || !Frame.SkinData || !Frame.SkinData->SkinLoaded() || !M.LParam)
+    if (!Frame.SkinMenu || !Frame.SkinData || !Frame.SkinData->HasSkinObjects() || !M.LParam)
         return false;
     try {
         if (M.Msg == WM_MEASUREITEM) {

@@ -52,6 +52,8 @@ class TWinSkinMenu : public TObject {
     void BuildFromMenu(HMENU Menu);
     // The window shows its native menu bar again, its items as they were before the skin.
     void GiveBackNativeMenu();
+    // The window went without its native menu, which no one else holds: it goes too.
+    void DestroyNativeMenu();
 
     // Paints the strip into DC over Rect (window coordinates); lays the buttons out.
     void PaintStrip(HDC DC, const RECT& Rect);

@@ -415,7 +415,7 @@ bool TSkinSpeedButton::BeforeMessage(TMessage& M) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         // The button keeps its own click (and its capture).
-        PassOn(M);
+        if (!PassOnSurvived(M)) return false;
         MouseState |= msPressed;
         Repaint();
         return false;

@@ -22,6 +22,7 @@
 TSkinControl::TSkinControl(TComponent* AOwner) : TComponent(AOwner) {}
 
 TSkinControl::~TSkinControl() {
+    *FAlive = false;
     Destroying();
     // A skin taken off a live control gives back the colour it changed; a control being
     // destroyed is past caring.
@@ -117,25 +118,45 @@ void TSkinControl::PassOn(TMessage& M) {
 }
 
 void TSkinControl::MessageEntry(TMessage& M) {
+    // A handler below may free the control or its form (and this skin with it), or destroy
+    // the window (its WM_NCDESTROY then arrives nested): nothing of the skin is touched once
+    // it went, and only the outermost message deletes it.
+    const std::shared_ptr<bool> Alive = FAlive;
+    ++FDepth;
     if (!SkinActive) {
         if (M.Msg == SKM_ENABLESKIN) {
             SkinActive = M.WParam > 0;
             if (SkinActive) Repaint();
-            return;
+        } else {
+            PassOn(M);
+            if (!*Alive) return;
+            if (M.Msg == WM_NCDESTROY) State = scsDestroyed;
         }
-        PassOn(M);
-        if (M.Msg == WM_NCDESTROY) State = scsDestroyed;
     } else if (BeforeMessage(M)) {
+        if (!*Alive) return;
         PassOn(M);
-        AfterMessage(M);
+        if (!*Alive) return;
+        // A skin let go of while its control handled the message has nothing more to do.
+        if (!FDisposed) AfterMessage(M);
     }
+    if (!*Alive) return;
+    --FDepth;
     // The window is gone: so is its skin.
-    if (State == scsDestroyed) delete this;
+    if (FDepth == 0 && (State == scsDestroyed || FDisposed)) delete this;
+}
+
+void TSkinControl::Dispose() {
+    if (FDepth == 0) {
+        delete this;
+        return;
+    }
+    FDisposed = true;
+    Release();
 }
 
 bool TSkinControl::BeforeMessage(TMessage& M) {
     if (M.Msg == WM_NCDESTROY) {
-        PassOn(M);
+        if (!PassOnSurvived(M)) return false;
         State = scsDestroyed;
         RestoreColor();
         return false;
@@ -299,10 +320,15 @@ bool HasTabs(const TWinSkinForm& F) {
     return Has(F, xcTab) && HasPicture(F.SkinData->Tabs.get());
 }
 
+// A control whose tag says so is never skinned, by whatever road it is reached.
+bool Excluded(const TWinSkinForm& F, const TControl& C) {
+    return C.Tag() % 100 == F.SkinData->DisableTag();
+}
+
 // Skins whose window is gone are dropped before the controls are looked at again.
 void DropDestroyed(TWinSkinForm& Frame) {
     for (TSkinControl* S : std::vector<TSkinControl*>(Frame.ControlSkins))
-        if (S->State == scsDestroyed) delete S;
+        if (S->State == scsDestroyed) S->Dispose();
 }
 
 // A skin is owned by its control; one that could not attach goes at once.
@@ -489,9 +515,13 @@ const TClassRow ClassRows[] = {
          return Is<TCustomEdit>(C) && Has(F, xcEdit);
      },
      [](TWinSkinForm& F, TControl& C) { AttachToWindow<TSkinEdit>(F, C); }},
-    // An embedded form's look comes with the panel skin too.
+    // An embedded form takes the face colour as a panel does (and gives it back with the
+    // skin); its controls are skinned as well.
     {[](const TWinSkinForm&, TControl& C, const std::wstring&) { return Is<TCustomForm>(C); },
-     SkinChildControls},
+     [](TWinSkinForm& F, TControl& C) {
+         AttachTo<TSkinBox>(F, C, true);
+         SkinChildControls(F, C);
+     }},
     {[](const TWinSkinForm& F, TControl& C, const std::wstring& N) {
          if (!NameIn(N, {L"TDCEDIT", L"TDCDBEDIT"})) return false;
          const std::wstring Buttons = GetPropText(C, L"NumButtons");
@@ -513,8 +543,7 @@ template <class F> void ForEachFreeChild(TWinSkinForm& Frame, TControl& C, F Eac
     for (int I = 0; I < W->ControlCount(); ++I)
         Children.push_back(W->Controls(I));
     for (TControl* Child : Children)
-        if (Is<TWinControl>(*Child) && Child->Tag() % 100 != Frame.SkinData->DisableTag() &&
-            !AlreadySkinned(Frame, *Child))
+        if (Is<TWinControl>(*Child) && !Excluded(Frame, *Child) && !AlreadySkinned(Frame, *Child))
             Each(*Child);
 }
 
@@ -568,7 +597,7 @@ bool SkinByKind(TWinSkinForm& F, TControl& C) {
         if (auto* W = dynamic_cast<TWinControl*>(&C); W && Has(F, xcScrollbar))
             for (int I = 0; I < W->ControlCount(); ++I) {
                 TControl* Child = W->Controls(I);
-                if (F.HasControlSkin(Child)) continue;
+                if (Excluded(F, *Child) || F.HasControlSkin(Child)) continue;
                 if (Is<TScrollBar>(*Child))
                     AttachScrollBarControl(F, *Child);
                 else if (ShowsScrollBars(*Child))
@@ -577,7 +606,8 @@ bool SkinByKind(TWinSkinForm& F, TControl& C) {
     } else if (Kind == L"container") {
         if (auto* W = dynamic_cast<TWinControl*>(&C))
             for (int I = 0; I < W->ControlCount(); ++I)
-                if (TControl* Child = W->Controls(I); !F.HasControlSkin(Child))
+                if (TControl* Child = W->Controls(I);
+                    !Excluded(F, *Child) && !F.HasControlSkin(Child))
                     SkinByKind(F, *Child);
     }
     // "nil", and kinds whose skins this program does not have, leave the control alone.
@@ -591,7 +621,7 @@ bool AlreadySkinned(const TWinSkinForm& F, TControl& C) {
 }
 
 void SkinControl(TWinSkinForm& F, TControl& C) {
-    if (C.Tag() % 100 == F.SkinData->DisableTag() || AlreadySkinned(F, C)) return;
+    if (Excluded(F, C) || AlreadySkinned(F, C)) return;
     if (auto* W = dynamic_cast<TWinControl*>(&C)) {
         try {
             W->HandleNeeded();

@@ -14,6 +14,7 @@
 #include "WndProcHook.h"
 #include "WndSubclass.h"
 
+#include <memory>
 #include <string>
 
 class TWinSkinForm;
@@ -63,6 +64,10 @@ class TSkinControl : public TComponent {
     void EndHover();
     // The control object this skin serves, windowed or not (null for a plain window).
     TControl* SkinnedControl() const;
+    // Ends the skin: at once, or, while one of its control's messages is still being handled
+    // below it on the stack, as soon as the outermost of them returns. It leaves its frame
+    // skin's list at once either way.
+    void Dispose();
 
     // Fields, as the painters and the frame skin read them.
     TCanvas* Canvas = nullptr; // shared by every skin of one window, owned by the frame skin
@@ -86,6 +91,13 @@ class TSkinControl : public TComponent {
     // Passes the message to the control's own handling (its saved WindowProc or window
     // procedure).
     void PassOn(TMessage& M);
+    // The same, for code that goes on afterwards: false when the skin ended meanwhile (a
+    // handler freed the control, or its form), and then nothing of it may be touched.
+    [[nodiscard]] bool PassOnSurvived(TMessage& M) {
+        const std::shared_ptr<bool> Alive = FAlive;
+        PassOn(M);
+        return *Alive;
+    }
     void FillFace(HDC DC, const RECT& R) const;
     void FillParentColour(HDC DC, const RECT& R) const;
     // WM_PAINT of a skin that draws the whole control: into the message's DC or a BeginPaint
@@ -109,6 +121,12 @@ class TSkinControl : public TComponent {
     TWindowProcHook FHook;     // the control object's WindowProc
     TWindowSubclass FSubclass; // a plain window's procedure
     bool FHooked = false;      // which of the two is in use
+    // Messages of the control being handled right now, nested; the skin is deleted only when
+    // the outermost returns.
+    int FDepth = 0;
+    bool FDisposed = false;
+    // False from the destructor on: a message handler up the stack learns that its skin went.
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
 // Gives the controls of a skinned window their skins: for a form its components, for a plain

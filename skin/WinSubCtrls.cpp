@@ -477,13 +477,13 @@ bool TSkinUpDown::BeforeMessage(TMessage& M) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         // The control steps and starts repeating on its own; the skin only shows the press.
-        PassOn(M);
+        if (!PassOnSurvived(M)) return false;
         MouseState |= msPressed;
         PaintFrame();
         return false;
     case WM_LBUTTONUP:
         MouseState &= ~msPressed;
-        PassOn(M);
+        if (!PassOnSurvived(M)) return false;
         PaintFrame();
         return false;
     default:

@@ -5,6 +5,8 @@
 #include "SkinTesting.h"
 
 #include "ComCtrls.h"
+#include "SkinRead.h"
+#include "StdCtrls.h"
 #include "Handles.h"
 #include "WinSkinForm.h"
 #include "WinSkinManage.h"
@@ -12,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
@@ -195,4 +198,136 @@ TEST(SkinGallery, AGalleryOpenedAfterOneClosedWithItsSkinOffWearsTheSkin) {
     auto Second = OpenGallery();
     ASSERT_NE(Second, nullptr) << "the second gallery's skin came";
     EXPECT_FALSE(FrameOf(Second->Handle())->ControlSkins.empty());
+}
+
+namespace {
+
+// The default skin with a top edge of one colour and another face colour: every control keeps
+// its pictures, and which skin a frame wears shows in its caption strip.
+TBytes SecondSkin(uint32_t TopColour) {
+    const auto Stored = ResourceData(L"DEFAULTSKIN");
+    TSkinStream File(TBytes(Stored.begin() + 4, Stored.end()));
+    TSkinReader Reader;
+    if (!Reader.ReadArchive(File)) return {};
+    std::vector<TPackEntry> Entries;
+    for (const std::string& Name : Reader.Names()) {
+        TSkinStream Entry;
+        Reader.GetEntry(Name, Entry);
+        TBytes Bytes = Entry.Bytes();
+        if (Name == "top.bmp") {
+            TBitmap Top;
+            Top.LoadFromStream(Bytes);
+            Fill(Top, TopColour);
+            Bytes = Top.SaveToStream();
+        } else if (Name == "skin.ini") {
+            const std::string Face = "ButtonFace=224 223 227";
+            std::string Ini(Bytes.begin(), Bytes.end());
+            if (const size_t At = Ini.find(Face); At != std::string::npos)
+                Ini.replace(At, Face.size(), "ButtonFace=200 230 210");
+            Bytes.assign(Ini.begin(), Ini.end());
+        }
+        Entries.push_back({Name, std::move(Bytes)});
+    }
+    return MakePayload(MakeSkinFile(BuildArchive(Entries)));
+}
+
+std::wstring SkinFileOf(const wchar_t* Name, const TBytes& Stored) {
+    wchar_t Path[MAX_PATH];
+    GetTempPathW(MAX_PATH, Path);
+    const std::wstring File = std::wstring(Path) + Name;
+    TKernelHandle H(CreateFileW(File.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD Done = 0;
+    WriteFile(H, Stored.data() + 4, static_cast<DWORD>(Stored.size() - 4), &Done, nullptr);
+    return File;
+}
+
+// Rounds per road; DIALER_SKIN_ROUNDS asks for a longer run outside the test command.
+int RoundsPerRoad() {
+    const char* Asked = std::getenv("DIALER_SKIN_ROUNDS");
+    return Asked && std::atoi(Asked) > 0 ? std::atoi(Asked) : 20;
+}
+
+} // namespace
+
+// What a program that switches skins does: the gallery changes between two skins by every
+// road, a modeless dialog opens and closes itself from its button each round, and a memo grows;
+// every window keeps wearing the skin of now and nothing is left behind.
+TEST(SkinGallery, SkinsSwitchedByEveryRoadKeepEveryWindowDressed) {
+    const auto Stored = ResourceData(L"DEFAULTSKIN");
+    const TBytes Default(Stored.begin(), Stored.end());
+    constexpr uint32_t SecondTop = 0x2050A0;
+    const TBytes Second = SecondSkin(SecondTop);
+    ASSERT_FALSE(Second.empty());
+    const std::wstring Files[2] = {SkinFileOf(L"gallery-first.skin", Default),
+                                   SkinFileOf(L"gallery-second.skin", Second)};
+    auto F = OpenGallery();
+    ASSERT_NE(F, nullptr);
+    const HWND Wnd = F->Handle();
+    TSkinData& Skin = *F->SkinData1;
+    auto* Memo = dynamic_cast<TMemo*>(F->FindComponent(L"Memo1"));
+    ASSERT_NE(Memo, nullptr);
+    const size_t Worn = FrameOf(Wnd)->ControlSkins.size();
+    auto TopPixel = [](HWND W) {
+        const auto Shot = Grab(W);
+        return Pixel(*Shot, Shot->Width() / 2, 1);
+    };
+    const uint32_t Tops[2] = {TopPixel(Wnd), SecondTop};
+    ASSERT_NE(Tops[0], Tops[1]);
+    // The manager's delayed work, run now; then until everything has painted.
+    auto Settle = [&] {
+        SkinManager->RunScheduled();
+        return WaitFor([&] { return WearsFrame(Wnd) && Quiet(); }, 5000);
+    };
+    auto Round = [&](int Road, int Which) {
+        switch (Road) {
+        case 0:
+            Skin.SetSkinStream(Which ? Second : Default);
+            break;
+        case 1:
+            Skin.SetSkinFile(Files[Which]);
+            break;
+        case 2:
+            Skin.SetActive(false);
+            ASSERT_TRUE(Settle() || !WearsFrame(Wnd));
+            Skin.SetSkinStream(Which ? Second : Default);
+            Skin.SetActive(true);
+            break;
+        default:
+            Skin.SetSkinFile(L"C:\\no-such-folder\\missing.skin");
+            ASSERT_FALSE(Skin.SkinLoaded());
+            Skin.SetSkinStream(Which ? Second : Default);
+            break;
+        }
+        ASSERT_TRUE(Skin.SkinLoaded());
+        ASSERT_TRUE(Settle());
+        EXPECT_EQ(TopPixel(Wnd), Tops[Which]);
+        EXPECT_EQ(FrameOf(Wnd)->ControlSkins.size(), Worn);
+        // A dialog of the program's, dressed by the window hook, closed from its own button.
+        const HWND Dialog = ClosingDialog();
+        ShowWindow(Dialog, SW_SHOW);
+        SetForegroundWindow(Dialog);
+        ASSERT_TRUE(WaitFor([&] { return WearsFrame(Dialog) && Quiet(); }, 5000));
+        EXPECT_EQ(TopPixel(Dialog), Tops[Which]);
+        SendMessageW(GetDlgItem(Dialog, IDOK), BM_CLICK, 0, 0);
+        EXPECT_FALSE(IsWindow(Dialog));
+        SkinManager->PurgeForms();
+        SetForegroundWindow(Wnd);
+        Memo->Lines()->Add(L"one more line");
+    };
+    const int Rounds = RoundsPerRoad();
+    TCounts Before{};
+    for (int Road = 0; Road < 4 && !testing::Test::HasFailure(); ++Road)
+        for (int R = 0; R < Rounds && !testing::Test::HasFailure(); ++R) {
+            SCOPED_TRACE("road " + std::to_string(Road) + ", round " + std::to_string(R));
+            Round(Road, (R + 1) % 2);
+            if (Road == 0 && R == 1) Before = Counts(); // once each skin was worn
+        }
+    // The default skin again, as the gallery began.
+    Skin.SetSkinStream(Default);
+    ASSERT_TRUE(Settle());
+    const TCounts After = Counts();
+    EXPECT_EQ(After, Before) << "before: " << Describe(Before) << "\nafter:  " << Describe(After);
+    EXPECT_EQ(TopPixel(Wnd), Tops[0]);
+    for (const std::wstring& File : Files)
+        DeleteFileW(File.c_str());
 }

@@ -2,6 +2,9 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
+#include <array>
+
 namespace SkinTest {
 
 namespace {
@@ -18,6 +21,54 @@ int ThreadCount() {
 }
 
 } // namespace
+
+namespace {
+
+INT_PTR CALLBACK ClosingDialogProc(HWND Dialog, UINT Msg, WPARAM WParam, LPARAM) {
+    if (Msg == WM_COMMAND && LOWORD(WParam) == IDOK) {
+        DestroyWindow(Dialog);
+        return TRUE;
+    }
+    return Msg == WM_INITDIALOG;
+}
+
+} // namespace
+
+HWND ClosingDialog() {
+    alignas(4) static std::array<WORD, 64> Template{};
+    std::fill(Template.begin(), Template.end(), WORD(0));
+    auto* D = reinterpret_cast<DLGTEMPLATE*>(Template.data());
+    D->style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT;
+    D->cdit = 1;
+    D->cx = 160;
+    D->cy = 80;
+    WORD* P = reinterpret_cast<WORD*>(D + 1);
+    *P++ = 0; // no menu
+    *P++ = 0; // the dialog class
+    for (const wchar_t* T = L"Closing"; *T; ++T)
+        *P++ = *T;
+    *P++ = 0;
+    *P++ = 8; // point size, then the face
+    for (const wchar_t* T = L"Tahoma"; *T; ++T)
+        *P++ = *T;
+    *P++ = 0;
+    if (reinterpret_cast<ULONG_PTR>(P) & 2) ++P; // items start on a DWORD
+    auto* I = reinterpret_cast<DLGITEMTEMPLATE*>(P);
+    I->style = WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON;
+    I->x = 10;
+    I->y = 10;
+    I->cx = 60;
+    I->cy = 14;
+    I->id = IDOK;
+    P = reinterpret_cast<WORD*>(I + 1);
+    *P++ = 0xFFFF;
+    *P++ = 0x0080; // a button
+    for (const wchar_t* T = L"Close"; *T; ++T)
+        *P++ = *T;
+    *P++ = 0;
+    *P++ = 0; // no creation data
+    return CreateDialogIndirectParamW(nullptr, D, nullptr, ClosingDialogProc, 0);
+}
 
 TCounts Counts() {
     return {LiveHandles(THandleKind::GdiObject), LiveHandles(THandleKind::Window),

@@ -239,6 +239,10 @@ inline void WithPointer(const std::function<void(TMouse&)>& Gesture) {
     Pump();
 }
 
+// A modeless dialog (made, not shown) with one push button, IDOK, whose click destroys the
+// dialog.
+HWND ClosingDialog();
+
 // Live objects of every kind our wrappers count, and the process's threads.
 struct TCounts {
     long Gdi, Windows, DCs, WindowDCs, Timers, Subclasses, Hooks, Menus, Icons;
