@@ -917,20 +917,27 @@ TEST_F(TStatusForm, SimpleModeWithEmptyTextShowsFrameOneAcross) {
 
 // ---------------------------------------------------------------------------------------------
 // List views and their headers, on a form wearing a skin whose header bar has a colour per
-// frame.
+// frame, and the scroll-bar picture of skins switched to while it is shown.
 
 namespace {
 
-constexpr int picHeader = 4;
+constexpr int picHeader = 4, picBars = 5, picOtherBars = 6;
 
 TBytes HeaderSkin() {
     return PlainBorderSkinWith("[Headerbar]\nImage=header.bmp\n",
                                {{"header.bmp", Strip(picHeader, 12, 12, 5)}});
 }
 
+// The header skin and a scroll-bar picture of 23 frames, each a colour of picture Bars.
+TBytes HeaderSkinWithBars(int Bars) {
+    return PlainBorderSkinWith("[Headerbar]\nImage=header.bmp\n[Scrollbar]\nImage=bars.bmp\n",
+                               {{"header.bmp", Strip(picHeader, 12, 12, 5)},
+                                {"bars.bmp", Strip(Bars, 16, 16, 23)}});
+}
+
 } // namespace
 
-TEST(SkinListView, TheHeaderWearsTheBarAndTheListItsScrollBars) {
+TEST(SkinListView, TheHeaderWearsTheBarAndTheListTheScrollBarsOfTheSkinItWears) {
     auto Form = std::make_unique<TCloseCountingForm>(nullptr);
     Form->SetBorderStyle(bsSingle);
     Form->SetFormStyle(fsStayOnTop);
@@ -946,12 +953,15 @@ TEST(SkinListView, TheHeaderWearsTheBarAndTheListItsScrollBars) {
         List->AddItem(L"Caller " + std::to_wstring(I), {std::to_wstring(5550100 + I)});
     TWinSkinForm* Frame = ShowWithOwnSkin(*Form, HeaderSkin());
     ASSERT_NE(Frame, nullptr);
-
-    auto* Skin = dynamic_cast<TSkinListView*>(Frame->FindControlSkin(List->Handle()));
+    TSkinData* Skin = nullptr;
+    for (int I = 0; I < Form->ComponentCount(); ++I)
+        if (auto* S = dynamic_cast<TSkinData*>(Form->Components(I))) Skin = S;
     ASSERT_NE(Skin, nullptr);
+
+    auto* ListSkin = dynamic_cast<TSkinListView*>(Frame->FindControlSkin(List->Handle()));
+    ASSERT_NE(ListSkin, nullptr);
     const HWND Header = reinterpret_cast<HWND>(SendMessageW(List->Handle(), LVM_GETHEADER, 0, 0));
     ASSERT_NE(dynamic_cast<TSkinHeader*>(Frame->FindControlSkin(Header)), nullptr);
-    ASSERT_TRUE(Skin->VertBar && Skin->VertBar->Shown) << "forty rows scroll";
 
     RedrawWindow(Header, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     Pump();
@@ -965,7 +975,47 @@ TEST(SkinListView, TheHeaderWearsTheBarAndTheListItsScrollBars) {
         if (PixelOf(Header, X, S.cy / 2) != Bar) ++Ink;
     EXPECT_GT(Ink, 0) << "the column's caption over the bar";
 
+    // A skin without the scroll-bar picture leaves the native bars in view and in use.
+    TWScrollbar& VertBar = *ListSkin->VertBar;
+    auto BarInView = [&] { return VertBar.HandleAllocated() && IsWindowVisible(VertBar.Handle()); };
+    EXPECT_FALSE(VertBar.Shown);
+    EXPECT_FALSE(BarInView()) << "no empty window over the native bar";
+    SCROLLBARINFO Native{};
+    Native.cbSize = sizeof(Native);
+    GetScrollBarInfo(List->Handle(), OBJID_VSCROLL, &Native);
+    ASSERT_FALSE(Native.rgstate[0] & STATE_SYSTEM_INVISIBLE) << "forty rows scroll";
+    const RECT& NB = Native.rcScrollBar;
+    WithPointer([&](TMouse& M) {
+        M.Click({(NB.left + NB.right) / 2, NB.bottom - Native.dxyLineButton / 2});
+    });
+    EXPECT_GT(SendMessageW(List->Handle(), LVM_GETTOPINDEX, 0, 0), 0) << "the native arrow";
+
+    // Skins switched while the list is shown (each window of a reloaded skin is refreshed):
+    // the bars come with a skin's picture, show the new skin's, and go with the picture.
+    auto Wear = [&](const TBytes& Payload) {
+        Skin->SetSkinStream(Payload);
+        if (TWinSkinForm* Now = FrameOf(Form->Handle())) Now->Refresh();
+        Pump();
+    };
+    const int A = VertBar.ArrowSize;
+    auto ArrowShows = [&](int Picture) {
+        return WaitFor([&] {
+            return BarInView() &&
+                   PixelOf(VertBar.Handle(), ClientSize(VertBar.Handle()).cx / 2, A / 2) ==
+                       FrameColour(Picture, 9);
+        });
+    };
+    Wear(HeaderSkinWithBars(picBars));
+    EXPECT_TRUE(VertBar.Shown);
+    EXPECT_TRUE(ArrowShows(picBars)) << "the up arrow of the skin's picture";
+    Wear(HeaderSkinWithBars(picOtherBars));
+    EXPECT_TRUE(ArrowShows(picOtherBars)) << "the new skin's up arrow";
+    Wear(HeaderSkin());
+    EXPECT_FALSE(VertBar.Shown);
+    EXPECT_FALSE(BarInView());
+
     // A real click still selects a row.
+    SendMessageW(List->Handle(), WM_VSCROLL, SB_TOP, 0);
     RECT Row{LVIR_BOUNDS, 0, 0, 0};
     SendMessageW(List->Handle(), LVM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&Row));
     WithPointer([&](TMouse& M) {
@@ -974,10 +1024,10 @@ TEST(SkinListView, TheHeaderWearsTheBarAndTheListItsScrollBars) {
     EXPECT_EQ(List->ItemIndex(), 3);
 
     // The skin goes: the header's skin and the bars go with it.
-    const HWND VB = Skin->VertBar->Handle();
-    delete Skin;
-    EXPECT_EQ(Frame->FindControlSkin(Header), nullptr);
-    EXPECT_FALSE(IsWindow(VB));
+    const HWND VB = VertBar.HandleAllocated() ? VertBar.Handle() : nullptr;
+    delete ListSkin;
+    EXPECT_EQ(FrameOf(Form->Handle())->FindControlSkin(Header), nullptr);
+    EXPECT_FALSE(VB && IsWindow(VB));
 }
 
 // A check box that takes its glyphs from a picture gets the skin's five check frames laid out
