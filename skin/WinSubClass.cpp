@@ -431,6 +431,14 @@ const TClassRow ClassRows[] = {
          return NameIn(N, {L"TUPDOWN", L"TSPINBUTTON"}) && Has(F, xcButton);
      },
      [](TWinSkinForm& F, TControl& C) { AttachTo<TSkinUpDown>(F, C); }},
+    // A navigator bar of data-aware forms: its buttons go flat on the skin's face colour.
+    {[](const TWinSkinForm& F, TControl&, const std::wstring& N) {
+         return N == L"TDBNAVIGATOR" && Has(F, xcPanel);
+     },
+     [](TWinSkinForm& F, TControl& C) {
+         TrySetPropText(C, L"Flat", L"True");
+         AttachTo<TSkinBox>(F, C, true);
+     }},
     {[](const TWinSkinForm& F, TControl&, const std::wstring& N) {
          return N == L"TRZDBCHECKBOX" && Has(F, xcCheckBox);
      },
@@ -439,6 +447,18 @@ const TClassRow ClassRows[] = {
          return Is<TCustomComboBox>(C) && Has(F, xcCombo);
      },
      [](TWinSkinForm& F, TControl& C) { AttachTo<TSkinComBox>(F, C); }},
+    // A date-time picker shows a drop-down button, unless it steps its fields with up-down
+    // arrows (time pickers, and date pickers in up-down mode): then it is an edit to the skin.
+    {[](const TWinSkinForm& F, TControl&, const std::wstring& N) {
+         return N == L"TDATETIMEPICKER" && Has(F, xcEdit);
+     },
+     [](TWinSkinForm& F, TControl& C) {
+         if (SameText(GetPropText(C, L"Kind"), L"dtkTime") ||
+             SameText(GetPropText(C, L"DateMode"), L"dmUpDown"))
+             AttachToWindow<TSkinEdit>(F, C);
+         else
+             AttachTo<TSkinComBox>(F, C);
+     }},
     {[](const TWinSkinForm& F, TControl&, const std::wstring& N) {
          return NameIn(N, {L"TRICHEDIT", L"TWWDBRICHEDIT", L"TDXDBMEMO"}) && Has(F, xcScrollbar);
      },

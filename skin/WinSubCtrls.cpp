@@ -3,6 +3,7 @@
 #include "ImgUtil.h"
 #include "WinConvert.h"
 #include "WinSkinForm.h"
+#include "WinSkinManage.h"
 
 #include "StdCtrls.h"
 
@@ -370,7 +371,11 @@ void TSkinProgress::Paint(HDC DC, const RECT& R) {
 void TSkinProgress::PaintChunks(HDC DC, const RECT& R, int Pos, int Upper) {
     TDataSkinBorder& P = *SkinData->Progress;
     const int W = R.right - R.left, H = R.bottom - R.top;
-    TBitmap Picture(W, H, pf24bit);
+    if (!SkinManager) return;
+    // Repainted at every step: composed in the engine's one off-screen bitmap.
+    TBitmap& Picture = SkinManager->WorkBitmap();
+    Picture.SetPixelFormat(pf24bit);
+    Picture.SetSize(W, H);
     const HDC Off = Picture.Canvas()->Handle();
     const RECT All{0, 0, W, H};
     FillColor(Off, All, SkinData->ButtonFace);

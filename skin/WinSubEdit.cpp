@@ -37,12 +37,24 @@ void Frame(HDC DC, const RECT& R, TColor Colour) {
 // ---------------------------------------------------------------------------------------------
 // Edit boxes
 
+bool TSkinEdit::BeforeMessage(TMessage& M) {
+    // An edit painting into a DC it was given leaves its client area clipped there; the border
+    // lies outside it.
+    if (M.Msg == WM_PAINT && M.WParam) FSavedDC = SaveDC(reinterpret_cast<HDC>(M.WParam));
+    return TSkinControl::BeforeMessage(M);
+}
+
 void TSkinEdit::AfterMessage(TMessage& M) {
     switch (M.Msg) {
-    case WM_PAINT:
-        // The border lies outside the client area the message's DC would give.
-        PaintFrame();
+    case WM_PAINT: {
+        // Into the DC the edit was painted into (a picture of it being made), else the window's:
+        // the border lies outside the client area a BeginPaint DC gives.
+        const auto DC = reinterpret_cast<HDC>(M.WParam);
+        if (DC && FSavedDC) RestoreDC(DC, FSavedDC);
+        FSavedDC = 0;
+        PaintFrame(DC);
         return;
+    }
     case WM_PRINTCLIENT:
         PaintPrinted(reinterpret_cast<HDC>(M.WParam));
         return;
@@ -108,6 +120,15 @@ void TSkinEdit::PaintPrinted(HDC DC) {
 TSkinComBox::~TSkinComBox() {
     Destroying();
     FEdit.Remove();
+}
+
+void TSkinComBox::Notification(TComponent* AComponent, TOperation Operation) {
+    TSkinControl::Notification(AComponent, Operation);
+    // The list's window went, and the skin of its bars with it.
+    if (Operation == opRemove && AComponent == ListBars) {
+        ListBars = nullptr;
+        ListWnd = nullptr;
+    }
 }
 
 void TSkinComBox::InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecolour,

@@ -12,6 +12,7 @@ class TSkinEdit : public TSkinControl {
     DECLARE_CLASS(TSkinEdit, TSkinControl)
   public:
     using TSkinControl::TSkinControl;
+    bool BeforeMessage(TMessage& M) override;
     void AfterMessage(TMessage& M) override;
     void Paint(HDC DC, const RECT& Rect) override;
 
@@ -26,6 +27,7 @@ class TSkinEdit : public TSkinControl {
   private:
     void PaintPrinted(HDC DC);
     void FindUpDown();
+    int FSavedDC = 0; // the state of a DC given with WM_PAINT, before the edit painted into it
 };
 
 class TSkinComBox : public TSkinControl {
@@ -44,6 +46,9 @@ class TSkinComBox : public TSkinControl {
     TSkinScrollbarH* ListBars = nullptr; // owned as a component; goes with the list window
     COMBOBOXINFO Info{};
     unsigned MouseState = 0;
+
+  protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
   private:
     void AttachParts();

@@ -8,6 +8,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -32,6 +33,50 @@ bool InFrontOf(HWND A, HWND B) {
     return false;
 }
 
+bool HasBarPicture(const TSkinControl* Skin) {
+    return Skin && Skin->SkinData && HasPicture(Skin->SkinData->Scrollbar.get());
+}
+
+// A program may change a window's scroll range or position without any message reaching the
+// window (SetScrollInfo from elsewhere); only the system's report of the change tells then. The
+// report is asked for while any bar lives.
+std::vector<TWScrollbar*>& LiveBars() {
+    static std::vector<TWScrollbar*> Bars;
+    return Bars;
+}
+
+TWinEventHookHandle& ScrollChangeHook() {
+    static TWinEventHookHandle Hook;
+    return Hook;
+}
+
+void CALLBACK ScrollInfoChanged(HWINEVENTHOOK, DWORD, HWND Wnd, LONG Object, LONG, DWORD, DWORD) {
+    // Scroll-bar controls tell their own skin by message.
+    if (Object != OBJID_HSCROLL && Object != OBJID_VSCROLL) return;
+    const TWScrollbar::TKind Kind =
+        Object == OBJID_HSCROLL ? TWScrollbar::kdHorizontal : TWScrollbar::kdVertical;
+    try {
+        for (TWScrollbar* B : LiveBars())
+            if (B->Target == Wnd && B->Kind == Kind) B->RepaintBar();
+    } catch (...) {
+        // A report the bar cannot follow leaves the last picture.
+    }
+}
+
+void AddLiveBar(TWScrollbar* Bar) {
+    LiveBars().push_back(Bar);
+    if (!ScrollChangeHook())
+        ScrollChangeHook().Reset(SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE,
+                                                 nullptr, ScrollInfoChanged, GetCurrentProcessId(),
+                                                 GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT));
+}
+
+void RemoveLiveBar(TWScrollbar* Bar) {
+    auto& Bars = LiveBars();
+    Bars.erase(std::remove(Bars.begin(), Bars.end(), Bar), Bars.end());
+    if (Bars.empty()) ScrollChangeHook().Reset();
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -48,9 +93,11 @@ TWScrollbar::TWScrollbar(TSkinControl* ASkin, HWND ATarget, TKind AKind,
     S.Exclude(csCaptureMouse).Exclude(csClickEvents).Include(csOpaque);
     SetControlStyle(S);
     FVisible = false;
+    AddLiveBar(this);
 }
 
 TWScrollbar::~TWScrollbar() {
+    RemoveLiveBar(this);
     Destroying();
     DestroyHandle();
 }
@@ -65,8 +112,14 @@ void TWScrollbar::CreateParams(TCreateParams& P) {
 bool TWScrollbar::ReadInfo(SCROLLBARINFO& I) const {
     I = {};
     I.cbSize = sizeof(I);
-    if (Kind != kdControl)
-        return GetScrollBarInfo(Target, Kind == kdHorizontal ? OBJID_HSCROLL : OBJID_VSCROLL, &I);
+    if (Kind != kdControl) {
+        if (!GetScrollBarInfo(Target, Kind == kdHorizontal ? OBJID_HSCROLL : OBJID_VSCROLL, &I))
+            return false;
+        // The bar of a hidden or disabled window is hidden or disabled with it.
+        if (!IsWindowVisible(Target)) I.rgstate[0] |= STATE_SYSTEM_INVISIBLE;
+        if (!IsWindowEnabled(Target)) I.rgstate[0] |= STATE_SYSTEM_UNAVAILABLE;
+        return true;
+    }
     // A scroll-bar control: its client area is the bar, its thumb follows its range.
     RECT C;
     if (!GetClientRect(Target, &C)) return false;
@@ -96,7 +149,8 @@ bool TWScrollbar::ReadInfo(SCROLLBARINFO& I) const {
 void TWScrollbar::Place() {
     SCROLLBARINFO I;
     if (!ReadInfo(I)) return;
-    if (I.rgstate[0] & STATE_SYSTEM_INVISIBLE) {
+    // Without the skin's picture the bar would paint nothing over the native one.
+    if ((I.rgstate[0] & STATE_SYSTEM_INVISIBLE) || !HasBarPicture(Skin)) {
         HideBar();
         return;
     }
@@ -140,6 +194,14 @@ void TWScrollbar::HideBar() {
     FPainted = TLook();
     FVisible = false;
     if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
+}
+
+void TWScrollbar::SkinChanged() {
+    // The picture it shows is the old skin's, whatever its look says.
+    FPainted = TLook();
+    FPaintPending = false;
+    Place();
+    RepaintBar();
 }
 
 TWScrollbar::TLook TWScrollbar::CurrentLook(const SCROLLBARINFO& I) const {
@@ -187,6 +249,7 @@ void TWScrollbar::Press(POINT C) {
     Tracking = true;
     ReleaseCapture();
     // The target's own scroll loop runs inside this call, until the button is released.
+    const std::weak_ptr<bool> Life = FLife;
     if (Kind == kdControl) {
         POINT T = Screen;
         ::ScreenToClient(Target, &T);
@@ -195,6 +258,8 @@ void TWScrollbar::Press(POINT C) {
         SendMessageW(Target, WM_NCLBUTTONDOWN, Kind == kdHorizontal ? HTHSCROLL : HTVSCROLL,
                      MAKELPARAM(Screen.x, Screen.y));
     }
+    // A handler the loop ran may have freed the bar (with its control or its skin).
+    if (Life.expired()) return;
     Tracking = false;
     ReleaseCapture();
     RepaintBar();
@@ -221,14 +286,15 @@ void TWScrollbar::WndProc(TMessage& M) {
     case WM_ERASEBKGND:
         M.Result = 1;
         return;
+    // A disabled control takes no pointer input, by its own bars or by these.
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         TCustomControl::WndProc(M);
-        Press({GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)});
+        if (IsWindowEnabled(Target)) Press({GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)});
         return;
     case WM_LBUTTONUP:
         TCustomControl::WndProc(M);
-        Release({GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)});
+        if (IsWindowEnabled(Target)) Release({GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)});
         return;
     case WM_MOUSEACTIVATE:
         M.Result = MA_NOACTIVATE;
@@ -362,23 +428,28 @@ bool TSkinScrollbar::BarMessage(TMessage& M) {
 }
 
 void TSkinScrollbar::AfterMessage(TMessage& M) {
-    if (BarMessage(M)) return;
-    switch (M.Msg) {
-    case WM_SIZE:
-        Repaint();
-        return;
-    case WM_MOUSEWHEEL:
-        for (TWScrollbar* B : {HorzBar.get(), VertBar.get()})
-            if (B) B->RepaintBar();
-        return;
-    case CM_VISIBLECHANGED:
-        if (M.WParam == 0)
-            for (TWScrollbar* B : {HorzBar.get(), VertBar.get()})
-                if (B) B->HideBar();
-        return;
-    default:
-        TSkinControl::AfterMessage(M);
+    if (!BarMessage(M)) {
+        switch (M.Msg) {
+        case WM_SIZE:
+            Repaint();
+            break;
+        case CM_VISIBLECHANGED:
+            if (M.WParam == 0)
+                for (TWScrollbar* B : {HorzBar.get(), VertBar.get()})
+                    if (B) B->HideBar();
+            break;
+        default:
+            TSkinControl::AfterMessage(M);
+        }
     }
+    FollowScrollInfo();
+}
+
+void TSkinScrollbar::FollowScrollInfo() {
+    // Whatever a message did to the scroll information shows, also where the control repaints
+    // nothing (a line added out of view, a range its handler set, the wheel).
+    for (TWScrollbar* B : {HorzBar.get(), VertBar.get()})
+        if (B) B->RepaintBar();
 }
 
 void TSkinScrollbar::Paint(HDC DC, const RECT&) {
@@ -395,6 +466,12 @@ void TSkinScrollbar::Paint(HDC DC, const RECT&) {
     GetWindowRect(Wnd, &W);
     OffsetRect(&Corner, Origin.x - W.left, Origin.y - W.top);
     FillFace(DC, Corner);
+}
+
+void TSkinScrollbar::Refresh() {
+    TSkinControl::Refresh();
+    for (TWScrollbar* B : {HorzBar.get(), VertBar.get()})
+        if (B) B->SkinChanged();
 }
 
 void TSkinScrollbar::RestoreColor() {
@@ -421,16 +498,15 @@ void TSkinScrollbarH::AfterMessage(TMessage& M) {
     case WM_SIZE:
     case WM_NCPAINT:
         PlaceBars();
-        for (TWScrollbar* B : {HorzBar.get(), VertBar.get()})
-            if (B) B->RepaintBar();
-        return;
+        break;
     case WM_HSCROLL:
     case WM_VSCROLL:
         BarMessage(M);
-        return;
+        break;
     default:
         TSkinControl::AfterMessage(M);
     }
+    FollowScrollInfo();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -479,6 +555,11 @@ void TSkinScControl::AfterMessage(TMessage& M) {
 
 void TSkinScControl::Paint(HDC, const RECT&) {
     if (Bar) Bar->RepaintBar();
+}
+
+void TSkinScControl::Refresh() {
+    TSkinControl::Refresh();
+    if (Bar) Bar->SkinChanged();
 }
 
 void TSkinScControl::RestoreColor() {

@@ -4,8 +4,15 @@
 //
 // TSkinScrollbar serves a control object that shows scroll bars (memos, lists, grids);
 // TSkinScrollbarH a plain window (the list of a simple combo box). Both keep one bar window for
-// each direction; a bar shows only while the native bar it covers does. TSkinScControl covers
-// a scroll-bar control.
+// each direction; a bar shows only while the native bar it covers does, and only with a skin
+// that has the scroll-bar picture (without it the native bars stay in view and in use).
+// TSkinScControl covers a scroll-bar control.
+//
+// A bar follows every change of the scroll information, also one a program makes without the
+// control repainting (a range set, lines added out of view): after each message of its control
+// the bar compares what it shows with the native bar, and a change the system reports for a
+// window's scroll bar (Windows reports every SetScrollInfo that redraws) repaints it at once. A
+// bar over a disabled control shows the disabled look and scrolls nothing.
 #pragma once
 
 #include "WinSubClass.h"
@@ -37,6 +44,8 @@ class TWScrollbar : public TCustomControl {
     // Follows the native bar: placed over it and shown, or hidden with it.
     void Place();
     void HideBar();
+    // After a skin change: shown or hidden by the new skin, and painted from it.
+    void SkinChanged();
     // Paints the bar again when its picture would change (the painting waits for the window's
     // next paint, so requests in a row paint it once).
     void RepaintBar();
@@ -80,6 +89,8 @@ class TWScrollbar : public TCustomControl {
     TLook CurrentLook(const SCROLLBARINFO& Info) const;
     TLook FPainted;
     bool FPaintPending = false;
+    // Expires with the bar: a handler run by the target's scroll loop may free it.
+    std::shared_ptr<bool> FLife = std::make_shared<bool>(true);
 };
 
 class TSkinScrollbar : public TSkinControl {
@@ -93,6 +104,7 @@ class TSkinScrollbar : public TSkinControl {
     void AfterMessage(TMessage& M) override;
     void Paint(HDC DC, const RECT& Rect) override;
     void RestoreColor() override;
+    void Refresh() override;
 
     std::unique_ptr<TWScrollbar> HorzBar;
     std::unique_ptr<TWScrollbar> VertBar;
@@ -100,6 +112,7 @@ class TSkinScrollbar : public TSkinControl {
   protected:
     void MakeBars();
     void PlaceBars();
+    void FollowScrollInfo();
     // Whatever happens to the target's scroll bars reaches the bars the same way.
     bool BarMessage(TMessage& M);
 };
@@ -124,6 +137,7 @@ class TSkinScControl : public TSkinControl {
     void AfterMessage(TMessage& M) override;
     void Paint(HDC DC, const RECT& Rect) override;
     void RestoreColor() override;
+    void Refresh() override;
 
     std::unique_ptr<TWScrollbar> Bar;
 };

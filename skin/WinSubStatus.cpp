@@ -4,6 +4,7 @@
 #include "ImgUtil.h"
 #include "WinConvert.h"
 #include "WinSkinData.h"
+#include "WinSkinManage.h"
 
 #include <commctrl.h>
 
@@ -20,6 +21,12 @@ struct TPanelLook {
     std::wstring Text;
     TAlignment Alignment = taLeftJustify;
 };
+
+// Read right to left, a panel's left and right are the other way round.
+TAlignment ForReadingOrder(TAlignment A, bool RightToLeft) {
+    if (!RightToLeft || A == taCenter) return A;
+    return A == taLeftJustify ? taRightJustify : taLeftJustify;
+}
 
 // A panel's text as the system keeps it: leading tabs say centred (one) or right (two).
 void SplitAlignment(std::wstring& Text, TAlignment& Alignment) {
@@ -91,12 +98,15 @@ bool TSkinStatusBar::BeforeMessage(TMessage& M) {
 }
 
 void TSkinStatusBar::Paint(HDC DC, const RECT& Rect) {
-    if (!HasPicture(SkinData->StatusBarEdges.get()) || !Wnd) return;
+    if (!HasPicture(SkinData->StatusBarEdges.get()) || !Wnd || !SkinManager) return;
     TDataSkinObject& Edges = *SkinData->StatusBarEdges;
     const int W = Rect.right - Rect.left, H = Rect.bottom - Rect.top;
     if (W <= 0 || H <= 0) return;
     const RECT R{0, 0, W, H};
-    TBitmap Picture(W, H, pf24bit);
+    // Painted often (every text change): composed in the engine's one off-screen bitmap.
+    TBitmap& Picture = SkinManager->WorkBitmap();
+    Picture.SetPixelFormat(pf24bit);
+    Picture.SetSize(W, H);
     const HDC Off = Picture.Canvas()->Handle();
     FillColor(Off, R, SkinData->ButtonFace);
 
@@ -109,8 +119,11 @@ void TSkinStatusBar::Paint(HDC DC, const RECT& Rect) {
         Font = Plain.Handle();
     }
     TSelectObject SelectFont(Off, Font ? Font : GetStockObject(DEFAULT_GUI_FONT));
-    const COLORREF Colour =
-        ColorToRGB(Edges.NormalColour2 != clNone ? Edges.NormalColour2 : SkinData->ButtonText);
+    const bool Disabled = (GetWindowLongW(Wnd, GWL_STYLE) & WS_DISABLED) != 0;
+    const bool RightToLeft = (GetWindowLongW(Wnd, GWL_EXSTYLE) & WS_EX_RTLREADING) != 0;
+    const COLORREF Colour = ColorToRGB(Disabled                        ? clBtnShadow
+                                       : Edges.NormalColour2 != clNone ? Edges.NormalColour2
+                                                                       : SkinData->ButtonText);
     auto* Bar = dynamic_cast<TStatusBar*>(Control);
     const bool Simple =
         SendMessageW(Wnd, SB_ISSIMPLE, 0, 0) != 0 || SendMessageW(Wnd, SB_GETPARTS, 0, 0) == 0;
@@ -126,7 +139,8 @@ void TSkinStatusBar::Paint(HDC DC, const RECT& Rect) {
         DrawSkinNineGrid(Off, R, Edges.Bitmap, false, Edges.Tile != 0, false, 3, 1, Edges.Margins);
         std::wstring Text =
             Control ? GetPropText(*Control, L"simpletext") : SkinWindowText(Wnd, false);
-        DrawSkinText(Off, {2, 0, std::min(W - 2, TextEnd), H}, Text, taLeftJustify, Colour);
+        DrawSkinText(Off, {2, 0, std::min(W - 2, TextEnd), H}, Text,
+                     ForReadingOrder(taLeftJustify, RightToLeft), Colour);
     } else {
         Panels = ReadPanels(Wnd, Bar, W);
         for (const TPanelLook& P : Panels) {
@@ -136,15 +150,12 @@ void TSkinStatusBar::Paint(HDC DC, const RECT& Rect) {
                 DrawSkinText(Off,
                              {P.Rect.left + 2, P.Rect.top,
                               std::min<LONG>(P.Rect.right - 2, TextEnd), P.Rect.bottom},
-                             P.Text, P.Alignment, Colour);
+                             P.Text, ForReadingOrder(P.Alignment, RightToLeft), Colour);
         }
     }
-    if (GW > 0 && GH > 0) {
-        TBitmap Grip(GW, GH, pf24bit);
-        BitBlt(Grip.Canvas()->Handle(), 0, 0, GW, GH, Extra->Bitmap.Canvas()->Handle(),
-               GripSource.left, GripSource.top, SRCCOPY);
-        DrawTransparent(Off, {W - 1 - GW, H - 1 - GH, W - 1, H - 1}, Grip, SkinKeyColour);
-    }
+    if (GW > 0 && GH > 0)
+        DrawSkinGlyph(Off, {W - 1 - GW, H - 1 - GH, W - 1, H - 1}, Extra->Bitmap, true,
+                      Extra->FrameCount, 5);
     BitBlt(DC, Rect.left, Rect.top, W, H, Off, 0, 0, SRCCOPY);
 
     // Owner-drawn panels are painted over the skin by their handler.

@@ -140,6 +140,13 @@ struct Hook {
     static void Close(HHOOK H) { UnhookWindowsHookEx(H); }
 };
 
+struct WinEventHook {
+    using Type = HWINEVENTHOOK;
+    static constexpr THandleKind Kind = THandleKind::Hook;
+    static bool Valid(HWINEVENTHOOK H) { return H != nullptr; }
+    static void Close(HWINEVENTHOOK H) { UnhookWinEvent(H); }
+};
+
 } // namespace HandleTraits
 
 using TKernelHandle = TOwnedHandle<HandleTraits::Kernel>;
@@ -155,6 +162,7 @@ using TIconHandle = TOwnedHandle<HandleTraits::Icon>;
 using TCursorHandle = TOwnedHandle<HandleTraits::Cursor>;
 using TMenuHandle = TOwnedHandle<HandleTraits::Menu>;
 using THookHandle = TOwnedHandle<HandleTraits::Hook>;
+using TWinEventHookHandle = TOwnedHandle<HandleTraits::WinEventHook>;
 
 // GetDC / ReleaseDC for the life of the object (a window's DC, or the screen's for null).
 class TWindowDC {

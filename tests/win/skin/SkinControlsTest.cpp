@@ -130,6 +130,61 @@ PUBLISHED(TRzDBCheckBox) {
                &TRzDBCheckBox::SetUseCustomGlyphs);
 }
 
+// The navigator bar of another library's data-aware forms: a panel of buttons, raised or flat.
+class TDBNavigator : public TPanel {
+    DECLARE_CLASS(TDBNavigator, TPanel)
+  public:
+    using TPanel::TPanel;
+    bool Flat() const { return FFlat; }
+    void SetFlat(bool V) { FFlat = V; }
+
+  private:
+    bool FFlat = false;
+};
+PUBLISHED(TDBNavigator) {
+    p.Property(L"Flat", &TDBNavigator::Flat, &TDBNavigator::SetFlat);
+}
+
+enum TDateTimeKind { dtkDate, dtkTime };
+DECLARE_ENUM_NAMES(TDateTimeKind, L"dtkDate", L"dtkTime")
+enum TDTDateMode { dmComboBox, dmUpDown };
+DECLARE_ENUM_NAMES(TDTDateMode, L"dmComboBox", L"dmUpDown")
+
+// The date-time picker of another library: the system's picker showing a date with a
+// drop-down calendar, a date stepped with arrows, or a time (stepped with arrows).
+class TDateTimePicker : public TWinControl {
+    DECLARE_CLASS(TDateTimePicker, TWinControl)
+  public:
+    using TWinControl::TWinControl;
+    TDateTimeKind Kind() const { return FKind; }
+    void SetKind(TDateTimeKind V) { FKind = V; }
+    TDTDateMode DateMode() const { return FDateMode; }
+    void SetDateMode(TDTDateMode V) { FDateMode = V; }
+
+  protected:
+    void CreateParams(TCreateParams& P) override {
+        static const bool Registered = [] {
+            INITCOMMONCONTROLSEX I{sizeof(I), ICC_DATE_CLASSES};
+            return InitCommonControlsEx(&I) != FALSE;
+        }();
+        (void)Registered;
+        TWinControl::CreateParams(P);
+        P.SysClassName = DATETIMEPICK_CLASSW;
+        if (FKind == dtkTime)
+            P.Style |= DTS_TIMEFORMAT;
+        else if (FDateMode == dmUpDown)
+            P.Style |= DTS_UPDOWN;
+    }
+
+  private:
+    TDateTimeKind FKind = dtkDate;
+    TDTDateMode FDateMode = dmComboBox;
+};
+PUBLISHED(TDateTimePicker) {
+    p.Property(L"Kind", &TDateTimePicker::Kind, &TDateTimePicker::SetKind);
+    p.Property(L"DateMode", &TDateTimePicker::DateMode, &TDateTimePicker::SetDateMode);
+}
+
 namespace {
 
 // Frame F of picture Image is a plain colour of its own, never magenta or a skin colour.
@@ -150,6 +205,7 @@ TBytes Strip(int Image, int FrameW, int FrameH, int Frames) {
 
 constexpr uint32_t Face = 0xDCD2C8;   // ButtonFace 200 210 220
 constexpr uint32_t Shadow = 0x64605A; // ButtonShadow 90 96 100
+constexpr uint32_t ChunkColour = 0x10C040;
 
 // A skin of plain borders and the test colours, with the pictures and description lines of
 // the controls a test looks at.
@@ -173,24 +229,55 @@ TBytes PlainBorderSkinWith(const std::string& Lines,
     return Payload(Ini, std::move(Files));
 }
 
+// A progress chunk: five pixels of its colour and a column of the key between chunks.
+TBytes ChunkPicture() {
+    TBitmap B(6, 8, pf24bit);
+    Fill(B, ChunkColour);
+    for (int Y = 0; Y < 8; ++Y)
+        SetPixel(B, 5, Y, 0xFF00FF);
+    return B.SaveToStream();
+}
+
 // A skin of plain borders with pictures for the controls; the check box's with CheckFrames
-// frames, the radio button's with RadioFrames.
-TBytes ControlsSkin(int CheckFrames, int RadioFrames) {
+// frames, the radio button's with RadioFrames; the progress bar filled with chunks or not.
+TBytes ControlsSkin(int CheckFrames, int RadioFrames, bool Chunks = false) {
     const std::string N = std::to_string(CheckFrames), R = std::to_string(RadioFrames);
     return PlainBorderSkinWith("[Buttons]\nCheckButton=check.bmp\nRadioButton=radio.bmp\n"
                                "CheckButtonFrame=" +
                                    N + "\nRadioButtonFrame=" + R +
                                    "\n"
-                                   "[Progress]\nBitmap=progress.bmp\nTile=0\n"
+                                   "[Progress]\nBitmap=progress.bmp\nTile=0\n" +
+                                   (Chunks ? "Style=1\nChunk=chunk.bmp\nLeftWidth=2\n" : "") +
                                    "[UpDown.Vert]\nImage=updown.bmp\n"
                                    "[Trackbar.ThumbHorz]\nImage=thumbh.bmp\n"
                                    "[Trackbar.ThumbVert]\nImage=thumbv.bmp\n",
                                {{"check.bmp", Strip(picCheck, 13, 13, CheckFrames)},
                                 {"radio.bmp", Strip(picRadio, 13, 13, RadioFrames)},
                                 {"progress.bmp", Strip(picProgress, 10, 10, 2)},
+                                {"chunk.bmp", ChunkPicture()},
                                 {"updown.bmp", Strip(picUpDown, 8, 8, 8)},
                                 {"thumbh.bmp", Strip(picThumbH, 8, 12, 5)},
                                 {"thumbv.bmp", Strip(picThumbV, 12, 8, 5)}});
+}
+
+// What the last painter that composes in the engine's shared picture left there equals Shot.
+int DifferencesFromWorkBitmap(const TBitmap& Shot) {
+    TBitmap& Work = SkinManager->WorkBitmap();
+    if (Work.Width() != Shot.Width() || Work.Height() != Shot.Height()) return -1;
+    int Bad = 0;
+    for (int Y = 0; Y < Shot.Height(); ++Y)
+        for (int X = 0; X < Shot.Width(); ++X)
+            Bad += Pixel(Work, X, Y) != Pixel(Shot, X, Y);
+    return Bad;
+}
+
+// The control painted into a picture of its window's size, as a program prints it.
+std::unique_ptr<TBitmap> PaintedInto(TWinControl* C) {
+    RECT R;
+    GetWindowRect(C->Handle(), &R);
+    auto B = std::make_unique<TBitmap>(R.right - R.left, R.bottom - R.top, pf24bit);
+    SendMessageW(C->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(B->Canvas()->Handle()), 0);
+    return B;
 }
 
 uint32_t PixelOf(HWND Wnd, int X, int Y) {
@@ -342,8 +429,8 @@ class TControlsForm : public ::testing::Test {
     static uint32_t CheckGlyph(TWinControl* C) { return GlyphAt(C, 7); }
     static uint32_t RadioGlyph(TWinControl* C) { return GlyphAt(C, 6); }
     // Another skin for the same form: its pictures are read at the next paint.
-    static void UseSkin(int CheckFrames, int RadioFrames) {
-        Skin->SetSkinStream(ControlsSkin(CheckFrames, RadioFrames));
+    static void UseSkin(int CheckFrames, int RadioFrames, bool Chunks = false) {
+        Skin->SetSkinStream(ControlsSkin(CheckFrames, RadioFrames, Chunks));
         ASSERT_EQ(Skin->Buttons->CheckFrameCount, CheckFrames);
         WaitFor([] {
             TWinSkinForm* F = FrameOf(Form->Handle());
@@ -574,6 +661,31 @@ TEST_F(TControlsForm, AProgressBarFillsItsShareAndAtZeroShowsOnlyTheFirstFrame) 
     Bar0->SetPosition(0);
 }
 
+// With the chunk style, chunks fill the bar's share from its left margin, centred vertically,
+// over the whole picture taken as one frame; composed in the engine's shared picture.
+TEST_F(TControlsForm, ChunksFillTheShareOfAProgressBarComposedInTheSharedPicture) {
+    UseSkin(12, 8, true);
+    ASSERT_EQ(Skin->Progress->Style, 1);
+    const auto Shot = PaintedInto(Bar30);
+    EXPECT_EQ(DifferencesFromWorkBitmap(*Shot), 0);
+    const int W = Bar30->Width(), H = Bar30->Height(), Y = H / 2;
+    const int Filled = MulDiv(W, 30, 100), Left = 2, Top = (H - 8) / 2;
+    int Chunks = 0;
+    for (int X = 0; X < W; ++X)
+        Chunks += Pixel(*Shot, X, Y) == ChunkColour;
+    EXPECT_EQ(Chunks, Filled - Filled / 6) << "five of every six columns of the filled width";
+    EXPECT_EQ(Pixel(*Shot, Left, Y), ChunkColour);
+    EXPECT_EQ(Pixel(*Shot, Left + 4, Y), ChunkColour);
+    EXPECT_EQ(Pixel(*Shot, Left + 5, Y), FrameColour(picProgress, 1)) << "the chunk's key";
+    EXPECT_EQ(Pixel(*Shot, Left + Filled - 2, Y), ChunkColour);
+    EXPECT_NE(Pixel(*Shot, Left + Filled, Y), ChunkColour) << "no further than the share";
+    EXPECT_EQ(Pixel(*Shot, Left, Top), ChunkColour);
+    EXPECT_EQ(Pixel(*Shot, Left, Top + 7), ChunkColour);
+    EXPECT_NE(Pixel(*Shot, Left, Top - 1), ChunkColour) << "centred vertically";
+    EXPECT_NE(Pixel(*Shot, Left, Top + 8), ChunkColour);
+    UseSkin(12, 8);
+}
+
 TEST_F(TControlsForm, ATrackBarKeepsItsOwnTicsAndChannelAndTakesOnlyTheThumb) {
     SetFocus(Edit->Handle()); // no focus mark on either of a pair
     for (auto [Skinned, Twin, Thumb] :
@@ -703,6 +815,39 @@ TEST_F(TControlsForm, PointerInputChangesTheStatesAsWithoutTheSkin) {
     Grayed->SetState(cbGrayed);
     RadioA->SetChecked(false);
     RadioB->SetChecked(true);
+}
+
+// Classes of other libraries known by name: a navigator bar goes flat on the face colour; a
+// date-time picker is an edit to the skin when it steps its fields with arrows, else a combo
+// box.
+TEST_F(TControlsForm, ANavigatorGoesFlatAndADatePickerIsAComboOrAnEditByItsMode) {
+    auto* Nav = Place(new TDBNavigator(Form), 530, 300, 140, 24);
+    auto Picker = [](int Y, TDateTimeKind Kind, TDTDateMode Mode) {
+        auto* P = new TDateTimePicker(Form);
+        P->SetKind(Kind);
+        P->SetDateMode(Mode);
+        return Place(P, 530, Y, 140, 22);
+    };
+    auto* Date = Picker(330, dtkDate, dmComboBox);
+    auto* Stepped = Picker(355, dtkDate, dmUpDown);
+    auto* Time = Picker(378, dtkTime, dmComboBox);
+    SkinFormControls(*Frame);
+    EXPECT_NE(dynamic_cast<TSkinBox*>(SkinOf(Nav)), nullptr);
+    EXPECT_TRUE(Nav->Flat());
+    EXPECT_EQ(Nav->Color(), Skin->ButtonFace);
+    auto Worn = [](TWinControl* C) { return Frame->FindControlSkin(C->Handle()); };
+    EXPECT_NE(dynamic_cast<TSkinComBox*>(Worn(Date)), nullptr) << "a drop-down calendar";
+    EXPECT_NE(dynamic_cast<TSkinEdit*>(Worn(Stepped)), nullptr) << "a date stepped by arrows";
+    EXPECT_NE(dynamic_cast<TSkinEdit*>(Worn(Time)), nullptr) << "a time";
+    // Without the edit element a picker keeps its own look.
+    const TSkinControlTypes All = Skin->SkinControls();
+    Skin->SetSkinControls(TSkinControlTypes(All).Exclude(xcEdit));
+    auto* Loose = Picker(300, dtkDate, dmComboBox);
+    SkinFormControls(*Frame);
+    EXPECT_EQ(Worn(Loose), nullptr);
+    Skin->SetSkinControls(All);
+    for (TControl* C : std::initializer_list<TControl*>{Nav, Date, Stepped, Time, Loose})
+        delete C;
 }
 
 // The buttons of a plain window (a dialog's) take their skins by their button type.
@@ -904,6 +1049,83 @@ TEST_F(TStatusForm, AnOwnerDrawnPanelIsPaintedOverTheSkin) {
     Bar->Panels(1)->SetStyle(psText);
 }
 
+namespace {
+
+RECT PanelRect(HWND Bar, int Index) {
+    RECT R{};
+    SendMessageW(Bar, SB_GETRECT, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&R));
+    return R;
+}
+
+// The leftmost and rightmost columns of a panel where its text's ink shows over Ground.
+std::pair<int, int> InkColumns(HWND Bar, int Index, uint32_t Ground) {
+    RedrawWindow(Bar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    Pump();
+    const RECT R = PanelRect(Bar, Index);
+    std::pair<int, int> Ink{R.right, R.left - 1};
+    for (int X = R.left; X < R.right; ++X)
+        for (int Y = R.top + 2; Y < R.bottom - 2; ++Y)
+            if (PixelOf(Bar, X, Y) != Ground) {
+                Ink.first = std::min<int>(Ink.first, X);
+                Ink.second = std::max<int>(Ink.second, X);
+            }
+    return Ink;
+}
+
+} // namespace
+
+TEST_F(TStatusForm, ReadRightToLeftAPanelsTextSitsOnItsOtherSide) {
+    const HWND W = Bar->Handle();
+    TStatusPanel& P = *Bar->Panels(0);
+    P.SetText(L"Ready");
+    const uint32_t Ground = FrameColour(picEdges, 1);
+    const RECT R = PanelRect(W, 0);
+    const int Mid = (R.left + R.right) / 2;
+    const auto Ltr = InkColumns(W, 0, Ground);
+    EXPECT_LT(Ltr.first, R.left + 6);
+    EXPECT_LT(Ltr.second, Mid);
+    SetWindowLongW(W, GWL_EXSTYLE, GetWindowLongW(W, GWL_EXSTYLE) | WS_EX_RTLREADING);
+    const auto Rtl = InkColumns(W, 0, Ground);
+    EXPECT_GT(Rtl.first, Mid) << "left-aligned text read right to left sits on the right";
+    EXPECT_GT(Rtl.second, R.right - 6);
+    P.SetAlignment(taRightJustify);
+    const auto RtlRight = InkColumns(W, 0, Ground);
+    EXPECT_LT(RtlRight.first, R.left + 6) << "and right-aligned on the left";
+    EXPECT_LT(RtlRight.second, Mid);
+    SetWindowLongW(W, GWL_EXSTYLE, GetWindowLongW(W, GWL_EXSTYLE) & ~WS_EX_RTLREADING);
+    P.SetAlignment(taLeftJustify);
+    P.SetText(L"");
+}
+
+TEST_F(TStatusForm, ADisabledBarsTextTakesTheShadowColour) {
+    const HWND W = Bar->Handle();
+    Bar->Panels(0)->SetText(L"Ready");
+    const uint32_t Shade = Rgb(ColorToRGB(clBtnShadow));
+    auto Shaded = [&] {
+        RedrawWindow(W, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        Pump();
+        const RECT R = PanelRect(W, 0);
+        int N = 0;
+        for (int X = R.left; X < R.left + 60; ++X)
+            for (int Y = R.top; Y < R.bottom; ++Y)
+                N += PixelOf(W, X, Y) == Shade;
+        return N;
+    };
+    EXPECT_EQ(Shaded(), 0);
+    Bar->SetEnabled(false);
+    EXPECT_GT(Shaded(), 0);
+    Bar->SetEnabled(true);
+    Bar->Panels(0)->SetText(L"");
+}
+
+TEST_F(TStatusForm, TheBarIsComposedInTheEnginesSharedPicture) {
+    Bar->Panels(0)->SetText(L"Ready");
+    const auto Shot = PaintedInto(Bar);
+    EXPECT_EQ(Pixel(*Shot, 50, 3), FrameColour(picEdges, 1)) << "painted into the picture";
+    EXPECT_EQ(DifferencesFromWorkBitmap(*Shot), 0);
+    Bar->Panels(0)->SetText(L"");
+}
+
 TEST_F(TStatusForm, SimpleModeWithEmptyTextShowsFrameOneAcross) {
     Bar->SetSimpleText(L"");
     Bar->SetSimplePanel(true);
@@ -917,20 +1139,27 @@ TEST_F(TStatusForm, SimpleModeWithEmptyTextShowsFrameOneAcross) {
 
 // ---------------------------------------------------------------------------------------------
 // List views and their headers, on a form wearing a skin whose header bar has a colour per
-// frame.
+// frame, and the scroll-bar picture of skins switched to while it is shown.
 
 namespace {
 
-constexpr int picHeader = 4;
+constexpr int picHeader = 4, picBars = 5, picOtherBars = 6;
 
 TBytes HeaderSkin() {
     return PlainBorderSkinWith("[Headerbar]\nImage=header.bmp\n",
                                {{"header.bmp", Strip(picHeader, 12, 12, 5)}});
 }
 
+// The header skin and a scroll-bar picture of 23 frames, each a colour of picture Bars.
+TBytes HeaderSkinWithBars(int Bars) {
+    return PlainBorderSkinWith(
+        "[Headerbar]\nImage=header.bmp\n[Scrollbar]\nImage=bars.bmp\n",
+        {{"header.bmp", Strip(picHeader, 12, 12, 5)}, {"bars.bmp", Strip(Bars, 16, 16, 23)}});
+}
+
 } // namespace
 
-TEST(SkinListView, TheHeaderWearsTheBarAndTheListItsScrollBars) {
+TEST(SkinListView, TheHeaderWearsTheBarAndTheListTheScrollBarsOfTheSkinItWears) {
     auto Form = std::make_unique<TCloseCountingForm>(nullptr);
     Form->SetBorderStyle(bsSingle);
     Form->SetFormStyle(fsStayOnTop);
@@ -946,12 +1175,15 @@ TEST(SkinListView, TheHeaderWearsTheBarAndTheListItsScrollBars) {
         List->AddItem(L"Caller " + std::to_wstring(I), {std::to_wstring(5550100 + I)});
     TWinSkinForm* Frame = ShowWithOwnSkin(*Form, HeaderSkin());
     ASSERT_NE(Frame, nullptr);
-
-    auto* Skin = dynamic_cast<TSkinListView*>(Frame->FindControlSkin(List->Handle()));
+    TSkinData* Skin = nullptr;
+    for (int I = 0; I < Form->ComponentCount(); ++I)
+        if (auto* S = dynamic_cast<TSkinData*>(Form->Components(I))) Skin = S;
     ASSERT_NE(Skin, nullptr);
+
+    auto* ListSkin = dynamic_cast<TSkinListView*>(Frame->FindControlSkin(List->Handle()));
+    ASSERT_NE(ListSkin, nullptr);
     const HWND Header = reinterpret_cast<HWND>(SendMessageW(List->Handle(), LVM_GETHEADER, 0, 0));
     ASSERT_NE(dynamic_cast<TSkinHeader*>(Frame->FindControlSkin(Header)), nullptr);
-    ASSERT_TRUE(Skin->VertBar && Skin->VertBar->Shown) << "forty rows scroll";
 
     RedrawWindow(Header, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     Pump();
@@ -965,7 +1197,46 @@ TEST(SkinListView, TheHeaderWearsTheBarAndTheListItsScrollBars) {
         if (PixelOf(Header, X, S.cy / 2) != Bar) ++Ink;
     EXPECT_GT(Ink, 0) << "the column's caption over the bar";
 
+    // A skin without the scroll-bar picture leaves the native bars in view and in use.
+    TWScrollbar& VertBar = *ListSkin->VertBar;
+    auto BarInView = [&] { return VertBar.HandleAllocated() && IsWindowVisible(VertBar.Handle()); };
+    EXPECT_FALSE(VertBar.Shown);
+    EXPECT_FALSE(BarInView()) << "no empty window over the native bar";
+    SCROLLBARINFO Native{};
+    Native.cbSize = sizeof(Native);
+    GetScrollBarInfo(List->Handle(), OBJID_VSCROLL, &Native);
+    ASSERT_FALSE(Native.rgstate[0] & STATE_SYSTEM_INVISIBLE) << "forty rows scroll";
+    const RECT& NB = Native.rcScrollBar;
+    WithPointer([&](TMouse& M) {
+        M.Click({(NB.left + NB.right) / 2, NB.bottom - Native.dxyLineButton / 2});
+    });
+    EXPECT_GT(SendMessageW(List->Handle(), LVM_GETTOPINDEX, 0, 0), 0) << "the native arrow";
+
+    // Skins switched while the list is shown (each window of a reloaded skin is refreshed):
+    // the bars come with a skin's picture, show the new skin's, and go with the picture.
+    auto Wear = [&](const TBytes& Payload) {
+        Skin->SetSkinStream(Payload);
+        if (TWinSkinForm* Now = FrameOf(Form->Handle())) Now->Refresh();
+        Pump();
+    };
+    const int A = VertBar.ArrowSize;
+    auto ArrowShows = [&](int Picture) {
+        return WaitFor([&] {
+            return BarInView() && PixelOf(VertBar.Handle(), ClientSize(VertBar.Handle()).cx / 2,
+                                          A / 2) == FrameColour(Picture, 9);
+        });
+    };
+    Wear(HeaderSkinWithBars(picBars));
+    EXPECT_TRUE(VertBar.Shown);
+    EXPECT_TRUE(ArrowShows(picBars)) << "the up arrow of the skin's picture";
+    Wear(HeaderSkinWithBars(picOtherBars));
+    EXPECT_TRUE(ArrowShows(picOtherBars)) << "the new skin's up arrow";
+    Wear(HeaderSkin());
+    EXPECT_FALSE(VertBar.Shown);
+    EXPECT_FALSE(BarInView());
+
     // A real click still selects a row.
+    SendMessageW(List->Handle(), WM_VSCROLL, SB_TOP, 0);
     RECT Row{LVIR_BOUNDS, 0, 0, 0};
     SendMessageW(List->Handle(), LVM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&Row));
     WithPointer([&](TMouse& M) {
@@ -974,10 +1245,10 @@ TEST(SkinListView, TheHeaderWearsTheBarAndTheListItsScrollBars) {
     EXPECT_EQ(List->ItemIndex(), 3);
 
     // The skin goes: the header's skin and the bars go with it.
-    const HWND VB = Skin->VertBar->Handle();
-    delete Skin;
-    EXPECT_EQ(Frame->FindControlSkin(Header), nullptr);
-    EXPECT_FALSE(IsWindow(VB));
+    const HWND VB = VertBar.HandleAllocated() ? VertBar.Handle() : nullptr;
+    delete ListSkin;
+    EXPECT_EQ(FrameOf(Form->Handle())->FindControlSkin(Header), nullptr);
+    EXPECT_FALSE(VB && IsWindow(VB));
 }
 
 // A check box that takes its glyphs from a picture gets the skin's five check frames laid out

@@ -153,6 +153,35 @@ TEST_F(TEditForm, AnEditWithABorderGetsTheFlatOneAndOneWithoutNone) {
     EXPECT_NE(Pixel(*Flat, 0, 0), Shadow) << "no border of the skin's on a borderless edit";
 }
 
+// Painted into a picture (as a program prints a window), an edit gets its border there, and the
+// screen is left as it was.
+TEST_F(TEditForm, AnEditPaintedIntoAPictureGetsItsBorderThereNotOnTheScreen) {
+    Repaint(Bordered);
+    const HWND E = Bordered->Handle();
+    RECT R;
+    GetWindowRect(E, &R);
+    const int W = R.right - R.left, H = R.bottom - R.top;
+    constexpr uint32_t Mark = 0x2040A0;
+    {
+        // The border on the screen marked, so that a border painted there would show.
+        TWindowDC DC(E, true);
+        const RECT All{0, 0, W, H};
+        FillColor(DC, All, static_cast<TColor>(Mark));
+    }
+    TBitmap Picture(W, H, pf24bit);
+    Fill(Picture, Mark);
+    SendMessageW(E, WM_PAINT, reinterpret_cast<WPARAM>(Picture.Canvas()->Handle()), 0);
+    const uint32_t Shadow = Rgb(ColorToRGB(MainSkin().ButtonShadow));
+    for (POINT P : {POINT{0, 0}, POINT{W - 1, 0}, POINT{0, H - 1}, POINT{W - 1, H - 1}})
+        EXPECT_EQ(Pixel(Picture, P.x, P.y), Shadow) << P.x << "," << P.y;
+    EXPECT_EQ(Pixel(Picture, 1, 1), 0xFFFFFFu);
+    EXPECT_EQ(Pixel(Picture, W - 2, H - 2), 0xFFFFFFu);
+    const auto Screen = GrabFrame(E);
+    EXPECT_EQ(Pixel(*Screen, 0, 0), Mark) << "nothing painted on the screen";
+    EXPECT_EQ(Pixel(*Screen, W - 1, H - 1), Mark);
+    Repaint(Bordered);
+}
+
 TEST_F(TEditForm, ComboBoxesShowTheSkinsFramesByState) {
     SetFocus(Bordered->Handle());
     Repaint(List);
@@ -194,6 +223,23 @@ TEST_F(TEditForm, ASimpleComboBoxGetsScrollBarsOnItsList) {
     RECT Bar;
     GetWindowRect(S->ListBars->VertBar->Handle(), &Bar);
     EXPECT_TRUE(EqualRect(&Bar, &I.rcScrollBar));
+}
+
+// The list of a simple combo box goes before the box (as when the box's window is made
+// again): the box's skin lets go of the list's scroll-bar skin, which went with the list.
+TEST_F(TEditForm, ASimpleComboBoxLetsGoOfItsListsBarsWhenTheListGoes) {
+    TComboBox* C = AddCombo(170, 140, csSimple);
+    C->SetHeight(100);
+    auto* S = new TSkinComBox(C);
+    S->InitControl(Frame, &MainSkin(), false, &Frame->SkinCanvas());
+    ASSERT_NE(S->ListBars, nullptr);
+    const HWND List = S->ListWnd;
+    ASSERT_TRUE(IsWindow(List));
+    DestroyWindow(List);
+    EXPECT_EQ(S->ListBars, nullptr);
+    EXPECT_EQ(S->ListWnd, nullptr);
+    Repaint(C);
+    delete C;
 }
 
 TEST_F(TEditForm, AComboBoxStillDropsDownAndSelectsByMouseAndKeyboard) {

@@ -6,6 +6,7 @@
 #include "ImgUtil.h"
 #include "MessageRecorder.h"
 #include "StdCtrls.h"
+#include "TestAllocator.h"
 #include "WinSubScroll.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +26,19 @@ RECT ScreenRectOf(HWND Wnd) {
     RECT R;
     GetWindowRect(Wnd, &R);
     return R;
+}
+
+SCROLLBARINFO NativeInfo(HWND Wnd, LONG Object) {
+    SCROLLBARINFO I{};
+    I.cbSize = sizeof(I);
+    GetScrollBarInfo(Wnd, Object, &I);
+    return I;
+}
+
+// The bar last painted the thumb where the native bar has it.
+bool ThumbFollows(HWND Wnd, const TWScrollbar& Bar) {
+    const SCROLLBARINFO I = NativeInfo(Wnd, Bar.Vertical ? OBJID_VSCROLL : OBJID_HSCROLL);
+    return Bar.ThumbStart == I.xyThumbTop && Bar.ThumbEnd == I.xyThumbBottom;
 }
 
 int VertPos(HWND Wnd) {
@@ -226,6 +240,100 @@ TEST_F(TScrollForm, TheWheelRepaintsTheBarAndEachScrollPaintsItOnce) {
     EXPECT_GE(MemoSkin->VertBar->Paints - Start, 1);
 }
 
+// A program's own log window: each line arrives as a message (posted by whatever produces the
+// lines); the window sets its scroll range for it and repaints nothing, the line lying below
+// what it shows.
+class TLogView : public TCustomControl {
+    DECLARE_CLASS(TLogView, TCustomControl)
+  public:
+    using TCustomControl::TCustomControl;
+    static constexpr UINT WM_LOGLINE = WM_APP + 1;
+    int Lines = 0;
+
+  protected:
+    void CreateParams(TCreateParams& P) override {
+        TCustomControl::CreateParams(P);
+        P.Style |= WS_VSCROLL;
+    }
+    void WndProc(TMessage& M) override {
+        if (M.Msg != WM_LOGLINE) return TCustomControl::WndProc(M);
+        ++Lines;
+        SCROLLINFO Info{sizeof(Info), SIF_RANGE | SIF_PAGE, 0, Lines - 1, 10, 0, 0};
+        SetScrollInfo(Handle(), SB_VERT, &Info, TRUE);
+    }
+};
+PUBLISHED(TLogView) {}
+
+// A program changes the scroll information without the control repainting: the bars follow
+// all the same.
+TEST_F(TScrollForm, BarsFollowScrollChangesThatRepaintNothing) {
+    // A log list: a line at a time, each added below what the list shows.
+    auto* Log = new TListBox(Form);
+    Log->SetParent(Form);
+    Log->SetBounds(180, 215, 130, 100);
+    for (int I = 0; I < 10; ++I)
+        Log->Items()->Add(L"event " + std::to_wstring(I));
+    Pump();
+    TSkinScrollbar* LogSkin = Attach(Log);
+    TWScrollbar& Bar = *LogSkin->VertBar;
+    ASSERT_TRUE(Bar.Shown) << "ten lines scroll";
+    RedrawWindow(Bar.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const HWND L = Log->Handle();
+    ASSERT_TRUE(ThumbFollows(L, Bar));
+    const int FirstEnd = Bar.ThumbEnd;
+    for (int I = 10; I < 30; ++I) {
+        Log->Items()->Add(L"event " + std::to_wstring(I));
+        ASSERT_EQ(Log->TopIndex(), 0) << "added out of view";
+        ASSERT_TRUE(WaitFor([&] { return ThumbFollows(L, Bar); }, 1000)) << "line " << I;
+    }
+    EXPECT_LT(Bar.ThumbEnd, FirstEnd - 10) << "the thumb moved as the log grew";
+    // The log shown from its end: the thumb at the bottom.
+    Log->SetTopIndex(29);
+    EXPECT_TRUE(WaitFor([&] { return ThumbFollows(L, Bar); }, 1000));
+    delete Log;
+
+    // The program's own log window, its lines posted to it.
+    auto* View = new TLogView(Form);
+    View->SetParent(Form);
+    View->SetBounds(180, 215, 130, 100);
+    for (int I = 0; I < 12; ++I)
+        SendMessageW(View->Handle(), TLogView::WM_LOGLINE, 0, 0);
+    Pump();
+    TSkinScrollbar* ViewSkin = Attach(View);
+    TWScrollbar& ViewBar = *ViewSkin->VertBar;
+    ASSERT_TRUE(ViewBar.Shown);
+    RedrawWindow(ViewBar.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const int ViewEnd = ViewBar.ThumbEnd;
+    for (int I = 0; I < 10; ++I) {
+        PostMessageW(View->Handle(), TLogView::WM_LOGLINE, 0, 0);
+        ASSERT_TRUE(WaitFor([&] { return View->Lines == 13 + I; }, 1000));
+        ASSERT_TRUE(WaitFor([&] { return ThumbFollows(View->Handle(), ViewBar); }, 1000))
+            << "line " << View->Lines;
+    }
+    EXPECT_LT(ViewBar.ThumbEnd, ViewEnd - 10) << "the thumb moved as the log grew";
+    delete View;
+
+    // A program's own range and position for the memo's bar, set from outside any message of
+    // the memo: the system reports the change (Windows does for every SetScrollInfo that
+    // redraws; the Wine here does not, so the report is made as Windows makes it).
+    const HWND M = Skinned->Handle();
+    TWScrollbar& MemoBar = *MemoSkin->VertBar;
+    auto Reported = [&] {
+        NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, M, OBJID_VSCROLL, CHILDID_SELF);
+        return WaitFor([&] { return ThumbFollows(M, MemoBar); }, 1000);
+    };
+    SCROLLINFO Own{sizeof(Own), SIF_ALL};
+    GetScrollInfo(M, SB_VERT, &Own);
+    SCROLLINFO Info{sizeof(Info), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 10, 45, 0};
+    SetScrollInfo(M, SB_VERT, &Info, TRUE);
+    EXPECT_TRUE(Reported()) << "SetScrollInfo";
+    SetScrollPos(M, SB_VERT, 80, TRUE);
+    EXPECT_TRUE(Reported()) << "SetScrollPos";
+    // The memo's own information back.
+    SetScrollInfo(M, SB_VERT, &Own, TRUE);
+    EXPECT_TRUE(Reported());
+}
+
 TEST_F(TScrollForm, HidingAControlHidesBothBarsAndResizingReplacesThem) {
     Skinned->Hide();
     Pump();
@@ -264,6 +372,17 @@ std::unique_ptr<TBitmap> ArrowPicture(int Frame, int W, int H) {
     FillColor(B->Canvas()->Handle(), {0, 0, W, H}, D.ButtonFace);
     DrawSkinFrame(B->Canvas()->Handle(), {0, 0, W, H}, D.Scrollbar->Bitmap, true, 23, Frame);
     return B;
+}
+
+// The vertical track as a disabled bar of W by H shows it, between arrows of A.
+std::unique_ptr<TBitmap> DisabledTrack(int W, int H, int A) {
+    TSkinData& D = MainSkin();
+    auto Track = std::make_unique<TBitmap>(W, H - 2 * A, pf24bit);
+    FillColor(Track->Canvas()->Handle(), {0, 0, W, H - 2 * A}, D.ButtonFace);
+    DrawSkinNineGrid(Track->Canvas()->Handle(), {0, 0, W, H - 2 * A}, D.VertScroll->Bitmap, false,
+                     D.VertScroll->Tile != 0, D.VertScroll->Trans != 0, 4, 3,
+                     D.VertScroll->Margins);
+    return Track;
 }
 
 int Differences(const TBitmap& Shot, int X0, int Y0, const TBitmap& Expected) {
@@ -330,14 +449,67 @@ TEST_F(TScrollForm, ADisabledBarShowsTheTrackInFrameThreeAndNoThumb) {
     RedrawWindow(Bar.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     auto Shot = GrabWindow(Bar.Handle());
     const int W = Shot->Width(), H = Shot->Height(), A = Bar.ArrowSize;
-    TSkinData& D = MainSkin();
-    TBitmap Track(W, H - 2 * A, pf24bit);
-    FillColor(Track.Canvas()->Handle(), {0, 0, W, H - 2 * A}, D.ButtonFace);
-    DrawSkinNineGrid(Track.Canvas()->Handle(), {0, 0, W, H - 2 * A}, D.VertScroll->Bitmap, false,
-                     D.VertScroll->Tile != 0, D.VertScroll->Trans != 0, 4, 3,
-                     D.VertScroll->Margins);
-    EXPECT_EQ(Differences(*Shot, 0, A, Track), 0) << "the whole track, no thumb on it";
+    EXPECT_EQ(Differences(*Shot, 0, A, *DisabledTrack(W, H, A)), 0)
+        << "the whole track, no thumb on it";
     EnableScrollBar(List->Handle(), SB_VERT, ESB_ENABLE_BOTH);
+}
+
+// The bars follow their control's state: disabled, the control's bars look disabled and take
+// no clicks, as its native twin's do.
+TEST_F(TScrollForm, ADisabledControlsBarsLookDisabledAndScrollNothing) {
+    TWScrollbar& Bar = *MemoSkin->VertBar;
+    for (TMemo* M : {Skinned, Twin}) {
+        SendMessageW(M->Handle(), WM_VSCROLL, SB_TOP, 0);
+        M->SetEnabled(false);
+    }
+    Pump();
+    const int A = Bar.ArrowSize;
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            auto Shot = GrabWindow(Bar.Handle());
+            return Differences(*Shot, 0, A, *DisabledTrack(Shot->Width(), Shot->Height(), A)) == 0;
+        },
+        2000))
+        << "the whole track, no thumb on it";
+    const RECT V = NativeBar(Skinned->Handle(), OBJID_VSCROLL);
+    const RECT VT = NativeBar(Twin->Handle(), OBJID_VSCROLL);
+    const POINT Down{(V.left + V.right) / 2, V.bottom - A / 2};
+    const POINT PageDown{(V.left + V.right) / 2, V.bottom - A - 4};
+    WithPointer([&](TMouse& M) {
+        M.Click(Down);
+        M.Click(PageDown);
+        M.Click(Same(Down, V, VT));
+    });
+    EXPECT_EQ(VertPos(Skinned->Handle()), 0);
+    EXPECT_EQ(VertPos(Twin->Handle()), 0);
+    // A disabled scroll-bar control under its bar window: the same.
+    auto* SB = new TScrollBar(Form);
+    SB->SetParent(Form);
+    SB->SetKind(sbVertical);
+    SB->SetBounds(520, 10, 20, 200);
+    SB->SetParams(0, 0, 100);
+    SB->SetPageSize(10);
+    SB->SetEnabled(false);
+    TSkinControl Host(nullptr);
+    Host.SkinData = &MainSkin();
+    TWScrollbar Control(&Host, SB->Handle(), TWScrollbar::kdControl, SB);
+    Control.Place();
+    ASSERT_TRUE(Control.Shown);
+    const RECT C = ScreenRectOf(Control.Handle());
+    WithPointer([&](TMouse& M) {
+        M.Click({(C.left + C.right) / 2, C.bottom - A / 2});
+        M.Click({(C.left + C.right) / 2, C.bottom - A - 20});
+    });
+    EXPECT_EQ(SB->Position(), 0) << "a disabled scroll-bar control";
+    delete SB;
+    // Enabled again: the thumb is back and a click scrolls.
+    for (TMemo* M : {Skinned, Twin})
+        M->SetEnabled(true);
+    Pump();
+    EXPECT_TRUE(WaitFor([&] { return ThumbFollows(Skinned->Handle(), Bar); }, 2000));
+    WithPointer([&](TMouse& M) { M.Click(Down); });
+    EXPECT_EQ(VertPos(Skinned->Handle()), 1);
+    SendMessageW(Skinned->Handle(), WM_VSCROLL, SB_TOP, 0);
 }
 
 TEST_F(TScrollForm, WithTheSkinGoneTheNativeBarWorks) {
@@ -385,6 +557,39 @@ TEST_F(TScrollForm, AScrollBarControlsBarFollowsTheControl) {
     EXPECT_EQ(SB->Position(), 10) << "a page down";
     RedrawWindow(Bar.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     EXPECT_EQ(Bar.ThumbStart, A + MulDiv(L - 2 * A, 10, 100));
+    delete SB;
+}
+
+// A handler that the scroll loop runs (here the control's change event) frees the bar that
+// handed the press on: once the loop returns, the bar touches nothing of itself.
+TEST_F(TScrollForm, ABarFreedInsideTheScrollLoopItStartedIsLeftAlone) {
+    auto* SB = new TScrollBar(Form);
+    SB->SetParent(Form);
+    SB->SetKind(sbVertical);
+    SB->SetBounds(520, 10, 20, 200);
+    SB->SetParams(0, 0, 100);
+    SB->SetPageSize(10);
+    TSkinControl Host(nullptr);
+    Host.SkinData = &MainSkin();
+    auto* Bar = new TWScrollbar(&Host, SB->Handle(), TWScrollbar::kdControl, SB);
+    Bar->Place();
+    ASSERT_TRUE(Bar->Shown);
+    RedrawWindow(Bar->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const RECT B = ScreenRectOf(Bar->Handle());
+    const POINT PageDown{(B.left + B.right) / 2, B.top + Bar->ThumbEnd + 20};
+    const auto* Block = reinterpret_cast<const uint8_t*>(Bar);
+    SB->OnChange = [&](TObject*) {
+        delete Bar;
+        Bar = nullptr;
+    };
+    WithPointer([&](TMouse& M) { M.Click(PageDown); });
+    ASSERT_EQ(Bar, nullptr) << "the handler ran";
+    EXPECT_EQ(SB->Position(), 10) << "a page down";
+    // The freed block still holds nothing but the allocator's pattern.
+    size_t Written = 0;
+    for (size_t I = 0; I < sizeof(TWScrollbar); ++I)
+        Written += Block[I] != FreedByte;
+    EXPECT_EQ(Written, 0u) << "bytes of the freed bar written after it was freed";
     delete SB;
 }
 
