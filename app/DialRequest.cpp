@@ -19,8 +19,7 @@ bool IsInvisible(char32_t C) {
 }
 
 bool IsSpace(char32_t C) {
-    return C == U' ' || C == 0x00A0 || (C >= 0x2000 && C <= 0x200A) || C == 0x202F ||
-           C == 0x205F;
+    return C == U' ' || C == 0x00A0 || (C >= 0x2000 && C <= 0x200A) || C == 0x202F || C == 0x205F;
 }
 
 // What people put between the digits to make a number readable.
@@ -60,7 +59,9 @@ std::u32string_view Trim(std::u32string_view S) {
     return S;
 }
 
-char32_t LowerAscii(char32_t C) { return C >= U'A' && C <= U'Z' ? C + 32 : C; }
+char32_t LowerAscii(char32_t C) {
+    return C >= U'A' && C <= U'Z' ? C + 32 : C;
+}
 
 // Removes the scheme from S when S starts with it (in any case).
 bool TakeScheme(std::u32string_view& S, std::u32string_view Scheme) {

@@ -49,7 +49,8 @@ std::optional<std::wstring> ClipboardText(HWND Owner) {
     std::optional<std::wstring> Text;
     if (HANDLE Data = GetClipboardData(CF_UNICODETEXT)) {
         if (const auto* Chars = static_cast<const wchar_t*>(GlobalLock(Data))) {
-            const size_t Room = std::min<size_t>(GlobalSize(Data) / sizeof(wchar_t), MaxRequestLength + 1);
+            const size_t Room =
+                std::min<size_t>(GlobalSize(Data) / sizeof(wchar_t), MaxRequestLength + 1);
             Text = std::wstring(Chars, wcsnlen(Chars, Room));
             GlobalUnlock(Data);
         }

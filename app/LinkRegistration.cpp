@@ -11,7 +11,9 @@ constexpr const wchar_t* ProgId = L"PcDialer.Link";
 constexpr const wchar_t* CapabilitiesKey = L"Software\\PcDialer\\Capabilities";
 constexpr const wchar_t* AppName = L"电脑拨号";
 
-std::wstring Quoted(const std::wstring& Text) { return L"\"" + Text + L"\""; }
+std::wstring Quoted(const std::wstring& Text) {
+    return L"\"" + Text + L"\"";
+}
 
 // A class key that opens links with the program: its icon and its command.
 void AddOpenCommand(std::vector<TLinkValue>& Values, const std::wstring& Key,
@@ -45,10 +47,10 @@ bool IsEmptyKey(const std::wstring& Key) {
     if (RegOpenKeyExW(HKEY_CURRENT_USER, Key.c_str(), 0, KEY_QUERY_VALUE, &K) != ERROR_SUCCESS)
         return false;
     DWORD SubKeys = 0, Values = 0;
-    const bool Empty = RegQueryInfoKeyW(K, nullptr, nullptr, nullptr, &SubKeys, nullptr, nullptr,
-                                        &Values, nullptr, nullptr, nullptr, nullptr) ==
-                           ERROR_SUCCESS &&
-                       SubKeys == 0 && Values == 0;
+    const bool Empty =
+        RegQueryInfoKeyW(K, nullptr, nullptr, nullptr, &SubKeys, nullptr, nullptr, &Values, nullptr,
+                         nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+        SubKeys == 0 && Values == 0;
     RegCloseKey(K);
     return Empty;
 }
@@ -73,7 +75,9 @@ std::vector<std::wstring> OwnKeys(const std::vector<TLinkValue>& Values) {
     return Keys;
 }
 
-void TellTheShell() { SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr); }
+void TellTheShell() {
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+}
 
 } // namespace
 
@@ -103,8 +107,8 @@ bool RegisterLinks(const std::wstring& Path) {
     bool Ok = true;
     for (const TLinkValue& V : LinkValues(Path)) {
         HKEY K = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, V.Key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                            nullptr, &K, nullptr) != ERROR_SUCCESS) {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, V.Key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            &K, nullptr) != ERROR_SUCCESS) {
             Ok = false;
             continue;
         }
@@ -128,14 +132,14 @@ bool UnregisterLinks(const std::wstring& Path) {
             OursShared.push_back(V.SharedClass);
     bool Ok = true;
     for (const TLinkValue& V : Values) {
-        const bool Ours = V.SharedClass.empty()
-                              ? ReadString(V.Key, V.Name).has_value()
-                              : std::find(OursShared.begin(), OursShared.end(), V.SharedClass) !=
-                                        OursShared.end() &&
-                                    ReadString(V.Key, V.Name) == V.Data;
+        const bool Ours = V.SharedClass.empty() ? ReadString(V.Key, V.Name).has_value()
+                                                : std::find(OursShared.begin(), OursShared.end(),
+                                                            V.SharedClass) != OursShared.end() &&
+                                                      ReadString(V.Key, V.Name) == V.Data;
         if (!Ours) continue;
         HKEY K = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, V.Key.c_str(), 0, KEY_SET_VALUE, &K) != ERROR_SUCCESS ||
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, V.Key.c_str(), 0, KEY_SET_VALUE, &K) !=
+                ERROR_SUCCESS ||
             RegDeleteValueW(K, V.Name.c_str()) != ERROR_SUCCESS)
             Ok = false;
         if (K) RegCloseKey(K);

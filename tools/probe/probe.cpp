@@ -198,7 +198,8 @@ int Requests(const std::vector<std::wstring>& texts, DWORD ms, bool each) {
     int taken = 0;
     for (size_t i = 0; i < texts.size(); ++i) {
         const ULONGLONG due = start + ms * i / texts.size();
-        while (GetTickCount64() < due) Sleep(1);
+        while (GetTickCount64() < due)
+            Sleep(1);
         const bool ok = Request(dialer, texts[i]);
         taken += ok;
         if (each) std::printf("%d\n", ok ? 1 : 0);
@@ -213,7 +214,8 @@ bool SetClipboard(const std::wstring& text) {
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
     bool ok = false;
     if (memory) {
-        std::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<wchar_t*>(GlobalLock(memory)));
+        std::copy(text.c_str(), text.c_str() + text.size() + 1,
+                  static_cast<wchar_t*>(GlobalLock(memory)));
         GlobalUnlock(memory);
         ok = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
         if (!ok) GlobalFree(memory);
@@ -328,8 +330,8 @@ int main(int argc, char** argv) {
     }
     if (command == "clip" && argc > 2) return SetClipboard(WideArguments()[2]) ? 0 : 1;
     if (command == "open" && argc > 2) {
-        const auto answer = reinterpret_cast<INT_PTR>(
-            ShellExecuteW(nullptr, L"open", WideArguments()[2].c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        const auto answer = reinterpret_cast<INT_PTR>(ShellExecuteW(
+            nullptr, L"open", WideArguments()[2].c_str(), nullptr, nullptr, SW_SHOWNORMAL));
         std::printf("%d\n", static_cast<int>(answer));
         return answer > 32 ? 0 : 1;
     }

@@ -24,7 +24,7 @@ std::string Utf8(std::wstring_view Text) {
 }
 
 struct TForm {
-    const wchar_t* Where;  // where such text comes from
+    const wchar_t* Where; // where such text comes from
     const wchar_t* Text;
     const wchar_t* Number; // nullptr: refused
 };
@@ -67,7 +67,8 @@ const TForm Forms[] = {
      L"004930123456"},
     {L"callto link in capitals", L"CallTo:12", L"12"},
     {L"32 characters", L"12345678901234567890123456789012", L"12345678901234567890123456789012"},
-    {L"32 with the prefix", L"+123456789012345678901234567890", L"00123456789012345678901234567890"},
+    {L"32 with the prefix", L"+123456789012345678901234567890",
+     L"00123456789012345678901234567890"},
 
     {L"empty", L"", nullptr},
     {L"blanks only", L" \t\r\n", nullptr},
@@ -120,8 +121,10 @@ TEST(NormalizeNumber, WhatItGivesIsTakenAsItIs) {
 
 TEST(NormalizeNumber, TextLongerThanARequestIsRefusedWhateverItHolds) {
     const std::wstring Number = L"12";
-    EXPECT_EQ(NormalizeNumber(std::wstring(MaxRequestLength - Number.size(), L' ') + Number), Number);
-    EXPECT_FALSE(NormalizeNumber(std::wstring(MaxRequestLength + 1 - Number.size(), L' ') + Number));
+    EXPECT_EQ(NormalizeNumber(std::wstring(MaxRequestLength - Number.size(), L' ') + Number),
+              Number);
+    EXPECT_FALSE(
+        NormalizeNumber(std::wstring(MaxRequestLength + 1 - Number.size(), L' ') + Number));
 }
 
 TEST(ParseRequest, SwitchesInAnyCaseAndAlone) {
@@ -136,8 +139,8 @@ TEST(ParseRequest, SwitchesInAnyCaseAndAlone) {
         EXPECT_EQ(R.Kind, Kind) << Utf8(Text);
         EXPECT_TRUE(R.Number.empty());
     }
-    for (const wchar_t* Text : {L"/answer 12", L"/ans", L"/answers", L"answer", L"-answer",
-                                L"/help", L"/show /show"})
+    for (const wchar_t* Text :
+         {L"/answer 12", L"/ans", L"/answers", L"answer", L"-answer", L"/help", L"/show /show"})
         EXPECT_EQ(ParseRequest(Text).Kind, TRequestKind::Refused) << Utf8(Text);
 }
 

@@ -531,7 +531,8 @@ void SetClipboardText(const std::wstring& Text) {
     EmptyClipboard();
     HGLOBAL Memory = GlobalAlloc(GMEM_MOVEABLE, (Text.size() + 1) * sizeof(wchar_t));
     ASSERT_NE(Memory, nullptr);
-    std::copy(Text.c_str(), Text.c_str() + Text.size() + 1, static_cast<wchar_t*>(GlobalLock(Memory)));
+    std::copy(Text.c_str(), Text.c_str() + Text.size() + 1,
+              static_cast<wchar_t*>(GlobalLock(Memory)));
     GlobalUnlock(Memory);
     EXPECT_NE(SetClipboardData(CF_UNICODETEXT, Memory), nullptr);
     CloseClipboard();
