@@ -77,7 +77,6 @@ commands_are "dialer.exe tel:1-2" "AaDaDb"
 hang_up
 request "CALLTO:12"
 commands_are "dialer.exe CALLTO:12" "AaDaDb"
-dial_timing "callto link"
 # During the call a number only takes the display.
 devsim_cmd "clear COM2" >/dev/null
 request 34
