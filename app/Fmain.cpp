@@ -1,6 +1,8 @@
 #include "app/Fmain.h"
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 #include <shellapi.h>
 
@@ -38,6 +40,24 @@ constexpr std::wstring_view DialCharacters = L"1234567890*#";
 bool IsDialCharacter(wchar_t C) { return C == 8 || C == L'#' || C == L'*' || (C >= L'0' && C <= L'9'); }
 
 void InjectKey(BYTE VirtualKey) { keybd_event(VirtualKey, 0, 0, 0); }
+
+constexpr wchar_t CtrlV = 0x16;
+
+// The clipboard's text, cut where no request could be longer; none when it holds no text.
+std::optional<std::wstring> ClipboardText(HWND Owner) {
+    if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(Owner)) return std::nullopt;
+    std::optional<std::wstring> Text;
+    if (HANDLE Data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* Chars = static_cast<const wchar_t*>(GlobalLock(Data))) {
+            const size_t Room =
+                std::min<size_t>(GlobalSize(Data) / sizeof(wchar_t), MaxRequestLength + 1);
+            Text = std::wstring(Chars, wcsnlen(Chars, Room));
+            GlobalUnlock(Data);
+        }
+    }
+    CloseClipboard();
+    return Text;
+}
 
 // Port names are the registry's bytes in the system's code page, and CreateFileA reads them
 // back in that code page.
@@ -197,6 +217,14 @@ void TFmain::ResetButtonFaces() {
 
 // ---- window life ----------------------------------------------------------------------
 
+void TFmain::DoCreate() {
+    // The controls are bound to their fields by now.
+    const auto Paste = [this](TMessage& M, const TWndMethod& Previous) { PasteKeys(M, Previous); };
+    FDisplayPaste.Install(*RzEdit1, Paste);
+    FSinkPaste.Install(*Edit1, Paste);
+    TForm::DoCreate();
+}
+
 void TFmain::FormCreate(TObject*) {
     ListSerialPorts(ComboBox1->Items());
     ComboBox1->SetItemIndex(0);
@@ -207,6 +235,8 @@ void TFmain::FormShow(TObject*) {
     // Coming back during a call keeps the call: the device is off hook on the linked port,
     // and a walk would close that port without hanging up.
     const bool InCall = OffHook && DeviceFound && Comm1->PortOpen();
+    // The display a waiting number was on is cleared now.
+    FDialPending = false;
     RzEdit2->SetColor(LightGreen);
     OffHook = InCall;
     HistoryCount = 0;
@@ -219,19 +249,38 @@ void TFmain::FormShow(TObject*) {
     // key goes to whichever window has the keyboard: coming back from the tray that is still
     // the shell's, and this window can only take the keyboard once it is on screen, which is
     // just after this handler. So the key follows as soon as the showing is complete.
+    FWalkPending = true;
     PostMessageW(Handle(), WM_STARTDISCOVERY, 0, 0);
 }
 
 void TFmain::WndProc(TMessage& Message) {
-    if (Message.Msg != WM_STARTDISCOVERY) return TForm::WndProc(Message);
-    SetForegroundWindow(Handle());
-    Edit1->SetFocus();
-    // An injected key goes to whichever window has the keyboard; unless that is the focus
-    // sink, the walk starts without it.
-    if (GetForegroundWindow() == Handle() && GetFocus() == Edit1->Handle())
-        InjectKey(VK_OEM_3);
-    else
-        StartDiscovery();
+    switch (Message.Msg) {
+    case WM_STARTDISCOVERY:
+        SetForegroundWindow(Handle());
+        Edit1->SetFocus();
+        // An injected key goes to whichever window has the keyboard; unless that is the focus
+        // sink, the walk starts without it.
+        if (GetForegroundWindow() == Handle() && GetFocus() == Edit1->Handle())
+            InjectKey(VK_OEM_3);
+        else
+            StartDiscovery();
+        return;
+    case WM_RUNREQUESTS:
+        RunRequests();
+        return;
+    case WM_INPUTERROR:
+        ShowInputError();
+        return;
+    case WM_COPYDATA:
+        if (TakeCopyData(reinterpret_cast<const COPYDATASTRUCT*>(Message.LParam))) {
+            Message.Result = TRUE;
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    TForm::WndProc(Message);
 }
 
 void TFmain::FormClose(TObject*, TCloseAction&) {
@@ -247,6 +296,14 @@ void TFmain::RzBitBtn2Click(TObject*) { Close(); }
 // ---- keys -----------------------------------------------------------------------------
 
 void TFmain::Key1KeyPress(TObject*, wchar_t& Key) {
+    if (Key == CtrlV) {
+        Key = 0;
+        PasteNumber();
+        return;
+    }
+    // The user takes over from a number that waits for the device; the discovery key is the
+    // walk the number waits for.
+    if (Key != L'`' && Key != L'~') FDialPending = false;
     // The first key after a dial or a send starts a new number; the Enter characters keep
     // the sent number for a repeat ("E" is the on-screen Enter key with Caps Lock on).
     if (RzEdit1->Font()->Color() == Sent && Key != L'e' && Key != L'E' && Key != L'\r') {
@@ -368,6 +425,7 @@ void TFmain::Timer4Timer(TObject*) {
 
 void TFmain::ResetLine() {
     Timer4->SetEnabled(false);
+    FDialPending = false;
     SetNumberText(L"");
     Edit1->SetText(L"");
     if (!Send("Ca")) return;
@@ -422,8 +480,10 @@ void TFmain::StartDiscovery() {
     PortIndex = 0;
     DeviceFound = false;
     PortProbed = false;
+    FWalkPending = false;
     // Without a port there is nothing to walk, and nothing more to tell.
     if (ComboBox1->Items()->Count() == 0) {
+        FDialPending = false;
         ShowMessage(L"未找到通信口");
         return;
     }
@@ -448,6 +508,8 @@ void TFmain::Timer2Timer(TObject*) {
     Comm1->SetCommName(PortIndex < ports->Count() ? WideToAnsi(ports->Get(PortIndex)) : "");
     OpenProbedPort();
     if (!Comm1->PortOpen() && PortIndex >= ports->Count() - 1) {
+        // A number that waited for the device stays on the display.
+        FDialPending = false;
         ShowMessage(PortProbed ? L"未找到设备！" : L"通信口被占用！");
         Comm1->ClosePort();
     } else if (!Comm1->PortOpen()) {
@@ -466,6 +528,8 @@ void TFmain::Timer3Timer(TObject*) {
     Timer3->SetEnabled(false);
     if (DeviceFound) {
         ComboBox1->SetText(AnsiToWide(Comm1->CommName()));
+        // A call or a ring that came meanwhile is the user's to handle.
+        if (std::exchange(FDialPending, false) && !OffHook && !Ringing) EnterAction();
         return;
     }
     Comm1->ClosePort();
@@ -540,4 +604,147 @@ void TFmain::Timer1Timer(TObject*) {
 
 void TFmain::RzMarqueeStatus1Click(TObject*) {
     ShellExecuteA(Handle(), "open", MakerAddress, nullptr, nullptr, SW_SHOW);
+}
+
+// ---- requests from outside the keypad ------------------------------------------------------
+
+bool TFmain::TakeCopyData(const COPYDATASTRUCT* Data) {
+    if (!Data || Data->dwData != RequestSignature || Data->cbData % sizeof(wchar_t) != 0 ||
+        Data->cbData / sizeof(wchar_t) > MaxRequestLength || (Data->cbData && !Data->lpData))
+        return false;
+    const auto* Chars = static_cast<const wchar_t*>(Data->lpData);
+    std::wstring Text(Chars, Chars + Data->cbData / sizeof(wchar_t));
+    return TakeRequest(Text);
+}
+
+bool TFmain::TakeRequest(const std::wstring& Text) {
+    TDialRequest Request = ParseRequest(Text);
+    // Writing the link keys is the business of the program started with that switch alone.
+    if (Request.Kind == TRequestKind::Register || Request.Kind == TRequestKind::Unregister ||
+        FRequests.size() >= MaxQueuedRequests)
+        return false;
+    const bool Understood = Request.Kind != TRequestKind::Refused;
+    FRequests.push_back(std::move(Request));
+    // The sender never waits for what the request does: a dial, a showing, a box.
+    if (FRequests.size() == 1) PostMessageW(Handle(), WM_RUNREQUESTS, 0, 0);
+    return Understood;
+}
+
+void TFmain::RunRequests() {
+    // A request never waits in a modal loop, but a box of the dialer's own may run this one
+    // from inside a request's showing: the outer run goes on with the queue.
+    if (FRunningRequests) return;
+    FRunningRequests = true;
+    struct TRunning {
+        bool& Running;
+        ~TRunning() { Running = false; }
+    } running{FRunningRequests};
+    while (!FRequests.empty()) {
+        const TDialRequest Request = std::move(FRequests.front());
+        FRequests.pop_front();
+        RunRequest(Request);
+    }
+}
+
+void TFmain::RunRequest(const TDialRequest& Request) {
+    switch (Request.Kind) {
+    case TRequestKind::Number:
+        RequestNumber(Request.Number);
+        break;
+    case TRequestKind::Show:
+        ShowForRequest();
+        break;
+    case TRequestKind::Answer:
+        if (Ringing) EnterAction();
+        break;
+    case TRequestKind::Hangup:
+        ResetLine();
+        break;
+    case TRequestKind::Refused:
+        QueueInputError();
+        break;
+    case TRequestKind::Register:
+    case TRequestKind::Unregister:
+        break;
+    }
+}
+
+void TFmain::RequestNumber(const std::wstring& Number) {
+    ShowForRequest();
+    SetNewNumber(Number);
+    FDialPending = false;
+    // During a call or a ring the number waits on the display: nothing goes into the call, and
+    // only the user answers a ring.
+    if (OffHook || Ringing) return;
+    if (Linked()) {
+        EnterAction();
+        return;
+    }
+    FDialPending = true;
+    // Not linked and no walk coming: look for the device as the COM key does.
+    if (!Walking()) StartDiscovery();
+}
+
+void TFmain::ShowForRequest() {
+    // Back from the notification area the showing runs FormShow; at the edge the window only
+    // slides out, as when the pointer touches its strip.
+    if (!Visible())
+        hTrayIcon1->RestoreMainForm();
+    else
+        ZnHideForm1->SlideOut();
+    // With a box of ours open the window is disabled, and coming forward it would take the
+    // keyboard from the box for good: the box comes forward instead.
+    HWND Front = GetLastActivePopup(Handle());
+    SetForegroundWindow(Front && IsWindowVisible(Front) ? Front : Handle());
+}
+
+void TFmain::SetNewNumber(const std::wstring& Number) {
+    RzEdit1->Font()->SetColor(OffHook ? FreshLineTaken : FreshLineFree);
+    SetNumberText(Number);
+    Edit1->SetText(L"");
+}
+
+bool TFmain::Linked() const {
+    return DeviceFound && Comm1->PortOpen() && !Walking();
+}
+
+bool TFmain::Walking() const {
+    return FWalkPending || Timer2->Enabled() || Timer3->Enabled();
+}
+
+void TFmain::QueueInputError() {
+    if (FInputErrorBox) return;
+    FInputErrorBox = true;
+    PostMessageW(Handle(), WM_INPUTERROR, 0, 0);
+}
+
+void TFmain::ShowInputError() {
+    struct TShowing {
+        bool& Shown;
+        ~TShowing() { Shown = false; }
+    } showing{FInputErrorBox};
+    ShowMessage(L"输入错误！");
+}
+
+void TFmain::PasteNumber() {
+    const std::optional<std::wstring> Text = ClipboardText(Handle());
+    if (!Text) return;
+    if (const std::optional<std::wstring> Number = NormalizeNumber(*Text)) {
+        FDialPending = false;
+        SetNewNumber(*Number);
+    } else {
+        QueueInputError();
+    }
+}
+
+// Shift+Insert and the edit box's own Paste (its menu, Ctrl+V when it gets that far) land here
+// instead of inserting the clipboard's text as it is.
+void TFmain::PasteKeys(TMessage& M, const TWndMethod& Previous) {
+    const bool ShiftInsert = M.Msg == WM_KEYDOWN && M.WParam == VK_INSERT &&
+                             GetKeyState(VK_SHIFT) < 0 && GetKeyState(VK_CONTROL) >= 0;
+    if (M.Msg == WM_PASTE || ShiftInsert) {
+        PasteNumber();
+        return;
+    }
+    Previous(M);
 }

@@ -2,8 +2,10 @@
 // The dialer's main window: a number display, a keypad, Enter / Reset / COM keys, a port box
 // and a status line, driving the telephone-line device on a serial port through Comm1. The
 // logic is the window's event handlers; they share the dialer state of this unit.
+#include <deque>
 #include <string>
 
+#include "app/DialRequest.h"
 #include "comm/Comm.h"
 #include "desktop/ZnHideForm.h"
 #include "desktop/hTrayIcon.h"
@@ -12,6 +14,7 @@
 #include "ui/Forms.h"
 #include "ui/ImgList.h"
 #include "ui/StdCtrls.h"
+#include "ui/WndProcHook.h"
 #include "widgets/RzButton.h"
 #include "widgets/RzEdit.h"
 #include "widgets/RzCombo.h"
@@ -51,6 +54,13 @@ public:
     void RzMarqueeStatus1Click(TObject* Sender);
     void hTrayIcon1Click(TObject* Sender);
     void RzBitBtn2Click(TObject* Sender);
+
+    // A request from outside the keypad (the command line, a link, another program), taken at
+    // once and carried out from the message queue. False when it is not understood (its
+    // "输入错误！" box follows) or cannot be taken now.
+    bool TakeRequest(const std::wstring& Text);
+    // The clipboard's text as a new number on the display (Ctrl+V, Shift+Insert, WM_PASTE).
+    void PasteNumber();
 
     TRzGroupBox* RzGroupBox2 = nullptr;
     TRzEdit* RzEdit1 = nullptr;
@@ -94,9 +104,14 @@ public:
 
 protected:
     void WndProc(TMessage& Message) override;
+    void DoCreate() override;
 
 private:
     static constexpr UINT WM_STARTDISCOVERY = WM_APP + 1;
+    static constexpr UINT WM_RUNREQUESTS = WM_APP + 2;
+    static constexpr UINT WM_INPUTERROR = WM_APP + 3;
+    // Requests beyond this many waiting ones are not taken.
+    static constexpr size_t MaxQueuedRequests = 256;
     void RegisterMouseDown(const wchar_t* Handler, BYTE VirtualKey);
     void EnterAction();
     void HistoryStep(int Direction);
@@ -111,11 +126,35 @@ private:
     std::wstring NumberText() const;
     void SetNumberText(const std::wstring& Text);
     void ShowMessage(const std::wstring& Text);
+    bool TakeCopyData(const COPYDATASTRUCT* Data);
+    void RunRequests();
+    void RunRequest(const TDialRequest& Request);
+    void RequestNumber(const std::wstring& Number);
+    void ShowForRequest();
+    void SetNewNumber(const std::wstring& Number);
+    bool Linked() const;
+    bool Walking() const;
+    void QueueInputError();
+    void ShowInputError();
+    void PasteKeys(TMessage& Message, const TWndMethod& Previous);
 
     // The number Enter dialled or sent, for the digit sender.
     std::wstring FDialNumber;
     // The device's "设备连接正常！" box is open; a repeated answer does not stack another.
     bool FDeviceBoxShown = false;
+
+    // Requests taken and not yet carried out, in order.
+    std::deque<TDialRequest> FRequests;
+    bool FRunningRequests = false;
+    // A requested number waits for the port walk to link the device, then it is dialled.
+    bool FDialPending = false;
+    // The showing asked for a port walk that has not begun yet.
+    bool FWalkPending = false;
+    // The "输入错误！" box for refused text is on its way or open: no second one stacks up.
+    bool FInputErrorBox = false;
+    // The number display and the focus sink paste through the number rules.
+    TWindowProcHook FDisplayPaste;
+    TWindowProcHook FSinkPaste;
 };
 
 extern TFmain* Fmain;

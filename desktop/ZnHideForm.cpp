@@ -188,6 +188,10 @@ void TZnHideForm::HideForm() {
     }
 }
 
+void TZnHideForm::SlideOut() {
+    if (FAutoDock && FHidden && FForm) ShowForm();
+}
+
 void TZnHideForm::ShowForm() {
     FHidden = false;
     if (OnShowForm) {

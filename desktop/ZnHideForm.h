@@ -12,6 +12,7 @@
 // EdgeSpace pixels) and comes back when the pointer touches that strip. The moves happen on the
 // form's own messages (WM_MOVING and the library's pointer enter/leave notifications); a 558 ms
 // timer makes sure a pointer that left for another program is noticed without any input.
+// SlideOut brings a hidden form out for the program's own reasons (a call to make).
 #pragma once
 
 #include "Forms.h"
@@ -47,6 +48,11 @@ class TZnHideForm : public TComponent {
     TDockEvent DockEvent;
     TDockEvent OnHideForm;
     TDockEvent OnShowForm;
+
+    // Brings a form hidden at its edge back into sight, as a touch of its strip does (through
+    // OnShowForm when that is assigned); it slides away again once the pointer has been on it
+    // and left. Does nothing to a form that is not hidden at an edge.
+    void SlideOut();
 
     // The form served, and whether it is out of sight now (for the program's own checks).
     TCustomForm* Form() const { return FForm; }

@@ -109,6 +109,10 @@ class TCustomhTrayIcon : public TComponent {
     HWND NotifyWindow() const { return FNotifyWindow->Handle(); }
     bool Animating() const { return FAnimateTimer->Running(); }
 
+    // Brings the application and its main form back from the notification area, as a double
+    // click on the icon does (the form's OnShow runs).
+    void RestoreMainForm();
+
   protected:
     virtual void NotifyWndProc(TMessage& Message);
     virtual void AnimateTick();
@@ -122,7 +126,6 @@ class TCustomhTrayIcon : public TComponent {
     void ResetDisplayIcon();
     void HideApplicationWindow();
     void HideMainForm();
-    void RestoreMainForm();
 
   private:
     template <class F> void EditRecord(F&& Edit) {

@@ -21,6 +21,13 @@
 //   probe skinned CLASS|box [TIMEOUT_MS]   whether that window (or a message box, waited for)
 //                             wears a skin: the answer to the skin's query message, 0 or 1
 //   probe menu [TIMEOUT_MS]   waits for a shown popup menu window; prints its rectangle
+//   probe request TEXT...     hands each TEXT to the dialer as a request, as a second start of
+//                             the program does; prints 1 (taken) or 0 for each
+//   probe flood MS TEXT...    the same, the requests spread evenly over MS milliseconds;
+//                             prints how many were taken
+//   probe clip TEXT           puts TEXT on the clipboard
+//   probe open URL            opens URL through the shell (ShellExecute "open"); prints the
+//                             shell's answer (above 32 is success)
 // Texts are printed as UTF-8. Exit status 0 on success, 1 when nothing was found in time.
 #include <algorithm>
 #include <cstdio>
@@ -28,6 +35,10 @@
 #include <vector>
 
 #include <windows.h>
+
+#include <shellapi.h>
+
+#include "app/DialRequest.h"
 
 namespace {
 
@@ -160,6 +171,59 @@ std::wstring MessageText(HWND box) {
     return {};
 }
 
+// The arguments as Unicode: texts with full-width or Chinese characters arrive intact.
+std::vector<std::wstring> WideArguments() {
+    int count = 0;
+    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::wstring> result(args, args + count);
+    LocalFree(args);
+    return result;
+}
+
+bool Request(HWND dialer, const std::wstring& text) {
+    COPYDATASTRUCT data{};
+    data.dwData = RequestSignature;
+    data.cbData = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    data.lpData = const_cast<wchar_t*>(text.data());
+    DWORD_PTR answer = FALSE;
+    return SendMessageTimeoutW(dialer, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                               SMTO_ABORTIFHUNG, 10000, &answer) &&
+           answer == TRUE;
+}
+
+int Requests(const std::vector<std::wstring>& texts, DWORD ms, bool each) {
+    HWND dialer = FindWindowA("TFmain", nullptr);
+    if (!dialer) return 1;
+    const ULONGLONG start = GetTickCount64();
+    int taken = 0;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const ULONGLONG due = start + ms * i / texts.size();
+        while (GetTickCount64() < due)
+            Sleep(1);
+        const bool ok = Request(dialer, texts[i]);
+        taken += ok;
+        if (each) std::printf("%d\n", ok ? 1 : 0);
+    }
+    if (!each) std::printf("%d\n", taken);
+    return 0;
+}
+
+bool SetClipboard(const std::wstring& text) {
+    if (!OpenClipboard(nullptr)) return false;
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    bool ok = false;
+    if (memory) {
+        std::copy(text.c_str(), text.c_str() + text.size() + 1,
+                  static_cast<wchar_t*>(GlobalLock(memory)));
+        GlobalUnlock(memory);
+        ok = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        if (!ok) GlobalFree(memory);
+    }
+    CloseClipboard();
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -257,9 +321,24 @@ int main(int argc, char** argv) {
         std::printf("menu %ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
         return 0;
     }
+    if ((command == "request" && argc > 2) || (command == "flood" && argc > 3)) {
+        const std::vector<std::wstring> args = WideArguments();
+        const bool each = command == "request";
+        const size_t first = each ? 2 : 3;
+        return Requests({args.begin() + static_cast<ptrdiff_t>(first), args.end()},
+                        each ? 0 : std::stoul(argv[2]), each);
+    }
+    if (command == "clip" && argc > 2) return SetClipboard(WideArguments()[2]) ? 0 : 1;
+    if (command == "open" && argc > 2) {
+        const auto answer = reinterpret_cast<INT_PTR>(ShellExecuteW(
+            nullptr, L"open", WideArguments()[2].c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        std::printf("%d\n", static_cast<int>(answer));
+        return answer > 32 ? 0 : 1;
+    }
     std::fprintf(stderr, "usage: probe tree|screen [CLASS] | style CLASS | show|hide|minimize CLASS |\n"
                          "       watch CLASS SKIP MS FILE |\n"
                          "       msgbox [MS] | press [MS] | boxes MS | wait CLASS MS | close CLASS |\n"
-                         "       skinned CLASS|box [MS] | menu [MS]\n");
+                         "       skinned CLASS|box [MS] | menu [MS] | request TEXT... |\n"
+                         "       flood MS TEXT... | clip TEXT | open URL\n");
     return 2;
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,7 +18,9 @@
 #include "WinSubCtrls.h"
 #include "WinSubEdit.h"
 #include "WinSubScroll.h"
+#include "app/DialRequest.h"
 #include "app/Fmain.h"
+#include "app/LinkRegistration.h"
 
 extern bool OffHook;
 extern bool Ringing;
@@ -504,4 +507,269 @@ TEST_F(TDialer, TheSkinDressesTheBoxesAndLeavesTheKeysTheirOwnLook) {
     Application->ProcessMessages();
     EXPECT_FALSE(BarShows(History->HorzBar) || BarShows(History->VertBar));
     Fmain->Memo1->Lines()->Clear();
+}
+
+// ---- requests from outside the keypad ------------------------------------------------------
+
+namespace {
+
+// Hands a request to the window as another program does.
+LRESULT SendRequest(const std::wstring& Text, ULONG_PTR Signature = RequestSignature) {
+    COPYDATASTRUCT Data{};
+    Data.dwData = Signature;
+    Data.cbData = static_cast<DWORD>(Text.size() * sizeof(wchar_t));
+    Data.lpData = const_cast<wchar_t*>(Text.data());
+    return SendMessageW(Fmain->Handle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&Data));
+}
+
+bool WalkOver() {
+    return Linked() && !Fmain->Timer2->Enabled() && !Fmain->Timer3->Enabled();
+}
+
+void SetClipboardText(const std::wstring& Text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL Memory = GlobalAlloc(GMEM_MOVEABLE, (Text.size() + 1) * sizeof(wchar_t));
+    ASSERT_NE(Memory, nullptr);
+    std::copy(Text.c_str(), Text.c_str() + Text.size() + 1,
+              static_cast<wchar_t*>(GlobalLock(Memory)));
+    GlobalUnlock(Memory);
+    EXPECT_NE(SetClipboardData(CF_UNICODETEXT, Memory), nullptr);
+    CloseClipboard();
+}
+
+constexpr TColor FreshLineFree = static_cast<TColor>(0x0000FF00);
+constexpr TColor FreshLineTaken = static_cast<TColor>(0x00FF8000);
+
+} // namespace
+
+TEST_F(TDialer, ARequestIsAnsweredAtOnceAndDialledFromTheQueue) {
+    EXPECT_EQ(SendRequest(L"tel:1-2"), TRUE);
+    EXPECT_EQ(Sent(), "") << "nothing is done before the sender has its answer";
+    ASSERT_TRUE(SentIs("AaDaDb", 4000));
+    EXPECT_EQ(Fmain->RzEdit1->Text(), L"12");
+    EXPECT_TRUE(StatusShown(L"拨号中..."));
+    EXPECT_EQ(Fmain->Memo1->Lines()->Get(Fmain->Memo1->Lines()->Count() - 1), L"12");
+}
+
+TEST_F(TDialer, OnlyOurOwnMessagesAreRequests) {
+    EXPECT_EQ(SendRequest(L"12", 0x12345678), FALSE) << "another signature";
+    COPYDATASTRUCT Odd{RequestSignature, 3, const_cast<wchar_t*>(L"12")};
+    EXPECT_EQ(SendMessageW(Fmain->Handle(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&Odd)), FALSE);
+    EXPECT_EQ(SendRequest(std::wstring(MaxRequestLength + 1, L'1')), FALSE) << "too long";
+    // The link keys are written only by the program started with that switch.
+    EXPECT_EQ(SendRequest(L"/register"), FALSE);
+    EXPECT_EQ(SendRequest(L"/unregister"), FALSE);
+    PumpFor(300);
+    HKEY Key = nullptr;
+    EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\PcDialer", 0, KEY_READ, &Key),
+              ERROR_SUCCESS);
+    EXPECT_EQ(Sent(), "");
+    EXPECT_TRUE(Boxes.Texts.empty());
+    EXPECT_EQ(Fmain->RzEdit1->Text(), L"");
+}
+
+TEST_F(TDialer, DuringACallOrARingANumberOnlyTakesTheDisplay) {
+    Type(L"7");
+    Press(L'\r');
+    ASSERT_TRUE(SentIs("AaDg", 3000));
+    EXPECT_EQ(SendRequest(L"34"), TRUE);
+    PumpFor(500);
+    EXPECT_EQ(Fmain->RzEdit1->Text(), L"34");
+    EXPECT_EQ(Fmain->RzEdit1->Font()->Color(), FreshLineTaken);
+    EXPECT_EQ(Sent(), "AaDg") << "nothing goes into the call";
+    ASSERT_TRUE(HangUp());
+
+    Port.Receive("R");
+    ASSERT_TRUE(WaitFor([] { return Ringing; }, 3000));
+    const std::string Before = Sent();
+    EXPECT_EQ(SendRequest(L"56"), TRUE);
+    PumpFor(300);
+    EXPECT_EQ(Fmain->RzEdit1->Text(), L"56");
+    EXPECT_EQ(Fmain->RzEdit1->Font()->Color(), FreshLineFree);
+    EXPECT_EQ(Sent(), Before) << "a link answers no ring";
+    EXPECT_TRUE(Ringing);
+    // The switch does.
+    EXPECT_EQ(SendRequest(L"/ANSWER"), TRUE);
+    EXPECT_TRUE(SentIs(Before + "Aa", 1000));
+}
+
+TEST_F(TDialer, AnswerWithoutARingDoesNothingAndHangUpEndsACallWithoutAWalk) {
+    const size_t Opens = Port.Opened().size();
+    EXPECT_EQ(SendRequest(L"/answer"), TRUE);
+    PumpFor(300);
+    EXPECT_EQ(Sent(), "");
+    Type(L"5");
+    Press(L'\r');
+    ASSERT_TRUE(SentIs("Aa", 1000));
+    EXPECT_EQ(SendRequest(L"/hangup"), TRUE);
+    ASSERT_TRUE(SentIs("AaCa", 1000));
+    PumpFor(1500);
+    EXPECT_EQ(Sent(), "AaCa") << "the digits of the ended call never leave";
+    EXPECT_FALSE(OffHook);
+    EXPECT_EQ(Fmain->RzEdit1->Text(), L"");
+    EXPECT_EQ(Port.Opened().size(), Opens) << "no port walk";
+    EXPECT_FALSE(StatusShown(L"连接设备..."));
+}
+
+TEST_F(TDialer, ANumberWaitsForTheWalkAndIsDialledOnceLinked) {
+    Press(L'`');
+    EXPECT_EQ(SendRequest(L"8"), TRUE);
+    PumpFor(100);
+    EXPECT_EQ(Fmain->RzEdit1->Text(), L"8");
+    EXPECT_EQ(Sent().find("Aa"), std::string::npos) << "not before the device is linked";
+    // COM1 is probed and stays silent, COM2 answers: then the dial.
+    EXPECT_TRUE(SentIs("CACAAaDh", 6000)) << Sent();
+    EXPECT_EQ(Boxes.Texts, std::vector<std::wstring>{L"设备连接正常！"});
+}
+
+TEST_F(TDialer, AWaitingNumberStaysWhenNoDeviceIsFoundAndGivesWayToAKey) {
+    // No port opens: the walk ends quickly.
+    Port.refusedPaths = {"\\\\.\\COM1", "\\\\.\\COM2", "\\\\.\\" + AnsiPort};
+    Press(L'`');
+    EXPECT_EQ(SendRequest(L"9"), TRUE);
+    const bool Failed = WaitFor([] { return !Boxes.Texts.empty(); }, 5000);
+    Port.refusedPaths.clear();
+    ASSERT_TRUE(Failed);
+    EXPECT_EQ(Boxes.Texts, std::vector<std::wstring>{L"通信口被占用！"});
+    EXPECT_EQ(Fmain->RzEdit1->Text(), L"9");
+    EXPECT_EQ(Sent().find("Aa"), std::string::npos);
+
+    // Not linked and no walk coming: a number looks for the device itself. A key typed while
+    // it waits takes over from it.
+    Mark = Port.Written().size();
+    Boxes.Reset();
+    EXPECT_EQ(SendRequest(L"4"), TRUE);
+    ASSERT_TRUE(WaitFor([&] { return Sent() == "CA"; }, 2000)) << "the request started a walk";
+    Type(L"5");
+    ASSERT_TRUE(WaitFor(WalkOver, 5000));
+    PumpFor(300);
+    EXPECT_EQ(Sent(), "CACA");
+    EXPECT_EQ(Fmain->RzEdit1->Text(), L"45");
+}
+
+TEST_F(TDialer, RefusedRequestsShowOneBoxAtATime) {
+    int Refused = 0;
+    // While the first box is up, more refused text arrives.
+    Boxes.Seen = [&](const std::wstring&) {
+        if (Boxes.Texts.size() != 1) return;
+        for (int I = 0; I < 5; ++I)
+            Refused += SendRequest(L"bad " + std::to_wstring(I)) == FALSE;
+        // A showing meanwhile brings the box forward, not the window it keeps disabled.
+        SendRequest(L"/show");
+    };
+    int Ticks = 0;
+    Boxes.Hold = [&] { return ++Ticks < 10; };
+    EXPECT_EQ(SendRequest(L"call me"), FALSE);
+    ASSERT_TRUE(WaitFor([] { return !Boxes.Texts.empty() && Boxes.Open.empty(); }, 3000));
+    PumpFor(200);
+    EXPECT_EQ(Refused, 5);
+    EXPECT_EQ(Boxes.MostAtOnce, 1u);
+    EXPECT_EQ(Boxes.Texts, std::vector<std::wstring>{L"输入错误！"});
+    EXPECT_EQ(GetFocus(), Fmain->Edit1->Handle()) << "the keys reach the dialer again";
+    // Once it is closed, the next refused text has a box of its own.
+    Boxes.Seen = nullptr;
+    EXPECT_EQ(SendRequest(L"tel:"), FALSE);
+    EXPECT_TRUE(WaitFor([] { return Boxes.Texts.size() == 2 && Boxes.Open.empty(); }, 3000));
+    EXPECT_EQ(Sent(), "");
+}
+
+TEST_F(TDialer, PastedTextGoesThroughTheNumberRulesAndIsNotDialled) {
+    // Ctrl+V: its character is the paste, not a character of the number.
+    SetClipboardText(L" (1) 2-3 ");
+    Fmain->Edit1->SetFocus();
+    wchar_t Key = 0x16;
+    Fmain->Key1KeyPress(Fmain->Edit1, Key);
+    EXPECT_EQ(Key, 0);
+    EXPECT_EQ(Fmain->RzEdit1->Text(), L"123");
+    EXPECT_EQ(Fmain->RzEdit1->Font()->Color(), FreshLineFree);
+    // The edit boxes' own paste (their menu, Shift+Insert).
+    SetClipboardText(L"tel:+86 45");
+    SendMessageW(Fmain->RzEdit1->Handle(), WM_PASTE, 0, 0);
+    EXPECT_EQ(Fmain->RzEdit1->Text(), L"008645");
+    SetClipboardText(L"（７）\r\n");
+    Fmain->Edit1->SetText(L"x");
+    SendMessageW(Fmain->Edit1->Handle(), WM_PASTE, 0, 0);
+    EXPECT_EQ(Fmain->RzEdit1->Text(), L"7");
+    EXPECT_EQ(Fmain->Edit1->Text(), L"");
+    // Refused text: one box, the display as it was.
+    SetClipboardText(L"call me");
+    SendMessageW(Fmain->RzEdit1->Handle(), WM_PASTE, 0, 0);
+    ASSERT_TRUE(WaitFor([] { return !Boxes.Texts.empty() && Boxes.Open.empty(); }, 3000));
+    EXPECT_EQ(Boxes.Texts, std::vector<std::wstring>{L"输入错误！"});
+    EXPECT_EQ(Fmain->RzEdit1->Text(), L"7");
+    // After a dial a pasted number is a new one, in the colour of the line taken.
+    Type(L"2");
+    Press(L'\r');
+    ASSERT_TRUE(SentIs("Aa", 1000));
+    SetClipboardText(L"9");
+    SendMessageW(Fmain->RzEdit1->Handle(), WM_PASTE, 0, 0);
+    EXPECT_EQ(Fmain->RzEdit1->Text(), L"9");
+    EXPECT_EQ(Fmain->RzEdit1->Font()->Color(), FreshLineTaken);
+    EXPECT_TRUE(SentIs("AaDgDb", 3000)) << "the dialled number's digits, and nothing pasted";
+}
+
+namespace {
+
+std::optional<std::wstring> UserValue(const std::wstring& Key, const std::wstring& Name) {
+    wchar_t Data[512] = {};
+    DWORD Size = sizeof Data;
+    if (RegGetValueW(HKEY_CURRENT_USER, Key.c_str(), Name.empty() ? nullptr : Name.c_str(),
+                     RRF_RT_REG_SZ, nullptr, Data, &Size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(Data);
+}
+
+bool UserKeyExists(const std::wstring& Key) {
+    HKEY K = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, Key.c_str(), 0, KEY_READ, &K) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(K);
+    return true;
+}
+
+void SetUserValue(const std::wstring& Key, const std::wstring& Name, const std::wstring& Data) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, Key.c_str(), Name.c_str(), REG_SZ, Data.c_str(),
+                    static_cast<DWORD>((Data.size() + 1) * sizeof(wchar_t)));
+}
+
+} // namespace
+
+TEST(LinkRegistration, RegisteringWritesItsKeysAndUnregisteringTakesAwayOnlyThem) {
+    const std::wstring Path = L"C:\\Dialer\\dialer.exe";
+    const std::wstring Tel = L"Software\\Classes\\tel", CallTo = L"Software\\Classes\\callto";
+    EXPECT_TRUE(UnregisterLinks(Path)) << "nothing registered: nothing to do";
+    SetUserValue(Tel, L"Other", L"kept"); // another program's value in a shared key
+
+    ASSERT_TRUE(RegisterLinks(Path));
+    for (const TLinkValue& V : LinkValues(Path))
+        EXPECT_EQ(UserValue(V.Key, V.Name), V.Data) << WideToUtf8(V.Key + L"\\" + V.Name);
+    EXPECT_EQ(UserValue(Tel + L"\\shell\\open\\command", L""),
+              L"\"C:\\Dialer\\dialer.exe\" \"%1\"");
+    EXPECT_EQ(UserValue(CallTo, L"URL Protocol"), L"");
+    EXPECT_EQ(UserValue(L"Software\\RegisteredApplications", L"PcDialer"),
+              L"Software\\PcDialer\\Capabilities");
+    EXPECT_EQ(UserValue(L"Software\\PcDialer\\Capabilities\\URLAssociations", L"callto"),
+              L"PcDialer.Link");
+    EXPECT_EQ(UserValue(L"Software\\Classes\\PcDialer.Link\\shell\\open\\command", L""),
+              L"\"C:\\Dialer\\dialer.exe\" \"%1\"");
+    EXPECT_EQ(UserValue(Tel, L"Other"), L"kept");
+
+    // Another program takes callto: links over afterwards.
+    SetUserValue(CallTo + L"\\shell\\open\\command", L"", L"\"C:\\Other\\other.exe\" \"%1\"");
+    EXPECT_TRUE(UnregisterLinks(Path));
+    EXPECT_FALSE(UserKeyExists(L"Software\\Classes\\PcDialer.Link"));
+    EXPECT_FALSE(UserKeyExists(L"Software\\PcDialer"));
+    EXPECT_FALSE(UserValue(L"Software\\RegisteredApplications", L"PcDialer"));
+    EXPECT_FALSE(UserKeyExists(Tel + L"\\shell"));
+    EXPECT_FALSE(UserKeyExists(Tel + L"\\DefaultIcon"));
+    EXPECT_FALSE(UserValue(Tel, L""));
+    EXPECT_FALSE(UserValue(Tel, L"URL Protocol"));
+    EXPECT_EQ(UserValue(Tel, L"Other"), L"kept") << "a key with another's value stays";
+    EXPECT_EQ(UserValue(CallTo + L"\\shell\\open\\command", L""),
+              L"\"C:\\Other\\other.exe\" \"%1\"");
+    EXPECT_EQ(UserValue(CallTo, L""), L"URL:callto") << "the other program's link is whole";
+
+    RegDeleteTreeW(HKEY_CURRENT_USER, Tel.c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, CallTo.c_str());
 }

@@ -186,7 +186,7 @@ TEST_F(TDockFixture, TheBottomEdgeNeverDocks) {
     EXPECT_TRUE(Docked.empty());
 }
 
-TEST_F(TDockFixture, TopDockedFormHidesToItsStripAfterThePointerLeftAndComesBack) {
+TEST_F(TDockFixture, TopDockedFormHidesToItsStripAndComesBackOnATouchOrASlideOut) {
     DockAt(dpTop);
     ASSERT_TRUE(PointerOn(FormCentre(), Form.get()));
     EXPECT_FALSE(Hide->Hidden());
@@ -210,6 +210,20 @@ TEST_F(TDockFixture, TopDockedFormHidesToItsStripAfterThePointerLeftAndComesBack
     GetWindowRect(Form->Handle(), &W);
     EXPECT_EQ(W.top, 0);
     // And away again.
+    PointerToDesktop();
+    ASSERT_TRUE(WaitFor([&] { return Hide->Hidden(); }, 3000));
+    EXPECT_EQ(Form->Top(), -227);
+
+    // The program slides it out: it stays out while the pointer keeps away ...
+    Hide->SlideOut();
+    EXPECT_FALSE(Hide->Hidden());
+    EXPECT_EQ(Form->Top(), 0);
+    PumpFor(2 * TZnHideForm::WakeUpInterval + TimerSlack);
+    EXPECT_EQ(Form->Top(), 0);
+    Hide->SlideOut();
+    EXPECT_EQ(Form->Top(), 0) << "a form in sight stays where it is";
+    // ... and goes once the pointer has been on it and left, as after a touch.
+    ASSERT_TRUE(PointerOn(FormCentre(), Form.get()));
     PointerToDesktop();
     ASSERT_TRUE(WaitFor([&] { return Hide->Hidden(); }, 3000));
     EXPECT_EQ(Form->Top(), -227);
@@ -269,6 +283,13 @@ TEST_F(TDockFixture, ReplacementEventsTakeOverTheMovesButKeepTheHiddenFlag) {
     ASSERT_TRUE(PointerOn(FormCentre(), Form.get()));
     EXPECT_FALSE(Hide->Hidden());
     EXPECT_EQ(Log, (std::vector<std::wstring>{L"hide dpTop", L"show dpTop"}));
+    // A slide out is a show like the touch's.
+    PointerToDesktop();
+    ASSERT_TRUE(WaitFor([&] { return Hide->Hidden(); }, 3000));
+    Hide->SlideOut();
+    EXPECT_FALSE(Hide->Hidden());
+    EXPECT_EQ(Log, (std::vector<std::wstring>{L"hide dpTop", L"show dpTop", L"hide dpTop",
+                                              L"show dpTop"}));
 }
 
 TEST_F(TDockFixture, AutoDockOffWhileHiddenLeavesTheFormHiddenAndUnhooksEverything) {
