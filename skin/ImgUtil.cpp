@@ -254,6 +254,8 @@ void TKeyedPicture::Make(TBitmap& Image, int FrameCount, int Frame, int W, int H
         Piece(Dest, 0, 0, W, H, SourceDC(Image), F.left, F.top, Width(F), Height(F));
     }
     MakeMask();
+    // Kept for copying from only: no DC of its own meanwhile.
+    FPicture.ReleaseCanvas();
 }
 
 void TKeyedPicture::Make(TBitmap& Picture) {
@@ -262,15 +264,18 @@ void TKeyedPicture::Make(TBitmap& Picture) {
     FPicture.Assign(Picture);
     FPicture.SetPixelFormat(pf24bit);
     MakeMask();
+    FPicture.ReleaseCanvas();
 }
 
 void TKeyedPicture::MakeMask() {
-    FMask = KeyMask(SourceDC(FPicture), FPicture.Width(), FPicture.Height(), SkinKeyColour);
+    TBitmapSource Source(FPicture);
+    FMask = KeyMask(Source, FPicture.Width(), FPicture.Height(), SkinKeyColour);
 }
 
 void TKeyedPicture::Draw(HDC DC, int X, int Y) {
     if (FPicture.Empty() || !FMask) return;
-    MaskedCopy(DC, X, Y, FPicture.Width(), FPicture.Height(), SourceDC(FPicture), FMask);
+    TBitmapSource Source(FPicture);
+    MaskedCopy(DC, X, Y, FPicture.Width(), FPicture.Height(), Source, FMask);
 }
 
 void TKeyedPicture::Clear() {

@@ -395,7 +395,19 @@ void TSkinData::ReadRGB(const TQuickIni& Ini, std::string_view Section, std::str
     Colour = static_cast<TColor>(R % 256 + (G % 256) * 256 + (B % 256) * 65536);
 }
 
+TKeyedPicture& TSkinData::ButtonPicture(TDataSkinSysButton& Button, int Frame) {
+    auto& Slot = FButtonPictures[{&Button, Frame}];
+    if (!Slot) {
+        Slot = std::make_unique<TKeyedPicture>();
+        const int Frames = std::max(Button.FrameCount, 1);
+        Slot->Make(Button.Bitmap, Frames, Frame, Button.Bitmap.Width() / Frames,
+                   Button.Bitmap.Height());
+    }
+    return *Slot;
+}
+
 void TSkinData::BuildSkinObjects(const TQuickIni& Ini, const TSkinReader& Reader) {
+    FButtonPictures.clear();
     std::vector<std::string> Sections;
     Ini.ReadSections(Sections);
     ReadBorders(Ini, Reader);

@@ -12,6 +12,7 @@
 #pragma once
 
 #include "Classes.h"
+#include "ImgUtil.h"
 #include "Graphics.h"
 #include "Handles.h"
 #include "ImgList.h"
@@ -21,6 +22,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -262,6 +264,10 @@ class TSkinData : public TComponent {
     TBitmap IconBitmap;
     // A solid brush of ButtonFace; null until a skin was built.
     HBRUSH FaceBrush() const { return FFaceBrush; }
+    // Frame Frame (1 to 4) of a caption button's picture at its own size, with its mask: the
+    // same for every window wearing this skin, so made once for all of them (and made anew
+    // after each load).
+    TKeyedPicture& ButtonPicture(TDataSkinSysButton& Button, int Frame);
 
     // Skin objects.
     std::unique_ptr<TDataSkinTitle> Title;
@@ -361,6 +367,8 @@ class TSkinData : public TComponent {
     TSkinStream FSkinFileData;
     bool FNoSkin = true;
     bool FBuilt = false;
+    std::map<std::pair<const TDataSkinSysButton*, int>, std::unique_ptr<TKeyedPicture>>
+        FButtonPictures;
     TWindowProcHook FOwnerShowHook;
     std::unique_ptr<TImageList> FMenuGlyphs;
     TBrushHandle FFaceBrush;

@@ -280,10 +280,12 @@ void TWinSkinForm::BuildIconBitmap() {
             static_cast<HICON>(CopyImage(Icon, IMAGE_ICON, CX, CY, LR_COPYFROMRESOURCE)));
         DrawIconEx(DC, 0, 0, Small ? Small.Get() : Icon, CX, CY, 0, nullptr, DI_NORMAL);
         if (SkinData->IconBitmap.Empty()) SkinData->IconBitmap.Assign(IconBitmap);
-        return;
+    } else if (!SkinData->IconBitmap.Empty()) {
+        // Without an icon of its own the window shows the one the skin keeps for such windows.
+        IconBitmap.Assign(SkinData->IconBitmap);
     }
-    // Without an icon of its own the window shows the one the skin keeps for such windows.
-    if (!SkinData->IconBitmap.Empty()) IconBitmap.Assign(SkinData->IconBitmap);
+    // Read from only when the icon button's picture is made.
+    IconBitmap.ReleaseCanvas();
 }
 
 void TWinSkinForm::BuildSkinSysMenu() {
@@ -1008,24 +1010,16 @@ void TWinSkinForm::PrepareEdges(int W, int H) {
     auto Make = [&](TBitmap& B, int Side, int EW, int EH) {
         B.SetPixelFormat(pf24bit);
         B.SetSize(std::max(EW, 0), std::max(EH, 0));
-        if (!B.Empty()) PaintEdge(B.Canvas()->Handle(), Side, {0, 0, EW, EH});
+        if (B.Empty()) return;
+        PaintEdge(B.Canvas()->Handle(), Side, {0, 0, EW, EH});
+        // The top edge is copied from only when the caption strip is composed anew, so it keeps
+        // no DC of its own; the others are copied at every paint and keep theirs.
+        if (Side == sbsTop) B.ReleaseCanvas();
     };
     Make(C.Left, sbsLeft, FrameLeft, H);
     Make(C.Right, sbsRight, FrameRight, H);
     Make(C.Bottom, sbsBottom, W - FrameLeft - FrameRight, FrameBottom);
     Make(C.Top, sbsTop, W - FrameLeft - FrameRight, FrameTop);
-}
-
-TKeyedPicture& TWinSkinForm::ButtonPicture(const TWinSysButton& B, int Frame) {
-    auto& All = Cache().Pictures;
-    if (All.size() < NCButtons.size()) All.resize(NCButtons.size());
-    auto& Mine = All[static_cast<size_t>(B.Index)];
-    if (!Mine) Mine = std::make_unique<std::array<TKeyedPicture, 4>>();
-    TKeyedPicture& P = (*Mine)[static_cast<size_t>(std::clamp(Frame, 1, 4) - 1)];
-    if (P.Empty())
-        P.Make(B.SkinButton->Bitmap, B.SkinButton->FrameCount, Frame,
-               B.Bounds.right - B.Bounds.left, B.Bounds.bottom - B.Bounds.top);
-    return P;
 }
 
 void TWinSkinForm::PaintFrame(HDC Given) {
@@ -1052,15 +1046,15 @@ void TWinSkinForm::PaintFrame(HDC Given) {
             const bool Same = C.Ground.Width() == W && C.Ground.Height() == Top &&
                               C.GroundText == Text && C.GroundEdge == ButtonsLeftEdge;
             if (Same) {
-                BitBlt(Cache, 0, 0, W, Top, C.Ground.Canvas()->Handle(), 0, 0, SRCCOPY);
+                BitBlt(Cache, 0, 0, W, Top, TBitmapSource(C.Ground), 0, 0, SRCCOPY);
             } else {
                 if (!C.Left.Empty())
-                    BitBlt(Cache, 0, 0, FrameLeft, Top, C.Left.Canvas()->Handle(), 0, 0, SRCCOPY);
+                    BitBlt(Cache, 0, 0, FrameLeft, Top, TBitmapSource(C.Left), 0, 0, SRCCOPY);
                 if (!C.Right.Empty())
-                    BitBlt(Cache, W - FrameRight, 0, FrameRight, Top, C.Right.Canvas()->Handle(), 0,
+                    BitBlt(Cache, W - FrameRight, 0, FrameRight, Top, TBitmapSource(C.Right), 0,
                            0, SRCCOPY);
                 if (!C.Top.Empty())
-                    BitBlt(Cache, FrameLeft, 0, C.Top.Width(), Top, C.Top.Canvas()->Handle(), 0, 0,
+                    BitBlt(Cache, FrameLeft, 0, C.Top.Width(), Top, TBitmapSource(C.Top), 0, 0,
                            SRCCOPY);
                 PaintCaptionText(Cache, {FrameLeft, 0, W - FrameRight, Top}, Text);
                 C.GroundText = Text;
@@ -1084,13 +1078,13 @@ void TWinSkinForm::PaintFrame(HDC Given) {
         // the client area.
         if (Top > 0) BitBlt(DC, 0, 0, W, Top, CaptionCache.Canvas()->Handle(), 0, 0, SRCCOPY);
         if (!C.Left.Empty())
-            BitBlt(DC, 0, Top, FrameLeft, H - Top, C.Left.Canvas()->Handle(), 0, Top, SRCCOPY);
+            BitBlt(DC, 0, Top, FrameLeft, H - Top, TBitmapSource(C.Left), 0, Top, SRCCOPY);
         if (!C.Right.Empty())
-            BitBlt(DC, W - FrameRight, Top, FrameRight, H - Top, C.Right.Canvas()->Handle(), 0, Top,
+            BitBlt(DC, W - FrameRight, Top, FrameRight, H - Top, TBitmapSource(C.Right), 0, Top,
                    SRCCOPY);
         if (!C.Bottom.Empty())
             BitBlt(DC, FrameLeft, H - FrameBottom, C.Bottom.Width(), FrameBottom,
-                   C.Bottom.Canvas()->Handle(), 0, 0, SRCCOPY);
+                   TBitmapSource(C.Bottom), 0, 0, SRCCOPY);
         if (SkinMenu && MenuHeight > 0)
             SkinMenu->PaintStrip(DC, {FrameLeft, FrameTop, W - FrameRight, FrameTop + MenuHeight});
     } catch (...) {
@@ -1111,15 +1105,15 @@ TBitmap* TWinSkinForm::ComposedButton(const TWinSysButton& B, int Frame) {
     Slot = std::make_unique<TBitmap>(W, H, pf24bit);
     HDC DC = Slot->Canvas()->Handle();
     if (B.SkinButton->Visibility != 100 && !Cache().Ground.Empty())
-        BitBlt(DC, 0, 0, W, H, Cache().Ground.Canvas()->Handle(), R.left, R.top, SRCCOPY);
+        BitBlt(DC, 0, 0, W, H, TBitmapSource(Cache().Ground), R.left, R.top, SRCCOPY);
     else if (SkinMenu && !SkinMenu->Background.Empty())
-        BitBlt(DC, 0, 0, W, H, SkinMenu->Background.Canvas()->Handle(),
+        BitBlt(DC, 0, 0, W, H, TBitmapSource(SkinMenu->Background),
                R.left - SkinMenu->StripRect.left, R.top - SkinMenu->StripRect.top, SRCCOPY);
     if (B.IsIcon()) {
         if (Cache().Icon.Empty()) Cache().Icon.Make(IconBitmap);
         Cache().Icon.Draw(DC, 0, 0);
     } else {
-        ButtonPicture(B, Frame).Draw(DC, 0, 0);
+        SkinData->ButtonPicture(*B.SkinButton, std::clamp(Frame, 1, 4)).Draw(DC, 0, 0);
     }
     return Slot.get();
 }
@@ -1134,7 +1128,7 @@ void TWinSkinForm::PaintButton(TWinSysButton& B) {
         if (!Picture) return;
         TWindowDC Window(Wnd, true);
         BitBlt(Window, B.Bounds.left, B.Bounds.top, Picture->Width(), Picture->Height(),
-               Picture->Canvas()->Handle(), 0, 0, SRCCOPY);
+               TBitmapSource(*Picture), 0, 0, SRCCOPY);
     } catch (...) {
         // A broken skin never stops the window.
     }
@@ -1334,7 +1328,7 @@ void TWinSkinForm::PaintCaptionButtons(HDC DC) {
         const int Frame = B.IsIcon() ? 0 : Active || S.FrameCount < 4 ? 1 : 4;
         if (TBitmap* Picture = ComposedButton(B, Frame))
             BitBlt(DC, B.Bounds.left, B.Bounds.top, Picture->Width(), Picture->Height(),
-                   Picture->Canvas()->Handle(), 0, 0, SRCCOPY);
+                   TBitmapSource(*Picture), 0, 0, SRCCOPY);
     }
 }
 

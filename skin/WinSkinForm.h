@@ -212,7 +212,6 @@ class TWinSkinForm : public TComponent {
 
     void PaintEdge(HDC DC, int Side, const RECT& Target);
     void PrepareEdges(int W, int H);
-    TKeyedPicture& ButtonPicture(const TWinSysButton& Button, int Frame);
     // The button in a frame (0: the icon) over the ground behind it, made once per ground.
     TBitmap* ComposedButton(const TWinSysButton& Button, int Frame);
     void PaintCaptionText(HDC DC, const RECT& Strip, const std::wstring& WindowText);
@@ -226,16 +225,16 @@ class TWinSkinForm : public TComponent {
     void ToggleMinimize();
     void Restore();
 
-    // What a paint can take from the last one: the edges as painted for a size and state, each
-    // button's pictures with their masks, the caption strip before its buttons, and the
-    // buttons' states composed over it (so a hover repaint is one copy).
+    // What a paint can take from the last one: the edges as painted for a size and state, the
+    // caption strip before its buttons, and the buttons' states composed over it (so a hover
+    // repaint is one copy). The buttons' own pictures are the skin's, shared by every window.
+    // Kept pictures hold no DC of their own (TBitmapSource lends one to copy from).
     struct TPaintCache {
         int W = -1, H = -1;
         TBitmap Left, Right, Bottom, Top;
         TBitmap Ground;
         std::wstring GroundText; // what the ground shows, so an unchanged caption is reused
         int GroundEdge = -1;
-        std::vector<std::unique_ptr<std::array<TKeyedPicture, 4>>> Pictures;
         TKeyedPicture Icon;
         std::vector<std::array<std::unique_ptr<TBitmap>, 5>> Composed;
     };

@@ -94,8 +94,13 @@ class TSkinControl : public TComponent {
     // The same, for code that goes on afterwards: false when the skin ended meanwhile (a
     // handler freed the control, or its form), and then nothing of it may be touched.
     [[nodiscard]] bool PassOnSurvived(TMessage& M) {
+        return Survives([&] { PassOn(M); });
+    }
+    // Runs Call (a message passed on to some window of the control) and tells whether the
+    // skin lives on.
+    template <class F> [[nodiscard]] bool Survives(F&& Call) {
         const std::shared_ptr<bool> Alive = FAlive;
-        PassOn(M);
+        Call();
         return *Alive;
     }
     void FillFace(HDC DC, const RECT& R) const;

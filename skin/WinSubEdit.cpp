@@ -167,7 +167,7 @@ void TSkinComBox::AttachParts() {
 }
 
 void TSkinComBox::EditMessage(TMessage& M) {
-    FEdit.CallPrevious(M);
+    if (!Survives([&] { FEdit.CallPrevious(M); })) return;
     switch (M.Msg) {
     case WM_PAINT:
         PaintFrame();

@@ -488,6 +488,30 @@ HBITMAP TBitmap::ReleaseHandle() {
     return FHandle.Release();
 }
 
+namespace {
+
+// The DC lent to bitmaps without one of their own, for the life of the thread.
+HDC SharedSourceDC() {
+    thread_local TMemoryDC Shared(CreateCompatibleDC(nullptr));
+    return Shared.Get();
+}
+
+} // namespace
+
+TBitmapSource::TBitmapSource(TBitmap& Bitmap) {
+    if (Bitmap.Empty()) return;
+    if (Bitmap.CanvasAllocated()) {
+        FDC = Bitmap.Canvas()->Handle();
+        return;
+    }
+    FDC = SharedSourceDC();
+    if (FDC) FOld = SelectObject(FDC, Bitmap.Handle());
+}
+
+TBitmapSource::~TBitmapSource() {
+    if (FOld) SelectObject(FDC, FOld);
+}
+
 TCanvas* TBitmap::Canvas() {
     if (!FCanvas) FCanvas = std::make_unique<TBitmapCanvas>(*this);
     return FCanvas.get();

@@ -232,6 +232,10 @@ class TBitmap : public TGraphic {
     // Hands the DIB section to the caller, who must delete it; the bitmap becomes empty.
     HBITMAP ReleaseHandle();
     TCanvas* Canvas();
+    // Gives up the canvas's memory DC until the bitmap is drawn on again: a picture kept for
+    // copying from needs none of its own (see TBitmapSource).
+    void ReleaseCanvas() { FreeCanvas(); }
+    bool CanvasAllocated() const { return FCanvas && FCanvas->HandleAllocated(); }
     // Row Y of the pixels, top row 0 (BGR or BGRA bytes).
     uint8_t* ScanLine(int Y);
     const uint8_t* ScanLine(int Y) const;
@@ -264,6 +268,22 @@ class TBitmap : public TGraphic {
     std::unique_ptr<TCanvas> FCanvas;
     bool FTransparent = false;
     TColor FTransparentColor = clDefault;
+};
+
+// A DC to copy a bitmap from: its own canvas's when it has one, else one memory DC per thread
+// lent to it for as long as this lives (so kept pictures hold no DC each). One lender at a
+// time per thread.
+class TBitmapSource {
+  public:
+    explicit TBitmapSource(TBitmap& Bitmap);
+    ~TBitmapSource();
+    TBitmapSource(const TBitmapSource&) = delete;
+    TBitmapSource& operator=(const TBitmapSource&) = delete;
+    operator HDC() const { return FDC; }
+
+  private:
+    HDC FDC = nullptr;
+    HGDIOBJ FOld = nullptr;
 };
 
 class TIcon : public TGraphic {

@@ -429,15 +429,18 @@ class TControlsForm : public ::testing::Test {
     static uint32_t CheckGlyph(TWinControl* C) { return GlyphAt(C, 7); }
     static uint32_t RadioGlyph(TWinControl* C) { return GlyphAt(C, 6); }
     // Another skin for the same form: its pictures are read at the next paint.
+    // A new skin for the form: the manager refreshes the window after its delay, and tells.
     static void UseSkin(int CheckFrames, int RadioFrames, bool Chunks = false) {
+        bool Refreshed = false;
+        Skin->OnSkinChanged = [&](TObject*) { Refreshed = true; };
         Skin->SetSkinStream(ControlsSkin(CheckFrames, RadioFrames, Chunks));
         ASSERT_EQ(Skin->Buttons->CheckFrameCount, CheckFrames);
-        WaitFor([] {
-            TWinSkinForm* F = FrameOf(Form->Handle());
-            return F && F->SkinState == lsReady;
-        });
-        PumpFor(400); // the manager's delayed refresh
+        const bool Came = WaitFor([&] { return Refreshed; }, 2000);
+        Skin->OnSkinChanged = nullptr;
+        ASSERT_TRUE(Came) << "the window was refreshed";
         Frame = FrameOf(Form->Handle());
+        ASSERT_NE(Frame, nullptr);
+        EXPECT_EQ(Frame->SkinState, lsReady);
     }
 
     static inline TCloseCountingForm* Form = nullptr;
