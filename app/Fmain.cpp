@@ -370,6 +370,9 @@ void TFmain::ResetLine() {
     Timer4->SetEnabled(false);
     SetNumberText(L"");
     Edit1->SetText(L"");
+    // Hanging up is what a user tries when the dialer seems stuck: it must reach the device
+    // even when line noise left our output held (commands held until now go out first).
+    Comm1->ReleaseOutputHold();
     if (!Send("Ca")) return;
     SetStatus(L"复位");
     HistoryIndex = HistoryCount;
@@ -457,6 +460,8 @@ void TFmain::Timer2Timer(TObject*) {
         Timer2->SetEnabled(true);
     } else {
         Sleep(5);
+        // A hold left from an earlier open would swallow the probe (reopening keeps it).
+        Comm1->ReleaseOutputHold();
         SendCommand("CA");
         Timer3->SetEnabled(true);
     }

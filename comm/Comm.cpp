@@ -190,6 +190,24 @@ bool TComm::SendData(const void* Data, uint32_t Count) {
     return true;
 }
 
+// With XON/XOFF on output, line noise can leave an XOFF as the last flow character the
+// device sent: the writer then waits for good on the write the port holds and every later
+// command queues behind it. The driver cannot be asked whether output is held (Wine always
+// reports no hold), and the escape meant for this is not enough on every driver (Wine on a
+// pseudo-terminal returns success and keeps holding), while switching output flow control
+// off and on again lets the output go on all of them. An output purge is no way out: it
+// would fail the held write and end the writer. Whatever was held is sent first.
+void TComm::ReleaseOutputHold() {
+    if (!FHandle) return;
+    FPlatform->EscapeCommFunction(FHandle, SETXON);
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    if (!FPlatform->GetCommState(FHandle, &dcb)) return;
+    dcb.fOutX = 0;
+    FPlatform->SetCommState(FHandle, &dcb);
+    ApplyCommState();
+}
+
 void TComm::ApplyCommState() {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;

@@ -63,6 +63,8 @@ public:
     void OpenPort();
     void ClosePort();
     bool SendData(const void* Data, uint32_t Count);
+    // Lets out output that an XOFF from the line is holding; see Comm.cpp.
+    void ReleaseOutputHold();
 
     HANDLE PortHandle() const { return FHandle; }
 
