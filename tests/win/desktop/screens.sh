@@ -63,7 +63,15 @@ else
 fi
 xdotool mousemove "$ix" "$iy" click --repeat 2 --delay 80 1
 if state restored; then pass "a double click brought the form back (OnShow ran)"; else fail "no restore"; fi
-[ -n "$(xdotool search --onlyvisible --name '电脑拨号' 2>/dev/null)" ] && pass "the form shows again" || fail "the form is still away"
+# OnShow runs as the form is being shown; the X server maps its window a moment later.
+shown() {
+    for _ in $(seq 1 50); do
+        [ -n "$(xdotool search --onlyvisible --name '电脑拨号' 2>/dev/null)" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+shown && pass "the form shows again" || fail "the form is still away"
 
 kill "$demo" 2>/dev/null
 wait "$demo" 2>/dev/null
