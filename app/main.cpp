@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/Fmain.h"
+#include "app/LiveCounts.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (FindWindowA("TFmain", nullptr)) {
@@ -11,6 +12,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application->Initialize();
     Application->SetTitle(ProgramTitle);
     Application->CreateForm(Fmain);
+    // Only a test that watches a long run asks for these.
+    const auto counts = TLiveCounts::FromEnvironment();
     Application->Run();
     return 0;
 }
