@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include "app/DeviceReply.h"
+
 TFmain* Fmain = nullptr;
 
 // The dialer state, shared by the window's handlers; all zero at start.
@@ -480,8 +482,8 @@ void TFmain::Timer3Timer(TObject*) {
 }
 
 void TFmain::Comm1ReceiveData(TObject*, const char* Buffer, uint16_t BufferLength) {
-    const std::string reply(Buffer, BufferLength);
-    if (reply == "CA") {
+    const TDeviceReply reply = JudgeReply(std::string_view(Buffer, BufferLength));
+    if (reply == TDeviceReply::ProbeAnswer) {
         DeviceFound = true;
         // The box lets further blocks in while it is shown; a repeated answer then only sets
         // the state and the colours.
@@ -495,7 +497,7 @@ void TFmain::Comm1ReceiveData(TObject*, const char* Buffer, uint16_t BufferLengt
         }
         ComboBox1->SetColor(LightMagenta);
         RzBitBtn1->SetColor(clBtnFace);
-    } else if (reply == "R") {
+    } else if (reply == TDeviceReply::Ring) {
         RingAlert();
     } else {
         OffHook = false;
