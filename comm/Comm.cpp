@@ -127,7 +127,9 @@ void TComm::OpenPort() {
         FailOpen("Unable to create event");
         return;
     }
-    const TCommThreadLink link{FPlatform, FHandle, FStopEvent.Get(), FNotifyWindow.Handle()};
+    FStopRequested = false;
+    const TCommThreadLink link{FPlatform, FHandle, FStopEvent.Get(), &FStopRequested,
+                               FNotifyWindow.Handle()};
     FReadThread = std::make_unique<TReadThread>(link, FInBufferSize, FInputLen);
     if (!FReadThread->Create()) {
         FReadThread.reset();
@@ -162,6 +164,7 @@ void TComm::ClosePort() {
 
 void TComm::StopReadThread() {
     if (!FReadThread) return;
+    FStopRequested = true;
     ::SetEvent(FStopEvent.Get());
     FPlatform->PurgeComm(FHandle, PURGE_RXABORT | PURGE_RXCLEAR);
     FReadThread->WaitFor();
@@ -170,6 +173,7 @@ void TComm::StopReadThread() {
 
 void TComm::StopWriteThread() {
     if (!FWriteThread) return;
+    FStopRequested = true;
     ::SetEvent(FStopEvent.Get());
     FPlatform->PurgeComm(FHandle, PURGE_TXABORT | PURGE_TXCLEAR);
     FWriteThread->WaitFor();
