@@ -50,14 +50,15 @@ std::string LiveCountsLine() {
     return line;
 }
 
-std::unique_ptr<TLiveCounts> TLiveCounts::FromEnvironment() {
+std::unique_ptr<TLiveCounts> TLiveCounts::FromEnvironment(TExtra Extra) {
     char path[MAX_PATH];
     const DWORD length = GetEnvironmentVariableA(FileVariable, path, sizeof path);
     if (length == 0 || length >= sizeof path) return nullptr;
-    return std::make_unique<TLiveCounts>(path);
+    return std::make_unique<TLiveCounts>(path, std::move(Extra));
 }
 
-TLiveCounts::TLiveCounts(std::string Path) : FPath(std::move(Path)) {
+TLiveCounts::TLiveCounts(std::string Path, TExtra Extra)
+    : FPath(std::move(Path)), FExtra(std::move(Extra)) {
     FTimer.SetInterval(IntervalMs);
     FTimer.SetOnTimer([this](TObject*) { Write(); });
     Write();
@@ -67,7 +68,9 @@ bool TLiveCounts::Write() const {
     const std::string temporary = FPath + ".new";
     FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file) return false;
-    const std::string line = LiveCountsLine() + "\n";
+    std::string line = LiveCountsLine();
+    if (FExtra) line.append(" ").append(FExtra());
+    line += '\n';
     const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
     if (std::fclose(file) != 0 || !written) return false;
     return MoveFileExA(temporary.c_str(), FPath.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;

@@ -11,6 +11,7 @@
 // A test asks for them by naming a file in DIALER_COUNTS_FILE; the program then writes that
 // one line to it every few seconds (replacing it whole, so a reader never sees half a line).
 // In normal use the variable is not set and nothing runs.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -29,9 +30,12 @@ class TLiveCounts {
     static constexpr const char* FileVariable = "DIALER_COUNTS_FILE";
     static constexpr unsigned IntervalMs = 2000;
 
+    // The program's own counts to add to the line ("history=12"), if any.
+    using TExtra = std::function<std::string()>;
+
     // Writes to the file the environment names, or returns null when none is named.
-    static std::unique_ptr<TLiveCounts> FromEnvironment();
-    explicit TLiveCounts(std::string Path);
+    static std::unique_ptr<TLiveCounts> FromEnvironment(TExtra Extra = {});
+    TLiveCounts(std::string Path, TExtra Extra);
     TLiveCounts(const TLiveCounts&) = delete;
     TLiveCounts& operator=(const TLiveCounts&) = delete;
 
@@ -40,5 +44,6 @@ class TLiveCounts {
 
   private:
     std::string FPath;
+    TExtra FExtra;
     TTimer FTimer{nullptr};
 };
