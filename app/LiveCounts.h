@@ -6,7 +6,8 @@
 //   subclass=30 thread=2 heap=5123 process_threads=9
 //
 // (thread: our worker threads running; process_threads: every thread of the process, the
-// platform's own included.)
+// platform's own included.) The program may add counts of its own at the end; the dialer
+// adds the length of its history of dialled numbers ("history=4").
 //
 // A test asks for them by naming a file in DIALER_COUNTS_FILE; the program then writes that
 // one line to it every few seconds (replacing it whole, so a reader never sees half a line).
