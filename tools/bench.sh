@@ -16,6 +16,7 @@ win=$build/win/bin
 host=$build/host/bin
 out=$build/bench
 mkdir -p "$out"
+cd "$out" # whatever a benchmark writes beside it stays in the build tree
 export DIALER_WINE_DIR=$build/win/wine DIALER_HOST_TOOLS=$host DIALER_BIN=$win DIALER_SOURCE=$top
 export WINENV_XVFB=${WINENV_XVFB:-1}
 winenv=$top/tools/wine/winenv
