@@ -13,7 +13,8 @@
 # aside; then the program's live counts are read (it writes them every 2 s when
 # DIALER_COUNTS_FILE names a file): one line per round. The run passes when a dial after the
 # last Reset reaches the device whole and the counts after the last round equal those after
-# the first (the heap's beyond the history of dialled numbers, which grows by design).
+# the first: exactly, but for the heap blocks beyond the history of dialled numbers (which
+# grows by design), where two may differ.
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 minutes=${1:-}
@@ -201,13 +202,13 @@ for r in $(seq "$rounds"); do
     sleep 3.2
     counts=$(steady_counts)
     # The history of dialled numbers grows by design, one heap block a line: what is
-    # compared is the heap beyond it.
-    compared=$(awk '{ for (i = 1; i <= NF; ++i) { split($i, f, "="); v[f[1]] = f[2] }
-        for (i = 1; i <= NF; ++i) { split($i, f, "=")
-            if (f[1] == "heap") printf "heap-history=%d ", v["heap"] - v["history"]
-            else if (f[1] != "history") printf "%s ", $i } }' <<<"$counts")
-    [ -n "$first_counts" ] || first_counts=$compared
-    last_counts=$compared
+    # compared is the heap beyond it, apart from the other counts.
+    compared=$(awk '{ for (i = 1; i <= NF; ++i) { split($i, f, "=")
+            if (f[1] != "heap" && f[1] != "history") printf "%s ", $i } }' <<<"$counts")
+    heap=$(awk '{ for (i = 1; i <= NF; ++i) { split($i, f, "="); v[f[1]] = f[2] }
+        print v["heap"] - v["history"] }' <<<"$counts")
+    [ -n "$first_counts" ] || { first_counts=$compared first_heap=$heap; }
+    last_counts=$compared last_heap=$heap
     printf 'round %d (%d s): %s | events %d actions %d dials %d resets %d searches %d tray %d dock %d split %d\n' \
         "$r" "$((SECONDS - started))" "$counts" "$events" "$actions" "$dials" "$resets" "$searches" \
         "$tray_cycles" "$dock_cycles" "$splits"
@@ -219,8 +220,12 @@ type_keys 1234
 press_key Return
 devsim_wait COM2 10 6000
 check "a dial after the last Reset" "AaDaDbDcDd" "$(commands COM2)"
-check "counts after the last round equal those after the first (heap beyond the history)" \
-    "$first_counts" "$last_counts"
+check "counts after the last round equal those after the first" "$first_counts" "$last_counts"
+# A long-lived string or list that grows past its capacity once keeps a bigger block: a block
+# or two may come and stay, while a leak grows with every action of the run.
+[ $((last_heap - first_heap)) -le 2 ] && [ $((last_heap - first_heap)) -ge -2 ] &&
+    pass "heap blocks beyond the history: $first_heap after the first round, $last_heap after the last" ||
+    fail "heap blocks beyond the history: $first_heap after the first round, $last_heap after the last"
 [ $tray_cycles -gt 0 ] && pass "$tray_cycles tray cycles" || fail "no tray cycle came through"
 [ $dock_cycles -gt 0 ] && pass "$dock_cycles dock cycles" || fail "no dock cycle came through"
 finish
