@@ -6,6 +6,8 @@
 
 #include <shellapi.h>
 
+#include "app/DeviceReply.h"
+
 TFmain* Fmain = nullptr;
 
 // The dialer state, shared by the window's handlers; all zero at start.
@@ -428,6 +430,9 @@ void TFmain::ResetLine() {
     FDialPending = false;
     SetNumberText(L"");
     Edit1->SetText(L"");
+    // Hanging up is what a user tries when the dialer seems stuck: it must reach the device
+    // even when line noise left our output held (commands held until now go out first).
+    Comm1->ReleaseOutputHold();
     if (!Send("Ca")) return;
     SetStatus(L"复位");
     HistoryIndex = HistoryCount;
@@ -519,6 +524,8 @@ void TFmain::Timer2Timer(TObject*) {
         Timer2->SetEnabled(true);
     } else {
         Sleep(5);
+        // A hold left from an earlier open would swallow the probe (reopening keeps it).
+        Comm1->ReleaseOutputHold();
         SendCommand("CA");
         Timer3->SetEnabled(true);
     }
@@ -539,8 +546,8 @@ void TFmain::Timer3Timer(TObject*) {
 }
 
 void TFmain::Comm1ReceiveData(TObject*, const char* Buffer, uint16_t BufferLength) {
-    const std::string reply(Buffer, BufferLength);
-    if (reply == "CA") {
+    const TDeviceReply reply = JudgeReply(std::string_view(Buffer, BufferLength));
+    if (reply == TDeviceReply::ProbeAnswer) {
         DeviceFound = true;
         // The box lets further blocks in while it is shown; a repeated answer then only sets
         // the state and the colours.
@@ -554,7 +561,7 @@ void TFmain::Comm1ReceiveData(TObject*, const char* Buffer, uint16_t BufferLengt
         }
         ComboBox1->SetColor(LightMagenta);
         RzBitBtn1->SetColor(clBtnFace);
-    } else if (reply == "R") {
+    } else if (reply == TDeviceReply::Ring) {
         RingAlert();
     } else {
         OffHook = false;

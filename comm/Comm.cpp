@@ -127,7 +127,9 @@ void TComm::OpenPort() {
         FailOpen("Unable to create event");
         return;
     }
-    const TCommThreadLink link{FPlatform, FHandle, FStopEvent.Get(), FNotifyWindow.Handle()};
+    FStopRequested = false;
+    const TCommThreadLink link{FPlatform, FHandle, FStopEvent.Get(), &FStopRequested,
+                               FNotifyWindow.Handle()};
     FReadThread = std::make_unique<TReadThread>(link, FInBufferSize, FInputLen);
     if (!FReadThread->Create()) {
         FReadThread.reset();
@@ -162,6 +164,7 @@ void TComm::ClosePort() {
 
 void TComm::StopReadThread() {
     if (!FReadThread) return;
+    FStopRequested = true;
     ::SetEvent(FStopEvent.Get());
     FPlatform->PurgeComm(FHandle, PURGE_RXABORT | PURGE_RXCLEAR);
     FReadThread->WaitFor();
@@ -170,6 +173,7 @@ void TComm::StopReadThread() {
 
 void TComm::StopWriteThread() {
     if (!FWriteThread) return;
+    FStopRequested = true;
     ::SetEvent(FStopEvent.Get());
     FPlatform->PurgeComm(FHandle, PURGE_TXABORT | PURGE_TXCLEAR);
     FWriteThread->WaitFor();
@@ -188,6 +192,24 @@ bool TComm::SendData(const void* Data, uint32_t Count) {
         return false;
     }
     return true;
+}
+
+// With XON/XOFF on output, line noise can leave an XOFF as the last flow character the
+// device sent: the writer then waits for good on the write the port holds and every later
+// command queues behind it. The driver cannot be asked whether output is held (Wine always
+// reports no hold), and the escape meant for this is not enough on every driver (Wine on a
+// pseudo-terminal returns success and keeps holding), while switching output flow control
+// off and on again lets the output go on all of them. An output purge is no way out: it
+// would fail the held write and end the writer. Whatever was held is sent first.
+void TComm::ReleaseOutputHold() {
+    if (!FHandle) return;
+    FPlatform->EscapeCommFunction(FHandle, SETXON);
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    if (!FPlatform->GetCommState(FHandle, &dcb)) return;
+    dcb.fOutX = 0;
+    FPlatform->SetCommState(FHandle, &dcb);
+    ApplyCommState();
 }
 
 void TComm::ApplyCommState() {

@@ -3,6 +3,7 @@
 // opens the port, queues bytes with SendData and hears about received data and line
 // events through events raised on the main thread. The reading and writing are done by two
 // worker threads (CommThreads.h) that only ever post messages back.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -63,6 +64,8 @@ public:
     void OpenPort();
     void ClosePort();
     bool SendData(const void* Data, uint32_t Count);
+    // Lets out output that an XOFF from the line is holding; see Comm.cpp.
+    void ReleaseOutputHold();
 
     HANDLE PortHandle() const { return FHandle; }
 
@@ -181,6 +184,7 @@ private:
     TSerialPlatform* FPlatform;
     HANDLE FHandle = nullptr;
     TKernelHandle FStopEvent;
+    std::atomic<bool> FStopRequested{false};
     std::unique_ptr<TReadThread> FReadThread;
     std::unique_ptr<TWriteThread> FWriteThread;
     TUtilityWindow FNotifyWindow;

@@ -9,8 +9,6 @@ namespace {
 
 constexpr DWORD LineEventMask = EV_RLSD | EV_ERR | EV_RING;
 
-bool Signalled(HANDLE event) { return ::WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }
-
 // A completion not collected yet: the operation was started and has not been waited for.
 bool StillPending(DWORD error) {
     return error == ERROR_IO_INCOMPLETE;
@@ -20,7 +18,9 @@ bool StillPending(DWORD error) {
 
 // ---- reader ---------------------------------------------------------------------------
 
-bool TReadThread::Stopping() const { return Signalled(FLink.StopEvent); }
+bool TReadThread::Stopping() const {
+    return FLink.StopRequested->load();
+}
 
 void TReadThread::PostHangup() {
     FLink.Platform->PostMessage(FLink.NotifyWindow, MsgRequestHangup, 0, 0);
@@ -190,19 +190,16 @@ bool TReadThread::PostReceivedData(DWORD count) {
 TWriteThread::TWriteThread(const TCommThreadLink& link, HANDLE queueReady)
     : FLink(link), FQueueReady(queueReady) {}
 
-bool TWriteThread::Create() {
-    FRefusing.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    return FRefusing && TThread::Create();
-}
-
 bool TWriteThread::Accepting() const {
-    return !Signalled(FRefusing.Get());
+    return !FRefusing.load();
 }
 
-bool TWriteThread::Stopping() const { return Signalled(FLink.StopEvent); }
+bool TWriteThread::Stopping() const {
+    return FLink.StopRequested->load();
+}
 
 void TWriteThread::Refuse() {
-    ::SetEvent(FRefusing.Get());
+    FRefusing.store(true);
 }
 
 void TWriteThread::PostHangup() {

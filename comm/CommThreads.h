@@ -1,6 +1,7 @@
 #pragma once
 // The two workers of an open port. Neither touches the component: they hold copies of the
 // port handle, the stop event and the notification window, and report only by posting.
+#include <atomic>
 #include <cstdint>
 
 #include <windows.h>
@@ -13,6 +14,9 @@ struct TCommThreadLink {
     TSerialPlatform* Platform;
     HANDLE Port;
     HANDLE StopEvent;
+    // Set just before the stop event: the threads look at it between operations, where a look
+    // at the event would cost a round trip to the system (to the server, under Wine).
+    const std::atomic<bool>* StopRequested;
     HWND NotifyWindow;
 };
 
@@ -56,7 +60,6 @@ class TWriteThread : public TThread {
 public:
     TWriteThread(const TCommThreadLink& link, HANDLE queueReady);
 
-    bool Create();
     // False once the writer has stopped writing; a request queued after that would only be
     // freed unwritten.
     bool Accepting() const;
@@ -75,8 +78,8 @@ private:
 
     TCommThreadLink FLink;
     HANDLE FQueueReady;
-    // Signalled before the writer reports a fault or stops writing, so the owner never sees
-    // the fault while its sends are still taken.
-    TKernelHandle FRefusing;
+    // Set before the writer reports a fault or stops writing, so the owner never sees the
+    // fault while its sends are still taken.
+    std::atomic<bool> FRefusing{false};
     OVERLAPPED FWriteOv{};
 };

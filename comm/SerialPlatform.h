@@ -40,6 +40,9 @@ public:
     virtual BOOL ClearCommError(HANDLE port, DWORD* errors, COMSTAT* stat) {
         return ::ClearCommError(port, errors, stat);
     }
+    virtual BOOL EscapeCommFunction(HANDLE port, DWORD function) {
+        return ::EscapeCommFunction(port, function);
+    }
     // Cancels the operations the calling thread started on the port; each still completes.
     virtual BOOL CancelIo(HANDLE port) { return ::CancelIo(port); }
     // The blocks handed between threads, so tests can see each one freed.

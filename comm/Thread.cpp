@@ -2,6 +2,8 @@
 
 #include "ui/Handles.h"
 
+std::atomic<long> TThread::Running{0};
+
 bool TThread::Create() {
     FHandle = ::CreateThread(nullptr, 0, Trampoline, this, CREATE_SUSPENDED, &FThreadId);
     if (!FHandle) return false;
@@ -27,11 +29,13 @@ TThread::~TThread() {
 DWORD WINAPI TThread::Trampoline(void* self) {
     auto* thread = static_cast<TThread*>(self);
     if (thread->FDiscarded) return 0;
+    ++Running;
     try {
         thread->Execute();
     } catch (...) {
         // A worker has no one to report to but its owner's window, and its body reports
         // every fault it can name there; anything else must not take the process down.
     }
+    --Running;
     return 0;
 }

@@ -1,5 +1,7 @@
 #pragma once
 // A worker thread created suspended, given its priority, resumed and waited for.
+#include <atomic>
+
 #include <windows.h>
 
 class TThread {
@@ -16,12 +18,15 @@ public:
     void Resume() { ::ResumeThread(FHandle); FStarted = true; }
     void WaitFor();
     DWORD ThreadId() const { return FThreadId; }
+    // Threads whose body is running now, of every TThread.
+    static long RunningCount() { return Running.load(); }
 
-protected:
+  protected:
     virtual void Execute() = 0;
 
 private:
     static DWORD WINAPI Trampoline(void* self);
+    static std::atomic<long> Running;
 
     HANDLE FHandle = nullptr;
     DWORD FThreadId = 0;

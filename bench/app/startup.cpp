@@ -13,6 +13,8 @@
 
 #include <psapi.h>
 
+#include "BenchRow.h"
+
 namespace {
 
 struct Run {
@@ -82,6 +84,7 @@ int main(int argc, char** argv) {
     const Run program = Median(argv[1], argv[2], runs);
     std::printf("window shown       minimal %7.1f ms   program %7.1f ms   ratio %.2f\n",
                 minimal.ms, program.ms, program.ms / minimal.ms);
+    Bench::Row("program start to window shown vs a minimal program", program.ms, minimal.ms, "ms");
     std::printf("working set        minimal %7.0f KiB  program %7.0f KiB  ratio %.2f\n",
                 minimal.workingSetKiB, program.workingSetKiB,
                 minimal.workingSetKiB > 0 ? program.workingSetKiB / minimal.workingSetKiB : 0.0);

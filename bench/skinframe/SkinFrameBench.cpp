@@ -3,6 +3,7 @@
 // caption strip, buttons), the same when activation makes every picture anew, a caption
 // button's hover repaint, and how many regions a resize
 // drag and a run of repaints make (one per size, none per paint).
+#include "BenchRow.h"
 #include "BenchSkin.h"
 #include "BenchTiming.h"
 #include "Handles.h"
@@ -76,11 +77,13 @@ int main() {
     const double Paint = PerCall(200, [&] { Frame->PaintFrame(); });
     const double Blit = BlitToWindow(Wnd, 0, 0, R.right, R.bottom, 200);
     Report("full frame paint (246 x 238)", Paint, Blit);
+    Bench::Row("frame paint vs BitBlt of the frame", Paint, Blit, "us");
     // Activation switches between the active and the inactive look, each composed once.
     int Turn = 0;
     const double Anew = PerCall(100, [&] { SendMessageW(Wnd, WM_NCACTIVATE, ++Turn % 2, 0); });
     SendMessageW(Wnd, WM_NCACTIVATE, TRUE, 0);
     Report("activation repaint (both looks kept)", Anew, Blit);
+    Bench::Row("frame activation repaint vs BitBlt of the frame", Anew, Blit, "us", 4);
 
     TWinSysButton* Close = nullptr;
     for (auto& B : Frame->NCButtons)

@@ -1,6 +1,7 @@
 // How long the skin painters take per call, each beside a plain BitBlt of the same area
 // measured in the same run: the region of the main window's 240 x 206 frame, a region of a
 // 1920 x 1080 picture with scattered magenta, and the nine-grids of the frame.
+#include "BenchRow.h"
 #include "BenchTiming.h"
 #include "ImgUtil.h"
 #include "Reader.h"
@@ -19,6 +20,7 @@ using Bench::PerCall;
 void Report(const char* What, double Us, double BitBltUs) {
     std::printf("%-44s %10.1f us/call  %7.1f x BitBlt of the same area (%.1f us)\n", What, Us,
                 Us / BitBltUs, BitBltUs);
+    Bench::Row(What, Us, BitBltUs, "us");
 }
 
 double BitBltOf(int W, int H, int Calls) {

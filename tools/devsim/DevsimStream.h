@@ -9,7 +9,9 @@
 // Device events (sendevents COMx N EVERY_MS SALT): the same generator, salted the same way.
 // Each event draws one byte b: b % 4 == 0 is the probe answer "CA", 1 a ring "R", 2 and 3 line
 // noise of 1 + (the next byte % 3) bytes, each drawn from the generator, where XON (0x11) and
-// XOFF (0x13) become 0x51 and 0x53 (noise must not stop the program's output).
+// XOFF (0x13) become 0x51 and 0x53 (noise must not stop the program's output), unless the
+// events are sent with "flow" (sendevents COMx N EVERY_MS SALT flow): then the flow characters
+// stay as drawn, and the noise holds and releases the program's output now and then.
 //
 // Hash (rxsum COMx): 64-bit FNV-1a, offset basis 0xcbf29ce484222325, prime 0x100000001b3,
 // over the bytes in arrival order; written as 16 upper-case hex digits.
@@ -43,7 +45,7 @@ class XorShift32 {
     std::uint32_t state_;
 };
 
-inline std::vector<std::uint8_t> NextEvent(XorShift32& random) {
+inline std::vector<std::uint8_t> NextEvent(XorShift32& random, bool realFlow = false) {
     switch (random.NextByte() % 4) {
     case 0:
         return {'C', 'A'};
@@ -53,7 +55,7 @@ inline std::vector<std::uint8_t> NextEvent(XorShift32& random) {
         std::vector<std::uint8_t> noise(1 + random.NextByte() % 3);
         for (std::uint8_t& byte : noise) {
             byte = random.NextByte();
-            if (byte == 0x11 || byte == 0x13) byte |= 0x40;
+            if (!realFlow && (byte == 0x11 || byte == 0x13)) byte |= 0x40;
         }
         return noise;
     }

@@ -476,7 +476,8 @@ void Simulator::Execute(Client& client, const std::vector<std::string_view>& wor
         return Reply(client, "ok");
     }
     if (command == "sendevents") {
-        if (args != 4) return usage("sendevents COMx N EVERY_MS SALT");
+        if ((args != 4 && args != 5) || (args == 5 && words[5] != "flow"))
+            return usage("sendevents COMx N EVERY_MS SALT [flow]");
         Port* port = FindPort(words[1], client, true);
         if (!port) return;
         const auto count = ParseUnsigned(words[2], 1000000);
@@ -484,7 +485,7 @@ void Simulator::Execute(Client& client, const std::vector<std::string_view>& wor
         const auto salt = ParseUnsigned(words[4], UINT32_MAX);
         if (!count || !every || !salt || *every == 0) return Reply(client, "err bad number");
         SendEvents(port->number, *count, *every, XorShift32(static_cast<std::uint32_t>(*salt)),
-                   Clock::now());
+                   args == 5, Clock::now());
         return Reply(client, "ok");
     }
     if (command == "rxsum") {
@@ -589,13 +590,13 @@ void Simulator::FlushPort(Port& port) {
 // One event now and the rest at their times, each counted from the first so they keep their
 // pace however late one of them ran.
 void Simulator::SendEvents(int number, std::uint64_t left, std::uint64_t everyMs, XorShift32 random,
-                           Clock::time_point at) {
+                           bool realFlow, Clock::time_point at) {
     if (left == 0) return;
-    Enqueue(*ports_.at(number), NextEvent(random));
+    Enqueue(*ports_.at(number), NextEvent(random, realFlow));
     const auto next = at + std::chrono::milliseconds(everyMs);
     if (left > 1)
-        Schedule(next, [this, number, left, everyMs, random, next] {
-            SendEvents(number, left - 1, everyMs, random, next);
+        Schedule(next, [this, number, left, everyMs, random, realFlow, next] {
+            SendEvents(number, left - 1, everyMs, random, realFlow, next);
         });
 }
 

@@ -69,7 +69,7 @@ class Simulator {
     void Received(Port& port, const std::uint8_t* data, std::size_t count);
     void Enqueue(Port& port, std::vector<std::uint8_t> bytes);
     void SendEvents(int number, std::uint64_t left, std::uint64_t everyMs, XorShift32 random,
-                    Clock::time_point at);
+                    bool realFlow, Clock::time_point at);
     void CheckWaits(Port& port);
     void Schedule(Clock::time_point when, std::function<void()> action);
     void ArmTimer();

@@ -268,6 +268,31 @@ TEST_F(Simulator, RandomDeviceEventsComeAtTheirPaceAsTheGeneratorSays) {
     EXPECT_EQ(control->Command("sendevents COM5 1 10 5"), "err COM5 is a missing port");
 }
 
+TEST_F(Simulator, FlowEventsKeepTheRealXonAndXoffOfTheNoise) {
+    Terminal com3(PathOf("COM3"));
+    devsim::XorShift32 plain(9), flow(9);
+    std::string withFlow, withoutFlow;
+    for (int i = 0; i < 1000; ++i) {
+        const auto a = devsim::NextEvent(plain);
+        const auto b = devsim::NextEvent(flow, true);
+        withoutFlow.append(a.begin(), a.end());
+        withFlow.append(b.begin(), b.end());
+    }
+    // The same events, but for the flow characters the plain stream hides.
+    ASSERT_EQ(withFlow.size(), withoutFlow.size());
+    EXPECT_NE(withFlow.find('\x11'), std::string::npos);
+    EXPECT_NE(withFlow.find('\x13'), std::string::npos);
+    for (std::size_t i = 0; i < withFlow.size(); ++i) {
+        const bool flowByte = withFlow[i] == '\x11' || withFlow[i] == '\x13';
+        EXPECT_EQ(withoutFlow[i], flowByte ? char(withFlow[i] | 0x40) : withFlow[i]) << i;
+    }
+
+    ASSERT_EQ(control->Command("sendevents COM3 1000 1 9 flow"), "ok");
+    EXPECT_EQ(com3.Read(withFlow.size()), withFlow);
+    EXPECT_EQ(control->Command("sendevents COM3 1 10 9 noflow"),
+              "err usage: sendevents COMx N EVERY_MS SALT [flow]");
+}
+
 TEST_F(Simulator, ManyOpenCloseCyclesOfOnePortKeepWorking) {
     const std::string path = PathOf("COM2");
     for (int i = 0; i < 200; ++i) {

@@ -243,6 +243,28 @@ TEST_F(CommFault, CloseDuringAStalledWriteReturnsWithoutHangup) {
     EXPECT_EQ(fake.Written(), "");
 }
 
+TEST_F(CommFault, ReleasingTheOutputHoldLetsHeldCommandsOutAndKeepsFlowControl) {
+    comm.SetOutx_XonXoffFlow(true);
+    comm.SetInx_XonXoffFlow(true);
+    comm.ReleaseOutputHold(); // closed: nothing to release, nothing touched
+    EXPECT_EQ(fake.EscapeCalls(SETXON), 0);
+    OpenAndSettle();
+    fake.BlockWrites(true); // the device's last flow character was XOFF
+    ASSERT_TRUE(comm.SendData("Aa", 2));
+    ASSERT_TRUE(comm.SendData("Da", 2));
+    ASSERT_TRUE(PumpUntil([&] { return fake.WriteCalls() == 1; }));
+    PumpUntil([] { return false; }, 50);
+    EXPECT_EQ(fake.Written(), "");
+
+    comm.ReleaseOutputHold();
+    ASSERT_TRUE(comm.SendData("Ca", 2));
+    ASSERT_TRUE(PumpUntil([&] { return fake.Written() == "AaDaCa"; })) << fake.Written();
+    EXPECT_EQ(fake.EscapeCalls(SETXON), 1);
+    EXPECT_EQ(fake.LastDcb().fOutX, 1u) << "output flow control is on again";
+    EXPECT_EQ(fake.LastDcb().fInX, 1u);
+    EXPECT_EQ(seen.Count("hangup"), 0);
+}
+
 TEST_F(CommFault, PortsWithoutLineEventsStillDeliverData) {
     for (DWORD error : {ERROR_NOT_SUPPORTED, ERROR_INVALID_FUNCTION, ERROR_INVALID_PARAMETER}) {
         SCOPED_TRACE(error);

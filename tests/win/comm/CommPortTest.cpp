@@ -132,6 +132,35 @@ TEST_F(CommPort, AMegabyteEachWayAtOnceArrivesIntact) {
     EXPECT_EQ(seen.Count("hangup"), 0);
 }
 
+// The driver takes flow characters out of the input, so a byte sent after one shows when it
+// has been seen.
+TEST_F(CommPort, AnXoffHoldsOutputUntilTheHoldIsReleasedAndFlowControlStaysOn) {
+    comm.SetOutx_XonXoffFlow(true);
+    comm.SetInx_XonXoffFlow(true);
+    comm.SetTxContinueOnXoff(true);
+    Open("COM10");
+    device.Send("COM10", "\x13R");
+    ASSERT_TRUE(PumpUntil([&] { return Received() == "R"; })) << Received();
+    ASSERT_TRUE(comm.SendData("Aa", 2));
+    ASSERT_TRUE(comm.SendData("Da", 2));
+    EXPECT_FALSE(device.Wait("COM10", 1, 500)) << "an XOFF holds the output";
+
+    comm.ReleaseOutputHold();
+    ASSERT_TRUE(comm.SendData("Ca", 2));
+    EXPECT_TRUE(device.Wait("COM10", 6, 5000));
+    EXPECT_EQ(device.Rx("COM10"), "AaDaCa");
+
+    // Flow control is still on: a new XOFF holds again, and an XON lets go.
+    device.Send("COM10", "\x13R");
+    ASSERT_TRUE(PumpUntil([&] { return Received() == "RR"; })) << Received();
+    ASSERT_TRUE(comm.SendData("Db", 2));
+    EXPECT_FALSE(device.Wait("COM10", 8, 500));
+    device.Send("COM10", "\x11");
+    EXPECT_TRUE(device.Wait("COM10", 8, 5000));
+    EXPECT_EQ(device.Rx("COM10"), "AaDaCaDb");
+    EXPECT_EQ(seen.Count("hangup"), 0);
+}
+
 TEST_F(CommPort, OpenFailures) {
     comm.SetCommName("COM77"); // not mapped at all
     comm.OpenPort();

@@ -11,8 +11,9 @@
 //   clear COMx                   forget the bytes received so far
 //   hold COMx on|off             stop/resume reading, so the program's writes back up
 //   sendrandom COMx N SALT       the device sends N generator bytes (see DevsimStream.h)
-//   sendevents COMx N MS SALT    the device sends N random events, one every MS: answers,
-//                                rings and line noise (see DevsimStream.h)
+//   sendevents COMx N MS SALT [flow]  the device sends N random events, one every MS:
+//                                answers, rings and line noise (see DevsimStream.h); with
+//                                "flow" the noise keeps its XON and XOFF bytes
 //   rxsum COMx                   "ok COUNT HASH": FNV-1a 64 (16 hex digits) of the bytes
 //                                received since the last clear
 //   path COMx                    "ok /dev/pts/N", the pseudo-terminal behind the port

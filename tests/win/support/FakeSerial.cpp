@@ -148,12 +148,14 @@ void FakeSerial::BlockWrites(bool blocked) {
 }
 
 void FakeSerial::ReleaseWrites() {
-    Locked([&] {
-        writesBlocked_ = false;
-        if (!write_.ov) return;
-        written_ += stalled_;
-        Finish(write_, TRUE, static_cast<DWORD>(stalled_.size()), 0);
-    });
+    Locked([&] { ReleaseStalledWrite(); });
+}
+
+void FakeSerial::ReleaseStalledWrite() {
+    writesBlocked_ = false;
+    if (!write_.ov) return;
+    written_ += stalled_;
+    Finish(write_, TRUE, static_cast<DWORD>(stalled_.size()), 0);
 }
 
 BOOL FakeSerial::PurgeComm(HANDLE, DWORD flags) {
@@ -187,8 +189,17 @@ BOOL FakeSerial::GetCommState(HANDLE, DCB* dcb) {
 
 BOOL FakeSerial::SetCommState(HANDLE, DCB* dcb) {
     return Locked([&] {
+        const bool outputFlowOff = dcb_.fOutX && !dcb->fOutX;
         dcb_ = *dcb;
         ++setCommStateCalls_;
+        if (outputFlowOff && writesBlocked_) ReleaseStalledWrite();
+        return TRUE;
+    });
+}
+
+BOOL FakeSerial::EscapeCommFunction(HANDLE, DWORD function) {
+    return Locked([&] {
+        escapes_.push_back(function);
         return TRUE;
     });
 }
@@ -347,6 +358,10 @@ int FakeSerial::WriteCalls() {
 }
 int FakeSerial::SetCommStateCalls() {
     return Locked([&] { return setCommStateCalls_; });
+}
+int FakeSerial::EscapeCalls(DWORD function) {
+    return Locked(
+        [&] { return static_cast<int>(std::count(escapes_.begin(), escapes_.end(), function)); });
 }
 DCB FakeSerial::LastDcb() {
     return Locked([&] { return dcb_; });

@@ -28,6 +28,8 @@ class FakeSerial : public TSerialPlatform {
     void FailNextWrite(DWORD error);   // the next write fails at once with this error
     void BlockWrites(bool blocked);    // a peer that sent XOFF: writes stay pending
     void ReleaseWrites();              // XON: the stalled write completes, later ones go through
+    // Turning output flow control off (SetCommState with fOutX going from 1 to 0) releases
+    // writes held as above, as it does on a pseudo-terminal; the SETXON escape does not.
     void FailPosts(bool fail);
     // An output purge waits until released (the writer is held right after a fault); release
     // it before closing the port, whose own output purge would wait too.
@@ -49,6 +51,7 @@ class FakeSerial : public TSerialPlatform {
     std::string Written();
     int WriteCalls();
     int SetCommStateCalls();
+    int EscapeCalls(DWORD function);
     DCB LastDcb();
     COMMTIMEOUTS LastTimeouts();
     int PurgeCalls(DWORD flags); // purges with exactly these flags
@@ -77,6 +80,7 @@ class FakeSerial : public TSerialPlatform {
     BOOL WriteFile(HANDLE, const void* data, DWORD count, DWORD* done, OVERLAPPED* ov) override;
     BOOL GetOverlappedResult(HANDLE, OVERLAPPED* ov, DWORD* done, BOOL wait) override;
     BOOL ClearCommError(HANDLE, DWORD* errors, COMSTAT*) override;
+    BOOL EscapeCommFunction(HANDLE, DWORD function) override;
     BOOL CancelIo(HANDLE port) override;
     BOOL PostMessage(HWND window, UINT msg, WPARAM w, LPARAM l) override;
     HLOCAL LocalAlloc(UINT flags, SIZE_T bytes) override;
@@ -111,6 +115,7 @@ class FakeSerial : public TSerialPlatform {
     void Complete(OVERLAPPED* ov, BOOL ok, DWORD done, DWORD error);
     void Start(OVERLAPPED* ov); // a new operation on ov supersedes any result left on it
     bool TryFillRead();
+    void ReleaseStalledWrite();
     void Inbound(const std::string& bytes);
 
     CRITICAL_SECTION lock_;
@@ -131,6 +136,7 @@ class FakeSerial : public TSerialPlatform {
     std::string written_;
     int writeCalls_ = 0;
     int setCommStateCalls_ = 0;
+    std::vector<DWORD> escapes_;
     DCB dcb_{};
     COMMTIMEOUTS timeouts_{};
     std::vector<DWORD> purges_;
