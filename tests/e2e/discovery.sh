@@ -10,7 +10,8 @@ COM2=$(rx_times COM2 | awk '$2 == "CA" { print $1; exit }')
 [ -n "$COM2" ] && pass "COM2 was probed" || fail "COM2 never probed"
 awk -v a="$COM10" -v b="$COM2" 'BEGIN { exit !(a < b) }' && pass "COM10 before COM2" ||
     fail "probe order: COM10 at $COM10, COM2 at $COM2"
-check "port box" "COM2" "$(control_text TRzComboBox)"
+# The port box names the port once the answer deadline has passed (200 ms after the probe).
+wait_text "port box" "COM2" 2000 TRzComboBox
 # The port box turns light magenta ($00FF80FF) once the box is closed; a point right of its
 # text shows the colour.
 read -r bx by <<<"$(probe screen | awk '{ sub(/^ +/, "") } /^TRzComboBox / { n = split($0, f, " "); print f[n-4] + 36, f[n-3] + 6; exit }')"

@@ -75,17 +75,6 @@ std::unique_ptr<TBitmap> PaintedFrame(TWinSkinForm& Frame) {
     return B;
 }
 
-std::wstring TempFile(const wchar_t* Name, const TBytes& Stored) {
-    wchar_t Path[MAX_PATH];
-    GetTempPathW(MAX_PATH, Path);
-    const std::wstring File = std::wstring(Path) + Name;
-    TKernelHandle H(CreateFileW(File.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD Done = 0;
-    // A skin file is the stored form less its length.
-    WriteFile(H, Stored.data() + 4, static_cast<DWORD>(Stored.size() - 4), &Done, nullptr);
-    return File;
-}
-
 // Each caption button of the frame stands for the skin's button of the same place.
 ::testing::AssertionResult ButtonsAreTheSkins(const TWinSkinForm& Frame, const TSkinData& Skin) {
     if (Frame.NCButtons.size() != Skin.SysButtons.size())
@@ -162,7 +151,7 @@ TEST(SkinReload, EveryRoadGivesTheFramesTheNewSkinsObjects) {
     Check("stored skin", 40, 0xA03030);
     Own->LoadSkin();
     Check("the held file loaded again", 40, 0xA03030);
-    const std::wstring File = TempFile(L"skin-reload.skin", First);
+    const std::wstring File = SkinFileOf(L"skin-reload.skin", First);
     Own->SetSkinFile(File);
     Check("skin file", 10, 0x30A030);
 
@@ -203,7 +192,7 @@ TEST(SkinReload, AFailedLoadLeavesTheFramesPaintingTheSkinTheyWear) {
     // An archive of another version: the message shows, and the frame paints behind it.
     std::vector<uint8_t> Archive = BuildArchive({{"skin.ini", TBytes{'[', 'x', ']'}}});
     Archive[0] = 0x1F; // the version in the archive's header: 19999 for 20000
-    const std::wstring File = TempFile(L"skin-older.skin", MakePayload(MakeSkinFile(Archive)));
+    const std::wstring File = SkinFileOf(L"skin-older.skin", MakePayload(MakeSkinFile(Archive)));
     uint32_t BehindTheMessage = 0;
     TSkinMessageProc Old = SetSkinMessageProc([&](const std::wstring&) {
         BehindTheMessage = Pixel(*PaintedFrame(*Frame), 100, 2);

@@ -231,16 +231,6 @@ TBytes SecondSkin(uint32_t TopColour) {
     return MakePayload(MakeSkinFile(BuildArchive(Entries)));
 }
 
-std::wstring SkinFileOf(const wchar_t* Name, const TBytes& Stored) {
-    wchar_t Path[MAX_PATH];
-    GetTempPathW(MAX_PATH, Path);
-    const std::wstring File = std::wstring(Path) + Name;
-    TKernelHandle H(CreateFileW(File.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD Done = 0;
-    WriteFile(H, Stored.data() + 4, static_cast<DWORD>(Stored.size() - 4), &Done, nullptr);
-    return File;
-}
-
 // Rounds per road; DIALER_SKIN_ROUNDS asks for a longer run outside the test command.
 int RoundsPerRoad() {
     const char* Asked = std::getenv("DIALER_SKIN_ROUNDS");
@@ -315,17 +305,15 @@ TEST(SkinGallery, SkinsSwitchedByEveryRoadKeepEveryWindowDressed) {
         SetForegroundWindow(Wnd);
         Memo->Lines()->Add(L"one more line");
     };
-    const int Rounds = RoundsPerRoad();
+    const int Rounds = RoundsPerRoad() / 2 * 2; // even: every road ends in the first skin
     TCounts Before{};
     for (int Road = 0; Road < 4 && !testing::Test::HasFailure(); ++Road)
         for (int R = 0; R < Rounds && !testing::Test::HasFailure(); ++R) {
             SCOPED_TRACE("road " + std::to_string(Road) + ", round " + std::to_string(R));
             Round(Road, (R + 1) % 2);
-            if (Road == 0 && R == 1) Before = Counts(); // once each skin was worn
+            // Once each skin was worn; the last round ends as this one did, in the first skin.
+            if (Road == 0 && R == 1) Before = Counts();
         }
-    // The default skin again, as the gallery began.
-    Skin.SetSkinStream(Default);
-    ASSERT_TRUE(Settle());
     const TCounts After = Counts();
     EXPECT_EQ(After, Before) << "before: " << Describe(Before) << "\nafter:  " << Describe(After);
     EXPECT_EQ(TopPixel(Wnd), Tops[0]);

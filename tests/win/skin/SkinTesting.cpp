@@ -70,6 +70,16 @@ HWND ClosingDialog() {
     return CreateDialogIndirectParamW(nullptr, D, nullptr, ClosingDialogProc, 0);
 }
 
+std::wstring SkinFileOf(const wchar_t* Name, const TBytes& Stored) {
+    wchar_t Path[MAX_PATH];
+    GetTempPathW(MAX_PATH, Path);
+    const std::wstring File = std::wstring(Path) + Name;
+    TKernelHandle H(CreateFileW(File.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD Done = 0;
+    WriteFile(H, Stored.data() + 4, static_cast<DWORD>(Stored.size() - 4), &Done, nullptr);
+    return File;
+}
+
 TCounts Counts() {
     return {LiveHandles(THandleKind::GdiObject), LiveHandles(THandleKind::Window),
             LiveHandles(THandleKind::DC),        LiveHandles(THandleKind::WindowDC),

@@ -239,6 +239,10 @@ inline void WithPointer(const std::function<void(TMouse&)>& Gesture) {
     Pump();
 }
 
+// A skin file in the temporary folder, from a stored skin (the file is the stored form less its
+// length); its path.
+std::wstring SkinFileOf(const wchar_t* Name, const TBytes& Stored);
+
 // A modeless dialog (made, not shown) with one push button, IDOK, whose click destroys the
 // dialog.
 HWND ClosingDialog();
