@@ -1,6 +1,7 @@
 #include "Simulator.h"
 
 #include "Text.h"
+#include "Vocabulary.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -171,6 +172,8 @@ bool Simulator::OpenLog(const std::string& path, std::string& error) {
         error = Errno(path.c_str());
         return false;
     }
+    WriteLog("# time in ms since the simulator started, port, rx (the device received the bytes)\n"
+             "# or tx (the device sent them), the bytes in hex, what they mean\n");
     return true;
 }
 
@@ -633,12 +636,21 @@ void Simulator::LogLine(const Port& port, const char* direction, const std::uint
                         std::size_t count) {
     if (logFd_ < 0) return;
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start_).count();
+    const std::string hex = ToHex(data, count);
+    const std::string meaning =
+        DescribeChunk(direction[0] == 'r' ? Direction::ToDevice : Direction::FromDevice, data, count);
     char head[64];
-    std::snprintf(head, sizeof head, "%.3f %s %s ", ms, port.name.c_str(), direction);
-    std::string line = head + ToHex(data, count) + "\n";
+    std::snprintf(head, sizeof head, "%12.3f %-5s %s ", ms, port.name.c_str(), direction);
+    std::string line = head + hex;
+    // Commands and replies are short: their meanings line up in a column.
+    if (!meaning.empty()) line += std::string(hex.size() < 12 ? 12 - hex.size() : 0, ' ') + "  " + meaning;
+    WriteLog(line + "\n");
+}
+
+void Simulator::WriteLog(const std::string& text) {
     std::size_t done = 0;
-    while (done < line.size()) {
-        const ssize_t n = write(logFd_, line.data() + done, line.size() - done);
+    while (done < text.size()) {
+        const ssize_t n = write(logFd_, text.data() + done, text.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
             return;

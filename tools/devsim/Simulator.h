@@ -76,6 +76,7 @@ class Simulator {
     void RunDueTimers();
     void LogLine(const Port& port, const char* direction, const std::uint8_t* data,
                  std::size_t count);
+    void WriteLog(const std::string& text);
     Port* FindPort(std::string_view name, Client& client, bool needPty);
     void CloseClient(Client& client);
 

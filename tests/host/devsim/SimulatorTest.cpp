@@ -100,19 +100,26 @@ TEST_F(Simulator, AnswerDelayAndDelayedSendsKeepTheirTime) {
     // A byte can be read before its log line is written; any control reply comes after it.
     ASSERT_EQ(control->Command("rx COM2"), "ok 4341");
     std::istringstream log(devsim.LogText());
-    std::regex format(R"(^(\d+\.\d{3}) (COM\d+) (rx|tx) ([0-9A-F]+)$)");
+    // Comment lines first, then one line per chunk: time, port, direction, hex, meaning.
+    std::regex format(R"(^ *(\d+\.\d{3}) (COM\d+) +(rx|tx) ([0-9A-F]+)(?: +(.+))?$)");
     std::vector<std::string> texts;
     for (std::string line; std::getline(log, line);)
         texts.push_back(line);
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(texts[0].substr(0, 2), "# ");
+    EXPECT_EQ(texts[1].substr(0, 2), "# ");
+    texts.erase(texts.begin(), texts.begin() + 2);
     std::vector<double> at;
     std::vector<std::string> what;
     for (const std::string& line : texts) {
         std::smatch m;
         ASSERT_TRUE(std::regex_match(line, m, format)) << line;
         at.push_back(std::stod(m[1]));
-        what.push_back(m[2].str() + " " + m[3].str() + " " + m[4].str());
+        what.push_back(m[2].str() + " " + m[3].str() + " " + m[4].str() + " " + m[5].str());
     }
-    ASSERT_EQ(what, (std::vector<std::string>{"COM2 rx 4341", "COM2 tx 4341", "COM2 tx 52"}));
+    ASSERT_EQ(what, (std::vector<std::string>{"COM2 rx 4341 CA probe",
+                                              "COM2 tx 4341 CA present (answers the probe)",
+                                              "COM2 tx 52 R ring"}));
     EXPECT_GE(at[1] - at[0], 300.0);
     EXPECT_LT(at[1] - at[0], 400.0) << "tolerance +100 ms";
     EXPECT_LE(at[0], at[1]);

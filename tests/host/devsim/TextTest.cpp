@@ -5,6 +5,7 @@
 #include "DevsimStream.h"
 #include "Simulator.h"
 #include "Text.h"
+#include "Vocabulary.h"
 #include "WineSetup.h"
 
 using namespace devsim;
@@ -114,4 +115,48 @@ TEST(DevsimWine, SerialCommListingSplitsWantedFromUnwanted) {
     const auto parsed = ParseSerialComm(listing, {2, 10, 3});
     EXPECT_EQ(parsed.unwantedValues, std::vector<std::string>{"\\Device\\Serial0"});
     EXPECT_EQ(parsed.presentPorts, (std::vector<int>{2, 10}));
+}
+
+namespace {
+
+std::string Describe(Direction direction, std::string_view bytes) {
+    return DescribeChunk(direction, reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                         bytes.size());
+}
+
+} // namespace
+
+TEST(DevsimVocabulary, CommandsReadAsTheDeviceUnderstandsThem) {
+    const auto in = Direction::ToDevice;
+    EXPECT_EQ(Describe(in, "CA"), "CA probe");
+    EXPECT_EQ(Describe(in, "Aa"), "Aa off hook");
+    EXPECT_EQ(Describe(in, "Ca"), "Ca reset (hang up)");
+    const std::string digits = "1234567890*#";
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        const std::string command{'D', static_cast<char>('a' + i)};
+        EXPECT_EQ(Describe(in, command), command + " digit " + digits[i]);
+    }
+    // Several commands in one chunk, and the flow-control characters.
+    EXPECT_EQ(Describe(in, "AaDaDl"), "Aa off hook, Da digit 1, Dl digit #");
+    EXPECT_EQ(Describe(in, "\x13"), "XOFF (stop sending)");
+    EXPECT_EQ(Describe(in, "\x11"), "XON (go on sending)");
+    // A reply's letters mean nothing to the device, nor do unknown letters.
+    EXPECT_EQ(Describe(in, "R"), "");
+    EXPECT_EQ(Describe(in, "Dm"), "");
+}
+
+TEST(DevsimVocabulary, RepliesReadAsTheDialerUnderstandsThem) {
+    const auto out = Direction::FromDevice;
+    EXPECT_EQ(Describe(out, "CA"), "CA present (answers the probe)");
+    EXPECT_EQ(Describe(out, "R"), "R ring");
+    EXPECT_EQ(Describe(out, "RR"), "R ring, R ring");
+    EXPECT_EQ(Describe(out, "Aa"), "") << "a command sent back is no reply";
+}
+
+TEST(DevsimVocabulary, OtherBytesShowAsHexBesideTheWords) {
+    EXPECT_EQ(Describe(Direction::ToDevice, "\r\nCA\x7f"), "0D 0A, CA probe, 7F");
+    EXPECT_EQ(Describe(Direction::FromDevice, std::string_view("R\x00\x01", 3)), "R ring, 00 01");
+    // A half command is no command.
+    EXPECT_EQ(Describe(Direction::ToDevice, std::string_view("AaD", 3)), "Aa off hook, 44");
+    EXPECT_EQ(Describe(Direction::ToDevice, ""), "");
 }
