@@ -4,7 +4,7 @@
 set -eu
 packages=(wine wine32 wine64 mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix cmake ninja-build googletest
     clang libclang-rt-14-dev xvfb xauth x11-apps x11-utils xdotool imagemagick
-    fonts-wqy-microhei fonts-wine locales procps valgrind)
+    fonts-wqy-microhei fonts-wine locales procps valgrind zip)
 missing=()
 # Set when this machine could not install the 32-bit Wine, so that later runs do not try again.
 no_wine32=/var/cache/dialer-setup-no-wine32
@@ -33,6 +33,12 @@ if [ ${#missing[@]} -gt 0 ]; then
         apt-get install -y -q --no-install-recommends "${rest[@]}"
         touch "$no_wine32"
     fi
+fi
+# A machine that cannot run 32-bit x86 code runs the 32-bit subclass thunk's test under an
+# emulator (tools/run-i386).
+if [ "$(DIALER_WINEARCH= bash "$(dirname "$0")/wine/arch")" = win64 ] && ! command -v qemu-i386 >/dev/null; then
+    echo "setup: installing qemu-user"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends qemu-user
 fi
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
     echo "setup: generating zh_CN.UTF-8"

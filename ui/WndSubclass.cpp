@@ -1,22 +1,14 @@
 #include "WndSubclass.h"
 
+#include "SubclassThunk.h"
 #include "SysUtils.h"
 
-#include <cstring>
 #include <new>
+#include <type_traits>
 #include <utility>
 
-// The thunk puts the state where the window handle argument was, then jumps to Dispatch.
-#if defined(_M_X64) || defined(__x86_64__)
-// mov rcx, <this state>; mov rax, <Dispatch>; jmp rax
-constexpr size_t ThunkSize = 22;
-#else
-// mov dword ptr [esp+4], <this state>; jmp <Dispatch>
-constexpr size_t ThunkSize = 13;
-#endif
-
 struct TWindowSubclass::TState {
-    uint8_t Code[ThunkSize];
+    uint8_t Code[SubclassThunk::Size];
     HWND Wnd = nullptr;
     WNDPROC Previous = nullptr;
     bool Unicode = true;
@@ -51,23 +43,13 @@ LRESULT CallProc(WNDPROC Proc, bool Unicode, HWND Wnd, UINT Msg, WPARAM W, LPARA
 } // namespace
 
 void TWindowSubclass::WriteThunk(TState* S) {
-#if defined(_M_X64) || defined(__x86_64__)
-    const auto Self = reinterpret_cast<uint64_t>(S);
-    const auto Target = reinterpret_cast<uint64_t>(&TWindowSubclass::Dispatch);
-    const uint8_t Code[ThunkSize] = {0x48, 0xB9, 0, 0, 0, 0, 0, 0, 0, 0, 0x48,
-                                     0xB8, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xE0};
-    std::memcpy(S->Code, Code, sizeof(Code));
-    std::memcpy(S->Code + 2, &Self, 8);
-    std::memcpy(S->Code + 12, &Target, 8);
-#else
-    const auto Self = reinterpret_cast<uint32_t>(S);
-    const auto Target = reinterpret_cast<uint32_t>(&TWindowSubclass::Dispatch);
-    const uint32_t Jump = Target - (reinterpret_cast<uint32_t>(S->Code) + sizeof(S->Code));
-    const uint8_t Code[ThunkSize] = {0xC7, 0x44, 0x24, 0x04, 0, 0, 0, 0, 0xE9, 0, 0, 0, 0};
-    std::memcpy(S->Code, Code, sizeof(Code));
-    std::memcpy(S->Code + 4, &Self, 4);
-    std::memcpy(S->Code + 9, &Jump, 4);
-#endif
+    // Dispatch is entered by a jump with the thunk's caller's arguments: it must take exactly
+    // what a window procedure takes, the state pointer in the window handle's place.
+    static_assert(sizeof(TState*) == sizeof(HWND));
+    static_assert(std::is_same_v<decltype(&TWindowSubclass::Dispatch),
+                                 LRESULT(CALLBACK*)(TState*, UINT, WPARAM, LPARAM)>);
+    SubclassThunk::Write(S->Code, reinterpret_cast<uintptr_t>(S),
+                         reinterpret_cast<uintptr_t>(&TWindowSubclass::Dispatch));
 }
 
 bool TWindowSubclass::Install(HWND Wnd, THandler Handler, bool Unicode) {
