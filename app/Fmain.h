@@ -160,5 +160,5 @@ private:
 extern TFmain* Fmain;
 
 // The maker's page, opened from the status line and named in the caption.
-inline constexpr const char* MakerAddress = "http://www.example.com/";
+inline constexpr const char* MakerAddress = DIALER_MAKER_ADDRESS;
 inline constexpr const wchar_t* ProgramTitle = L"电脑拨号";
