@@ -3,7 +3,7 @@
 # device: COM1 is listed but cannot be opened, COM10 stays silent, COM2 holds the device, so
 # the port walk shows its whole road. On the user's display when there is one; otherwise on a
 # virtual display, saving a screenshot once the device is found. The device's log (every byte
-# it receives, with times) is build/device.log.
+# it receives and sends, with times and what the bytes mean) is build/device.log.
 #
 #   bash tools/run.sh                 the dialer with the simulated device
 #   bash tools/run.sh --demo          the console walk-through of the serial link instead
@@ -13,7 +13,9 @@ cd "$top"
 build=${DIALER_BUILD:-$top/build}
 bash tools/build.sh
 
-export DIALER_WINE_DIR=$build/wine DIALER_HOST_TOOLS=$build/host/bin DIALER_BIN=$build/win/bin
+# The program of the architecture this machine's Wine runs (both are built).
+export DIALER_WINE_DIR=$build/wine DIALER_HOST_TOOLS=$build/host/bin
+export DIALER_BIN=$build/$(bash tools/wine/arch)/bin
 export DIALER_SOURCE=$top
 log=$build/device.log
 echo "device log: $log"
