@@ -489,7 +489,7 @@ template <class V> V FromText(std::wstring_view T) {
         static_assert(sizeof(V) == 0, "no text form");
 }
 
-template <class T, class V> std::vector<std::wstring> MembersOf() {
+template <class V> std::vector<std::wstring> MembersOf() {
     std::vector<std::wstring> M;
     if constexpr (KindOf<V>() == TPropKind::Enumeration)
         for (auto* N : TEnumNames<V>::Names)
@@ -498,6 +498,84 @@ template <class T, class V> std::vector<std::wstring> MembersOf() {
         for (auto* N : TEnumNames<typename IsSet<V>::Enum>::Names)
             M.emplace_back(N);
     return M;
+}
+
+// A getter or setter as a member of TObject: every class's accessors of one type then share
+// one instantiation of the code below, instead of one per class and property.
+template <class M, class C> auto AsObjectMember(M C::*Member) {
+    return static_cast<M TObject::*>(Member);
+}
+
+template <class S, class V> void Put(TObject& Obj, S Setter, V&& Value) {
+    if constexpr (std::is_member_object_pointer_v<S>)
+        Obj.*Setter = std::forward<V>(Value);
+    else
+        std::invoke(Setter, Obj, std::forward<V>(Value));
+}
+
+// The property's table entry, from accessors already made members of TObject.
+template <class V, TPropKind K, bool Writable, class G, class S>
+TPropInfo MakeProperty(const wchar_t* Name, G Getter, S Setter) {
+    TPropInfo I;
+    I.Name = Name;
+    I.Kind = K;
+    I.Members = MembersOf<V>();
+    I.ReadOnly = !Writable;
+    if constexpr (K == TPropKind::Event) {
+        I.GetText = [](const TObject&) { return std::wstring(); };
+        if constexpr (Writable) {
+            std::wstring PropName = Name;
+            I.SetHandler = [Setter, PropName](TObject& O, const std::any& H) {
+                if (!H.has_value()) {
+                    Put(O, Setter, V());
+                } else if (auto* F = std::any_cast<V>(&H)) {
+                    Put(O, Setter, V(*F));
+                } else {
+                    throw EPropertyError(L"The handler does not fit the event " + PropName);
+                }
+            };
+        }
+    } else {
+        I.GetText = [Getter](const TObject& O) { return ToText<V>(std::invoke(Getter, O)); };
+        if constexpr (K == TPropKind::Object) {
+            I.GetObject = [Getter](TObject& O) -> TPersistent* { return std::invoke(Getter, O); };
+            I.SetObject = [Getter](TObject& O, TPersistent* Value) {
+                TPersistent* Target = std::invoke(Getter, O);
+                if (Target && Value) Target->Assign(*Value);
+            };
+            I.ReadOnly = false;
+        } else if constexpr (K == TPropKind::Component) {
+            I.GetObject = [Getter](TObject& O) -> TPersistent* { return std::invoke(Getter, O); };
+            if constexpr (Writable) {
+                using C = std::remove_cv_t<std::remove_pointer_t<V>>;
+                std::wstring PropName = Name;
+                I.SetObject = [Setter, PropName](TObject& O, TPersistent* Value) {
+                    C* Ref = dynamic_cast<C*>(Value);
+                    if (Value && !Ref) WrongReference(PropName, Value);
+                    Put(O, Setter, Ref);
+                };
+                I.SetText = [Setter, PropName](TObject& O, std::wstring_view Text) {
+                    TComponent* Found = nullptr;
+                    if (!Trim(Text).empty()) {
+                        Found = FindReference(O, Trim(Text));
+                        if (!Found) throw EPropertyError(L"No component named " + Trim(Text));
+                    }
+                    C* Ref = dynamic_cast<C*>(Found);
+                    if (Found && !Ref) WrongReference(PropName, Found);
+                    Put(O, Setter, Ref);
+                };
+            }
+        } else if constexpr (Writable) {
+            I.SetText = [Setter](TObject& O, std::wstring_view Text) {
+                Put(O, Setter, FromText<V>(Text));
+            };
+            if constexpr (K == TPropKind::Binary)
+                I.SetBytes = [Setter](TObject& O, std::span<const uint8_t> Data) {
+                    Put(O, Setter, TBytes(Data.begin(), Data.end()));
+                };
+        }
+    }
+    return I;
 }
 
 } // namespace PropDetail
@@ -512,90 +590,17 @@ template <class T> class TPropertyBuilder {
     void Property(const wchar_t* Name, G Getter, S Setter = nullptr) {
         using V = std::remove_cvref_t<std::invoke_result_t<G, const T&>>;
         constexpr TPropKind K = PropDetail::KindOf<V>();
+        const auto Get = PropDetail::AsObjectMember(Getter);
         if constexpr (std::is_same_v<S, std::nullptr_t> && std::is_member_object_pointer_v<G>)
-            Add<V, K, true>(Name, Getter, Getter);
+            FMeta.AddProperty(PropDetail::MakeProperty<V, K, true>(Name, Get, Get));
+        else if constexpr (std::is_same_v<S, std::nullptr_t>)
+            FMeta.AddProperty(PropDetail::MakeProperty<V, K, false>(Name, Get, nullptr));
         else
-            Add<V, K, !std::is_same_v<S, std::nullptr_t>>(Name, Getter, Setter);
+            FMeta.AddProperty(
+                PropDetail::MakeProperty<V, K, true>(Name, Get, PropDetail::AsObjectMember(Setter)));
     }
 
   private:
-    template <class S, class V> static void Put(T& Obj, S Setter, V&& Value) {
-        if constexpr (std::is_member_object_pointer_v<S>)
-            Obj.*Setter = std::forward<V>(Value);
-        else
-            std::invoke(Setter, Obj, std::forward<V>(Value));
-    }
-
-    template <class V, TPropKind K, bool Writable, class G, class S>
-    void Add(const wchar_t* Name, G Getter, S Setter) {
-        TPropInfo I;
-        I.Name = Name;
-        I.Kind = K;
-        I.Members = PropDetail::MembersOf<T, V>();
-        I.ReadOnly = !Writable;
-        if constexpr (K == TPropKind::Event) {
-            I.GetText = [](const TObject&) { return std::wstring(); };
-            if constexpr (Writable) {
-                std::wstring PropName = Name;
-                I.SetHandler = [Setter, PropName](TObject& O, const std::any& H) {
-                    if (!H.has_value()) {
-                        Put(static_cast<T&>(O), Setter, V());
-                    } else if (auto* F = std::any_cast<V>(&H)) {
-                        Put(static_cast<T&>(O), Setter, V(*F));
-                    } else {
-                        throw EPropertyError(L"The handler does not fit the event " + PropName);
-                    }
-                };
-            }
-        } else {
-            I.GetText = [Getter](const TObject& O) {
-                return PropDetail::ToText<V>(std::invoke(Getter, static_cast<const T&>(O)));
-            };
-            if constexpr (K == TPropKind::Object) {
-                I.GetObject = [Getter](TObject& O) -> TPersistent* {
-                    return std::invoke(Getter, static_cast<const T&>(O));
-                };
-                I.SetObject = [Getter](TObject& O, TPersistent* Value) {
-                    TPersistent* Target = std::invoke(Getter, static_cast<const T&>(O));
-                    if (Target && Value) Target->Assign(*Value);
-                };
-                I.ReadOnly = false;
-            } else if constexpr (K == TPropKind::Component) {
-                I.GetObject = [Getter](TObject& O) -> TPersistent* {
-                    return std::invoke(Getter, static_cast<const T&>(O));
-                };
-                if constexpr (Writable) {
-                    using C = std::remove_cv_t<std::remove_pointer_t<V>>;
-                    std::wstring PropName = Name;
-                    I.SetObject = [Setter, PropName](TObject& O, TPersistent* Value) {
-                        C* Ref = dynamic_cast<C*>(Value);
-                        if (Value && !Ref) PropDetail::WrongReference(PropName, Value);
-                        Put(static_cast<T&>(O), Setter, Ref);
-                    };
-                    I.SetText = [Setter, PropName](TObject& O, std::wstring_view Text) {
-                        TComponent* Found = nullptr;
-                        if (!Trim(Text).empty()) {
-                            Found = PropDetail::FindReference(O, Trim(Text));
-                            if (!Found) throw EPropertyError(L"No component named " + Trim(Text));
-                        }
-                        C* Ref = dynamic_cast<C*>(Found);
-                        if (Found && !Ref) PropDetail::WrongReference(PropName, Found);
-                        Put(static_cast<T&>(O), Setter, Ref);
-                    };
-                }
-            } else if constexpr (Writable) {
-                I.SetText = [Setter](TObject& O, std::wstring_view Text) {
-                    Put(static_cast<T&>(O), Setter, PropDetail::FromText<V>(Text));
-                };
-                if constexpr (K == TPropKind::Binary)
-                    I.SetBytes = [Setter](TObject& O, std::span<const uint8_t> Data) {
-                        Put(static_cast<T&>(O), Setter, TBytes(Data.begin(), Data.end()));
-                    };
-            }
-        }
-        FMeta.AddProperty(std::move(I));
-    }
-
     TMetaClass& FMeta;
 };
 
