@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Idle cost of the dialer linked to its device: CPU time of its process over 60 s, in percent
 # of one core, and the key-press-to-"Ca" delay. Run under with-devsim with COM2=device:
-#   DIALER_WINE_DIR=build/wine DIALER_HOST_TOOLS=build/host/bin DIALER_BIN=build/win/bin \
+#   DIALER_WINE_DIR=build/wine DIALER_HOST_TOOLS=build/host/bin DIALER_BIN=build/win32/bin \
 #   DIALER_SOURCE=$PWD tools/devsim/with-devsim COM2=device -- bash bench/app/idle.sh
 . "$DIALER_SOURCE/tests/e2e/lib.sh"
 start_linked
