@@ -166,10 +166,14 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 4 && args[0] == "size") return SizeReport(args[1], args[2], args[3]);
     if (args.size() >= 2 && args[0] == "check") {
-        std::string machine, version, versionText;
+        std::string file, machine, version, versionText;
         std::uint64_t maxBytes = 0;
-        for (std::size_t i = 2; i + 1 < args.size(); i += 2) {
-            if (args[i] == "--machine")
+        for (std::size_t i = 1; i < args.size(); i += 2) {
+            if (args[i].rfind("--", 0) != 0) {
+                file = args[i--]; // the one argument without an option name
+            } else if (i + 1 == args.size()) {
+                return Usage();
+            } else if (args[i] == "--machine")
                 machine = args[i + 1];
             else if (args[i] == "--version")
                 version = args[i + 1];
@@ -180,9 +184,10 @@ int main(int argc, char** argv) {
             else
                 return Usage();
         }
-        if ((machine != "i386" && machine != "x86-64") || version.empty() || maxBytes == 0)
+        if (file.empty() || (machine != "i386" && machine != "x86-64") || version.empty() ||
+            maxBytes == 0)
             return Usage();
-        return CheckProgram(args[1], machine, version, versionText, maxBytes);
+        return CheckProgram(file, machine, version, versionText, maxBytes);
     }
     return Usage();
 }
