@@ -31,8 +31,12 @@ for tree in "$test_tree" "$other_tree"; do
         ! grep -q "CMAKE_TOOLCHAIN_FILE.*=$toolchain\$" "$build/$tree/CMakeCache.txt"; then
         rm -rf "${build:?}/$tree"
     fi
-    # Size-minded code in both trees: the tests run what is shipped.
+    # Size-minded code in both trees: the tests run what is shipped. The benchmarks are built
+    # once, in the tree the tests run on.
+    benchmarks=ON
+    [ "$tree" = "$other_tree" ] && benchmarks=OFF
     cmake -S . -B "$build/$tree" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
-        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DDIALER_HOST_TOOLS="$build/host/bin" >/dev/null || exit 1
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DDIALER_HOST_TOOLS="$build/host/bin" \
+        -DDIALER_BENCHMARKS=$benchmarks >/dev/null || exit 1
     cmake --build "$build/$tree" -j "$jobs" || exit 1
 done
