@@ -85,14 +85,3 @@ class TZnHideForm : public TComponent {
     std::unique_ptr<TUtilityWindow> FWakeUp;
     bool FWakeUpTimer = false;
 };
-
-PUBLISHED(TZnHideForm) {
-    p.Property(L"DockPos", &TZnHideForm::DockPos);
-    p.Property(L"AutoDock", &TZnHideForm::AutoDock, &TZnHideForm::SetAutoDock);
-    p.Property(L"AlwaysTop", &TZnHideForm::AlwaysTop, &TZnHideForm::SetAlwaysTop);
-    p.Property(L"EdgeSpace", &TZnHideForm::EdgeSpace, &TZnHideForm::SetEdgeSpace);
-    p.Property(L"ValidSpace", &TZnHideForm::ValidSpace, &TZnHideForm::SetValidSpace);
-    p.Property(L"DockEvent", &TZnHideForm::DockEvent);
-    p.Property(L"OnHideForm", &TZnHideForm::OnHideForm);
-    p.Property(L"OnShowForm", &TZnHideForm::OnShowForm);
-}

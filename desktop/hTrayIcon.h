@@ -185,37 +185,3 @@ class ThTrayIcon : public TCustomhTrayIcon {
   public:
     using TCustomhTrayIcon::TCustomhTrayIcon;
 };
-
-PUBLISHED(TCustomhTrayIcon) {}
-
-PUBLISHED(ThTrayIcon) {
-    using T = ThTrayIcon;
-    p.Property(L"Animate", &T::Animate, &T::SetAnimate);
-    p.Property(L"AnimateInterval", &T::AnimateInterval, &T::SetAnimateInterval);
-    p.Property(L"Hint", &T::Hint, &T::SetHint);
-    p.Property(L"RestoreDBClick", &T::RestoreDBClick, &T::SetRestoreDBClick);
-    p.Property(L"BalloonHint", &T::BalloonHint, &T::SetBalloonHint);
-    p.Property(L"BalloonTitle", &T::BalloonTitle, &T::SetBalloonTitle);
-    p.Property(L"BalloonTimeout", &T::BalloonTimeout, &T::SetBalloonTimeout);
-    p.Property(L"BalloonFlags", &T::BalloonFlags, &T::SetBalloonFlags);
-    p.Property(L"Icon", &T::Icon);
-    p.Property(L"Icons", &T::Icons, &T::SetIcons);
-    p.Property(L"IconIndex", &T::IconIndex, &T::SetIconIndex);
-    p.Property(L"PopupMenu", &T::PopupMenu, &T::SetPopupMenu);
-    p.Property(L"LeftPopup", &T::LeftPopup, &T::SetLeftPopup);
-    p.Property(L"MinimizeToTray", &T::MinimizeToTray, &T::SetMinimizeToTray);
-    p.Property(L"StartupToTray", &T::StartupToTray, &T::SetStartupToTray);
-    p.Property(L"Visible", &T::Visible, &T::SetVisible);
-    p.Property(L"OnClick", &T::OnClick);
-    p.Property(L"OnDblClick", &T::OnDblClick);
-    p.Property(L"OnMouseMove", &T::OnMouseMove);
-    p.Property(L"OnMouseDown", &T::OnMouseDown);
-    p.Property(L"OnMouseUp", &T::OnMouseUp);
-    p.Property(L"OnAnimate", &T::OnAnimate);
-    p.Property(L"OnMinimizeToTray", &T::OnMinimizeToTray);
-    p.Property(L"OnStartup", &T::OnStartup);
-    p.Property(L"OnBalloonHintShow", &T::OnBalloonHintShow);
-    p.Property(L"OnBalloonHintHide", &T::OnBalloonHintHide);
-    p.Property(L"OnBalloonHintTimeout", &T::OnBalloonHintTimeout);
-    p.Property(L"OnBalloonHintClick", &T::OnBalloonHintClick);
-}

@@ -799,3 +799,28 @@ std::vector<std::pair<std::string, const TDataSkinObject*>> TSkinData::Slots() c
         {"UpDownVert", UpDownVert.get()},
     };
 }
+
+PUBLISHED(TDataSkinObject) {}
+PUBLISHED(TDataSkinBorder) {}
+PUBLISHED(TDataSkinBoxLabel) {}
+PUBLISHED(TDataSkinButton) {}
+PUBLISHED(TDataSkinTitle) {}
+PUBLISHED(TDataSkinSysButton) {}
+
+PUBLISHED(TSkinData) {
+    p.Property(L"Active", &TSkinData::Active, &TSkinData::SetActive);
+    p.Property(L"DisableTag", &TSkinData::DisableTag, &TSkinData::SetDisableTag);
+    p.Property(L"SkinControls", &TSkinData::SkinControls, &TSkinData::SetSkinControls);
+    p.Property(L"Options", &TSkinData::Options, &TSkinData::SetOptions);
+    p.Property(L"Skin3rd", &TSkinData::Skin3rd);
+    p.Property(L"SkinFile", &TSkinData::SkinFile, &TSkinData::SetSkinFile);
+    p.Property(L"SkinStore", &TSkinData::SkinStore, &TSkinData::SetSkinStore);
+    p.Property(L"SkinFormtype", &TSkinData::SkinFormtype, &TSkinData::SetSkinFormtype);
+    p.Property(L"Version", &TSkinData::Version, &TSkinData::SetVersion);
+    p.Property(L"MenuUpdate", &TSkinData::MenuUpdate, &TSkinData::SetMenuUpdate);
+    p.Property(L"MenuMerge", &TSkinData::MenuMerge, &TSkinData::SetMenuMerge);
+    p.Property(L"OnFormSkin", &TSkinData::OnFormSkin);
+    p.Property(L"OnSkinChanged", &TSkinData::OnSkinChanged);
+    p.Property(L"OnSkinControl", &TSkinData::OnSkinControl);
+    p.Property(L"SkinStream", &TSkinData::SkinStream, &TSkinData::SetSkinStream);
+}

@@ -116,13 +116,6 @@ class TDataSkinSysButton : public TDataSkinObject {
     int32_t Visibility1 = 0;
 };
 
-PUBLISHED(TDataSkinObject) {}
-PUBLISHED(TDataSkinBorder) {}
-PUBLISHED(TDataSkinBoxLabel) {}
-PUBLISHED(TDataSkinButton) {}
-PUBLISHED(TDataSkinTitle) {}
-PUBLISHED(TDataSkinSysButton) {}
-
 // ---------------------------------------------------------------------------------------------
 // Property types
 
@@ -386,21 +379,3 @@ class TFramePaintSuspension {
   private:
     TSkinData& FData;
 };
-
-PUBLISHED(TSkinData) {
-    p.Property(L"Active", &TSkinData::Active, &TSkinData::SetActive);
-    p.Property(L"DisableTag", &TSkinData::DisableTag, &TSkinData::SetDisableTag);
-    p.Property(L"SkinControls", &TSkinData::SkinControls, &TSkinData::SetSkinControls);
-    p.Property(L"Options", &TSkinData::Options, &TSkinData::SetOptions);
-    p.Property(L"Skin3rd", &TSkinData::Skin3rd);
-    p.Property(L"SkinFile", &TSkinData::SkinFile, &TSkinData::SetSkinFile);
-    p.Property(L"SkinStore", &TSkinData::SkinStore, &TSkinData::SetSkinStore);
-    p.Property(L"SkinFormtype", &TSkinData::SkinFormtype, &TSkinData::SetSkinFormtype);
-    p.Property(L"Version", &TSkinData::Version, &TSkinData::SetVersion);
-    p.Property(L"MenuUpdate", &TSkinData::MenuUpdate, &TSkinData::SetMenuUpdate);
-    p.Property(L"MenuMerge", &TSkinData::MenuMerge, &TSkinData::SetMenuMerge);
-    p.Property(L"OnFormSkin", &TSkinData::OnFormSkin);
-    p.Property(L"OnSkinChanged", &TSkinData::OnSkinChanged);
-    p.Property(L"OnSkinControl", &TSkinData::OnSkinControl);
-    p.Property(L"SkinStream", &TSkinData::SkinStream, &TSkinData::SetSkinStream);
-}

@@ -475,3 +475,7 @@ void TSkinSpeedButton::Paint(HDC Target, const RECT& R) {
     PaintGlyphAndText(DC, {W, H}, In, Lines, GlyphFrame, Enabled, TextColour(Frame, FontColour));
     BitBlt(Target, R.left, R.top, W, H, DC, 0, 0, SRCCOPY);
 }
+
+PUBLISHED(TSkinButton) {}
+PUBLISHED(TSkinBitButton) {}
+PUBLISHED(TSkinSpeedButton) {}

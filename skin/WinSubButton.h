@@ -67,7 +67,3 @@ class TSkinSpeedButton : public TSkinButton {
     void AfterMessage(TMessage& M) override;
     void Paint(HDC DC, const RECT& Rect) override;
 };
-
-PUBLISHED(TSkinButton) {}
-PUBLISHED(TSkinBitButton) {}
-PUBLISHED(TSkinSpeedButton) {}

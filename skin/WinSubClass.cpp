@@ -731,3 +731,5 @@ void SkinChildWindows(TWinSkinForm& Frame) {
 void SkinChildWindow(TWinSkinForm& Frame, HWND Child) {
     if (Frame.SkinData) SkinPlainChild(Frame, Child);
 }
+
+PUBLISHED(TSkinControl) {}

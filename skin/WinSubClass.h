@@ -141,5 +141,3 @@ void SkinFormControls(TWinSkinForm& Frame);
 void SkinChildWindows(TWinSkinForm& Frame);
 // One child window of a plain window (a size grip created after the skin was applied).
 void SkinChildWindow(TWinSkinForm& Frame, HWND Child);
-
-PUBLISHED(TSkinControl) {}

@@ -606,3 +606,12 @@ void TSkinUpDown::DrawnArrow(HDC DC, const RECT& Half, int Arrow, int State) {
         FillColor(DC, Line, Ink);
     }
 }
+
+PUBLISHED(TSkinCheckBox) {}
+PUBLISHED(TSkinRadioButton) {}
+PUBLISHED(TSkinGroupBox) {}
+PUBLISHED(TSkinBox) {}
+PUBLISHED(TSkinObjImage) {}
+PUBLISHED(TSkinProgress) {}
+PUBLISHED(TSkinTrackBar) {}
+PUBLISHED(TSkinUpDown) {}

@@ -124,12 +124,3 @@ class TSkinUpDown : public TSkinControl {
     void DrawnArrow(HDC DC, const RECT& Half, int Arrow, int State);
     int FLastHalf = -1; // the half under the pointer at the last paint
 };
-
-PUBLISHED(TSkinCheckBox) {}
-PUBLISHED(TSkinRadioButton) {}
-PUBLISHED(TSkinGroupBox) {}
-PUBLISHED(TSkinBox) {}
-PUBLISHED(TSkinObjImage) {}
-PUBLISHED(TSkinProgress) {}
-PUBLISHED(TSkinTrackBar) {}
-PUBLISHED(TSkinUpDown) {}

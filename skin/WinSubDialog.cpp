@@ -15,3 +15,6 @@ bool TSkinBoxH::BeforeMessage(TMessage& M) {
     M.Result = 0;
     return false;
 }
+
+PUBLISHED(TSkinSizer) {}
+PUBLISHED(TSkinBoxH) {}

@@ -17,6 +17,3 @@ class TSkinBoxH : public TSkinControl {
     using TSkinControl::TSkinControl;
     bool BeforeMessage(TMessage& M) override;
 };
-
-PUBLISHED(TSkinSizer) {}
-PUBLISHED(TSkinBoxH) {}

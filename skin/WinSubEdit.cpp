@@ -271,3 +271,6 @@ void TSkinComBox::Paint(HDC DC, const RECT& R) {
     }
     }
 }
+
+PUBLISHED(TSkinEdit) {}
+PUBLISHED(TSkinComBox) {}

@@ -55,6 +55,3 @@ class TSkinComBox : public TSkinControl {
     void EditMessage(TMessage& M);
     TWindowSubclass FEdit;
 };
-
-PUBLISHED(TSkinEdit) {}
-PUBLISHED(TSkinComBox) {}

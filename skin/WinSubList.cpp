@@ -90,3 +90,6 @@ void TSkinListView::InitScrollbar(TWinControl* AControl, TSkinData* Data, TWinSk
     auto* Skin = new TSkinHeader(this);
     Skin->InitWindow(Header, Data, Frame, ACanvas);
 }
+
+PUBLISHED(TSkinHeader) {}
+PUBLISHED(TSkinListView) {}

@@ -21,6 +21,3 @@ class TSkinListView : public TSkinScrollbar {
     void InitScrollbar(TWinControl* AControl, TSkinData* Data, TWinSkinForm* Frame,
                        TCanvas* ACanvas) override;
 };
-
-PUBLISHED(TSkinHeader) {}
-PUBLISHED(TSkinListView) {}

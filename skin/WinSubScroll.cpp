@@ -566,3 +566,8 @@ void TSkinScControl::RestoreColor() {
     TSkinControl::RestoreColor();
     if (State != scsDestroyed) Bar.reset();
 }
+
+PUBLISHED(TWScrollbar) {}
+PUBLISHED(TSkinScrollbar) {}
+PUBLISHED(TSkinScrollbarH) {}
+PUBLISHED(TSkinScControl) {}

@@ -141,8 +141,3 @@ class TSkinScControl : public TSkinControl {
 
     std::unique_ptr<TWScrollbar> Bar;
 };
-
-PUBLISHED(TWScrollbar) {}
-PUBLISHED(TSkinScrollbar) {}
-PUBLISHED(TSkinScrollbarH) {}
-PUBLISHED(TSkinScControl) {}

@@ -168,3 +168,5 @@ void TSkinStatusBar::Paint(HDC DC, const RECT& Rect) {
                 Bar->OnDrawPanel(Bar, Bar->Panels(P.Index), DC, Inner);
             }
 }
+
+PUBLISHED(TSkinStatusBar) {}

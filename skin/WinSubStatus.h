@@ -19,5 +19,3 @@ class TSkinStatusBar : public TSkinControl {
     bool BeforeMessage(TMessage& M) override;
     void Paint(HDC DC, const RECT& Rect) override;
 };
-
-PUBLISHED(TSkinStatusBar) {}

@@ -305,3 +305,6 @@ void TSkinTab31::Paint(HDC DC, const RECT& Rect) {
     }
     BitBlt(DC, Rect.left, Rect.top, W, H, Off, 0, 0, SRCCOPY);
 }
+
+PUBLISHED(TSkinTab) {}
+PUBLISHED(TSkinTab31) {}

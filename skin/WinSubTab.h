@@ -52,6 +52,3 @@ class TSkinTab31 : public TSkinControl {
   private:
     void PrepareImage();
 };
-
-PUBLISHED(TSkinTab) {}
-PUBLISHED(TSkinTab31) {}

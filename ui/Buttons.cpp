@@ -222,3 +222,16 @@ void TSpeedButton::Paint() {
     BitBlt(Canvas()->Handle(), 0, 0, Width(), Height(), DC, 0, 0, SRCCOPY);
     TGraphicControl::Paint();
 }
+
+PUBLISHED(TSpeedButton) {
+    using B = TSpeedButton;
+    p.Property(L"AllowAllUp", &B::AllowAllUp, &B::SetAllowAllUp);
+    p.Property(L"Down", &B::Down, &B::SetDown);
+    p.Property(L"Flat", &B::Flat, &B::SetFlat);
+    p.Property(L"Glyph", &B::Glyph);
+    p.Property(L"GroupIndex", &B::GroupIndex, &B::SetGroupIndex);
+    p.Property(L"Layout", &B::Layout, &B::SetLayout);
+    p.Property(L"Margin", &B::Margin, &B::SetMargin);
+    p.Property(L"NumGlyphs", &B::NumGlyphs, &B::SetNumGlyphs);
+    p.Property(L"Spacing", &B::Spacing, &B::SetSpacing);
+}

@@ -451,3 +451,10 @@ void WrongReference(const std::wstring& Prop, const TPersistent* Value) {
 }
 
 } // namespace PropDetail
+
+PUBLISHED(TPersistent) {}
+
+PUBLISHED(TComponent) {
+    p.Property(L"Name", &TComponent::Name, &TComponent::SetName);
+    p.Property(L"Tag", &TComponent::Tag, &TComponent::SetTag);
+}

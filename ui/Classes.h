@@ -17,13 +17,12 @@
 //       std::wstring FCommName = L"COM1";
 //   };
 //
-//   // Comm.h after the class, or Comm.cpp
+//   // Comm.cpp (the class's own unit)
 //   PUBLISHED(TComm) {
-//       p.Property(L"BaudRate", &TComm::BaudRate, &TComm::SetBaudRate);   // getter, setter
-//       p.Property(L"CommPortCount", &TComm::CommPortCount);               // getter only:
-//       read-only p.Property(L"CommName", &TComm::FCommName);                        // a field:
-//       read/write p.Property(L"OnReceiveData", &TComm::OnReceiveData);               // an event
-//       field
+//       p.Property(L"BaudRate", &TComm::BaudRate, &TComm::SetBaudRate); // getter, setter
+//       p.Property(L"CommPortCount", &TComm::CommPortCount);             // getter only: read-only
+//       p.Property(L"CommName", &TComm::FCommName);                      // a field: read/write
+//       p.Property(L"OnReceiveData", &TComm::OnReceiveData);             // an event field
 //   }
 //
 // The kind of a property follows from its C++ type: integers (any width, range-checked),
@@ -157,7 +156,9 @@ template <class E> TSet<E> StringToSet(std::wstring_view Text) {
     return S;
 }
 
-// In a class body: its meta class and property declaration hook.
+// In a class body: its meta class and property declaration hook. The link anchor makes every
+// program that includes the class's header link the unit holding its PUBLISHED block, which
+// registers the class by name: a class a stored description names may appear nowhere else.
 #define DECLARE_CLASS(T, Base)                                                                     \
   public:                                                                                          \
     using inherited = Base;                                                                        \
@@ -165,17 +166,19 @@ template <class E> TSet<E> StringToSet(std::wstring_view Text) {
     const TMetaClass& ClassType() const override {                                                 \
         return StaticClass();                                                                      \
     }                                                                                              \
-    static void DeclareProperties(TPropertyBuilder<T>& p);
+    static void DeclareProperties(TPropertyBuilder<T>& p);                                         \
+    [[gnu::used]] static constexpr const TMetaClass& (*LinkAnchor_)() = &T::StaticClass;
 
-// After the class: defines the meta class, registers it by name and opens the body of the
-// property declarations (the builder is named p).
+// In one unit, the class's own (not in a header: the property table's code and texts are then
+// made once, not in every unit that includes it): defines the meta class, registers it by name
+// and opens the body of the property declarations (the builder is named p).
 #define PUBLISHED(T)                                                                               \
-    inline const TMetaClass& T::StaticClass() {                                                    \
+    const TMetaClass& T::StaticClass() {                                                           \
         static const TMetaClass Meta = TMetaClass::Make<T>(L"" #T, &T::inherited::StaticClass());  \
         return Meta;                                                                               \
     }                                                                                              \
-    inline const bool T##_Registered_ = TMetaClass::Register(T::StaticClass());                    \
-    inline void T::DeclareProperties([[maybe_unused]] TPropertyBuilder<T>& p)
+    [[maybe_unused]] static const bool T##_Registered_ = TMetaClass::Register(T::StaticClass());   \
+    void T::DeclareProperties([[maybe_unused]] TPropertyBuilder<T>& p)
 
 // ---------------------------------------------------------------------------------------------
 // Objects
@@ -613,11 +616,4 @@ template <class T> TMetaClass TMetaClass::Make(const wchar_t* Name, const TMetaC
     TPropertyBuilder<T> Builder(Meta);
     T::DeclareProperties(Builder);
     return Meta;
-}
-
-PUBLISHED(TPersistent) {}
-
-PUBLISHED(TComponent) {
-    p.Property(L"Name", &TComponent::Name, &TComponent::SetName);
-    p.Property(L"Tag", &TComponent::Tag, &TComponent::SetTag);
 }

@@ -970,3 +970,74 @@ void TTabSet::Paint() {
     BitBlt(Canvas()->Handle(), 0, 0, W, H, DC, 0, 0, SRCCOPY);
     TCustomControl::Paint();
 }
+
+PUBLISHED(TProgressBar) {
+    p.Property(L"Max", &TProgressBar::Max, &TProgressBar::SetMax);
+    p.Property(L"Min", &TProgressBar::Min, &TProgressBar::SetMin);
+    p.Property(L"Orientation", &TProgressBar::Orientation, &TProgressBar::SetOrientation);
+    p.Property(L"Position", &TProgressBar::Position, &TProgressBar::SetPosition);
+    p.Property(L"Smooth", &TProgressBar::Smooth, &TProgressBar::SetSmooth);
+    p.Property(L"Step", &TProgressBar::Step, &TProgressBar::SetStep);
+}
+
+PUBLISHED(TTrackBar) {
+    p.Property(L"Frequency", &TTrackBar::Frequency, &TTrackBar::SetFrequency);
+    p.Property(L"LineSize", &TTrackBar::LineSize, &TTrackBar::SetLineSize);
+    p.Property(L"Max", &TTrackBar::Max, &TTrackBar::SetMax);
+    p.Property(L"Min", &TTrackBar::Min, &TTrackBar::SetMin);
+    p.Property(L"Orientation", &TTrackBar::Orientation, &TTrackBar::SetOrientation);
+    p.Property(L"PageSize", &TTrackBar::PageSize, &TTrackBar::SetPageSize);
+    p.Property(L"Position", &TTrackBar::Position, &TTrackBar::SetPosition);
+    p.Property(L"TickMarks", &TTrackBar::TickMarks, &TTrackBar::SetTickMarks);
+    p.Property(L"OnChange", &TTrackBar::OnChange);
+}
+
+PUBLISHED(TUpDown) {
+    p.Property(L"Associate", &TUpDown::Associate, &TUpDown::SetAssociate);
+    p.Property(L"Increment", &TUpDown::Increment, &TUpDown::SetIncrement);
+    p.Property(L"Max", &TUpDown::Max, &TUpDown::SetMax);
+    p.Property(L"Min", &TUpDown::Min, &TUpDown::SetMin);
+    p.Property(L"Orientation", &TUpDown::Orientation, &TUpDown::SetOrientation);
+    p.Property(L"Position", &TUpDown::Position, &TUpDown::SetPosition);
+    p.Property(L"Wrap", &TUpDown::Wrap, &TUpDown::SetWrap);
+    p.Property(L"OnChange", &TUpDown::OnChange);
+}
+
+PUBLISHED(TStatusPanel) {
+    p.Property(L"Alignment", &TStatusPanel::Alignment, &TStatusPanel::SetAlignment);
+    p.Property(L"Bevel", &TStatusPanel::Bevel, &TStatusPanel::SetBevel);
+    p.Property(L"Style", &TStatusPanel::Style, &TStatusPanel::SetStyle);
+    p.Property(L"Text", &TStatusPanel::Text, &TStatusPanel::SetText);
+    p.Property(L"Width", &TStatusPanel::Width, &TStatusPanel::SetWidth);
+}
+
+PUBLISHED(TStatusBar) {
+    p.Property(L"SimplePanel", &TStatusBar::SimplePanel, &TStatusBar::SetSimplePanel);
+    p.Property(L"SimpleText", &TStatusBar::SimpleText, &TStatusBar::SetSimpleText);
+    p.Property(L"SizeGrip", &TStatusBar::SizeGrip, &TStatusBar::SetSizeGrip);
+}
+
+PUBLISHED(TListView) {}
+
+PUBLISHED(TCustomTabControl) {
+    p.Property(L"TabIndex", &TCustomTabControl::TabIndex, &TCustomTabControl::SetTabIndex);
+    p.Property(L"TabPosition", &TCustomTabControl::TabPosition, &TCustomTabControl::SetTabPosition);
+    p.Property(L"OnChange", &TCustomTabControl::OnChange);
+}
+
+PUBLISHED(TTabControl) {}
+
+PUBLISHED(TTabSheet) {
+    p.Property(L"ImageIndex", &TTabSheet::ImageIndex, &TTabSheet::SetImageIndex);
+}
+
+PUBLISHED(TPageControl) {}
+PUBLISHED(TTabScroller) {}
+
+PUBLISHED(TTabSet) {
+    p.Property(L"EndMargin", &TTabSet::EndMargin, &TTabSet::SetEndMargin);
+    p.Property(L"FirstIndex", &TTabSet::FirstIndex, &TTabSet::SetFirstIndex);
+    p.Property(L"StartMargin", &TTabSet::StartMargin, &TTabSet::SetStartMargin);
+    p.Property(L"TabIndex", &TTabSet::TabIndex, &TTabSet::SetTabIndex);
+    p.Property(L"OnChange", &TTabSet::OnChange);
+}

@@ -1039,3 +1039,48 @@ void TCustomControl::PaintWindow(HDC DC) {
     TCanvasDC Bound(*FCanvas, DC);
     Paint();
 }
+
+PUBLISHED(TControl) {
+    p.Property(L"Left", &TControl::Left, &TControl::SetLeft);
+    p.Property(L"Top", &TControl::Top, &TControl::SetTop);
+    p.Property(L"Width", &TControl::Width, &TControl::SetWidth);
+    p.Property(L"Height", &TControl::Height, &TControl::SetHeight);
+    p.Property(L"Align", &TControl::Align, &TControl::SetAlign);
+    p.Property(L"Caption", &TControl::Caption, &TControl::SetCaption);
+    p.Property(L"Color", &TControl::Color, &TControl::SetColor);
+    p.Property(L"Cursor", &TControl::Cursor, &TControl::SetCursor);
+    p.Property(L"Enabled", &TControl::Enabled, &TControl::SetEnabled);
+    p.Property(L"Font", &TControl::Font);
+    p.Property(L"Hint", &TControl::Hint, &TControl::SetHint);
+    p.Property(L"ParentColor", &TControl::ParentColor, &TControl::SetParentColor);
+    p.Property(L"ParentFont", &TControl::ParentFont, &TControl::SetParentFont);
+    p.Property(L"ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint);
+    p.Property(L"ShowHint", &TControl::ShowHint, &TControl::SetShowHint);
+    p.Property(L"Visible", &TControl::Visible, &TControl::SetVisible);
+    p.Property(L"OnClick", &TControl::OnClick);
+    p.Property(L"OnDblClick", &TControl::OnDblClick);
+    p.Property(L"OnMouseDown", &TControl::OnMouseDown);
+    p.Property(L"OnMouseUp", &TControl::OnMouseUp);
+    p.Property(L"OnMouseMove", &TControl::OnMouseMove);
+    p.Property(L"OnMouseEnter", &TControl::OnMouseEnter);
+    p.Property(L"OnMouseLeave", &TControl::OnMouseLeave);
+    p.Property(L"OnResize", &TControl::OnResize);
+}
+
+PUBLISHED(TWinControl) {
+    p.Property(L"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
+    p.Property(L"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop);
+    p.Property(L"OnKeyDown", &TWinControl::OnKeyDown);
+    p.Property(L"OnKeyUp", &TWinControl::OnKeyUp);
+    p.Property(L"OnKeyPress", &TWinControl::OnKeyPress);
+    p.Property(L"OnEnter", &TWinControl::OnEnter);
+    p.Property(L"OnExit", &TWinControl::OnExit);
+}
+
+PUBLISHED(TGraphicControl) {
+    p.Property(L"OnPaint", &TGraphicControl::OnPaint);
+}
+
+PUBLISHED(TCustomControl) {
+    p.Property(L"OnPaint", &TCustomControl::OnPaint);
+}

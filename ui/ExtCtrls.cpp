@@ -62,3 +62,9 @@ void TTimer::WndProc(TMessage& M) {
     }
     FWindow->DefaultHandler(M);
 }
+
+PUBLISHED(TTimer) {
+    p.Property(L"Enabled", &TTimer::Enabled, &TTimer::SetEnabled);
+    p.Property(L"Interval", &TTimer::Interval, &TTimer::SetInterval);
+    p.Property(L"OnTimer", &TTimer::OnTimer, &TTimer::SetOnTimer);
+}

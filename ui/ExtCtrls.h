@@ -38,9 +38,3 @@ class TTimer : public TComponent {
     bool FRunning = false;
     std::unique_ptr<TUtilityWindow> FWindow;
 };
-
-PUBLISHED(TTimer) {
-    p.Property(L"Enabled", &TTimer::Enabled, &TTimer::SetEnabled);
-    p.Property(L"Interval", &TTimer::Interval, &TTimer::SetInterval);
-    p.Property(L"OnTimer", &TTimer::OnTimer, &TTimer::SetOnTimer);
-}

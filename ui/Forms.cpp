@@ -1015,3 +1015,32 @@ int TApplication::MessageBox(const std::wstring& Text, const std::wstring& Capti
                      : nullptr;
     return ::MessageBoxW(Owner, Text.c_str(), Caption.c_str(), Flags);
 }
+
+PUBLISHED(TCustomForm) {
+    p.Property(L"ActiveControl", &TCustomForm::ActiveControl, &TCustomForm::SetActiveControl);
+    p.Property(L"AutoSize", &TCustomForm::AutoSize, &TCustomForm::SetAutoSize);
+    p.Property(L"BorderIcons", &TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons);
+    p.Property(L"BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle);
+    p.Property(L"ClientHeight", &TCustomForm::ClientHeight, &TCustomForm::SetClientHeight);
+    p.Property(L"ClientWidth", &TCustomForm::ClientWidth, &TCustomForm::SetClientWidth);
+    p.Property(L"FormStyle", &TCustomForm::FormStyle, &TCustomForm::SetFormStyle);
+    p.Property(L"Icon", &TCustomForm::Icon);
+    p.Property(L"KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview);
+    p.Property(L"Menu", &TCustomForm::Menu, &TCustomForm::SetMenu);
+    p.Property(L"Position", &TCustomForm::Position, &TCustomForm::SetPosition);
+    p.Property(L"TileMode", &TCustomForm::TileMode, &TCustomForm::SetTileMode);
+    p.Property(L"WindowMenu", &TCustomForm::WindowMenu, &TCustomForm::SetWindowMenu);
+    p.Property(L"WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState);
+    p.Property(L"OnActivate", &TCustomForm::OnActivate);
+    p.Property(L"OnClose", &TCustomForm::OnClose);
+    p.Property(L"OnCloseQuery", &TCustomForm::OnCloseQuery);
+    p.Property(L"OnCreate", &TCustomForm::OnCreate);
+    p.Property(L"OnDeactivate", &TCustomForm::OnDeactivate);
+    p.Property(L"OnDestroy", &TCustomForm::OnDestroy);
+    p.Property(L"OnHide", &TCustomForm::OnHide);
+    p.Property(L"OnPaint", &TCustomForm::OnPaint);
+    p.Property(L"OnShow", &TCustomForm::OnShow);
+}
+
+PUBLISHED(TForm) {}
+PUBLISHED(TApplication) {}

@@ -751,3 +751,43 @@ void TIcon::Assign(const TPersistent& Source) {
     if (I == this) return;
     SetHandle(I->FHandle ? CopyIcon(I->FHandle) : nullptr);
 }
+
+PUBLISHED(TGraphicsObject) {}
+
+PUBLISHED(TFont) {
+    p.Property(L"Charset", &TFont::Charset, &TFont::SetCharset);
+    p.Property(L"Color", &TFont::Color, &TFont::SetColor);
+    p.Property(L"Height", &TFont::Height, &TFont::SetHeight);
+    p.Property(L"Name", &TFont::Name, &TFont::SetName);
+    p.Property(L"Size", &TFont::Size, &TFont::SetSize);
+    p.Property(L"Style", &TFont::Style, &TFont::SetStyle);
+}
+
+PUBLISHED(TBrush) {
+    p.Property(L"Color", &TBrush::Color, &TBrush::SetColor);
+    p.Property(L"Style", &TBrush::Style, &TBrush::SetStyle);
+}
+
+PUBLISHED(TPen) {
+    p.Property(L"Color", &TPen::Color, &TPen::SetColor);
+    p.Property(L"Style", &TPen::Style, &TPen::SetStyle);
+    p.Property(L"Width", &TPen::Width, &TPen::SetWidth);
+}
+
+PUBLISHED(TCanvas) {
+    p.Property(L"Font", &TCanvas::Font);
+    p.Property(L"Brush", &TCanvas::Brush);
+    p.Property(L"Pen", &TCanvas::Pen);
+}
+
+PUBLISHED(TGraphic) {}
+
+PUBLISHED(TBitmap) {
+    p.Property(L"Width", &TBitmap::Width, &TBitmap::SetWidth);
+    p.Property(L"Height", &TBitmap::Height, &TBitmap::SetHeight);
+    p.Property(L"PixelFormat", &TBitmap::PixelFormat, &TBitmap::SetPixelFormat);
+    p.Property(L"Transparent", &TBitmap::Transparent, &TBitmap::SetTransparent);
+    p.Property(L"TransparentColor", &TBitmap::TransparentColor, &TBitmap::SetTransparentColor);
+}
+
+PUBLISHED(TIcon) {}

@@ -134,3 +134,12 @@ void TImageList::Assign(const TPersistent& Source) {
     FStrip.Assign(L->FStrip);
     Changed();
 }
+
+PUBLISHED(TImageList) {
+    p.Property(L"Width", &TImageList::Width, &TImageList::SetWidth);
+    p.Property(L"Height", &TImageList::Height, &TImageList::SetHeight);
+    p.Property(L"MaskColor", &TImageList::MaskColor, &TImageList::SetMaskColor);
+    p.Property(L"Count", &TImageList::Count);
+    p.Property(L"Bitmap", &TImageList::Bitmap, &TImageList::SetBitmap);
+    p.Property(L"OnChange", &TImageList::OnChange);
+}

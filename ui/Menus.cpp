@@ -685,3 +685,31 @@ void TPopupMenu::WndProc(TMessage& M) {
     }
     FWindow.DefaultHandler(M);
 }
+
+PUBLISHED(TMenuItem) {
+    p.Property(L"Caption", &TMenuItem::Caption, &TMenuItem::SetCaption);
+    p.Property(L"Checked", &TMenuItem::Checked, &TMenuItem::SetChecked);
+    p.Property(L"Default", &TMenuItem::Default, &TMenuItem::SetDefault);
+    p.Property(L"Enabled", &TMenuItem::Enabled, &TMenuItem::SetEnabled);
+    p.Property(L"Hint", &TMenuItem::Hint, &TMenuItem::SetHint);
+    p.Property(L"ImageIndex", &TMenuItem::ImageIndex, &TMenuItem::SetImageIndex);
+    p.Property(L"RadioItem", &TMenuItem::RadioItem, &TMenuItem::SetRadioItem);
+    p.Property(L"ShortCut", &TMenuItem::ShortCut, &TMenuItem::SetShortCut);
+    p.Property(L"Visible", &TMenuItem::Visible, &TMenuItem::SetVisible);
+    p.Property(L"Command", &TMenuItem::Command);
+    p.Property(L"OnClick", &TMenuItem::OnClick);
+    p.Property(L"OnDrawItem", &TMenuItem::OnDrawItem);
+    p.Property(L"OnMeasureItem", &TMenuItem::OnMeasureItem);
+}
+
+PUBLISHED(TMenu) {
+    p.Property(L"Images", &TMenu::Images, &TMenu::SetImages);
+    p.Property(L"OwnerDraw", &TMenu::OwnerDraw, &TMenu::SetOwnerDraw);
+}
+
+PUBLISHED(TMainMenu) {}
+
+PUBLISHED(TPopupMenu) {
+    p.Property(L"AutoPopup", &TPopupMenu::AutoPopup, &TPopupMenu::SetAutoPopup);
+    p.Property(L"OnPopup", &TPopupMenu::OnPopup);
+}

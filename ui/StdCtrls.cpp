@@ -1136,3 +1136,94 @@ void TScrollBar::WndProc(TMessage& M) {
     }
     TWinControl::WndProc(M);
 }
+
+PUBLISHED(TCustomEdit) {
+    p.Property(L"AutoSelect", &TCustomEdit::AutoSelect, &TCustomEdit::SetAutoSelect);
+    p.Property(L"BorderStyle", &TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle);
+    p.Property(L"HideSelection", &TCustomEdit::HideSelection, &TCustomEdit::SetHideSelection);
+    p.Property(L"MaxLength", &TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength);
+    p.Property(L"ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly);
+    p.Property(L"Text", &TCustomEdit::Text, &TCustomEdit::SetText);
+    p.Property(L"OnChange", &TCustomEdit::OnChange);
+}
+
+PUBLISHED(TEdit) {}
+
+PUBLISHED(TCustomMemo) {
+    p.Property(L"Lines", &TCustomMemo::Lines);
+    p.Property(L"ScrollBars", &TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars);
+    p.Property(L"WantReturns", &TCustomMemo::WantReturns, &TCustomMemo::SetWantReturns);
+    p.Property(L"WantTabs", &TCustomMemo::WantTabs, &TCustomMemo::SetWantTabs);
+    p.Property(L"WordWrap", &TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap);
+}
+
+PUBLISHED(TMemo) {}
+
+PUBLISHED(TButton) {
+    p.Property(L"Cancel", &TButton::Cancel, &TButton::SetCancel);
+    p.Property(L"Default", &TButton::Default, &TButton::SetDefault);
+    p.Property(L"MultiLine", &TButton::MultiLine, &TButton::SetMultiLine);
+}
+
+PUBLISHED(TButtonControl) {
+    p.Property(L"Alignment", &TButtonControl::Alignment, &TButtonControl::SetAlignment);
+}
+
+PUBLISHED(TCheckBox) {
+    p.Property(L"AllowGrayed", &TCheckBox::AllowGrayed, &TCheckBox::SetAllowGrayed);
+    p.Property(L"Checked", &TCheckBox::Checked, &TCheckBox::SetChecked);
+    p.Property(L"State", &TCheckBox::State, &TCheckBox::SetState);
+}
+
+PUBLISHED(TRadioButton) {
+    p.Property(L"Checked", &TRadioButton::Checked, &TRadioButton::SetChecked);
+}
+
+PUBLISHED(TCustomPanel) {
+    p.Property(L"Alignment", &TCustomPanel::Alignment, &TCustomPanel::SetAlignment);
+    p.Property(L"BevelInner", &TCustomPanel::BevelInner, &TCustomPanel::SetBevelInner);
+    p.Property(L"BevelOuter", &TCustomPanel::BevelOuter, &TCustomPanel::SetBevelOuter);
+    p.Property(L"BevelWidth", &TCustomPanel::BevelWidth, &TCustomPanel::SetBevelWidth);
+    p.Property(L"BorderStyle", &TCustomPanel::BorderStyle, &TCustomPanel::SetBorderStyle);
+    p.Property(L"BorderWidth", &TCustomPanel::BorderWidth, &TCustomPanel::SetBorderWidth);
+}
+
+PUBLISHED(TPanel) {}
+PUBLISHED(TCustomGroupBox) {}
+PUBLISHED(TGroupBox) {}
+
+PUBLISHED(TCustomComboBox) {
+    using C = TCustomComboBox;
+    p.Property(L"DropDownCount", &C::DropDownCount, &C::SetDropDownCount);
+    p.Property(L"ItemHeight", &C::ItemHeight, &C::SetItemHeight);
+    p.Property(L"ItemIndex", &C::ItemIndex, &C::SetItemIndex);
+    p.Property(L"Items", &C::Items);
+    p.Property(L"MaxLength", &C::MaxLength, &C::SetMaxLength);
+    p.Property(L"Sorted", &C::Sorted, &C::SetSorted);
+    p.Property(L"Style", &C::Style, &C::SetStyle);
+    p.Property(L"Text", &C::Text, &C::SetText);
+    p.Property(L"OnChange", &C::OnChange);
+    p.Property(L"OnCloseUp", &C::OnCloseUp);
+    p.Property(L"OnDrawItem", &C::OnDrawItem);
+    p.Property(L"OnDropDown", &C::OnDropDown);
+    p.Property(L"OnMeasureItem", &C::OnMeasureItem);
+    p.Property(L"OnSelect", &C::OnSelect);
+}
+
+PUBLISHED(TComboBox) {}
+
+PUBLISHED(TCustomListBox) {
+    p.Property(L"ItemIndex", &TCustomListBox::ItemIndex, &TCustomListBox::SetItemIndex);
+    p.Property(L"Items", &TCustomListBox::Items);
+}
+
+PUBLISHED(TListBox) {}
+
+PUBLISHED(TScrollBar) {
+    p.Property(L"Kind", &TScrollBar::Kind, &TScrollBar::SetKind);
+    p.Property(L"Max", &TScrollBar::Max, &TScrollBar::SetMax);
+    p.Property(L"Min", &TScrollBar::Min, &TScrollBar::SetMin);
+    p.Property(L"PageSize", &TScrollBar::PageSize, &TScrollBar::SetPageSize);
+    p.Property(L"Position", &TScrollBar::Position, &TScrollBar::SetPosition);
+    p.Property(L"OnChange", &TScrollBar::OnChange);
+}

@@ -219,3 +219,11 @@ void TStringList::Exchange(int A, int B) {
 void TStringList::Changed() {
     if (UpdateCount() == 0 && OnChange) OnChange(this);
 }
+
+PUBLISHED(TStrings) {}
+
+PUBLISHED(TStringList) {
+    p.Property(L"Sorted", &TStringList::Sorted, &TStringList::SetSorted);
+    p.Property(L"Duplicates", &TStringList::Duplicates, &TStringList::SetDuplicates);
+    p.Property(L"OnChange", &TStringList::OnChange);
+}

@@ -92,11 +92,3 @@ class TStringList : public TStrings {
 
 // Locale-aware, case-insensitive comparison used by sorted lists: <0, 0, >0.
 int AnsiCompareText(const std::wstring& A, const std::wstring& B);
-
-PUBLISHED(TStrings) {}
-
-PUBLISHED(TStringList) {
-    p.Property(L"Sorted", &TStringList::Sorted, &TStringList::SetSorted);
-    p.Property(L"Duplicates", &TStringList::Duplicates, &TStringList::SetDuplicates);
-    p.Property(L"OnChange", &TStringList::OnChange);
-}

@@ -88,24 +88,3 @@ class TRzBitBtn : public TCustomControl {
     bool FTracking = false; // the mouse holds the button
     bool FSpaceDown = false;
 };
-
-PUBLISHED(TRzBitBtn) {
-    using B = TRzBitBtn;
-    p.Property(L"Alignment", &B::Alignment, &B::SetAlignment);
-    p.Property(L"Default", &B::Default, &B::SetDefault);
-    p.Property(L"DisabledIndex", &B::DisabledIndex, &B::SetDisabledIndex);
-    p.Property(L"Glyph", &B::Glyph);
-    p.Property(L"HotTrack", &B::HotTrack, &B::SetHotTrack);
-    p.Property(L"HotTrackColor", &B::HotTrackColor, &B::SetHotTrackColor);
-    p.Property(L"ImageIndex", &B::ImageIndex, &B::SetImageIndex);
-    p.Property(L"Images", &B::Images, &B::SetImages);
-    p.Property(L"Layout", &B::Layout, &B::SetLayout);
-    p.Property(L"Margin", &B::Margin, &B::SetMargin);
-    p.Property(L"NumGlyphs", &B::NumGlyphs, &B::SetNumGlyphs);
-    p.Property(L"ShadowDepth", &B::ShadowDepth, &B::SetShadowDepth);
-    p.Property(L"ShowFocusRect", &B::ShowFocusRect, &B::SetShowFocusRect);
-    p.Property(L"Spacing", &B::Spacing, &B::SetSpacing);
-    p.Property(L"TextHighlightColor", &B::TextHighlightColor, &B::SetTextHighlightColor);
-    p.Property(L"TextShadowColor", &B::TextShadowColor, &B::SetTextShadowColor);
-    p.Property(L"TextStyle", &B::TextStyle, &B::SetTextStyle);
-}

@@ -61,3 +61,8 @@ void TRzComboBox::WndProc(TMessage& M) {
         Compose(DC);
     }
 }
+
+PUBLISHED(TRzComboBox) {
+    p.Property(L"FrameColor", &TRzComboBox::FrameColor, &TRzComboBox::SetFrameColor);
+    p.Property(L"FrameVisible", &TRzComboBox::FrameVisible, &TRzComboBox::SetFrameVisible);
+}

@@ -23,8 +23,3 @@ class TRzComboBox : public TCustomComboBox {
     bool FFrameVisible = false;
     TColor FFrameColor = clBtnShadow;
 };
-
-PUBLISHED(TRzComboBox) {
-    p.Property(L"FrameColor", &TRzComboBox::FrameColor, &TRzComboBox::SetFrameColor);
-    p.Property(L"FrameVisible", &TRzComboBox::FrameVisible, &TRzComboBox::SetFrameVisible);
-}

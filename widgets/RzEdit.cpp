@@ -120,3 +120,9 @@ void TRzEdit::WndProc(TMessage& M) {
     }
     TCustomEdit::WndProc(M);
 }
+
+PUBLISHED(TRzEdit) {
+    p.Property(L"DisabledColor", &TRzEdit::DisabledColor, &TRzEdit::SetDisabledColor);
+    p.Property(L"FrameColor", &TRzEdit::FrameColor, &TRzEdit::SetFrameColor);
+    p.Property(L"FrameVisible", &TRzEdit::FrameVisible, &TRzEdit::SetFrameVisible);
+}

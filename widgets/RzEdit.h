@@ -31,9 +31,3 @@ class TRzEdit : public TCustomEdit {
     TColor FFrameColor = clBtnShadow;
     TColor FDisabledColor = clBtnFace;
 };
-
-PUBLISHED(TRzEdit) {
-    p.Property(L"DisabledColor", &TRzEdit::DisabledColor, &TRzEdit::SetDisabledColor);
-    p.Property(L"FrameColor", &TRzEdit::FrameColor, &TRzEdit::SetFrameColor);
-    p.Property(L"FrameVisible", &TRzEdit::FrameVisible, &TRzEdit::SetFrameVisible);
-}

@@ -157,3 +157,16 @@ void TRzStatusBar::PaintTo(TCanvas& Canvas, const RECT&) {
                                                    : DT_LEFT);
     DrawStyledText(DC, Text, T, Format, tsNone, Colors, !Enabled());
 }
+
+PUBLISHED(TRzGroupBox) {
+    p.Property(L"FlatColor", &TRzGroupBox::FlatColor, &TRzGroupBox::SetFlatColor);
+    p.Property(L"GroupStyle", &TRzGroupBox::GroupStyle, &TRzGroupBox::SetGroupStyle);
+    p.Property(L"Transparent", &TRzGroupBox::Transparent, &TRzGroupBox::SetTransparent);
+}
+
+PUBLISHED(TRzStatusBar) {
+    p.Property(L"BorderInner", &TRzStatusBar::BorderInner, &TRzStatusBar::SetBorderInner);
+    p.Property(L"BorderOuter", &TRzStatusBar::BorderOuter, &TRzStatusBar::SetBorderOuter);
+    p.Property(L"BorderSides", &TRzStatusBar::BorderSides, &TRzStatusBar::SetBorderSides);
+    p.Property(L"FlatColor", &TRzStatusBar::FlatColor, &TRzStatusBar::SetFlatColor);
+}

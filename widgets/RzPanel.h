@@ -66,15 +66,3 @@ class TRzStatusBar : public TCustomPanel {
     TSides FBorderSides{sdLeft, sdTop, sdRight, sdBottom};
     TColor FFlatColor = clBtnShadow;
 };
-
-PUBLISHED(TRzGroupBox) {
-    p.Property(L"FlatColor", &TRzGroupBox::FlatColor, &TRzGroupBox::SetFlatColor);
-    p.Property(L"GroupStyle", &TRzGroupBox::GroupStyle, &TRzGroupBox::SetGroupStyle);
-    p.Property(L"Transparent", &TRzGroupBox::Transparent, &TRzGroupBox::SetTransparent);
-}
-PUBLISHED(TRzStatusBar) {
-    p.Property(L"BorderInner", &TRzStatusBar::BorderInner, &TRzStatusBar::SetBorderInner);
-    p.Property(L"BorderOuter", &TRzStatusBar::BorderOuter, &TRzStatusBar::SetBorderOuter);
-    p.Property(L"BorderSides", &TRzStatusBar::BorderSides, &TRzStatusBar::SetBorderSides);
-    p.Property(L"FlatColor", &TRzStatusBar::FlatColor, &TRzStatusBar::SetFlatColor);
-}

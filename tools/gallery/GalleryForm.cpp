@@ -22,3 +22,5 @@ void TGalleryForm::PanelMouseUp(TObject* Sender, TMouseButton Button, TShiftStat
     PopupMenu1->SetPopupComponent(C);
     PopupMenu1->Popup(P.x, P.y);
 }
+
+PUBLISHED(TGalleryForm) {}

@@ -22,5 +22,3 @@ class TGalleryForm : public TForm {
     std::wstring LastMenuClick;
     TPopupMenu* PopupMenu1 = nullptr;
 };
-
-PUBLISHED(TGalleryForm) {}

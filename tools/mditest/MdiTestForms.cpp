@@ -124,3 +124,6 @@ TMdiTestChild::TMdiTestChild(TComponent* AOwner) : TForm(AOwner) {
         Close->OnClick = [this](TObject*) { this->Close(); };
     OnClose = [](TObject*, TCloseAction& Action) { Action = caFree; };
 }
+
+PUBLISHED(TMdiTestFrame) {}
+PUBLISHED(TMdiTestChild) {}

@@ -38,6 +38,3 @@ class TMdiTestChild : public TForm {
     TMainMenu* MainMenu1 = nullptr;
     int Marks = 0; // clicks on Document > Mark
 };
-
-PUBLISHED(TMdiTestFrame) {}
-PUBLISHED(TMdiTestChild) {}

@@ -302,3 +302,7 @@ void TSkinTestForm::ShowPopupMenu() {
     const POINT At = PopupButton->ClientToScreen({0, PopupButton->Height()});
     PopupMenu1->Popup(At.x, At.y);
 }
+
+PUBLISHED(TScrollBarPanel) {}
+PUBLISHED(TRightToLeftComboBox) {}
+PUBLISHED(TSkinTestForm) {}

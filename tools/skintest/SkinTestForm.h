@@ -58,7 +58,3 @@ class TSkinTestForm : public TForm {
     void AddTabs();
     void ShowState();
 };
-
-PUBLISHED(TScrollBarPanel) {}
-PUBLISHED(TRightToLeftComboBox) {}
-PUBLISHED(TSkinTestForm) {}

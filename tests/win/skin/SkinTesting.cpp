@@ -97,3 +97,5 @@ std::string Describe(const TCounts& C) {
 }
 
 } // namespace SkinTest
+
+PUBLISHED(TCloseCountingForm) {}

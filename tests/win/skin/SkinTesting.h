@@ -32,8 +32,6 @@ class TCloseCountingForm : public TForm {
     int Closes = 0;
 };
 
-PUBLISHED(TCloseCountingForm) {}
-
 namespace SkinTest {
 
 using namespace SkinDataTest;
