@@ -429,7 +429,7 @@ long long TextToInteger(std::wstring_view T, long long Min, unsigned long long M
         return static_cast<long long>(static_cast<unsigned long long>(V) - (Max * 2 + 2));
     if (V < Min || (V >= 0 && static_cast<unsigned long long>(V) > Max))
         throw EConvertError(L"Value " + S + L" is out of range (" + IntToStr(Min) + L".." +
-                            std::to_wstring(Max) + L")");
+                            UIntToStr(Max) + L")");
     return V;
 }
 

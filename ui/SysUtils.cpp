@@ -176,8 +176,22 @@ std::wstring Trim(std::wstring_view Text) {
     return std::wstring(Text.substr(B, E - B));
 }
 
+// Digits written here: std::to_wstring goes through the C library's wide printf, which would
+// bring a whole formatter, floating point and all, into the program for integers alone.
+std::wstring UIntToStr(unsigned long long Value) {
+    wchar_t Digits[20];
+    wchar_t* const End = std::end(Digits);
+    wchar_t* First = End;
+    do {
+        *--First = static_cast<wchar_t>(L'0' + Value % 10);
+        Value /= 10;
+    } while (Value);
+    return std::wstring(First, End);
+}
+
 std::wstring IntToStr(long long Value) {
-    return std::to_wstring(Value);
+    if (Value >= 0) return UIntToStr(static_cast<unsigned long long>(Value));
+    return L'-' + UIntToStr(0ull - static_cast<unsigned long long>(Value));
 }
 
 std::wstring IntToHex(unsigned long long Value, int Digits) {

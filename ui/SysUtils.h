@@ -77,6 +77,7 @@ bool SameText(std::wstring_view A, std::wstring_view B) noexcept;
 std::wstring LowerCase(std::wstring_view Text);
 std::wstring Trim(std::wstring_view Text);
 std::wstring IntToStr(long long Value);
+std::wstring UIntToStr(unsigned long long Value);
 std::wstring IntToHex(unsigned long long Value, int Digits);
 // Decimal, or hexadecimal with a '$' or "0x" prefix; an optional leading '-'. Throws
 // EConvertError on anything else or on overflow of 64 bits.

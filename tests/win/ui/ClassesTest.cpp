@@ -327,4 +327,10 @@ TEST(Text, ConversionsRoundTrip) {
     EXPECT_FALSE(TryStrToInt64(L"99999999999999999999", V));
     EXPECT_TRUE(TryStrToInt64(L"$7FFFFFFF", V));
     EXPECT_EQ(V, 0x7FFFFFFF);
+    EXPECT_EQ(IntToStr(0), L"0");
+    EXPECT_EQ(IntToStr(-7), L"-7");
+    EXPECT_EQ(IntToStr(1234567890123LL), L"1234567890123");
+    EXPECT_EQ(IntToStr(std::numeric_limits<long long>::min()), L"-9223372036854775808");
+    EXPECT_EQ(IntToStr(std::numeric_limits<long long>::max()), L"9223372036854775807");
+    EXPECT_EQ(UIntToStr(std::numeric_limits<unsigned long long>::max()), L"18446744073709551615");
 }
