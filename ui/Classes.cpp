@@ -70,13 +70,13 @@ std::vector<const TPropInfo*> TMetaClass::Properties() const {
     return Out;
 }
 
-void TMetaClass::AddProperty(TPropInfo Info) {
+void TMetaClass::AddProperty(const TPropInfo& Info) {
     for (auto& P : FProps)
         if (SameText(P.Name, Info.Name)) {
-            P = std::move(Info);
+            P = Info;
             return;
         }
-    FProps.push_back(std::move(Info));
+    FProps.push_back(Info);
 }
 
 bool TMetaClass::Register(const TMetaClass& Class) {
@@ -252,8 +252,8 @@ TObject* Resolve(TObject& Instance, std::wstring_view& Name) {
     size_t Dot;
     while ((Dot = Name.find(L'.')) != std::wstring_view::npos) {
         const TPropInfo* P = Obj->ClassType().FindProperty(Name.substr(0, Dot));
-        if (!P || P->Kind != TPropKind::Object || !P->GetObject) return nullptr;
-        Obj = P->GetObject(*Obj);
+        if (!P || P->Kind != TPropKind::Object) return nullptr;
+        Obj = P->Access->ObjectOf(*P, *Obj);
         if (!Obj) return nullptr;
         Name.remove_prefix(Dot + 1);
     }
@@ -286,15 +286,16 @@ bool IsPublishedProp(const TObject& Instance, std::wstring_view Name) {
 std::wstring GetPropText(const TObject& Instance, std::wstring_view Name) {
     TObject* Holder = Resolve(const_cast<TObject&>(Instance), Name);
     const TPropInfo* P = Holder ? Holder->ClassType().FindProperty(Name) : nullptr;
-    return P && P->GetText ? P->GetText(*Holder) : std::wstring();
+    return P ? P->Access->GetText(*P, *Holder) : std::wstring();
 }
 
 void SetPropText(TObject& Instance, std::wstring_view Name, std::wstring_view Value) {
     TObject* Holder;
     const TPropInfo* P = Require(Instance, Name, Holder);
-    if (!P->SetText) throw EPropertyError(L"Property " + std::wstring(Name) + L" is read-only");
+    if (!P->Access->SetText)
+        throw EPropertyError(L"Property " + std::wstring(Name) + L" is read-only");
     try {
-        P->SetText(*Holder, Value);
+        P->Access->SetText(*P, *Holder, Value);
     } catch (const Exception& E) {
         Rethrow(Name, E);
     }
@@ -304,8 +305,8 @@ bool TrySetPropText(TObject& Instance, std::wstring_view Name, std::wstring_view
     try {
         TObject* Holder = Resolve(Instance, Name);
         const TPropInfo* P = Holder ? Holder->ClassType().FindProperty(Name) : nullptr;
-        if (!P || !P->SetText) return false;
-        P->SetText(*Holder, Value);
+        if (!P || !P->Access->SetText) return false;
+        P->Access->SetText(*P, *Holder, Value);
         return true;
     } catch (...) {
         return false;
@@ -314,18 +315,18 @@ bool TrySetPropText(TObject& Instance, std::wstring_view Name, std::wstring_view
 
 TPersistent* GetObjectProp(TObject& Instance, std::wstring_view Name) {
     const TPropInfo* P = GetPropInfo(Instance, Name);
-    if (!P || !P->GetObject) return nullptr;
+    if (!P || !P->Access->ObjectOf) return nullptr;
     TObject* Holder = Resolve(Instance, Name);
-    return P->GetObject(*Holder);
+    return P->Access->ObjectOf(*P, *Holder);
 }
 
 void SetObjectProp(TObject& Instance, std::wstring_view Name, TPersistent* Value) {
     TObject* Holder;
     const TPropInfo* P = Require(Instance, Name, Holder);
-    if (!P->SetObject)
+    if (!P->Access->SetObject)
         throw EPropertyError(L"Property " + std::wstring(Name) + L" takes no object");
     try {
-        P->SetObject(*Holder, Value);
+        P->Access->SetObject(*P, *Holder, Value);
     } catch (const Exception& E) {
         Rethrow(Name, E);
     }
@@ -334,18 +335,20 @@ void SetObjectProp(TObject& Instance, std::wstring_view Name, TPersistent* Value
 void SetEventHandler(TObject& Instance, std::wstring_view Name, const std::any& Handler) {
     TObject* Holder;
     const TPropInfo* P = Require(Instance, Name, Holder);
-    if (!P->SetHandler) throw EPropertyError(std::wstring(Name) + L" is not an event");
-    P->SetHandler(*Holder, Handler);
+    if (!P->Access->SetHandler) throw EPropertyError(std::wstring(Name) + L" is not an event");
+    P->Access->SetHandler(*P, *Holder, Handler);
 }
 
 void SetBinaryProp(TObject& Instance, std::wstring_view Name, std::span<const uint8_t> Data) {
     TObject* Holder;
     const TPropInfo* P = Require(Instance, Name, Holder);
     try {
-        if (P->SetBytes)
-            P->SetBytes(*Holder, Data);
-        else if (P->Kind == TPropKind::Object && P->GetObject && P->GetObject(*Holder))
-            P->GetObject(*Holder)->ReadBinary(Data);
+        TPersistent* Object =
+            P->Kind == TPropKind::Object ? P->Access->ObjectOf(*P, *Holder) : nullptr;
+        if (P->Access->SetBytes)
+            P->Access->SetBytes(*P, *Holder, Data);
+        else if (Object)
+            Object->ReadBinary(Data);
         else
             throw EPropertyError(L"Property " + std::wstring(Name) + L" takes no binary data");
     } catch (const Exception& E) {

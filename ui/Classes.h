@@ -42,6 +42,7 @@
 #include <any>
 #include <concepts>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <initializer_list>
 #include <limits>
@@ -229,17 +230,48 @@ enum class TPropKind {
     Event
 };
 
+// A getter or setter as the property table keeps it: a pointer to a member function or field,
+// made a member of TObject, held as its bytes. Pointers to members have one size whatever they
+// point to; the property's access functions know the type and take the pointer back out.
+class TAccessor {
+  public:
+    TAccessor() = default;
+    template <class M> explicit TAccessor(M Member) {
+        static_assert(std::is_member_pointer_v<M> && sizeof(M) <= sizeof(FBytes));
+        std::memcpy(FBytes, &Member, sizeof(M));
+    }
+    template <class M> M As() const {
+        M Member;
+        std::memcpy(&Member, FBytes, sizeof(M));
+        return Member;
+    }
+
+  private:
+    alignas(void*) unsigned char FBytes[2 * sizeof(void*)] = {};
+};
+
+struct TPropInfo;
+
+// How the properties of one value type and accessor form are read and written: plain functions
+// made once per form and shared by every property of that form. A null entry is an operation
+// the property does not have.
+struct TPropAccess {
+    std::wstring (*GetText)(const TPropInfo& P, const TObject& O);
+    void (*SetText)(const TPropInfo& P, TObject& O, std::wstring_view Text); // null: read-only
+    TPersistent* (*ObjectOf)(const TPropInfo& P, TObject& O);   // Object and Component
+    void (*SetObject)(const TPropInfo& P, TObject& O, TPersistent* Value); // (Assign) and Component
+    void (*SetHandler)(const TPropInfo& P, TObject& O, const std::any& Handler); // Event
+    void (*SetBytes)(const TPropInfo& P, TObject& O, std::span<const uint8_t> Data); // Binary
+};
+
 struct TPropInfo {
-    std::wstring Name;
+    std::wstring_view Name;
     TPropKind Kind = TPropKind::Integer;
-    std::vector<std::wstring> Members; // Enumeration and Set: member names in ordinal order
+    std::span<const wchar_t* const> Members; // Enumeration and Set: member names in ordinal order
     bool ReadOnly = true;
-    std::function<std::wstring(const TObject&)> GetText;
-    std::function<void(TObject&, std::wstring_view)> SetText;  // absent when read-only
-    std::function<TPersistent*(TObject&)> GetObject;           // Object and Component
-    std::function<void(TObject&, TPersistent*)> SetObject;     // Object (Assign) and Component
-    std::function<void(TObject&, const std::any&)> SetHandler; // Event
-    std::function<void(TObject&, std::span<const uint8_t>)> SetBytes; // Binary
+    const TPropAccess* Access = nullptr;
+    TAccessor Getter;
+    TAccessor Setter;
 };
 
 using TComponentFactory = TComponent* (*)(TComponent* Owner);
@@ -262,7 +294,7 @@ class TMetaClass {
     // at its first position).
     std::vector<const TPropInfo*> Properties() const;
     const std::vector<TPropInfo>& OwnProperties() const { return FProps; }
-    void AddProperty(TPropInfo Info);
+    void AddProperty(const TPropInfo& Info);
 
     template <class T> static TMetaClass Make(const wchar_t* Name, const TMetaClass* Parent);
 
@@ -492,15 +524,13 @@ template <class V> V FromText(std::wstring_view T) {
         static_assert(sizeof(V) == 0, "no text form");
 }
 
-template <class V> std::vector<std::wstring> MembersOf() {
-    std::vector<std::wstring> M;
+template <class V> std::span<const wchar_t* const> MembersOf() {
     if constexpr (KindOf<V>() == TPropKind::Enumeration)
-        for (auto* N : TEnumNames<V>::Names)
-            M.emplace_back(N);
+        return TEnumNames<V>::Names;
     else if constexpr (KindOf<V>() == TPropKind::Set)
-        for (auto* N : TEnumNames<typename IsSet<V>::Enum>::Names)
-            M.emplace_back(N);
-    return M;
+        return TEnumNames<typename IsSet<V>::Enum>::Names;
+    else
+        return {};
 }
 
 // A getter or setter as a member of TObject: every class's accessors of one type then share
@@ -516,68 +546,95 @@ template <class S, class V> void Put(TObject& Obj, S Setter, V&& Value) {
         std::invoke(Setter, Obj, std::forward<V>(Value));
 }
 
-// The property's table entry, from accessors already made members of TObject.
-template <class V, TPropKind K, bool Writable, class G, class S>
-TPropInfo MakeProperty(const wchar_t* Name, G Getter, S Setter) {
+// The access functions of properties of type V with a getter of type G and a setter of type S
+// (members of TObject; S is std::nullptr_t for a read-only property).
+template <class V, class G, class S> struct TAccessFor {
+    static constexpr TPropKind K = KindOf<V>();
+    static constexpr bool Writable = !std::is_same_v<S, std::nullptr_t>;
+
+    static G Getter(const TPropInfo& P) { return P.Getter.As<G>(); }
+    static S Setter(const TPropInfo& P) { return P.Setter.As<S>(); }
+
+    static std::wstring GetText(const TPropInfo& P, const TObject& O) {
+        if constexpr (K == TPropKind::Event)
+            return {}; // events have no text
+        else
+            return ToText<V>(std::invoke(Getter(P), O));
+    }
+    static void SetText(const TPropInfo& P, TObject& O, std::wstring_view Text) {
+        Put(O, Setter(P), FromText<V>(Text));
+    }
+    static void SetBytes(const TPropInfo& P, TObject& O, std::span<const uint8_t> Data) {
+        Put(O, Setter(P), TBytes(Data.begin(), Data.end()));
+    }
+    static TPersistent* ObjectOf(const TPropInfo& P, TObject& O) {
+        return std::invoke(Getter(P), O);
+    }
+    static void AssignObject(const TPropInfo& P, TObject& O, TPersistent* Value) {
+        TPersistent* Target = std::invoke(Getter(P), O);
+        if (Target && Value) Target->Assign(*Value);
+    }
+    static void SetReference(const TPropInfo& P, TObject& O, TPersistent* Value) {
+        using C = std::remove_cv_t<std::remove_pointer_t<V>>;
+        C* Ref = dynamic_cast<C*>(Value);
+        if (Value && !Ref) WrongReference(std::wstring(P.Name), Value);
+        Put(O, Setter(P), Ref);
+    }
+    static void SetReferenceText(const TPropInfo& P, TObject& O, std::wstring_view Text) {
+        TComponent* Found = nullptr;
+        if (!Trim(Text).empty()) {
+            Found = FindReference(O, Trim(Text));
+            if (!Found) throw EPropertyError(L"No component named " + Trim(Text));
+        }
+        SetReference(P, O, Found);
+    }
+    static void SetHandler(const TPropInfo& P, TObject& O, const std::any& H) {
+        if (!H.has_value())
+            Put(O, Setter(P), V());
+        else if (auto* F = std::any_cast<V>(&H))
+            Put(O, Setter(P), V(*F));
+        else
+            throw EPropertyError(L"The handler does not fit the event " + std::wstring(P.Name));
+    }
+
+    static constexpr TPropAccess Table() {
+        TPropAccess A{};
+        A.GetText = &GetText;
+        if constexpr (K == TPropKind::Object) {
+            A.ObjectOf = &ObjectOf;
+            A.SetObject = &AssignObject;
+        } else if constexpr (K == TPropKind::Component) {
+            A.ObjectOf = &ObjectOf;
+            if constexpr (Writable) {
+                A.SetObject = &SetReference;
+                A.SetText = &SetReferenceText;
+            }
+        } else if constexpr (K == TPropKind::Event) {
+            if constexpr (Writable) A.SetHandler = &SetHandler;
+        } else if constexpr (Writable) {
+            A.SetText = &SetText;
+            if constexpr (K == TPropKind::Binary) A.SetBytes = &SetBytes;
+        }
+        return A;
+    }
+};
+
+template <class V, class G, class S>
+inline constexpr TPropAccess AccessTable = TAccessFor<V, G, S>::Table();
+
+// The property's table entry, from accessors already made members of TObject (Setter is
+// nullptr for a read-only property).
+template <class V, class G, class S> TPropInfo MakeProperty(const wchar_t* Name, G Getter, S Setter) {
+    constexpr TPropKind K = KindOf<V>();
     TPropInfo I;
     I.Name = Name;
     I.Kind = K;
     I.Members = MembersOf<V>();
-    I.ReadOnly = !Writable;
-    if constexpr (K == TPropKind::Event) {
-        I.GetText = [](const TObject&) { return std::wstring(); };
-        if constexpr (Writable) {
-            std::wstring PropName = Name;
-            I.SetHandler = [Setter, PropName](TObject& O, const std::any& H) {
-                if (!H.has_value()) {
-                    Put(O, Setter, V());
-                } else if (auto* F = std::any_cast<V>(&H)) {
-                    Put(O, Setter, V(*F));
-                } else {
-                    throw EPropertyError(L"The handler does not fit the event " + PropName);
-                }
-            };
-        }
-    } else {
-        I.GetText = [Getter](const TObject& O) { return ToText<V>(std::invoke(Getter, O)); };
-        if constexpr (K == TPropKind::Object) {
-            I.GetObject = [Getter](TObject& O) -> TPersistent* { return std::invoke(Getter, O); };
-            I.SetObject = [Getter](TObject& O, TPersistent* Value) {
-                TPersistent* Target = std::invoke(Getter, O);
-                if (Target && Value) Target->Assign(*Value);
-            };
-            I.ReadOnly = false;
-        } else if constexpr (K == TPropKind::Component) {
-            I.GetObject = [Getter](TObject& O) -> TPersistent* { return std::invoke(Getter, O); };
-            if constexpr (Writable) {
-                using C = std::remove_cv_t<std::remove_pointer_t<V>>;
-                std::wstring PropName = Name;
-                I.SetObject = [Setter, PropName](TObject& O, TPersistent* Value) {
-                    C* Ref = dynamic_cast<C*>(Value);
-                    if (Value && !Ref) WrongReference(PropName, Value);
-                    Put(O, Setter, Ref);
-                };
-                I.SetText = [Setter, PropName](TObject& O, std::wstring_view Text) {
-                    TComponent* Found = nullptr;
-                    if (!Trim(Text).empty()) {
-                        Found = FindReference(O, Trim(Text));
-                        if (!Found) throw EPropertyError(L"No component named " + Trim(Text));
-                    }
-                    C* Ref = dynamic_cast<C*>(Found);
-                    if (Found && !Ref) WrongReference(PropName, Found);
-                    Put(O, Setter, Ref);
-                };
-            }
-        } else if constexpr (Writable) {
-            I.SetText = [Setter](TObject& O, std::wstring_view Text) {
-                Put(O, Setter, FromText<V>(Text));
-            };
-            if constexpr (K == TPropKind::Binary)
-                I.SetBytes = [Setter](TObject& O, std::span<const uint8_t> Data) {
-                    Put(O, Setter, TBytes(Data.begin(), Data.end()));
-                };
-        }
-    }
+    // An object property is written by assigning to the object its getter gives.
+    I.ReadOnly = std::is_same_v<S, std::nullptr_t> && K != TPropKind::Object;
+    I.Access = &AccessTable<V, G, S>;
+    I.Getter = TAccessor(Getter);
+    if constexpr (!std::is_same_v<S, std::nullptr_t>) I.Setter = TAccessor(Setter);
     return I;
 }
 
@@ -592,15 +649,14 @@ template <class T> class TPropertyBuilder {
     template <class G, class S = std::nullptr_t>
     void Property(const wchar_t* Name, G Getter, S Setter = nullptr) {
         using V = std::remove_cvref_t<std::invoke_result_t<G, const T&>>;
-        constexpr TPropKind K = PropDetail::KindOf<V>();
         const auto Get = PropDetail::AsObjectMember(Getter);
         if constexpr (std::is_same_v<S, std::nullptr_t> && std::is_member_object_pointer_v<G>)
-            FMeta.AddProperty(PropDetail::MakeProperty<V, K, true>(Name, Get, Get));
+            FMeta.AddProperty(PropDetail::MakeProperty<V>(Name, Get, Get));
         else if constexpr (std::is_same_v<S, std::nullptr_t>)
-            FMeta.AddProperty(PropDetail::MakeProperty<V, K, false>(Name, Get, nullptr));
+            FMeta.AddProperty(PropDetail::MakeProperty<V>(Name, Get, nullptr));
         else
             FMeta.AddProperty(
-                PropDetail::MakeProperty<V, K, true>(Name, Get, PropDetail::AsObjectMember(Setter)));
+                PropDetail::MakeProperty<V>(Name, Get, PropDetail::AsObjectMember(Setter)));
     }
 
   private:
