@@ -75,9 +75,17 @@ TCustomForm::~TCustomForm() {
 
 void TCustomForm::InitializeForm() {
     ReadComponentResource(*this, ClassName());
-    for (auto& [Name, Bind] : FFields)
-        Bind(FindComponent(Name));
+    for (auto& [Name, Field] : FFields) {
+        TComponent* Found = FindComponent(Name);
+        if (!Field.Bind(Field.Ref, Found))
+            throw EComponentError(L"Component " + Name + L" is a " + Found->ClassName());
+    }
     DoCreate();
+}
+
+void TCustomForm::AddField(std::wstring_view Name, void* Ref,
+                           bool (*Bind)(void* Ref, TComponent* Found)) {
+    FFields[std::wstring(Name)] = {Ref, Bind};
 }
 
 void TCustomForm::DoCreate() {

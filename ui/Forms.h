@@ -92,11 +92,11 @@ class TCustomForm : public TWinControl {
 
     // Sets Ref to the component of that name once the description was read.
     template <class C> void RegisterField(std::wstring_view Name, C*& Ref) {
-        FFields[std::wstring(Name)] = [&Ref, N = std::wstring(Name)](TComponent* Found) {
+        AddField(Name, &Ref, [](void* Field, TComponent* Found) {
+            C*& Ref = *static_cast<C**>(Field);
             Ref = dynamic_cast<C*>(Found);
-            if (Found && !Ref)
-                throw EComponentError(L"Component " + N + L" is a " + Found->ClassName());
-        };
+            return Ref || !Found;
+        });
     }
 
     void SetVisible(bool V) override;
@@ -201,7 +201,14 @@ class TCustomForm : public TWinControl {
     TComponent* FMenu = nullptr;
     std::unique_ptr<TIcon> FIcon;
     std::unique_ptr<TCanvas> FCanvas;
-    std::map<std::wstring, std::function<void(TComponent*)>> FFields;
+    // A registered field and how to set it: false when the component is of another class.
+    // Plain functions, one per field type, rather than a function object per field.
+    struct TField {
+        void* Ref;
+        bool (*Bind)(void* Ref, TComponent* Found);
+    };
+    void AddField(std::wstring_view Name, void* Ref, bool (*Bind)(void* Ref, TComponent* Found));
+    std::map<std::wstring, TField> FFields;
     TWindowHandle FClientHandle;
     TComponent* FWindowMenu = nullptr;
     TTileMode FTileMode = tbHorizontal;
