@@ -34,6 +34,12 @@ bool TObject::InheritsFrom(const TMetaClass& Class) const {
     return ClassType().InheritsFrom(Class);
 }
 
+TMetaClass::TMetaClass(const wchar_t* Name, const TMetaClass* Parent, TComponentFactory Factory,
+                       void (*Declare)(TMetaClass& Meta))
+    : FName(Name), FParent(Parent), FFactory(Factory) {
+    if (Declare) Declare(*this);
+}
+
 bool TMetaClass::InheritsFrom(const TMetaClass& Other) const {
     for (const TMetaClass* C = this; C; C = C->FParent)
         if (C == &Other) return true;
@@ -223,6 +229,34 @@ const std::any* TComponent::FindHandler(std::wstring_view Name) const {
 
 // ---------------------------------------------------------------------------------------------
 // Access by name
+
+std::wstring EnumName(size_t Ordinal, TEnumNameList Names) {
+    return Ordinal < Names.size() ? std::wstring(Names[Ordinal])
+                                  : IntToStr(static_cast<long long>(Ordinal));
+}
+
+size_t EnumOrdinal(std::wstring_view Name, TEnumNameList Names) {
+    for (size_t I = 0; I < Names.size(); ++I)
+        if (SameText(Name, Names[I])) return I;
+    throw EConvertError(L"'" + std::wstring(Name) + L"' is not a member of the enumeration");
+}
+
+std::wstring SetMembersText(uint32_t Bits, TEnumNameList Names) {
+    std::wstring Out = L"[";
+    for (size_t I = 0; I < Names.size(); ++I)
+        if ((Bits >> I) & 1u) {
+            if (Out.size() > 1) Out += L',';
+            Out += Names[I];
+        }
+    return Out + L"]";
+}
+
+uint32_t SetMembersBits(std::wstring_view Text, TEnumNameList Names) {
+    uint32_t Bits = 0;
+    for (const auto& Name : SplitSetText(Text))
+        Bits |= 1u << EnumOrdinal(Name, Names);
+    return Bits;
+}
 
 std::vector<std::wstring> SplitSetText(std::wstring_view Text) {
     std::wstring T = Trim(Text);
@@ -445,12 +479,28 @@ TComponent* FindReference(TObject& Instance, std::wstring_view Name) {
     return nullptr;
 }
 
+TComponent* ReferenceByText(TObject& Instance, std::wstring_view Text) {
+    const std::wstring Name = Trim(Text);
+    if (Name.empty()) return nullptr;
+    TComponent* Found = FindReference(Instance, Name);
+    if (!Found) throw EPropertyError(L"No component named " + Name);
+    return Found;
+}
+
 std::wstring ReferenceName(const TComponent* C) {
     return C ? C->Name() : std::wstring();
 }
 
 void WrongReference(const std::wstring& Prop, const TPersistent* Value) {
     throw EPropertyError(L"A " + Value->ClassName() + L" cannot be assigned to " + Prop);
+}
+
+void WrongHandler(std::wstring_view Event) {
+    throw EPropertyError(L"The handler does not fit the event " + std::wstring(Event));
+}
+
+std::wstring NoText(const TPropInfo&, const TObject&) {
+    return {};
 }
 
 } // namespace PropDetail

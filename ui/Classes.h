@@ -92,17 +92,21 @@ concept NamedEnum = std::is_enum_v<E> && requires {
     TEnumNames<E>::Names;
 };
 
+// The text forms of enumerations and sets, made once for all of them from the member names.
+using TEnumNameList = std::span<const wchar_t* const>;
+std::wstring EnumName(size_t Ordinal, TEnumNameList Names);
+// Throws EConvertError when the name is no member.
+size_t EnumOrdinal(std::wstring_view Name, TEnumNameList Names);
+std::wstring SetMembersText(uint32_t Bits, TEnumNameList Names);
+uint32_t SetMembersBits(std::wstring_view Text, TEnumNameList Names);
+
 template <class E> std::wstring EnumToString(E Value) {
-    auto I = static_cast<size_t>(Value);
-    return I < std::size(TEnumNames<E>::Names) ? std::wstring(TEnumNames<E>::Names[I])
-                                               : IntToStr(static_cast<long long>(I));
+    return EnumName(static_cast<size_t>(Value), TEnumNames<E>::Names);
 }
 
 // Throws EConvertError when the name is no member.
 template <class E> E StringToEnum(std::wstring_view Name) {
-    for (size_t I = 0; I < std::size(TEnumNames<E>::Names); ++I)
-        if (SameText(Name, TEnumNames<E>::Names[I])) return static_cast<E>(I);
-    throw EConvertError(L"'" + std::wstring(Name) + L"' is not a member of the enumeration");
+    return static_cast<E>(EnumOrdinal(Name, TEnumNames<E>::Names));
 }
 
 // A set of up to 32 members of an enumeration.
@@ -138,23 +142,14 @@ template <class E> class TSet {
 };
 
 template <class E> std::wstring SetToString(TSet<E> S) {
-    std::wstring Out = L"[";
-    for (size_t I = 0; I < std::size(TEnumNames<E>::Names); ++I)
-        if (S.Contains(static_cast<E>(I))) {
-            if (Out.size() > 1) Out += L',';
-            Out += TEnumNames<E>::Names[I];
-        }
-    return Out + L"]";
+    return SetMembersText(S.Bits(), TEnumNames<E>::Names);
 }
 
 // Splits "[a, b]" (brackets optional) into trimmed member names.
 std::vector<std::wstring> SplitSetText(std::wstring_view Text);
 
 template <class E> TSet<E> StringToSet(std::wstring_view Text) {
-    TSet<E> S;
-    for (const auto& Name : SplitSetText(Text))
-        S.Include(StringToEnum<E>(Name));
-    return S;
+    return TSet<E>::FromBits(SetMembersBits(Text, TEnumNames<E>::Names));
 }
 
 // In a class body: its meta class and property declaration hook. The link anchor makes every
@@ -175,7 +170,8 @@ template <class E> TSet<E> StringToSet(std::wstring_view Text) {
 // and opens the body of the property declarations (the builder is named p).
 #define PUBLISHED(T)                                                                               \
     const TMetaClass& T::StaticClass() {                                                           \
-        static const TMetaClass Meta = TMetaClass::Make<T>(L"" #T, &T::inherited::StaticClass());  \
+        static const TMetaClass Meta(L"" #T, &T::inherited::StaticClass(),                         \
+                                     TMetaClass::FactoryOf<T>(), &TMetaClass::Declare<T>);         \
         return Meta;                                                                               \
     }                                                                                              \
     [[maybe_unused]] static const bool T##_Registered_ = TMetaClass::Register(T::StaticClass());   \
@@ -278,8 +274,9 @@ using TComponentFactory = TComponent* (*)(TComponent* Owner);
 
 class TMetaClass {
   public:
-    TMetaClass(std::wstring Name, const TMetaClass* Parent, TComponentFactory Factory)
-        : FName(std::move(Name)), FParent(Parent), FFactory(Factory) {}
+    // Declare, when given, fills in the class's own properties.
+    TMetaClass(const wchar_t* Name, const TMetaClass* Parent, TComponentFactory Factory,
+               void (*Declare)(TMetaClass& Meta) = nullptr);
 
     const std::wstring& ClassName() const { return FName; }
     const TMetaClass* ClassParent() const { return FParent; }
@@ -296,7 +293,19 @@ class TMetaClass {
     const std::vector<TPropInfo>& OwnProperties() const { return FProps; }
     void AddProperty(const TPropInfo& Info);
 
-    template <class T> static TMetaClass Make(const wchar_t* Name, const TMetaClass* Parent);
+    // What PUBLISHED gives the constructor: the factory of a class a stored description can
+    // create (null for the others) and the declaration of its properties.
+    template <class T> static constexpr TComponentFactory FactoryOf() {
+        if constexpr (std::is_base_of_v<TComponent, T> && !std::is_abstract_v<T> &&
+                      std::is_constructible_v<T, TComponent*>)
+            return [](TComponent* Owner) -> TComponent* { return new T(Owner); };
+        else
+            return nullptr;
+    }
+    template <class T> static void Declare(TMetaClass& Meta) {
+        TPropertyBuilder<T> Builder(Meta);
+        T::DeclareProperties(Builder);
+    }
 
     // Makes the class known to FindClass; returns true (for use in an initializer).
     static bool Register(const TMetaClass& Class);
@@ -425,8 +434,14 @@ std::wstring BytesToText(std::span<const uint8_t> Data);
 TBytes TextToBytes(std::wstring_view T);
 long long TextToInteger(std::wstring_view T, long long Min, unsigned long long Max);
 TComponent* FindReference(TObject& Instance, std::wstring_view Name);
+// The component a reference property's text names (null for empty text); throws
+// EPropertyError when there is no such component.
+TComponent* ReferenceByText(TObject& Instance, std::wstring_view Text);
 std::wstring ReferenceName(const TComponent* C);
 [[noreturn]] void WrongReference(const std::wstring& Prop, const TPersistent* Value);
+[[noreturn]] void WrongHandler(std::wstring_view Event);
+// Events have no text.
+std::wstring NoText(const TPropInfo& P, const TObject& O);
 
 template <class V> constexpr TPropKind KindOf() {
     if constexpr (CustomText<V>)
@@ -556,10 +571,7 @@ template <class V, class G, class S> struct TAccessFor {
     static S Setter(const TPropInfo& P) { return P.Setter.As<S>(); }
 
     static std::wstring GetText(const TPropInfo& P, const TObject& O) {
-        if constexpr (K == TPropKind::Event)
-            return {}; // events have no text
-        else
-            return ToText<V>(std::invoke(Getter(P), O));
+        return ToText<V>(std::invoke(Getter(P), O));
     }
     static void SetText(const TPropInfo& P, TObject& O, std::wstring_view Text) {
         Put(O, Setter(P), FromText<V>(Text));
@@ -581,25 +593,20 @@ template <class V, class G, class S> struct TAccessFor {
         Put(O, Setter(P), Ref);
     }
     static void SetReferenceText(const TPropInfo& P, TObject& O, std::wstring_view Text) {
-        TComponent* Found = nullptr;
-        if (!Trim(Text).empty()) {
-            Found = FindReference(O, Trim(Text));
-            if (!Found) throw EPropertyError(L"No component named " + Trim(Text));
-        }
-        SetReference(P, O, Found);
+        SetReference(P, O, ReferenceByText(O, Text));
     }
     static void SetHandler(const TPropInfo& P, TObject& O, const std::any& H) {
-        if (!H.has_value())
-            Put(O, Setter(P), V());
-        else if (auto* F = std::any_cast<V>(&H))
-            Put(O, Setter(P), V(*F));
-        else
-            throw EPropertyError(L"The handler does not fit the event " + std::wstring(P.Name));
+        const V* F = std::any_cast<V>(&H);
+        if (H.has_value() && !F) WrongHandler(P.Name);
+        Put(O, Setter(P), F ? *F : V());
     }
 
     static constexpr TPropAccess Table() {
         TPropAccess A{};
-        A.GetText = &GetText;
+        if constexpr (K == TPropKind::Event)
+            A.GetText = &NoText;
+        else
+            A.GetText = &GetText;
         if constexpr (K == TPropKind::Object) {
             A.ObjectOf = &ObjectOf;
             A.SetObject = &AssignObject;
@@ -662,14 +669,3 @@ template <class T> class TPropertyBuilder {
   private:
     TMetaClass& FMeta;
 };
-
-template <class T> TMetaClass TMetaClass::Make(const wchar_t* Name, const TMetaClass* Parent) {
-    TComponentFactory Factory = nullptr;
-    if constexpr (std::is_base_of_v<TComponent, T> && !std::is_abstract_v<T> &&
-                  std::is_constructible_v<T, TComponent*>)
-        Factory = [](TComponent* Owner) -> TComponent* { return new T(Owner); };
-    TMetaClass Meta(Name, Parent, Factory);
-    TPropertyBuilder<T> Builder(Meta);
-    T::DeclareProperties(Builder);
-    return Meta;
-}
