@@ -241,6 +241,10 @@ size_t EnumOrdinal(std::wstring_view Name, TEnumNameList Names) {
     throw EConvertError(L"'" + std::wstring(Name) + L"' is not a member of the enumeration");
 }
 
+size_t EnumOrdinalOfText(std::wstring_view Text, TEnumNameList Names) {
+    return EnumOrdinal(Trim(Text), Names);
+}
+
 std::wstring SetMembersText(uint32_t Bits, TEnumNameList Names) {
     std::wstring Out = L"[";
     for (size_t I = 0; I < Names.size(); ++I)

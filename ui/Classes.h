@@ -97,6 +97,8 @@ using TEnumNameList = std::span<const wchar_t* const>;
 std::wstring EnumName(size_t Ordinal, TEnumNameList Names);
 // Throws EConvertError when the name is no member.
 size_t EnumOrdinal(std::wstring_view Name, TEnumNameList Names);
+// The same for a property's text, which may have spaces around the name.
+size_t EnumOrdinalOfText(std::wstring_view Text, TEnumNameList Names);
 std::wstring SetMembersText(uint32_t Bits, TEnumNameList Names);
 uint32_t SetMembersBits(std::wstring_view Text, TEnumNameList Names);
 
@@ -522,7 +524,7 @@ template <class V> V FromText(std::wstring_view T) {
     } else if constexpr (K == TPropKind::Color)
         return StringToColor(T);
     else if constexpr (K == TPropKind::Enumeration)
-        return StringToEnum<V>(Trim(T));
+        return static_cast<V>(EnumOrdinalOfText(T, TEnumNames<V>::Names));
     else if constexpr (K == TPropKind::Integer)
         return static_cast<V>(
             TextToInteger(T, static_cast<long long>(std::numeric_limits<V>::min()),
