@@ -35,9 +35,12 @@ bool TObject::InheritsFrom(const TMetaClass& Class) const {
 }
 
 TMetaClass::TMetaClass(const wchar_t* Name, const TMetaClass* Parent, TComponentFactory Factory,
-                       void (*Declare)(TMetaClass& Meta))
+                       void (*Declare)(TPropertyBuilder& p))
     : FName(Name), FParent(Parent), FFactory(Factory) {
-    if (Declare) Declare(*this);
+    if (Declare) {
+        TPropertyBuilder Builder(*this);
+        Declare(Builder);
+    }
 }
 
 bool TMetaClass::InheritsFrom(const TMetaClass& Other) const {

@@ -57,7 +57,7 @@ class TObject;
 class TPersistent;
 class TComponent;
 class TMetaClass;
-template <class T> class TPropertyBuilder;
+class TPropertyBuilder;
 
 using TBytes = std::vector<uint8_t>;
 using TNotifyEvent = std::function<void(TObject* Sender)>;
@@ -164,7 +164,7 @@ template <class E> TSet<E> StringToSet(std::wstring_view Text) {
     const TMetaClass& ClassType() const override {                                                 \
         return StaticClass();                                                                      \
     }                                                                                              \
-    static void DeclareProperties(TPropertyBuilder<T>& p);                                         \
+    static void DeclareProperties(TPropertyBuilder& p);                                            \
     [[gnu::used]] static constexpr const TMetaClass& (*LinkAnchor_)() = &T::StaticClass;
 
 // In one unit, the class's own (not in a header: the property table's code and texts are then
@@ -173,11 +173,11 @@ template <class E> TSet<E> StringToSet(std::wstring_view Text) {
 #define PUBLISHED(T)                                                                               \
     const TMetaClass& T::StaticClass() {                                                           \
         static const TMetaClass Meta(L"" #T, &T::inherited::StaticClass(),                         \
-                                     TMetaClass::FactoryOf<T>(), &TMetaClass::Declare<T>);         \
+                                     TMetaClass::FactoryOf<T>(), &T::DeclareProperties);           \
         return Meta;                                                                               \
     }                                                                                              \
     [[maybe_unused]] static const bool T##_Registered_ = TMetaClass::Register(T::StaticClass());   \
-    void T::DeclareProperties([[maybe_unused]] TPropertyBuilder<T>& p)
+    void T::DeclareProperties([[maybe_unused]] TPropertyBuilder& p)
 
 // ---------------------------------------------------------------------------------------------
 // Objects
@@ -278,7 +278,7 @@ class TMetaClass {
   public:
     // Declare, when given, fills in the class's own properties.
     TMetaClass(const wchar_t* Name, const TMetaClass* Parent, TComponentFactory Factory,
-               void (*Declare)(TMetaClass& Meta) = nullptr);
+               void (*Declare)(TPropertyBuilder& p) = nullptr);
 
     const std::wstring& ClassName() const { return FName; }
     const TMetaClass* ClassParent() const { return FParent; }
@@ -295,18 +295,14 @@ class TMetaClass {
     const std::vector<TPropInfo>& OwnProperties() const { return FProps; }
     void AddProperty(const TPropInfo& Info);
 
-    // What PUBLISHED gives the constructor: the factory of a class a stored description can
-    // create (null for the others) and the declaration of its properties.
+    // What PUBLISHED gives the constructor as the factory: one for a class a stored
+    // description can create, null for the others.
     template <class T> static constexpr TComponentFactory FactoryOf() {
         if constexpr (std::is_base_of_v<TComponent, T> && !std::is_abstract_v<T> &&
                       std::is_constructible_v<T, TComponent*>)
             return [](TComponent* Owner) -> TComponent* { return new T(Owner); };
         else
             return nullptr;
-    }
-    template <class T> static void Declare(TMetaClass& Meta) {
-        TPropertyBuilder<T> Builder(Meta);
-        T::DeclareProperties(Builder);
     }
 
     // Makes the class known to FindClass; returns true (for use in an initializer).
@@ -550,6 +546,11 @@ template <class V> std::span<const wchar_t* const> MembersOf() {
         return {};
 }
 
+// The class a pointer to a member belongs to.
+template <class P> struct MemberClass;
+template <class M, class C> struct MemberClass<M C::*> { using Type = C; };
+template <class P> using ClassOf = typename MemberClass<P>::Type;
+
 // A getter or setter as a member of TObject: every class's accessors of one type then share
 // one instantiation of the code below, instead of one per class and property.
 template <class M, class C> auto AsObjectMember(M C::*Member) {
@@ -649,7 +650,7 @@ template <class V, class G, class S> TPropInfo MakeProperty(const wchar_t* Name,
 
 } // namespace PropDetail
 
-template <class T> class TPropertyBuilder {
+class TPropertyBuilder {
   public:
     explicit TPropertyBuilder(TMetaClass& Meta) : FMeta(Meta) {}
 
@@ -657,7 +658,7 @@ template <class T> class TPropertyBuilder {
     // value, a field, or nothing (read-only; a field given alone is read/write).
     template <class G, class S = std::nullptr_t>
     void Property(const wchar_t* Name, G Getter, S Setter = nullptr) {
-        using V = std::remove_cvref_t<std::invoke_result_t<G, const T&>>;
+        using V = std::remove_cvref_t<std::invoke_result_t<G, const PropDetail::ClassOf<G>&>>;
         const auto Get = PropDetail::AsObjectMember(Getter);
         if constexpr (std::is_same_v<S, std::nullptr_t> && std::is_member_object_pointer_v<G>)
             FMeta.AddProperty(PropDetail::MakeProperty<V>(Name, Get, Get));
