@@ -6,8 +6,8 @@
 #
 # The archives are reproducible: no link time stamps in the programs, and every entry with the
 # commit's time, fixed permissions and a fixed order. The script proves it: it builds the
-# programs a second time in a folder of their own, without the compiler cache, packs them the
-# same way and fails unless both give the same bytes.
+# programs a second time from a copy of the sources in a folder of their own, without the
+# compiler cache, packs them the same way and fails unless both give the same bytes.
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -56,15 +56,20 @@ for tree in win32 win64; do
     pack "$build/$tree/bin" "$dist/dialer-$version-$tree.zip" || fail "packing $tree failed"
 done
 
-# The same programs built again elsewhere, from nothing but the sources and the host tools.
+# The same programs built again elsewhere: from a copy of the sources in a folder of its own
+# (the files git tracks or would track, as they are now), with the host tools.
 check=$build/release-check
+rm -rf "${check:?}"
+mkdir -p "$check/source"
+git ls-files -z --cached --others --exclude-standard |
+    tar --null --files-from=- --ignore-failed-read -cf - 2>/dev/null | tar -xf - -C "$check/source" ||
+    fail "copying the sources to $check/source failed"
 for tree in win32 win64; do
     cpu=i686
     [ "$tree" = win64 ] && cpu=x86_64
     echo "=== release: building the $tree program again in $check/$tree"
-    rm -rf "${check:?}/$tree"
-    CCACHE_DISABLE=1 cmake -S . -B "$check/$tree" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
-        -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$cpu.cmake" \
+    CCACHE_DISABLE=1 cmake -S "$check/source" -B "$check/$tree" -G Ninja \
+        -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_TOOLCHAIN_FILE="$check/source/cmake/mingw-$cpu.cmake" \
         -DDIALER_HOST_TOOLS="$build/host/bin" >/dev/null || fail "configuring $check/$tree failed"
     CCACHE_DISABLE=1 cmake --build "$check/$tree" --target dialer -j "$(nproc)" >/dev/null ||
         fail "building $check/$tree failed"
