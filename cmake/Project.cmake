@@ -27,6 +27,9 @@ if(WIN32)
         file(WRITE ${DIALER_WINE_DIR}/arch "win32\n")
     endif()
     set(CMAKE_CROSSCOMPILING_EMULATOR ${DIALER_WINENV};--dir;${DIALER_WINE_DIR};exec)
+    # What test scripts are told: the Wine environment, where the programs, the host tools and
+    # the sources are, and the version the program shows in its title bar.
+    set(DIALER_SCRIPT_ENVIRONMENT "DIALER_WINE_DIR=${DIALER_WINE_DIR};DIALER_BIN=${CMAKE_BINARY_DIR}/bin;DIALER_HOST_TOOLS=${DIALER_HOST_TOOLS};DIALER_SOURCE=${CMAKE_SOURCE_DIR};DIALER_VERSION=${DIALER_VERSION}")
 elseif(DIALER_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
     add_link_options(-fsanitize=address,undefined)
@@ -63,5 +66,5 @@ endfunction()
 function(dialer_wine_script name script)
     add_test(NAME ${name} COMMAND bash ${script} ${ARGN})
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RUN_SERIAL ON TIMEOUT 600
-        ENVIRONMENT "DIALER_WINE_DIR=${DIALER_WINE_DIR};DIALER_BIN=${CMAKE_BINARY_DIR}/bin;DIALER_HOST_TOOLS=${DIALER_HOST_TOOLS};DIALER_SOURCE=${CMAKE_SOURCE_DIR}")
+        ENVIRONMENT "${DIALER_SCRIPT_ENVIRONMENT}")
 endfunction()

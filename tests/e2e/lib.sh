@@ -1,8 +1,10 @@
 # Helpers for end-to-end scripts: the dialer under Wine beside the device simulator, driven
 # from outside with real input (xdotool) and read back through probe.exe and the device's log.
 # Source this from a script that with-devsim runs; it needs DIALER_WINE_DIR, DIALER_BIN,
-# DIALER_HOST_TOOLS and DIALER_SOURCE (the CTest set-up gives them).
+# DIALER_HOST_TOOLS, DIALER_SOURCE and DIALER_VERSION (the CTest set-up gives them; run by hand,
+# the version is read where the build sets it).
 set -u
+: "${DIALER_VERSION:=$(sed -n 's/^set(DIALER_VERSION "\([^"]*\)".*/\1/p' "$DIALER_SOURCE/CMakeLists.txt")}"
 . "$DIALER_SOURCE/tools/devsim/devsim.sh"
 winenv="$DIALER_SOURCE/tools/wine/winenv"
 eval "$("$winenv" --dir "$DIALER_WINE_DIR" env)"
@@ -32,8 +34,10 @@ stop_dialer() {
     dialer_pid=
 }
 
-# The X window of the dialer, for input.
-dialer_xid() { xdotool search --onlyvisible --limit 1 --name 'V1.5B' 2>/dev/null | head -1; }
+# The dialer's windows on the X server (by the version its title bar shows), and the first, for
+# input.
+dialer_windows() { xdotool search --onlyvisible --name "V$DIALER_VERSION" 2>/dev/null; }
+dialer_xid() { dialer_windows | head -1; }
 
 focus_dialer() { xdotool windowfocus --sync "$(dialer_xid)" 2>/dev/null; }
 

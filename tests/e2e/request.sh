@@ -197,7 +197,7 @@ wait "$boxes"
 check "message boxes open at once" 1 "$(cat "$DIALER_WINE_DIR/boxes")"
 msgbox_is "输入错误！"
 check "no box left" "" "$(probe msgbox 500)"
-check "one dialer window" 1 "$(xdotool search --onlyvisible --name 'V1.5B' 2>/dev/null | wc -l)"
+check "one dialer window" 1 "$(dialer_windows | wc -l)"
 display_is "09999"
 commands_are "the first number dialled, the others only shown" "AaDaDjDjDa" 8000
 devsim_cmd "clear COM2" >/dev/null
