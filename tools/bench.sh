@@ -12,12 +12,14 @@ set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${DIALER_BUILD:-$top/build}
 bash "$top/tools/build.sh" >/dev/null || { echo "bench: the build failed" >&2; exit 1; }
-win=$build/win/bin
+# The tree the tests run on (the architecture this machine's Wine runs) has the benchmarks.
+tree=$(bash "$top/tools/wine/arch")
+win=$build/$tree/bin
 host=$build/host/bin
 out=$build/bench
 mkdir -p "$out"
 cd "$out" # whatever a benchmark writes beside it stays in the build tree
-export DIALER_WINE_DIR=$build/win/wine DIALER_HOST_TOOLS=$host DIALER_BIN=$win DIALER_SOURCE=$top
+export DIALER_WINE_DIR=$build/$tree/wine DIALER_HOST_TOOLS=$host DIALER_BIN=$win DIALER_SOURCE=$top
 export WINENV_XVFB=${WINENV_XVFB:-1}
 winenv=$top/tools/wine/winenv
 

@@ -25,7 +25,9 @@ if [ -z "${DEVSIM_CONTROL_PORT:-}" ]; then
     build=${DIALER_BUILD:-$top/build}
     # A Wine environment of its own: a long run must not share one with a test run.
     export DIALER_WINE_DIR=${DIALER_WINE_DIR:-$build/soak/wine}
-    export DIALER_BIN=${DIALER_BIN:-$build/win/bin} DIALER_HOST_TOOLS=${DIALER_HOST_TOOLS:-$build/host/bin}
+    # The program of the tree the tests run on: the architecture this machine's Wine runs.
+    tree=$(bash "$top/tools/wine/arch")
+    export DIALER_BIN=${DIALER_BIN:-$build/$tree/bin} DIALER_HOST_TOOLS=${DIALER_HOST_TOOLS:-$build/host/bin}
     export DIALER_SOURCE=$top WINENV_XVFB=${WINENV_XVFB:-1}
     winenv=$top/tools/wine/winenv
     was_up=0
