@@ -39,6 +39,11 @@ stop_dialer() {
 dialer_windows() { xdotool search --onlyvisible --name "V$DIALER_VERSION" 2>/dev/null; }
 dialer_xid() { dialer_windows | head -1; }
 
+# A double click on the tray icon under the pointer, with each press held a moment as Wine's tray
+# wants. One xdotool process for both presses: two processes started on a loaded machine may land
+# them further apart than the double-click time, and two single clicks hide the window again.
+tray_double_click() { xdotool mousedown 1 sleep 0.1 mouseup 1 sleep 0.05 mousedown 1 sleep 0.1 mouseup 1; }
+
 focus_dialer() { xdotool windowfocus --sync "$(dialer_xid)" 2>/dev/null; }
 
 # Text of the first control of a class in the dialer's window tree (after N matches skipped).

@@ -53,7 +53,7 @@ tray=$(xdotool search --onlyvisible --name 'Wine System Tray' 2>/dev/null | head
 eval "$(xdotool getwindowgeometry --shell "$tray")"
 xdotool mousemove --sync $((X + 13)) $((Y + HEIGHT - 13))
 sleep 0.3
-for _ in 1 2; do xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; sleep 0.05; done
+tray_double_click
 for _ in $(seq 50); do [ -n "$(dialer_xid)" ] && break; sleep 0.1; done
 [ -n "$(dialer_xid)" ] && pass "back from the tray" || fail "the window stayed away"
 msgbox_is "设备连接正常！" 15000

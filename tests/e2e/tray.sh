@@ -10,7 +10,7 @@ ix=$((X + 13)) iy=$((Y + HEIGHT - 13))
 devsim_cmd "clear COM2" >/dev/null
 # Wine's tray takes a click only with the pointer settled on the icon and the button held a
 # moment, as a hand does.
-press() { xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; }
+press() { xdotool mousedown 1 sleep 0.1 mouseup 1; }
 xdotool mousemove --sync "$ix" "$iy"
 sleep 0.3
 press
@@ -20,9 +20,7 @@ for _ in $(seq 50); do [ -z "$(dialer_xid)" ] && break; sleep 0.1; done
 probe tree >/dev/null && pass "the program still runs" || fail "the program ended"
 xdotool mousemove --sync "$((ix + 1))" "$iy"
 sleep 0.3
-press
-sleep 0.05
-press
+tray_double_click
 for _ in $(seq 50); do [ -n "$(dialer_xid)" ] && break; sleep 0.1; done
 [ -n "$(dialer_xid)" ] && pass "the window is back" || fail "the window stayed away"
 check "the display was cleared by the showing" "" "$(control_text TRzEdit)"
