@@ -2,8 +2,17 @@
 
 #include <shellapi.h>
 
+#include <cstddef>
 #include <string>
 #include <utility>
+
+// Our records are the shell's version-2 records, on either architecture.
+static_assert(sizeof(TNotifyIconDataW) == NOTIFYICONDATAW_V2_SIZE &&
+              offsetof(TNotifyIconDataW, hIcon) == offsetof(NOTIFYICONDATAW, hIcon) &&
+              offsetof(TNotifyIconDataW, dwInfoFlags) == offsetof(NOTIFYICONDATAW, dwInfoFlags));
+static_assert(sizeof(TNotifyIconDataA) == NOTIFYICONDATAA_V2_SIZE &&
+              offsetof(TNotifyIconDataA, hIcon) == offsetof(NOTIFYICONDATAA, hIcon) &&
+              offsetof(TNotifyIconDataA, dwInfoFlags) == offsetof(NOTIFYICONDATAA, dwInfoFlags));
 
 namespace {
 

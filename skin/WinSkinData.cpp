@@ -501,9 +501,10 @@ void TSkinData::ReadSysButtons(const TQuickIni& Ini, const TSkinReader& Reader,
         if (B->FrameCount == 0) {
             B->FrameCount = 6;
             if (!B->Bitmap.Empty()) {
-                // Wide images hold six state frames, near-square ones three.
-                const double Ratio = static_cast<double>(B->Bitmap.Width()) / B->Bitmap.Height();
-                B->FrameCount = Ratio <= 3.8 ? 3 : 6;
+                // Wide images hold six state frames, near-square ones three (width at most 3.8
+                // heights). Compared in integers: the 32-bit build divides at x87 precision and
+                // would put a picture of exactly 3.8 on the other side.
+                B->FrameCount = B->Bitmap.Width() * 5 <= B->Bitmap.Height() * 19 ? 3 : 6;
                 if (B->Action < 0) B->FrameCount = 6;
             }
             if (B->Action == 3 || B->Action == 11) B->Bitmap.Clear();

@@ -62,8 +62,13 @@ TEST(SkinDataRules, CaptionButtonFrameCounts) {
                                "[ButtonGiven]\nButtonImage=narrow.bmp\nAction=11\nframe=2\n"
                                "[ButtonIcon]\nButtonImage=narrow.bmp\nAction=11\n"
                                "[ButtonIcon3]\nButtonImage=wide.bmp\nAction=3\n"
-                               "[ButtonNoImage]\nAction=1\n",
-                               {{"narrow.bmp", BmpFile(76, 21)}, {"wide.bmp", BmpFile(168, 21)}}));
+                               "[ButtonNoImage]\nAction=1\n"
+                               "[ButtonEdge]\nButtonImage=edge.bmp\nAction=0\n"
+                               "[ButtonPastEdge]\nButtonImage=pastedge.bmp\nAction=0\n",
+                               {{"narrow.bmp", BmpFile(76, 21)},
+                                {"wide.bmp", BmpFile(168, 21)},
+                                {"edge.bmp", BmpFile(57, 15)},
+                                {"pastedge.bmp", BmpFile(58, 15)}}));
     ASSERT_TRUE(Skin->SkinLoaded());
     auto Frames = [&](const char* Name) {
         auto* B = FindButton(*Skin, Name);
@@ -76,6 +81,9 @@ TEST(SkinDataRules, CaptionButtonFrameCounts) {
     EXPECT_EQ(Frames("BUTTONGIVEN"), 2);
     EXPECT_EQ(Frames("BUTTONICON"), 3);
     EXPECT_EQ(Frames("BUTTONNOIMAGE"), 6);
+    // Exactly 3.8 is still near-square, whatever precision the machine divides in.
+    EXPECT_EQ(Frames("BUTTONEDGE"), 3);     // 57 / 15 = 3.8
+    EXPECT_EQ(Frames("BUTTONPASTEDGE"), 6); // 58 / 15 = 3.87
     // Icon buttons lose their picture unless the skin gave the frame count itself.
     EXPECT_FALSE(FindButton(*Skin, "BUTTONGIVEN")->Bitmap.Empty());
     EXPECT_TRUE(FindButton(*Skin, "BUTTONICON")->Bitmap.Empty());
