@@ -507,7 +507,7 @@ void TSkinData::ReadSysButtons(const TQuickIni& Ini, const TSkinReader& Reader,
                 B->FrameCount = B->Bitmap.Width() * 5 <= B->Bitmap.Height() * 19 ? 3 : 6;
                 if (B->Action < 0) B->FrameCount = 6;
             }
-            if (B->Action == 3 || B->Action == 11) B->Bitmap.Clear();
+            if (B->Action == acSystemMenu || B->Action == acIcon) B->Bitmap.Clear();
         }
         SysButtons.push_back(std::move(B));
     }

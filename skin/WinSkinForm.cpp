@@ -378,6 +378,7 @@ void TWinSkinForm::FreeNCButtons() {
     for (auto& C : FCaches)
         C.reset();
     CaptionCache.Clear();
+    FTextKey = {};
     if (SkinMenu) SkinMenu->Invalidate();
 }
 
@@ -745,214 +746,247 @@ void TWinSkinForm::MDIMaximizedChanged(bool Maximized) {
 // The window procedure
 
 void TWinSkinForm::WndProc(TMessage& M) {
+    // Messages of every skinned window.
     switch (M.Msg) {
     case WM_ERASEBKGND:
-        if (!PassOnSurvived(M)) return;
-        if (!Form && SkinData->FaceBrush()) {
-            RECT R;
-            GetClientRect(Wnd, &R);
-            FillRect(reinterpret_cast<HDC>(M.WParam), &R, SkinData->FaceBrush());
-            M.Result = 1;
-        }
-        return;
-    case WM_NCDESTROY: {
-        SkinState = lsDestroying;
-        Detach(dkDestroyed);
-        if (!PassOnSurvived(M)) return;
-        SkinState = lsDestroyed;
-        return;
-    }
+        return OnEraseBkgnd(M);
+    case WM_NCDESTROY:
+        return OnNcDestroy(M);
     case WM_MENUSELECT:
-        SkinMenuSelect(*this, M.WParam, M.LParam);
-        PassOn(M);
-        return;
+        return OnMenuSelect(M);
     case WM_INITMENUPOPUP:
-        if (SkinManager)
-            SkinManager->MenuMode =
-                reinterpret_cast<HMENU>(M.WParam) == SystemMenu ? mmSystemMenu : mmMenuBar;
-        PassOn(M);
-        return;
+        return OnInitMenuPopup(M);
     case WM_CTLCOLORBTN:
-        if (!PassOnSurvived(M)) return;
-        if (!Form) SetBkMode(reinterpret_cast<HDC>(M.WParam), TRANSPARENT);
-        return;
     case WM_CTLCOLORSTATIC:
-        if (!PassOnSurvived(M)) return;
-        if (!Form) {
-            SetBkMode(reinterpret_cast<HDC>(M.WParam), TRANSPARENT);
-            if (SkinData->FaceBrush()) M.Result = reinterpret_cast<LRESULT>(SkinData->FaceBrush());
-        }
-        return;
+        return OnCtlColor(M);
     case SKM_APPLY:
-        Apply();
-        return;
+        return Apply();
     case SKM_QUERY:
         M.Result = 1;
         return;
     default:
-        if (!FrameSkinning) {
-            PassOn(M);
-            return;
-        }
-        Stage2(M);
+        break;
     }
-}
-
-void TWinSkinForm::Stage2(TMessage& M) {
-    if ((GetWindowLongW(Wnd, GWL_STYLE) & WS_CHILD) && MdiKind != mkChild) {
-        PassOn(M);
-        return;
-    }
+    if (!OwnsFrame()) return PassOn(M);
+    // Messages of a window whose frame the skin has taken over.
     switch (M.Msg) {
     case WM_SIZE:
-        if (!PassOnSurvived(M)) return;
-        ShowState = M.WParam == SIZE_MINIMIZED   ? stMinimized
-                    : M.WParam == SIZE_MAXIMIZED ? stMaximized
-                                                 : stNormal;
-        if (MdiKind == mkChild) FollowMDIMaximized();
-        if (ShowState != stMinimized &&
-            !(MdiKind == mkChild && (ShowState != stNormal || SkinManager->MDIMaximized)) &&
-            (SkinState == lsReady || SkinState == lsRefresh))
-            BuildRegion();
-        return;
+        return OnSize(M);
     case WM_ACTIVATE:
-        Active = LOWORD(M.WParam) != WA_INACTIVE;
-        return Stage3(M);
+        return OnActivate(M);
     case WM_NCACTIVATE:
-        Active = M.WParam != 0;
-        return Stage3(M);
-    case WM_GETMINMAXINFO: {
-        if (!PassOnSurvived(M)) return;
-        ReadShowState();
-        if (ShowState == stMinimized)
-            StripCaption(true);
-        else if (MdiKind != mkChild || ShowState == stNormal)
-            StripCaption(false);
-        else
-            StripCaption(true);
-        if (FrameKind == frSizeable) {
-            auto* Info = reinterpret_cast<MINMAXINFO*>(M.LParam);
-            Info->ptMaxTrackSize = {GetSystemMetrics(SM_CXMAXIMIZED),
-                                    GetSystemMetrics(SM_CYMAXIMIZED)};
-        }
-        return;
-    }
+        return OnNcActivate(M);
+    case WM_GETMINMAXINFO:
+        return OnGetMinMaxInfo(M);
     case WM_WINDOWPOSCHANGED:
-        ReadShowState();
-        PassOn(M);
-        return;
+        return OnWindowPosChanged(M);
     case WM_COMMAND:
-        switch (LOWORD(M.WParam)) {
-        case SC_SIZE:
-        case SC_MOVE:
-        case SC_MINIMIZE:
-        case SC_MAXIMIZE:
-        case SC_NEXTWINDOW:
-        case SC_PREVWINDOW:
-        case SC_CLOSE:
-        case SC_RESTORE:
-            // A command of the native system menu, which the skin shows as a popup menu.
-            PostMessageW(Wnd, WM_SYSCOMMAND, LOWORD(M.WParam), 0);
-            return;
-        default:
-            PassOn(M);
-            return;
-        }
-    case WM_SYSCOMMAND: {
-        bool Handled = false;
-        KeyMenu(M, Handled);
-        if (Handled) return;
-        switch (M.WParam & 0xFFF0) {
-        case SC_MINIMIZE:
-            ShowState = stMinimized;
-            if (MdiKind == mkChild) StripCaption(true);
-            break;
-        case SC_MAXIMIZE:
-            ShowState = stMaximized;
-            break;
-        case SC_RESTORE:
-            ShowState = stNormal;
-            if (MdiKind == mkChild) StripCaption(false);
-            break;
-        default:
-            break;
-        }
-        PassOn(M);
-        return;
-    }
+        return OnCommand(M);
+    case WM_SYSCOMMAND:
+        return OnSysCommand(M);
     case CM_MENUCHANGED:
-        if (!PassOnSurvived(M)) return;
-        if (SkinData->FramePaintSuspended()) return;
-        if (SkinMenu && SkinData->MenuUpdate()) {
-            // A menu given to the window replaces the one kept; a change of the items of the
-            // kept menu (the window has none now) rebuilds the strip just the same.
-            if (HMENU Given = GetMenu(Wnd)) SkinMenu->NativeMenu = Given;
-            if (SkinData->MenuMerge())
-                SkinMenu->BuildFromNativeMenu();
-            else
-                SkinMenu->BuildFromMainMenu(Form);
-            PaintFrame();
-        }
-        return;
+        return OnMenuChanged(M);
     default:
-        Stage3(M);
+        break;
     }
-}
-
-void TWinSkinForm::Stage3(TMessage& M) {
-    if (ShowState == stMinimized || SkinState == lsNone ||
-        (MdiKind == mkChild && ShowState != stNormal)) {
-        PassOn(M);
-        return;
-    }
+    if (!DrawsFrameNow()) return PassOn(M);
+    // Messages of a frame the skin draws now.
     switch (M.Msg) {
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
-        if (!SkinMenuItemMessage(*this, M)) PassOn(M);
-        return;
+        return OnMenuItem(M);
     case WM_NCCALCSIZE:
-        return NCCalcSize(M);
+        return OnNcCalcSize(M);
     case WM_NCHITTEST:
-        return NCHitTest(M);
+        return OnNcHitTest(M);
     case WM_NCPAINT:
-        if (!SkinData->FramePaintSuspended()) {
-            if ((MdiKind == mkChild && ShowState != stNormal) || FrameKind == frNone)
-                PassOn(M);
-            else
-                PaintFrame();
-        }
-        M.Result = 0;
-        return;
-    case WM_NCACTIVATE:
-        if (HoverTimer) HoverTimer->SetEnabled(Active);
-        if (!Active) EndHoverButton();
-        if (MdiKind == mkFrame && MDIClientWnd)
-            SendMessageW(MDIClientWnd, WM_NCACTIVATE, M.WParam, 0);
-        if (!(MdiKind == mkChild && ShowState != stNormal)) PaintFrame();
-        M.Result = 1;
-        return;
+        return OnNcPaint(M);
     case WM_NCMOUSEMOVE:
+        return OnNcMouseMove(M);
     case WM_NCLBUTTONDOWN:
+        return OnNcLButtonDown(M);
     case WM_NCLBUTTONUP:
+        return OnNcLButtonUp(M);
     case WM_NCLBUTTONDBLCLK:
+        return OnNcLButtonDblClk(M);
     case WM_NCRBUTTONDOWN:
-        return NCMouse(M);
+        return OnNcRButtonDown(M);
     case SKM_REPAINTFRAME:
-        PaintFrame();
+        return PaintFrame();
+    default:
+        return PassOn(M);
+    }
+}
+
+bool TWinSkinForm::OwnsFrame() const {
+    // A child window is never given a frame, unless it is an MDI child.
+    return FrameSkinning && !((GetWindowLongW(Wnd, GWL_STYLE) & WS_CHILD) && MdiKind != mkChild);
+}
+
+bool TWinSkinForm::DrawsFrameNow() const {
+    // A minimised window, one not yet applied and an MDI child that is not shown normally keep
+    // the system's frame.
+    return ShowState != stMinimized && SkinState != lsNone &&
+           !(MdiKind == mkChild && ShowState != stNormal);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Handlers of every skinned window
+
+void TWinSkinForm::OnEraseBkgnd(TMessage& M) {
+    if (!PassOnSurvived(M)) return;
+    // A plain window's client is the skin's face.
+    if (!Form && SkinData->FaceBrush()) {
+        RECT R;
+        GetClientRect(Wnd, &R);
+        FillRect(reinterpret_cast<HDC>(M.WParam), &R, SkinData->FaceBrush());
+        M.Result = 1;
+    }
+}
+
+void TWinSkinForm::OnNcDestroy(TMessage& M) {
+    SkinState = lsDestroying;
+    Detach(dkDestroyed);
+    if (!PassOnSurvived(M)) return;
+    SkinState = lsDestroyed;
+}
+
+void TWinSkinForm::OnMenuSelect(TMessage& M) {
+    SkinMenuSelect(*this, M.WParam, M.LParam);
+    PassOn(M);
+}
+
+void TWinSkinForm::OnInitMenuPopup(TMessage& M) {
+    // The next menu window belongs to the system menu or to the menu bar.
+    if (SkinManager)
+        SkinManager->MenuMode =
+            reinterpret_cast<HMENU>(M.WParam) == SystemMenu ? mmSystemMenu : mmMenuBar;
+    PassOn(M);
+}
+
+void TWinSkinForm::OnCtlColor(TMessage& M) {
+    if (!PassOnSurvived(M) || Form) return;
+    // A plain window's buttons and static texts stand on the skin's face.
+    SetBkMode(reinterpret_cast<HDC>(M.WParam), TRANSPARENT);
+    if (M.Msg == WM_CTLCOLORSTATIC && SkinData->FaceBrush())
+        M.Result = reinterpret_cast<LRESULT>(SkinData->FaceBrush());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Handlers of a window whose frame the skin has taken over
+
+void TWinSkinForm::OnSize(TMessage& M) {
+    if (!PassOnSurvived(M)) return;
+    ShowState = M.WParam == SIZE_MINIMIZED   ? stMinimized
+                : M.WParam == SIZE_MAXIMIZED ? stMaximized
+                                             : stNormal;
+    if (MdiKind == mkChild) FollowMDIMaximized();
+    const bool ChildShownByClient =
+        MdiKind == mkChild && (ShowState != stNormal || SkinManager->MDIMaximized);
+    if (ShowState != stMinimized && !ChildShownByClient &&
+        (SkinState == lsReady || SkinState == lsRefresh))
+        BuildRegion();
+}
+
+void TWinSkinForm::OnActivate(TMessage& M) {
+    Active = LOWORD(M.WParam) != WA_INACTIVE;
+    PassOn(M);
+}
+
+void TWinSkinForm::OnNcActivate(TMessage& M) {
+    Active = M.WParam != 0;
+    if (!DrawsFrameNow()) return PassOn(M);
+    if (HoverTimer) HoverTimer->SetEnabled(Active);
+    if (!Active) EndHoverButton();
+    if (MdiKind == mkFrame && MDIClientWnd) SendMessageW(MDIClientWnd, WM_NCACTIVATE, M.WParam, 0);
+    PaintFrame();
+    M.Result = 1;
+}
+
+void TWinSkinForm::OnGetMinMaxInfo(TMessage& M) {
+    if (!PassOnSurvived(M)) return;
+    ReadShowState();
+    // The caption is the system's while minimised, and while an MDI child is maximised.
+    StripCaption(ShowState == stMinimized || (MdiKind == mkChild && ShowState != stNormal));
+    if (FrameKind == frSizeable) {
+        auto* Info = reinterpret_cast<MINMAXINFO*>(M.LParam);
+        Info->ptMaxTrackSize = {GetSystemMetrics(SM_CXMAXIMIZED), GetSystemMetrics(SM_CYMAXIMIZED)};
+    }
+}
+
+void TWinSkinForm::OnWindowPosChanged(TMessage& M) {
+    ReadShowState();
+    PassOn(M);
+}
+
+void TWinSkinForm::OnCommand(TMessage& M) {
+    switch (LOWORD(M.WParam)) {
+    case SC_SIZE:
+    case SC_MOVE:
+    case SC_MINIMIZE:
+    case SC_MAXIMIZE:
+    case SC_NEXTWINDOW:
+    case SC_PREVWINDOW:
+    case SC_CLOSE:
+    case SC_RESTORE:
+        // A command of the native system menu, which the skin shows as a popup menu.
+        PostMessageW(Wnd, WM_SYSCOMMAND, LOWORD(M.WParam), 0);
         return;
     default:
         PassOn(M);
     }
 }
 
-void TWinSkinForm::NCCalcSize(TMessage& M) {
+void TWinSkinForm::OnSysCommand(TMessage& M) {
+    bool Handled = false;
+    KeyMenu(M, Handled);
+    if (Handled) return;
+    switch (M.WParam & 0xFFF0) {
+    case SC_MINIMIZE:
+        ShowState = stMinimized;
+        if (MdiKind == mkChild) StripCaption(true);
+        break;
+    case SC_MAXIMIZE:
+        ShowState = stMaximized;
+        break;
+    case SC_RESTORE:
+        ShowState = stNormal;
+        if (MdiKind == mkChild) StripCaption(false);
+        break;
+    default:
+        break;
+    }
+    PassOn(M);
+}
+
+void TWinSkinForm::OnMenuChanged(TMessage& M) {
+    if (!PassOnSurvived(M)) return;
+    if (SkinData->FramePaintSuspended() || !SkinMenu || !SkinData->MenuUpdate()) return;
+    // A menu given to the window replaces the one kept; a change of the items of the kept menu
+    // (the window has none now) rebuilds the strip just the same.
+    if (HMENU Given = GetMenu(Wnd)) SkinMenu->NativeMenu = Given;
+    if (SkinData->MenuMerge())
+        SkinMenu->BuildFromNativeMenu();
+    else
+        SkinMenu->BuildFromMainMenu(Form);
+    PaintFrame();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Handlers of a frame the skin draws now
+
+void TWinSkinForm::OnMenuItem(TMessage& M) {
+    if (!SkinMenuItemMessage(*this, M)) PassOn(M);
+}
+
+void TWinSkinForm::OnNcCalcSize(TMessage& M) {
     if (!PassOnSurvived(M)) return;
     if (!M.WParam) {
         M.Result = 0;
         return;
     }
     auto* P = reinterpret_cast<NCCALCSIZE_PARAMS*>(M.LParam);
-    if ((MdiKind == mkChild && ShowState != stNormal) || FrameKind == frNone) {
+    if (FrameKind == frNone) {
         P->rgrc[1] = P->rgrc[0];
         M.Result = WVR_VALIDRECTS;
         return;
@@ -965,19 +999,27 @@ void TWinSkinForm::NCCalcSize(TMessage& M) {
     M.Result = WVR_VALIDRECTS;
 }
 
-void TWinSkinForm::NCHitTest(TMessage& M) {
+void TWinSkinForm::OnNcHitTest(TMessage& M) {
     if (!PassOnSurvived(M)) return;
     if (M.Result != HTNOWHERE && M.Result != HTCAPTION) return;
     POINT P{GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)};
     ScreenToClient(Wnd, &P);
-    if (ShowState != stMinimized) {
-        P.x += FrameLeft;
-        P.y += FrameTop + MenuHeight;
-    }
+    P.x += FrameLeft;
+    P.y += FrameTop + MenuHeight;
     if (P.y > 3) {
         M.Result = HTCAPTION;
         if (P.y > FrameTop) M.Result = HTMENU;
     }
+}
+
+void TWinSkinForm::OnNcPaint(TMessage& M) {
+    if (!SkinData->FramePaintSuspended()) {
+        if (FrameKind == frNone)
+            PassOn(M);
+        else
+            PaintFrame();
+    }
+    M.Result = 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1040,9 +1082,7 @@ void TWinSkinForm::PaintFrame(HDC Given) {
             CaptionCache.SetSize(W, Top);
             HDC Cache = CaptionCache.Canvas()->Handle();
             const std::wstring Text = SkinWindowText(Wnd, UnicodeWindow);
-            // The caption text of a pop-up window stops before the buttons of the last
-            // layout; the first paint lays them out first.
-            if (ButtonsLeftEdge == 0) LayoutButtons(W);
+            LayoutCaption(Cache, W, Top, Text);
             const bool Same = C.Ground.Width() == W && C.Ground.Height() == Top &&
                               C.GroundText == Text && C.GroundEdge == ButtonsLeftEdge;
             if (Same) {
@@ -1064,7 +1104,6 @@ void TWinSkinForm::PaintFrame(HDC Given) {
                 BitBlt(C.Ground.Canvas()->Handle(), 0, 0, W, Top, Cache, 0, 0, SRCCOPY);
                 C.Composed.clear();
             }
-            LayoutButtons(W);
             PaintCaptionButtons(Cache);
         }
         std::unique_ptr<TWindowDC> Own;
@@ -1104,7 +1143,7 @@ TBitmap* TWinSkinForm::ComposedButton(const TWinSysButton& B, int Frame) {
     // The button over what lies behind it: the caption strip, or the menu bar's ground.
     Slot = std::make_unique<TBitmap>(W, H, pf24bit);
     HDC DC = Slot->Canvas()->Handle();
-    if (B.SkinButton->Visibility != 100 && !Cache().Ground.Empty())
+    if (B.SkinButton->Visibility != viMdiChild && !Cache().Ground.Empty())
         BitBlt(DC, 0, 0, W, H, TBitmapSource(Cache().Ground), R.left, R.top, SRCCOPY);
     else if (SkinMenu && !SkinMenu->Background.Empty())
         BitBlt(DC, 0, 0, W, H, TBitmapSource(SkinMenu->Background),
@@ -1123,7 +1162,7 @@ void TWinSkinForm::PaintButton(TWinSysButton& B) {
     if (SkinState != lsReady && SkinState != lsRefresh) return;
     try {
         int Frame = B.IsIcon() ? 0 : B.State;
-        if (B.SkinButton->Visibility == 100 && B.State == nsHot) Frame = 4;
+        if (B.SkinButton->Visibility == viMdiChild && B.State == nsHot) Frame = 4;
         TBitmap* Picture = ComposedButton(B, Frame);
         if (!Picture) return;
         TWindowDC Window(Wnd, true);
@@ -1134,19 +1173,14 @@ void TWinSkinForm::PaintButton(TWinSysButton& B) {
     }
 }
 
-void TWinSkinForm::PaintCaptionText(HDC DC, const RECT& Strip, const std::wstring& WindowText) {
-    TDataSkinTitle& T = *SkinData->Title;
-    const std::wstring Text = CaptionPrefix + WindowText + CaptionSuffix;
+RECT TWinSkinForm::CaptionTextRect(HDC DC, const RECT& Strip, const std::wstring& Text) {
+    const TDataSkinTitle& T = *SkinData->Title;
     TSelectObject Font(DC, CaptionFont.Handle());
-    const int OldMode = SetBkMode(DC, TRANSPARENT);
-    SetTextColor(DC, ColorToRGB(Active ? SkinData->TitleTextActive : SkinData->TitleTextNoActive) &
-                         0xFFFFFF);
     RECT Measured{0, 0, 0, 0};
     SkinDrawText(DC, Text, Measured, DT_CALCRECT | DT_NOCLIP);
     const int TextW = Width(Measured) + T.TXTBackleft + T.TXTBackRight;
     const int TextH = Height(Measured);
     const int StripW = Width(Strip), StripH = Height(Strip);
-    const int Right = StripW - T.Margins.right - TextW;
     int X = 0;
     switch (RightToLeft ? 2 : T.TextAlignment) {
     case 0:
@@ -1156,14 +1190,14 @@ void TWinSkinForm::PaintCaptionText(HDC DC, const RECT& Strip, const std::wstrin
         X = (StripW - TextW) / 2;
         break;
     case 2:
-        X = Right;
+        X = StripW - T.Margins.right - TextW;
         break;
     default:
-        X = 0;
         break;
     }
     const int Y = (StripH - TextH) / 2 + T.Margins.top / 2;
     RECT Where{Strip.left + X, Strip.top + Y, Strip.left + X + TextW, Strip.top + Y + TextH};
+    // A pop-up window's text stops before its caption buttons, any other's at the skin's clip.
     if (GetWindowLongW(Wnd, GWL_STYLE) & WS_POPUP) {
         if (ButtonsLeftEdge - 5 < Where.right && ButtonsLeftEdge > 5)
             Where.right = ButtonsLeftEdge - 5;
@@ -1171,7 +1205,32 @@ void TWinSkinForm::PaintCaptionText(HDC DC, const RECT& Strip, const std::wstrin
         Where.right = Strip.left + StripW - T.Margins.right;
     }
     if (FrameKind == frDialog && T.TextAlignment == 0) OffsetRect(&Where, -16, 0);
-    TextRect = Where;
+    return Where;
+}
+
+void TWinSkinForm::LayoutCaption(HDC Measure, int W, int Top, const std::wstring& WindowText) {
+    // The buttons by the window's edges first (a pop-up window's text stops before them), then
+    // the text, then the buttons placed by the text.
+    LayoutButtons(W);
+    const std::wstring Text = CaptionPrefix + WindowText + CaptionSuffix;
+    const RECT Strip{FrameLeft, 0, W - FrameRight, Top};
+    const bool Popup = (GetWindowLongW(Wnd, GWL_STYLE) & WS_POPUP) != 0;
+    const TTextKey Key{Strip.left, Strip.right, Top, ButtonsLeftEdge, RightToLeft, Popup, Text};
+    if (!(FTextKey == Key)) {
+        TextRect = CaptionTextRect(Measure, Strip, Text);
+        FTextKey = Key;
+    }
+    LayoutButtons(W);
+}
+
+void TWinSkinForm::PaintCaptionText(HDC DC, const RECT& Strip, const std::wstring& WindowText) {
+    TDataSkinTitle& T = *SkinData->Title;
+    const std::wstring Text = CaptionPrefix + WindowText + CaptionSuffix;
+    TSelectObject Font(DC, CaptionFont.Handle());
+    const int OldMode = SetBkMode(DC, TRANSPARENT);
+    SetTextColor(DC, ColorToRGB(Active ? SkinData->TitleTextActive : SkinData->TitleTextNoActive) &
+                         0xFFFFFF);
+    const RECT& Where = TextRect;
     if (!T.Bitmap.Empty()) {
         TCanvas Canvas;
         TCanvasDC Bound(Canvas, DC);
@@ -1187,36 +1246,36 @@ void TWinSkinForm::PaintCaptionText(HDC DC, const RECT& Strip, const std::wstrin
 
 bool TWinSkinForm::Condition(int Code, int Action, int Index) {
     switch (Code) {
-    case 0:
-        return Action != 0 || (CaptionBits & csSysMenu);
-    case 1:
+    case viSystemMenu:
+        return Action != acClose || (CaptionBits & csSysMenu);
+    case viMaximized:
         return ShowState == stMaximized;
-    case 2:
+    case viNotMaximized:
         return ShowState != stMaximized;
-    case 3:
+    case viActive:
         return Active;
-    case 4:
+    case viInactive:
         return !Active;
-    case 6:
+    case viMaxBox:
         return (CaptionBits & csMaxBox) && (CaptionBits & csSysMenu);
-    case 7:
+    case viNoMaxBox:
         return !(CaptionBits & csMaxBox);
-    case 8:
+    case viMinBox:
         return (CaptionBits & csMinBox) && (CaptionBits & csSysMenu);
-    case 9:
+    case viNoMinBox:
         return !(CaptionBits & csMinBox);
-    case 100: {
+    case viMdiChild: {
         if (MdiKind != mkFrame || !MDIClientWnd || MenuHeight <= 0) return false;
         BOOL Maximized = FALSE;
         const bool Child = SendMessageW(MDIClientWnd, WM_MDIGETACTIVE, 0,
                                         reinterpret_cast<LPARAM>(&Maximized)) != 0;
         return Child && Maximized;
     }
-    case 200:
+    case viOwnDialog:
         return FrameKind == frDialog && !SystemDialog;
     default:
-        if (Code >= 201 && Code <= 999) return true;
-        if (Code >= 1000 && Code <= 2000)
+        if (Code >= viAlwaysFirst && Code <= viAlwaysLast) return true;
+        if (Code >= viAskFirst && Code <= viAskLast)
             return SendMessageW(Wnd, SKM_BUTTONVISIBLE, static_cast<WPARAM>(Index), 0) > 0;
         return false;
     }
@@ -1224,25 +1283,25 @@ bool TWinSkinForm::Condition(int Code, int Action, int Index) {
 
 bool TWinSkinForm::Condition1(int Code, bool First) {
     switch (Code) {
-    case 0:
+    case viSystemMenu:
         return true;
-    case 1:
+    case viMaximized:
         return ShowState == stMaximized;
-    case 2:
+    case viNotMaximized:
         return ShowState != stMaximized;
-    case 3:
+    case viActive:
         return Active;
-    case 4:
+    case viInactive:
         return !Active;
-    case 6:
+    case viMaxBox:
         return (CaptionBits & csMaxBox) != 0;
-    case 7:
+    case viNoMaxBox:
         return !(CaptionBits & csMaxBox);
-    case 8:
+    case viMinBox:
         return (CaptionBits & csMinBox) != 0;
-    case 9:
+    case viNoMinBox:
         return !(CaptionBits & csMinBox);
-    case 100:
+    case viMdiChild:
         return First;
     default:
         return false;
@@ -1253,10 +1312,10 @@ bool TWinSkinForm::ButtonVisible(const TWinSysButton& B, int Index) {
     const TDataSkinSysButton& S = *B.SkinButton;
     bool First = Condition(S.Visibility, S.Action, Index);
     bool Second;
-    if (S.Visibility1 == 200) {
+    if (S.Visibility1 == viOwnDialog) {
         First = FrameKind == frDialog && !SystemDialog;
         Second = true;
-    } else if (S.Visibility1 >= 201 && S.Visibility1 <= 2000) {
+    } else if (S.Visibility1 >= viAlwaysFirst && S.Visibility1 <= viAskLast) {
         First = true;
         Second = true;
     } else {
@@ -1264,15 +1323,15 @@ bool TWinSkinForm::ButtonVisible(const TWinSysButton& B, int Index) {
     }
     bool Shown = First && Second;
     switch (S.Action) {
-    case 1:
+    case acMaximize:
         Shown = Shown && (CaptionBits & csMaxBox);
         break;
-    case 2:
+    case acMinimize:
         Shown = Shown && (CaptionBits & csMinBox);
         break;
-    case 3:
-    case 11:
-    case 12:
+    case acSystemMenu:
+    case acIcon:
+    case acIconMenu:
         Shown = Shown && FrameKind != frDialog;
         break;
     default:
@@ -1294,19 +1353,19 @@ void TWinSkinForm::LayoutButtons(int W) {
         const int BW = S.Bitmap.Width() / std::max(S.FrameCount, 1), BH = S.Bitmap.Height();
         POINT At{S.Xcoord, S.Ycoord};
         switch (S.Align) {
-        case 1:
+        case baRight:
             At.x = W - S.Xcoord;
             MaxRightLeft = std::max<int>(MaxRightLeft, At.x);
             break;
-        case 2:
-        case 8:
+        case baBeforeText:
+        case baBeforeTextToo:
             At.x = TextRect.left - BW - S.Xcoord;
             break;
-        case 3:
-        case 9:
+        case baAfterText:
+        case baAfterTextToo:
             At.x = TextRect.right + S.Xcoord;
             break;
-        case 100: {
+        case baMenuBar: {
             const int Shift = SkinData->MenuBar ? SkinData->MenuBar->Margins.left : 0;
             At.y = FrameTop + (MenuHeight - BH) / 2;
             At.x = RightToLeft ? FrameLeft + S.Xcoord + Shift : W - S.Xcoord - FrameRight - Shift;
@@ -1324,7 +1383,7 @@ void TWinSkinForm::PaintCaptionButtons(HDC DC) {
     for (auto& P : NCButtons) {
         TWinSysButton& B = *P;
         const TDataSkinSysButton& S = *B.SkinButton;
-        if (!B.Visible || IsRectEmpty(&B.Bounds) || S.Visibility == 100) continue;
+        if (!B.Visible || IsRectEmpty(&B.Bounds) || S.Visibility == viMdiChild) continue;
         const int Frame = B.IsIcon() ? 0 : Active || S.FrameCount < 4 ? 1 : 4;
         if (TBitmap* Picture = ComposedButton(B, Frame))
             BitBlt(DC, B.Bounds.left, B.Bounds.top, Picture->Width(), Picture->Height(),
@@ -1401,56 +1460,56 @@ TNCObject* TWinSkinForm::HitObject(POINT P) const {
     return nullptr;
 }
 
-void TWinSkinForm::NCMouse(TMessage& M) {
-    const POINT Screen{GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)};
-    TNCObject* Hit = HitObject(ScreenToFrame(Screen));
-    switch (M.Msg) {
-    case WM_NCMOUSEMOVE:
-        if (!Active) return;
-        if (Hit) {
-            Hit->MouseMove();
-            return;
-        }
-        if (HotObject) HotObject->MouseLeave();
-        PassOn(M);
+TNCObject* TWinSkinForm::ObjectAt(const TMessage& M) const {
+    return HitObject(ScreenToFrame({GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)}));
+}
+
+void TWinSkinForm::OnNcMouseMove(TMessage& M) {
+    if (!Active) return;
+    if (TNCObject* Hit = ObjectAt(M)) {
+        Hit->MouseMove();
         return;
-    case WM_NCLBUTTONDOWN:
-        if (Hit) {
-            if (!Active) SetForegroundWindow(Wnd);
-            Hit->MouseDown();
-            if (SkinMenu) SkinMenu->ButtonPressed(Hit);
-            return;
-        }
-        if (ShowState == stMaximized && Active && M.WParam == HTCAPTION) M.WParam = HTMENU;
-        PassOn(M);
-        return;
-    case WM_NCLBUTTONUP:
-        if (Hit) {
-            auto* Button = dynamic_cast<TWinSysButton*>(Hit);
-            if (Button && Hit == HotObject) {
-                Hit->MouseUp();
-                RunButtonAction(Button->SkinButton->Action);
-            }
-            return;
-        }
-        PassOn(M);
-        return;
-    case WM_NCLBUTTONDBLCLK:
-        if (ShowState != stNormal)
-            Restore();
-        else if (CaptionBits & csMaxBox)
-            ToggleMaximize();
-        return;
-    case WM_NCRBUTTONDOWN:
-        if (M.WParam == HTCAPTION && MdiKind != mkChild) {
-            ShowSystemMenu(Screen);
-            return;
-        }
-        PassOn(M);
-        return;
-    default:
-        PassOn(M);
     }
+    if (HotObject) HotObject->MouseLeave();
+    PassOn(M);
+}
+
+void TWinSkinForm::OnNcLButtonDown(TMessage& M) {
+    if (TNCObject* Hit = ObjectAt(M)) {
+        if (!Active) SetForegroundWindow(Wnd);
+        Hit->MouseDown();
+        if (SkinMenu) SkinMenu->ButtonPressed(Hit);
+        return;
+    }
+    // A maximised window does not move by its caption.
+    if (ShowState == stMaximized && Active && M.WParam == HTCAPTION) M.WParam = HTMENU;
+    PassOn(M);
+}
+
+void TWinSkinForm::OnNcLButtonUp(TMessage& M) {
+    TNCObject* Hit = ObjectAt(M);
+    if (!Hit) return PassOn(M);
+    // A caption button runs its action when released where it was pressed.
+    auto* Button = dynamic_cast<TWinSysButton*>(Hit);
+    if (Button && Hit == HotObject) {
+        Hit->MouseUp();
+        RunButtonAction(Button->SkinButton->Action);
+    }
+}
+
+void TWinSkinForm::OnNcLButtonDblClk(TMessage&) {
+    if (ShowState != stNormal)
+        Restore();
+    else if (CaptionBits & csMaxBox)
+        ToggleMaximize();
+}
+
+void TWinSkinForm::OnNcRButtonDown(TMessage& M) {
+    if (M.WParam == HTCAPTION && MdiKind != mkChild) {
+        ShowSystemMenu({GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)});
+        return;
+    }
+    PassOn(M);
 }
 
 void TWinSkinForm::HoverTick() {
@@ -1488,36 +1547,36 @@ void TWinSkinForm::RunButtonAction(int Action) {
         }
     };
     switch (Action) {
-    case 0:
+    case acClose:
         if (HoverTimer) HoverTimer->SetEnabled(false);
         PostMessageW(Wnd, WM_SYSCOMMAND, SC_CLOSE, 0);
         break;
-    case 1:
-    case 22:
+    case acMaximize:
+    case acMaximizeToo:
         ToggleMaximize();
         break;
-    case 2:
-    case 23:
+    case acMinimize:
+    case acMinimizeToo:
         ToggleMinimize();
         break;
-    case 3:
-    case 11:
-    case 12: {
+    case acSystemMenu:
+    case acIcon:
+    case acIconMenu: {
         POINT P;
         GetCursorPos(&P);
         ShowSystemMenu({P.x + 1, P.y + 1});
         break;
     }
-    case 7:
-    case 60:
+    case acChildMinimize:
+    case acChildMinimizeToo:
         ToChild(SC_MINIMIZE);
         break;
-    case 8:
-    case 61:
+    case acChildRestore:
+    case acChildRestoreToo:
         ToChild(SC_RESTORE);
         break;
-    case 9:
-    case 62:
+    case acChildClose:
+    case acChildCloseToo:
         ToChild(SC_CLOSE);
         break;
     default:

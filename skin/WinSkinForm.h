@@ -76,7 +76,9 @@ class TWinSysButton : public TNCObject {
         : TNCObject(AOwner), SkinButton(AButton), Index(AIndex) {}
     void Paint() override;
     // The window icon rather than a picture of the skin (actions 3 and 11).
-    bool IsIcon() const { return SkinButton->Action == 3 || SkinButton->Action == 11; }
+    bool IsIcon() const {
+        return SkinButton->Action == acSystemMenu || SkinButton->Action == acIcon;
+    }
 
     TDataSkinSysButton* SkinButton;
     int Index; // in the frame's NCButtons
@@ -180,8 +182,37 @@ class TWinSkinForm : public TComponent {
   private:
     void CommonAttach();
     void WndProc(TMessage& M);
-    void Stage2(TMessage& M);
-    void Stage3(TMessage& M);
+    // The skin has taken the window's frame over (not a plain child window).
+    bool OwnsFrame() const;
+    // ... and draws it now (not minimised, applied, not an MDI child shown by its client).
+    bool DrawsFrameNow() const;
+    // Handlers, one per message, in three groups: of every skinned window,
+    void OnEraseBkgnd(TMessage& M);
+    void OnNcDestroy(TMessage& M);
+    void OnMenuSelect(TMessage& M);
+    void OnInitMenuPopup(TMessage& M);
+    void OnCtlColor(TMessage& M);
+    // of a window whose frame the skin owns,
+    void OnSize(TMessage& M);
+    void OnActivate(TMessage& M);
+    void OnNcActivate(TMessage& M);
+    void OnGetMinMaxInfo(TMessage& M);
+    void OnWindowPosChanged(TMessage& M);
+    void OnCommand(TMessage& M);
+    void OnSysCommand(TMessage& M);
+    void OnMenuChanged(TMessage& M);
+    // of a frame the skin draws now.
+    void OnMenuItem(TMessage& M);
+    void OnNcCalcSize(TMessage& M);
+    void OnNcHitTest(TMessage& M);
+    void OnNcPaint(TMessage& M);
+    void OnNcMouseMove(TMessage& M);
+    void OnNcLButtonDown(TMessage& M);
+    void OnNcLButtonUp(TMessage& M);
+    void OnNcLButtonDblClk(TMessage& M);
+    void OnNcRButtonDown(TMessage& M);
+    // The frame object under a mouse message's point.
+    TNCObject* ObjectAt(const TMessage& M) const;
     void FormWndProc(TMessage& M, const TWndMethod& Previous);
     void ClientWndProc(TMessage& M);
     // An MDI child's size changed: the manager's flag follows the active child.
@@ -203,9 +234,6 @@ class TWinSkinForm : public TComponent {
     void BuildIconBitmap();
     void BuildSkinSysMenu();
     void ResizeForSkin(bool Refreshing);
-    void NCCalcSize(TMessage& M);
-    void NCHitTest(TMessage& M);
-    void NCMouse(TMessage& M);
     void KeyMenu(TMessage& M, bool& Handled);
     void HoverTick();
     void EndHoverButton();
@@ -214,6 +242,11 @@ class TWinSkinForm : public TComponent {
     void PrepareEdges(int W, int H);
     // The button in a frame (0: the icon) over the ground behind it, made once per ground.
     TBitmap* ComposedButton(const TWinSysButton& Button, int Frame);
+    // The caption's layout, apart from its painting: the caption buttons' places and
+    // visibility and the caption text's rectangle (measured on Measure with the caption font,
+    // again only when what decides it changed). Painting and hit-testing read what it set.
+    void LayoutCaption(HDC Measure, int W, int Top, const std::wstring& WindowText);
+    RECT CaptionTextRect(HDC DC, const RECT& Strip, const std::wstring& Text);
     void PaintCaptionText(HDC DC, const RECT& Strip, const std::wstring& WindowText);
     void LayoutButtons(int Width);
     void PaintCaptionButtons(HDC DC);
@@ -252,4 +285,12 @@ class TWinSkinForm : public TComponent {
     TColor FSavedFormColor = clBtnFace;
     bool FColourTaken = false;
     std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
+    // What the caption text's rectangle was measured for.
+    struct TTextKey {
+        int Left = -1, Right = -1, Top = -1, ButtonsEdge = -1;
+        bool RightToLeft = false, Popup = false;
+        std::wstring Text;
+        bool operator==(const TTextKey&) const = default;
+    };
+    TTextKey FTextKey;
 };

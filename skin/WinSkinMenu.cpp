@@ -983,7 +983,7 @@ void TWinSkinMenu::PaintMDIButtons(HDC Strip) {
     bool Any = false;
     for (auto& P : Owner->NCButtons) {
         TWinSysButton& B = *P;
-        if (B.SkinButton->Visibility != 100 || !B.Visible || IsRectEmpty(&B.Bounds)) continue;
+        if (B.SkinButton->Visibility != viMdiChild || !B.Visible || IsRectEmpty(&B.Bounds)) continue;
         RECT R = B.Bounds;
         OffsetRect(&R, -Owner->FrameLeft, -Owner->FrameTop);
         DrawSkinFrame(Strip, R, B.SkinButton->Bitmap, true, B.SkinButton->FrameCount, 1);
