@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include "comm/CommMessages.h"
 #include "comm/SerialPlatform.h"
 #include "ui/Classes.h"
 #include "ui/Handles.h"
@@ -39,18 +40,6 @@ class ECommsError : public Exception {
 public:
     using Exception::Exception;
 };
-
-// Notifications from the worker threads to the component's window, and the writer's queue
-// message. LParam of a data message is a LocalAlloc block that the receiver frees.
-constexpr UINT MsgReceiveData = WM_USER + 1;
-constexpr UINT MsgReceiveError = WM_USER + 2;
-constexpr UINT MsgRequestHangup = WM_USER + 3;
-constexpr UINT MsgModemStateChange = WM_USER + 4;
-constexpr UINT MsgSendDataEmpty = WM_USER + 5;
-constexpr UINT MsgWriteData = WM_USER + 1;
-
-constexpr uint32_t ModemEventRing = 4;
-constexpr uint32_t ModemEventCarrier = 8;
 
 class TReadThread;
 class TWriteThread;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "comm/Comm.h"
+#include "comm/CommMessages.h"
 #include "ui/Handles.h"
 
 namespace {
