@@ -192,7 +192,7 @@ void DrawDither(HDC DC, const RECT& R, TSkinData& Skin) {
 HFONT BoldMenuFont() {
     static TFont Bold;
     static const bool Ready = [] {
-        Bold.Assign(*Screen->MenuFont());
+        Bold.Assign(*SystemMenuFont());
         Bold.SetStyle(Bold.Style() | TFontStyles{fsBold});
         return true;
     }();
@@ -239,7 +239,7 @@ void DrawContent(HDC DC, int W, int H, const TItemLook& Look, bool Selected, boo
         DrawCheckMark(DC, Shown, Skin.ButtonText);
     }
 
-    TSelectObject SelectFont(DC, Look.Default ? BoldMenuFont() : Screen->MenuFont()->Handle());
+    TSelectObject SelectFont(DC, Look.Default ? BoldMenuFont() : SystemMenuFont()->Handle());
     const int OldMode = SetBkMode(DC, TRANSPARENT);
     const TColor Colour = !Look.Enabled ? DisabledColour(Skin)
                           : Selected    ? Skin.HilightText
@@ -390,7 +390,7 @@ class TMenuCanvas {
   public:
     TMenuCanvas() : FScreen(nullptr), FBound(Shared(), FScreen) {
         // A measure may have made the font bold.
-        Shared().Font()->SetStyle(Screen->MenuFont()->Style());
+        Shared().Font()->SetStyle(SystemMenuFont()->Style());
     }
     TCanvas& Canvas() { return Shared(); }
 
@@ -398,7 +398,7 @@ class TMenuCanvas {
     static TCanvas& Shared() {
         static TCanvas C;
         static const bool Ready = [] {
-            C.Font()->Assign(*Screen->MenuFont());
+            C.Font()->Assign(*SystemMenuFont());
             return true;
         }();
         (void)Ready;
@@ -941,7 +941,7 @@ void TWinSkinMenu::PaintStrip(HDC DC, const RECT& Rect) {
         Background.SetSize(W, H);
         BitBlt(Background.Canvas()->Handle(), 0, 0, W, H, S, 0, 0, SRCCOPY);
 
-        TSelectObject Font(S, Screen->MenuFont()->Handle());
+        TSelectObject Font(S, SystemMenuFont()->Handle());
         const int OldMode = SetBkMode(S, TRANSPARENT);
         int X = RightToLeft ? W - Start : Start;
         for (auto& P : MenuButtons) {
@@ -1010,7 +1010,7 @@ void TWinSkinMenu::PaintButton(TMenuBtn& B) {
             TBrushHandle Light(CreateSolidBrush(ColorToRGB(SkinData->ButtonHilight) & 0xFFFFFF));
             FrameRect(DC, &Local, Light);
         }
-        TSelectObject Font(DC, Screen->MenuFont()->Handle());
+        TSelectObject Font(DC, SystemMenuFont()->Handle());
         SetBkMode(DC, TRANSPARENT);
         DrawCaption(DC, B, Local);
         TWindowDC Window(Owner->Wnd, true);

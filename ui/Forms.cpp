@@ -15,22 +15,6 @@ TCustomForm* TScreen::FindForm(HWND Wnd) const {
     return nullptr;
 }
 
-TFont* TScreen::MenuFont() {
-    if (!FMenuFont) {
-        FMenuFont = std::make_unique<TFont>();
-        NONCLIENTMETRICSW M{};
-        M.cbSize = sizeof(M);
-        if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(M), &M, 0)) {
-            FMenuFont->SetName(M.lfMenuFont.lfFaceName);
-            FMenuFont->SetHeight(M.lfMenuFont.lfHeight);
-            FMenuFont->SetCharset(static_cast<TFontCharset>(M.lfMenuFont.lfCharSet));
-            FMenuFont->SetStyle(M.lfMenuFont.lfWeight >= FW_BOLD ? TFontStyles{fsBold}
-                                                                 : TFontStyles{});
-        }
-    }
-    return FMenuFont.get();
-}
-
 TCustomForm* GetParentForm(const TControl* Control) {
     while (Control && Control->Parent())
         Control = Control->Parent();
@@ -490,6 +474,15 @@ void TCustomForm::SetActiveControl(TWinControl* V) {
     FActiveControl = V;
     if (V) V->FreeNotification(this);
     if (V && HandleAllocated() && GetActiveWindow() == Handle() && V->CanFocus()) V->SetFocus();
+}
+
+HWND TCustomForm::MenuBarWindow(const TMainMenu* M) {
+    if (FMenu != M || !HandleAllocated() || ComponentState().Contains(csDestroying)) return nullptr;
+    return Handle();
+}
+
+void TCustomForm::MenuBarGoing(const TMainMenu* M) {
+    if (FMenu == M) SetMenu(nullptr);
 }
 
 void TCustomForm::SetMenu(TComponent* V) {

@@ -21,6 +21,7 @@
 #pragma once
 
 #include "Controls.h"
+#include "Menus.h"
 
 #include <map>
 
@@ -61,21 +62,7 @@ DECLARE_ENUM_NAMES(TTileMode, L"tbHorizontal", L"tbVertical")
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 
-// A component that can give a form its menu bar (the main menu).
-class IMenuSource {
-  public:
-    virtual HMENU MenuHandle() = 0;
-    // Menu commands and owner-drawing messages reaching the form; true when handled.
-    virtual bool DispatchMenuMessage(TMessage& Message) {
-        (void)Message;
-        return false;
-    }
-
-  protected:
-    ~IMenuSource() = default;
-};
-
-class TCustomForm : public TWinControl {
+class TCustomForm : public TWinControl, public IMenuBarHost {
     DECLARE_CLASS(TCustomForm, TWinControl)
   public:
     explicit TCustomForm(TComponent* AOwner);
@@ -126,6 +113,8 @@ class TCustomForm : public TWinControl {
     TIcon* Icon() const { return FIcon.get(); }
     TComponent* Menu() const { return FMenu; }
     void SetMenu(TComponent* V);
+    HWND MenuBarWindow(const TMainMenu* M) override;
+    void MenuBarGoing(const TMainMenu* M) override;
     TCanvas* Canvas() const { return FCanvas.get(); }
 
     // Multiple documents. A frame form (fsMDIForm) keeps its child forms in a window of class
@@ -230,21 +219,17 @@ class TForm : public TCustomForm {
 
 TCustomForm* GetParentForm(const TControl* Control);
 
-// The application's forms, in the order they were created, and the system's screen settings
-// that drawing code shares.
+// The application's forms, in the order they were created.
 class TScreen {
   public:
     int FormCount() const { return static_cast<int>(FForms.size()); }
     TCustomForm* Forms(int Index) const { return FForms[static_cast<size_t>(Index)]; }
     // The form whose window this is; null for any other window.
     TCustomForm* FindForm(HWND Wnd) const;
-    // The font the system draws menus with (read once, on first use).
-    TFont* MenuFont();
 
   private:
     friend class TCustomForm;
     std::vector<TCustomForm*> FForms;
-    std::unique_ptr<TFont> FMenuFont;
 };
 
 extern TScreen* Screen;

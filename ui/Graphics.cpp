@@ -791,3 +791,19 @@ PUBLISHED(TBitmap) {
 }
 
 PUBLISHED(TIcon) {}
+
+TFont* SystemMenuFont() {
+    static const std::unique_ptr<TFont> Font = [] {
+        auto F = std::make_unique<TFont>();
+        NONCLIENTMETRICSW M{};
+        M.cbSize = sizeof(M);
+        if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(M), &M, 0)) {
+            F->SetName(M.lfMenuFont.lfFaceName);
+            F->SetHeight(M.lfMenuFont.lfHeight);
+            F->SetCharset(static_cast<TFontCharset>(M.lfMenuFont.lfCharSet));
+            F->SetStyle(M.lfMenuFont.lfWeight >= FW_BOLD ? TFontStyles{fsBold} : TFontStyles{});
+        }
+        return F;
+    }();
+    return Font.get();
+}

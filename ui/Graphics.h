@@ -72,6 +72,9 @@ class TFont : public TGraphicsObject {
     TFontHandle FHandle;
 };
 
+// The font the system draws menus with (read once, on first use), shared by all menu drawing.
+TFont* SystemMenuFont();
+
 class TBrush : public TGraphicsObject {
     DECLARE_CLASS(TBrush, TGraphicsObject)
   public:

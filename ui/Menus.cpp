@@ -1,6 +1,6 @@
 #include "Menus.h"
 
-#include "StdCtrls.h"
+#include "Drawing.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -558,7 +558,7 @@ bool TMenu::DispatchOwnerDraw(TMessage& M) {
     if (!Item || Item->GetParentMenu() != this) return false;
     bool Bar = IsMenuBar() && Item->FParent == FItems.get();
     TCanvas Canvas;
-    Canvas.Font()->Assign(*Screen->MenuFont());
+    Canvas.Font()->Assign(*SystemMenuFont());
     if (Measure) {
         auto* S = reinterpret_cast<MEASUREITEMSTRUCT*>(M.LParam);
         TWindowDC ScreenDC(nullptr);
@@ -614,8 +614,7 @@ bool TMenu::DispatchMenuChar(TMessage& M) {
 TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner) {}
 
 TMainMenu::~TMainMenu() {
-    // The form's window must not keep (and later destroy) a menu that goes now.
-    if (auto* F = dynamic_cast<TCustomForm*>(Owner()); F && F->Menu() == this) F->SetMenu(nullptr);
+    if (auto* Host = dynamic_cast<IMenuBarHost*>(Owner())) Host->MenuBarGoing(this);
 }
 
 bool TMainMenu::DispatchMenuMessage(TMessage& M) {
@@ -644,12 +643,11 @@ bool TMainMenu::DispatchMenuMessage(TMessage& M) {
 }
 
 void TMainMenu::MenuChanged() {
-    auto* F = dynamic_cast<TCustomForm*>(Owner());
-    if (!F || F->Menu() != this || !F->HandleAllocated() ||
-        F->ComponentState().Contains(csDestroying))
-        return;
-    DrawMenuBar(F->Handle());
-    SendMessageW(F->Handle(), CM_MENUCHANGED, 0, 0);
+    auto* Host = dynamic_cast<IMenuBarHost*>(Owner());
+    HWND Window = Host ? Host->MenuBarWindow(this) : nullptr;
+    if (!Window) return;
+    DrawMenuBar(Window);
+    SendMessageW(Window, CM_MENUCHANGED, 0, 0);
 }
 
 TPopupMenu::TPopupMenu(TComponent* AOwner)

@@ -22,14 +22,44 @@
 // working through WM_MENUCHAR.
 #pragma once
 
-#include "Forms.h"
+#include "Classes.h"
+#include "Graphics.h"
 #include "ImgList.h"
+#include "Messages.h"
 #include "UtilWindow.h"
 
 #include <memory>
 #include <vector>
 
 class TMenu;
+class TMainMenu;
+
+// A component that can give a form its menu bar (the main menu).
+class IMenuSource {
+  public:
+    virtual HMENU MenuHandle() = 0;
+    // Menu commands and owner-drawing messages reaching the form; true when handled.
+    virtual bool DispatchMenuMessage(TMessage& Message) {
+        (void)Message;
+        return false;
+    }
+
+  protected:
+    ~IMenuSource() = default;
+};
+
+// What a main menu needs of the component that owns it and shows it as a window's menu bar (a
+// form), so that menus need not know forms.
+class IMenuBarHost {
+  public:
+    // The window that shows Menu as its menu bar now, or nullptr.
+    virtual HWND MenuBarWindow(const TMainMenu* Menu) = 0;
+    // Menu goes: a window must not keep (and later destroy) it.
+    virtual void MenuBarGoing(const TMainMenu* Menu) = 0;
+
+  protected:
+    ~IMenuBarHost() = default;
+};
 
 // A key with modifier flags: the virtual key in the low byte.
 enum TShortCut : uint16_t {};

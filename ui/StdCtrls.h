@@ -9,6 +9,7 @@
 // embossed look of a disabled picture, and the background a control's parent shows behind it.
 #pragma once
 
+#include "Drawing.h"
 #include "Forms.h"
 #include "Strings.h"
 
@@ -48,18 +49,9 @@ using TMeasureItemEvent = std::function<void(TWinControl* Control, int Index, in
 // ---------------------------------------------------------------------------------------------
 // Drawing helpers
 
-// Draws the Part of Source at (X, Y), leaving out the pixels of the Key colour.
-void DrawTransparentPart(HDC DC, int X, int Y, TBitmap& Source, const RECT& Part, TColor Key);
-// The disabled look of a picture: its darker pixels embossed, a highlight one pixel down and
-// right under the shadow.
-void DrawDisabledPart(HDC DC, int X, int Y, TBitmap& Source, const RECT& Part, TColor Key);
 // Paints into DC (its origin at the control's top-left corner) what the control's parent shows
 // behind the control: the parent's background and its own painting.
 void DrawParentBackground(TControl* Control, HDC DC);
-// Fills a rectangle with a colour (clNone fills nothing).
-void FillColor(HDC DC, const RECT& R, TColor Color);
-// A colour between two others: Weight 0 gives A, 256 gives B.
-TColor BlendColor(TColor A, TColor B, int Weight);
 
 // ---------------------------------------------------------------------------------------------
 // Edits

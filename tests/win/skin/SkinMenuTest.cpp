@@ -296,7 +296,7 @@ TEST_F(TShownMenus, TheStripTakesTheNativeMenuBarsPlaceInsideTheFrame) {
     const int Start = Frame->FrameLeft + Skin->MenuBar->Margins.left + 4;
     EXPECT_EQ(Button(0).Bounds.left, Start);
     TWindowDC DC(Wnd());
-    TSelectObject Font(DC, Screen->MenuFont()->Handle());
+    TSelectObject Font(DC, SystemMenuFont()->Handle());
     for (int I = 0; I < 5; ++I) {
         const RECT& B = Button(I).Bounds;
         RECT T{0, 0, 0, 0};

@@ -210,7 +210,7 @@ TEST(Screen, ListsFormsInCreationOrderAndFindsThemByWindow) {
     A.reset();
     ASSERT_EQ(Screen->FormCount(), Before + 1);
     EXPECT_EQ(Screen->Forms(Before), B.get());
-    EXPECT_FALSE(Screen->MenuFont()->Name().empty());
+    EXPECT_FALSE(SystemMenuFont()->Name().empty());
 }
 
 TEST(Menus, NativeHandlesCommandsAndItemDataLeadBackToTheirItems) {
