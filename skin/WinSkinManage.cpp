@@ -25,12 +25,6 @@ std::wstring ClassNameOf(HWND Wnd, int Max = 100) {
     return Name;
 }
 
-std::wstring Lower(std::wstring S) {
-    for (wchar_t& C : S)
-        C = static_cast<wchar_t>(towlower(C));
-    return S;
-}
-
 } // namespace
 
 TSkinManage& EnsureSkinManager() {
@@ -229,7 +223,7 @@ bool TSkinManage::SkinWindow(HWND Wnd) {
     if (SendMessageW(Wnd, SKM_QUERY, 0, 0) == 1 || FindForm(Wnd)) return false;
     TCustomForm* Form = FindVCLForm(Wnd);
     if (!ApplyingAll && (GetWindowLongW(Wnd, GWL_STYLE) & WS_CHILD) &&
-        Lower(ClassNameOf(GetParent(Wnd))) != L"mdiclient")
+        LowerCase(ClassNameOf(GetParent(Wnd))) != L"mdiclient")
         return false;
     RECT R;
     GetWindowRect(Wnd, &R);
@@ -268,7 +262,7 @@ TSkinData* TSkinManage::ChooseSkinData(HWND Wnd) const {
                 Owner && Owner->HandleAllocated() && Owner->Handle() == Wnd)
                 Found = D;
     if (Found) return Found;
-    const std::wstring Class = Lower(ClassNameOf(Wnd));
+    const std::wstring Class = LowerCase(ClassNameOf(Wnd));
     if (Class == L"tmessageform" || Class == L"#32770") {
         for (TSkinData* D : SkinDatas)
             if (D->SkinFormtype() == sfDialog) Found = D;

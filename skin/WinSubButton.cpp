@@ -8,20 +8,13 @@
 #include "ImgList.h"
 
 #include <algorithm>
-#include <cwctype>
 
 namespace {
-
-std::wstring Lower(std::wstring S) {
-    for (wchar_t& C : S)
-        C = static_cast<wchar_t>(towlower(C));
-    return S;
-}
 
 // Properties are read by name, so any button class with the same names takes the skin;
 // a missing property reads as empty text or 0.
 std::wstring Prop(const TControl* C, std::wstring_view Name) {
-    return C ? Lower(GetPropText(*C, Name)) : std::wstring();
+    return C ? LowerCase(GetPropText(*C, Name)) : std::wstring();
 }
 
 int PropInt(const TControl* C, std::wstring_view Name) {

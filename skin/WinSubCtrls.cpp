@@ -11,7 +11,6 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cwctype>
 #include <vector>
 
 namespace {
@@ -20,12 +19,6 @@ namespace {
 // checked further along than the four-frame order 2, 3, 4.
 int LongPictureFrame(int S) {
     return S == 2 ? 5 : S == 3 ? 4 : S == 4 ? 8 : S;
-}
-
-std::wstring Lower(std::wstring S) {
-    for (wchar_t& C : S)
-        C = static_cast<wchar_t>(towlower(C));
-    return S;
 }
 
 bool Contains(const std::wstring& S, const wchar_t* Part) {
@@ -42,7 +35,7 @@ DWORD StyleOf(HWND Wnd) {
 
 // The text of a published property in lower case; empty when the control has none.
 std::wstring LowerProp(const TControl* C, std::wstring_view Name) {
-    return C ? Lower(GetPropText(*C, Name)) : std::wstring();
+    return C ? LowerCase(GetPropText(*C, Name)) : std::wstring();
 }
 
 bool HasProp(const TControl* C, std::wstring_view Name) {
