@@ -61,28 +61,6 @@ std::optional<std::wstring> ClipboardText(HWND Owner) {
     return Text;
 }
 
-// Port names are the registry's bytes in the system's code page, and CreateFileA reads them
-// back in that code page.
-std::wstring AnsiToWide(std::string_view Text) {
-    if (Text.empty()) return {};
-    const int Size = static_cast<int>(Text.size());
-    std::wstring Wide(
-        static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, Text.data(), Size, nullptr, 0)), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, Text.data(), Size, Wide.data(), static_cast<int>(Wide.size()));
-    return Wide;
-}
-
-std::string WideToAnsi(std::wstring_view Text) {
-    if (Text.empty()) return {};
-    const int Size = static_cast<int>(Text.size());
-    std::string Ansi(static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, Text.data(), Size, nullptr,
-                                                             0, nullptr, nullptr)),
-                     '\0');
-    WideCharToMultiByte(CP_ACP, 0, Text.data(), Size, Ansi.data(), static_cast<int>(Ansi.size()),
-                        nullptr, nullptr);
-    return Ansi;
-}
-
 } // namespace
 
 PUBLISHED(TFmain) {}

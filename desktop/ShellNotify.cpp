@@ -1,4 +1,5 @@
 #include "ShellNotify.h"
+#include "SysUtils.h"
 
 #include <shellapi.h>
 
@@ -69,15 +70,7 @@ void CopyField(wchar_t* Field, size_t Size, std::wstring_view Text) {
 
 void CopyField(char* Field, size_t Size, std::wstring_view Text) {
     if (Size == 0) return;
-    std::string Ansi;
-    if (!Text.empty()) {
-        int Len = WideCharToMultiByte(CP_ACP, 0, Text.data(), static_cast<int>(Text.size()),
-                                      nullptr, 0, nullptr, nullptr);
-        Ansi.resize(static_cast<size_t>(std::max(Len, 0)));
-        if (Len > 0)
-            WideCharToMultiByte(CP_ACP, 0, Text.data(), static_cast<int>(Text.size()), Ansi.data(),
-                                Len, nullptr, nullptr);
-    }
+    const std::string Ansi = WideToAnsi(Text);
     // Walk whole characters so that a double-byte one is kept or dropped as a whole.
     size_t N = 0;
     while (N < Ansi.size()) {

@@ -1,32 +1,15 @@
 #include "WinConvert.h"
 
+#include "SysUtils.h"
+
 #include <algorithm>
 #include <vector>
 
 const bool SkinIsNT = (GetVersion() & 0x80000000u) == 0;
 
-std::wstring SkinAnsiToWide(std::string_view Text) {
-    if (Text.empty()) return {};
-    const int N =
-        MultiByteToWideChar(SkinCodePage, 0, Text.data(), static_cast<int>(Text.size()), nullptr, 0);
-    std::wstring Out(static_cast<size_t>(N), L'\0');
-    MultiByteToWideChar(SkinCodePage, 0, Text.data(), static_cast<int>(Text.size()), Out.data(), N);
-    return Out;
-}
-
-std::string SkinWideToAnsi(std::wstring_view Text) {
-    if (Text.empty()) return {};
-    const int N = WideCharToMultiByte(SkinCodePage, 0, Text.data(), static_cast<int>(Text.size()),
-                                      nullptr, 0, nullptr, nullptr);
-    std::string Out(static_cast<size_t>(N), '\0');
-    WideCharToMultiByte(SkinCodePage, 0, Text.data(), static_cast<int>(Text.size()), Out.data(), N,
-                        nullptr, nullptr);
-    return Out;
-}
-
 int SkinDrawText(HDC DC, const std::wstring& Text, RECT& Rect, UINT Format) {
     if (SkinIsNT) return DrawTextW(DC, Text.c_str(), static_cast<int>(Text.size()), &Rect, Format);
-    const std::string Ansi = SkinWideToAnsi(Text);
+    const std::string Ansi = WideToAnsi(Text);
     return DrawTextA(DC, Ansi.c_str(), -1, &Rect, Format);
 }
 
@@ -39,5 +22,5 @@ std::wstring SkinWindowText(HWND Wnd, bool Unicode) {
     }
     char Buffer[1001];
     const int N = GetWindowTextA(Wnd, Buffer, sizeof(Buffer));
-    return SkinAnsiToWide(std::string_view(Buffer, static_cast<size_t>(std::max(N, 0))));
+    return AnsiToWide(std::string_view(Buffer, static_cast<size_t>(std::max(N, 0))));
 }

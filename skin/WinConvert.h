@@ -10,12 +10,6 @@
 
 // True on the Windows NT family (every system this program runs on today).
 extern const bool SkinIsNT;
-// The code page ANSI text is converted with: the system's.
-inline constexpr UINT SkinCodePage = CP_ACP;
-
-std::wstring SkinAnsiToWide(std::string_view Text);
-std::string SkinWideToAnsi(std::wstring_view Text);
-
 // DrawTextW with the text on the NT family, else the text converted to ANSI and DrawTextA
 // (length -1). Returns what the call returns (the text height).
 int SkinDrawText(HDC DC, const std::wstring& Text, RECT& Rect, UINT Format);

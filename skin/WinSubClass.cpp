@@ -179,7 +179,7 @@ void TSkinControl::AfterMessage(TMessage& M) {
     case WM_SETTEXT:
         if (M.LParam)
             Text = FHooked ? std::wstring(reinterpret_cast<const wchar_t*>(M.LParam))
-                           : SkinAnsiToWide(reinterpret_cast<const char*>(M.LParam));
+                           : AnsiToWide(reinterpret_cast<const char*>(M.LParam));
         Repaint();
         break;
     case WM_PAINT:

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace {
 
 TExceptionReporter& Reporter() {
@@ -36,6 +38,24 @@ EOSError::EOSError(std::wstring_view Call, unsigned long ErrorCode)
     : Exception(std::wstring(Call) + L" failed (" + IntToStr(ErrorCode) + L") " +
                 SystemErrorText(ErrorCode)),
       FErrorCode(ErrorCode) {}
+
+std::wstring AnsiToWide(std::string_view Text) {
+    if (Text.empty()) return {};
+    const int Size = static_cast<int>(Text.size());
+    const int N = MultiByteToWideChar(CP_ACP, 0, Text.data(), Size, nullptr, 0);
+    std::wstring Out(static_cast<size_t>(std::max(N, 0)), L'\0');
+    if (N > 0) MultiByteToWideChar(CP_ACP, 0, Text.data(), Size, Out.data(), N);
+    return Out;
+}
+
+std::string WideToAnsi(std::wstring_view Text) {
+    if (Text.empty()) return {};
+    const int Size = static_cast<int>(Text.size());
+    const int N = WideCharToMultiByte(CP_ACP, 0, Text.data(), Size, nullptr, 0, nullptr, nullptr);
+    std::string Out(static_cast<size_t>(std::max(N, 0)), '\0');
+    if (N > 0) WideCharToMultiByte(CP_ACP, 0, Text.data(), Size, Out.data(), N, nullptr, nullptr);
+    return Out;
+}
 
 std::wstring Utf8ToWide(std::string_view Text) {
     std::wstring Out;

@@ -1,5 +1,5 @@
 // Basic run-time support shared by every unit: the exception base class, text conversion
-// between UTF-8 and UTF-16, and the single place where unexpected exceptions are reported.
+// between UTF-8, the system's code page and UTF-16, and the single place where unexpected exceptions are reported.
 //
 //   throw Exception(L"Cannot open " + Name);            // wide message
 //   throw Exception("Cannot setup comm buffer");         // UTF-8 message
@@ -61,6 +61,10 @@ class EOSError : public Exception {
 
 std::wstring Utf8ToWide(std::string_view Text);
 std::string WideToUtf8(std::wstring_view Text);
+// ANSI text in the system's code page (what the A functions, the registry's port names and
+// windows that are not Unicode give and take).
+std::wstring AnsiToWide(std::string_view Text);
+std::string WideToAnsi(std::wstring_view Text);
 
 // The message of any exception object: Exception's own, what() of a std::exception.
 std::wstring ExceptionMessage(std::exception_ptr E);

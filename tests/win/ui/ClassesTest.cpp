@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 namespace {
 
 enum TLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
@@ -320,6 +322,12 @@ TEST(Text, ConversionsRoundTrip) {
     EXPECT_EQ(Utf8ToWide(WideToUtf8(W)), W);
     EXPECT_EQ(WideToUtf8(L"\u00e9"), "\xc3\xa9");
     EXPECT_EQ(Utf8ToWide("a\xff"), L"a\xfffd");
+    // The system's code page is 936 in the test prefix: two bytes a character.
+    ASSERT_EQ(GetACP(), 936u);
+    EXPECT_EQ(WideToAnsi(L"电话 COM1"), "\xb5\xe7\xbb\xb0 COM1");
+    EXPECT_EQ(AnsiToWide("\xb5\xe7\xbb\xb0 COM1"), L"电话 COM1");
+    EXPECT_EQ(AnsiToWide(""), L"");
+    EXPECT_EQ(WideToAnsi(L""), "");
     Exception E("Cannot setup comm buffer");
     EXPECT_EQ(E.Message(), L"Cannot setup comm buffer");
     EXPECT_STREQ(Exception(L"é").what(), "\xc3\xa9");
