@@ -1,7 +1,6 @@
 #include "comm/Comm.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "comm/CommThreads.h"
 
@@ -76,8 +75,7 @@ void TComm::DiscardNotifications() {
     MSG msg;
     while (::PeekMessageW(&msg, FNotifyWindow.Handle(), MsgReceiveData, MsgSendDataEmpty,
                           PM_REMOVE | PM_QS_POSTMESSAGE))
-        if (msg.message == MsgReceiveData && msg.lParam)
-            FPlatform->LocalFree(reinterpret_cast<HLOCAL>(msg.lParam));
+        if (msg.message == MsgReceiveData) TPostedBlock Discarded(*FPlatform, msg.lParam);
 }
 
 // The port handle comes from the platform layer, so it is counted here by hand.
@@ -183,14 +181,11 @@ void TComm::StopWriteThread() {
 bool TComm::SendData(const void* Data, uint32_t Count) {
     const uint16_t count = static_cast<uint16_t>(Count);
     if (!FWriteThread || !FWriteThread->Accepting() || count == 0) return false;
-    auto* block = static_cast<char*>(FPlatform->LocalAlloc(LPTR, count + 1u));
-    if (!block) return false;
-    std::memcpy(block, Data, count);
-    if (!::PostThreadMessageA(FWriteThread->ThreadId(), MsgWriteData, count,
-                              reinterpret_cast<LPARAM>(block))) {
-        FPlatform->LocalFree(block);
+    TPostedBlock block = TPostedBlock::Copy(*FPlatform, Data, count);
+    if (!block ||
+        !::PostThreadMessageA(FWriteThread->ThreadId(), MsgWriteData, count, block.Param()))
         return false;
-    }
+    block.Release();
     return true;
 }
 
@@ -332,12 +327,8 @@ void TComm::SetCommPortIndex(uint32_t Value) {
 void TComm::NotifyProc(TMessage& Message) {
     switch (Message.Msg) {
     case MsgReceiveData: {
-        struct FreeBlock {
-            TSerialPlatform* p;
-            char* b;
-            ~FreeBlock() { p->LocalFree(b); }
-        } block{FPlatform, reinterpret_cast<char*>(Message.LParam)};
-        if (OnReceiveData) OnReceiveData(this, block.b, static_cast<uint16_t>(Message.WParam));
+        const TPostedBlock block(*FPlatform, Message.LParam);
+        if (OnReceiveData) OnReceiveData(this, block.Data(), static_cast<uint16_t>(Message.WParam));
         break;
     }
     case MsgReceiveError:

@@ -1,6 +1,5 @@
 #include "comm/CommThreads.h"
 
-#include <cstring>
 
 #include "comm/CommMessages.h"
 #include "ui/Handles.h"
@@ -170,18 +169,13 @@ bool TReadThread::FinishRead() {
 
 bool TReadThread::PostReceivedData(DWORD count) {
     if (count == 0) return false;
-    auto* block = static_cast<char*>(FLink.Platform->LocalAlloc(LPTR, count + 1));
-    if (!block) {
+    TPostedBlock block = TPostedBlock::Copy(*FLink.Platform, FBuffer, count);
+    if (!block ||
+        !FLink.Platform->PostMessage(FLink.NotifyWindow, MsgReceiveData, count, block.Param())) {
         PostHangup();
         return false;
     }
-    std::memcpy(block, FBuffer, count);
-    if (!FLink.Platform->PostMessage(FLink.NotifyWindow, MsgReceiveData, count,
-                                     reinterpret_cast<LPARAM>(block))) {
-        FLink.Platform->LocalFree(block);
-        PostHangup();
-        return false;
-    }
+    block.Release();
     return true;
 }
 
@@ -208,8 +202,8 @@ void TWriteThread::PostHangup() {
 }
 
 void TWriteThread::FreeRequest(const MSG& msg) {
-    if (msg.hwnd == nullptr && msg.message == MsgWriteData && msg.lParam)
-        FLink.Platform->LocalFree(reinterpret_cast<HLOCAL>(msg.lParam));
+    if (msg.hwnd == nullptr && msg.message == MsgWriteData)
+        TPostedBlock Dropped(*FLink.Platform, msg.lParam);
 }
 
 void TWriteThread::Execute() {
@@ -251,10 +245,8 @@ void TWriteThread::Execute() {
             continue;
         }
         if (msg.message != MsgWriteData) continue;
-        auto* block = reinterpret_cast<char*>(msg.lParam);
-        const bool written = WriteAll(block, static_cast<DWORD>(msg.wParam));
-        FLink.Platform->LocalFree(block);
-        if (!written) break;
+        const TPostedBlock block(*FLink.Platform, msg.lParam);
+        if (!WriteAll(block.Data(), static_cast<DWORD>(msg.wParam))) break;
         notify = true;
     }
 
