@@ -1,6 +1,5 @@
 #include "comm/CommThreads.h"
 
-
 #include "comm/CommMessages.h"
 #include "ui/Handles.h"
 
