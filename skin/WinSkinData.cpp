@@ -205,9 +205,8 @@ void TSkinData::SetActive(bool Value) {
     // component's pending action either.
     if (Value && !SkinLoaded()) return;
     TSkinManage& M = EnsureSkinManager();
-    M.Target = this;
-    if (FSkinFormtype == sfMainform && Value) M.Started = 1;
-    M.Schedule(Value ? saApply : saRemove, 250);
+    if (FSkinFormtype == sfMainform && Value) M.MarkStarted();
+    M.Request(this, Value ? saApply : saRemove);
 }
 
 void TSkinData::Refresh() {
@@ -215,9 +214,8 @@ void TSkinData::Refresh() {
     if (!SkinManager) Loaded();
     TSkinManage& M = EnsureSkinManager();
     M.RefreshForms(this);
-    if (!M.Started) return;
-    M.Target = this;
-    M.Schedule(saRefresh, 250);
+    if (!M.Started()) return;
+    M.Request(this, saRefresh);
 }
 
 std::wstring TSkinData::SkinStore() const {
@@ -285,8 +283,8 @@ void TSkinData::Loaded() {
     TSkinManage& M = EnsureSkinManager();
     M.RegisterSkinData(this);
     if (FSkinFormtype != sfMainform) {
-        M.Enabled = true;
-        ++M.Started;
+        M.SetSkinningEnabled(true);
+        M.MarkStarted();
         if (auto* Form = dynamic_cast<TCustomForm*>(Owner()); Form && Form->HandleAllocated())
             M.SkinWindow(Form->Handle());
         else if (FSkinFormtype == sfOnlyThisForm)
@@ -300,8 +298,7 @@ void TSkinData::Loaded() {
         } else {
             // The apply is this component's: a started manager would otherwise carry out the
             // last target's action (or none, when that component has gone).
-            M.Target = this;
-            M.Schedule(saApply, 250);
+            M.Request(this, saApply);
         }
     }
     if (FSkinControls.Contains(xcMainMenu))

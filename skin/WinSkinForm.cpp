@@ -155,7 +155,7 @@ void TWinSkinForm::InitWindow(TSkinData* Data) {
 void TWinSkinForm::CommonAttach() {
     if (FAttached) return;
     FAttached = true;
-    EnsureSkinManager().Started = 1;
+    EnsureSkinManager().MarkStarted();
     HoverTimer = std::make_unique<TTimer>(nullptr);
     HoverTimer->SetEnabled(false);
     HoverTimer->SetInterval(250);

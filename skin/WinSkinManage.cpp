@@ -65,7 +65,7 @@ void TSkinManage::UnregisterSkinData(TSkinData* Data) {
         It = Forms.rbegin();
     }
     SkinDatas.erase(std::remove(SkinDatas.begin(), SkinDatas.end(), Data), SkinDatas.end());
-    if (Target == Data) Target = nullptr;
+    if (FTarget == Data) FTarget = nullptr;
     if (MainSkinData == Data) {
         MainSkinData = nullptr;
         for (TSkinData* D : SkinDatas)
@@ -93,8 +93,8 @@ LRESULT CALLBACK TSkinManage::CBTProc(int Code, WPARAM WParam, LPARAM LParam) {
 }
 
 void TSkinManage::HookCall(int Code, WPARAM WParam, LPARAM LParam) {
-    if (Code < 0 || !Enabled) {
-        if (Code == HCBT_ACTIVATE && Started == 0) Started = 1;
+    if (Code < 0 || !FEnabled) {
+        if (Code == HCBT_ACTIVATE) FStarted = true;
         return;
     }
     const auto Wnd = reinterpret_cast<HWND>(WParam);
@@ -111,7 +111,7 @@ void TSkinManage::HookCall(int Code, WPARAM WParam, LPARAM LParam) {
         UnskinMenuWindow(Wnd);
         break;
     case HCBT_ACTIVATE:
-        if (Started == 0) Started = 1;
+        FStarted = true;
         SkinWindow(Wnd);
         break;
     default:
@@ -119,13 +119,14 @@ void TSkinManage::HookCall(int Code, WPARAM WParam, LPARAM LParam) {
     }
 }
 
-void TSkinManage::Schedule(int AAction, unsigned Delay) {
-    Action = AAction;
+void TSkinManage::Request(TSkinData* Data, int AAction, unsigned Delay) {
+    FTarget = Data;
+    FAction = AAction;
     Timer->SetInterval(Delay);
-    if (Started != 0)
+    if (FStarted)
         Timer->SetEnabled(true);
     else if (AAction == saApply || AAction == saRemove)
-        Enabled = AAction == saApply;
+        FEnabled = AAction == saApply;
 }
 
 void TSkinManage::RemoveFrame(TWinSkinForm* Frame) {
@@ -143,12 +144,12 @@ void TSkinManage::RemoveFrame(TWinSkinForm* Frame) {
 void TSkinManage::RunScheduled() {
     // Nothing to do (the target went, or never was) stops the timer just the same.
     Timer->SetEnabled(false);
-    if (!Target) return;
-    TSkinData* Data = Target;
+    if (!FTarget) return;
+    TSkinData* Data = FTarget;
     if (Data->SkinFormtype() == sfOnlyThisForm) {
-        switch (Action) {
+        switch (FAction) {
         case saApply:
-            Enabled = true;
+            FEnabled = true;
             ApplyingAll = true;
             for (int I = Screen->FormCount() - 1; I >= 0; --I)
                 if (Screen->Forms(I) == Data->Owner()) {
@@ -158,7 +159,7 @@ void TSkinManage::RunScheduled() {
             ApplyingAll = false;
             break;
         case saRemove:
-            Enabled = false;
+            FEnabled = false;
             PurgeForms();
             for (auto It = Forms.rbegin(); It != Forms.rend(); ++It)
                 if ((*It)->SkinData == Data) {
@@ -180,9 +181,9 @@ void TSkinManage::RunScheduled() {
             break;
         }
     } else {
-        switch (Action) {
+        switch (FAction) {
         case saApply:
-            Enabled = true;
+            FEnabled = true;
             ApplyingAll = true;
             PurgeForms();
             for (int I = Screen->FormCount() - 1; I >= 0; --I)
@@ -190,7 +191,7 @@ void TSkinManage::RunScheduled() {
             ApplyingAll = false;
             break;
         case saRemove:
-            Enabled = false;
+            FEnabled = false;
             PurgeForms();
             while (!Forms.empty())
                 RemoveFrame(Forms.back());
@@ -213,12 +214,12 @@ void TSkinManage::RunScheduled() {
         }
     }
     // Cleared first: a handler of the event may ask for the next change at once.
-    Target = nullptr;
+    FTarget = nullptr;
     if (Data->OnSkinChanged) Data->OnSkinChanged(Data);
 }
 
 bool TSkinManage::SkinWindow(HWND Wnd) {
-    if (!Enabled || !IsWindow(Wnd)) return false;
+    if (!FEnabled || !IsWindow(Wnd)) return false;
     PurgeForms();
     if (SendMessageW(Wnd, SKM_QUERY, 0, 0) == 1 || FindForm(Wnd)) return false;
     TCustomForm* Form = FindVCLForm(Wnd);
@@ -325,7 +326,7 @@ void TSkinManage::RefreshForms(TSkinData* Data) {
 }
 
 void TSkinManage::SkinMenuWindow(HWND Wnd) {
-    if (!Enabled || IsMenuWindow(Wnd) || SendMessageW(Wnd, SKM_QUERY, 0, 0) == 1) return;
+    if (!FEnabled || IsMenuWindow(Wnd) || SendMessageW(Wnd, SKM_QUERY, 0, 0) == 1) return;
     TSkinData* Data = ChooseSkinData(Wnd);
     if (!Data || !Data->SkinLoaded()) return;
     const TSkinControlTypes Kinds = Data->SkinControls();

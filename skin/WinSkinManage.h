@@ -44,9 +44,17 @@ class TSkinManage {
     void InstallHook();
     bool HookInstalled() const { return FHook.Valid(); }
 
-    // Action after Delay ms; before the first window was activated it takes effect at once.
-    void Schedule(int AAction, unsigned Delay);
+    // A skin component's request: its action after Delay ms (before the first window was
+    // activated, switching on or off takes effect at once). The last request wins.
+    void Request(TSkinData* Data, int AAction, unsigned Delay = 250);
     void RunScheduled();
+    int PendingAction() const { return FAction; }
+    // A window was activated or a frame attached: requests wait for their delay from now on.
+    void MarkStarted() { FStarted = true; }
+    bool Started() const { return FStarted; }
+    // Whether new windows are skinned; a component of one form switches it on when loaded.
+    void SetSkinningEnabled(bool Value) { FEnabled = Value; }
+    bool SkinningEnabled() const { return FEnabled; }
 
     // Attaches a frame skin when the window qualifies; true when one was attached.
     bool SkinWindow(HWND Wnd);
@@ -80,18 +88,19 @@ class TSkinManage {
     std::vector<TWinSkinForm*> Forms;
     std::vector<std::unique_ptr<TWinSkinPopMenu>> Menus;
     std::vector<TSkinData*> SkinDatas;
-    bool Enabled = false;
     bool ApplyingAll = false; // an apply walks all forms: the child-window test is lifted
-    int Started = 0;          // non-zero once a window was activated or a frame attached
     int MenuMode = mmPopup;
     HWND MDIClient = nullptr;
     TCustomForm* MDIFrameForm = nullptr;
     bool MDIMaximized = false;
-    int Action = saNone;
-    TSkinData* Target = nullptr;
     TSkinData* MainSkinData = nullptr;
 
   private:
+    bool FEnabled = false;
+    bool FStarted = false;
+    int FAction = saNone;
+    TSkinData* FTarget = nullptr;
+
     static LRESULT CALLBACK CBTProc(int Code, WPARAM WParam, LPARAM LParam);
     void HookCall(int Code, WPARAM WParam, LPARAM LParam);
     // Detaches and frees a frame skin that is switched off, and repaints its window.

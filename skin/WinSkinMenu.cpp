@@ -1196,7 +1196,7 @@ void TWinSkinPopMenu::WndProc(TMessage& M) {
         M.Result = 1;
         return;
     }
-    if (!SkinManager || !SkinManager->Enabled) {
+    if (!SkinManager || !SkinManager->SkinningEnabled()) {
         FSubclass.CallPrevious(M);
         return;
     }

@@ -133,12 +133,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const POINT PlainAt{Item.left + 3, Item.top + 3};
     std::vector<double> SkinnedFirst, PlainFirst, SkinnedWhole, PlainWhole;
     for (int Round = 0; Round < 7; ++Round) {
-        SkinManager->Enabled = true;
+        SkinManager->SetSkinningEnabled(true);
         SetForegroundWindow(Skinned->Handle());
         Settle();
         const auto S = Open(Skinned->Handle(), SkinnedAt, 30);
         // The skin stays off the native window and its menus.
-        SkinManager->Enabled = false;
+        SkinManager->SetSkinningEnabled(false);
         SetForegroundWindow(Plain->Handle());
         Settle();
         const auto P = Open(Plain->Handle(), PlainAt, 30);
@@ -147,7 +147,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         PlainFirst.push_back(P.first);
         PlainWhole.push_back(P.second);
     }
-    SkinManager->Enabled = true;
+    SkinManager->SetSkinningEnabled(true);
     const double SF = Median(SkinnedFirst), PF = Median(PlainFirst);
     const double SW = Median(SkinnedWhole), PW = Median(PlainWhole);
     std::printf("%-44s %9.1f us  %5.2f x native (%.1f us)\n", "drop-down, click to first item", SF,

@@ -138,8 +138,8 @@ TEST_F(CallbackBorders, ASkinSwitchEventThatThrowsIsReportedAndTheSkinSwitchesAg
     // The manager switches by its timer once a window of the program has been activated.
     auto First = HiddenForm();
     SetActiveWindow(First->Handle());
-    ASSERT_NE(SkinManager->Started, 0);
-    ASSERT_TRUE(WaitFor([] { return SkinManager->Enabled; }));
+    ASSERT_NE(SkinManager->Started(), 0);
+    ASSERT_TRUE(WaitFor([] { return SkinManager->SkinningEnabled(); }));
     int Changes = 0;
     Main.OnSkinChanged = [&](TObject*) {
         if (++Changes == 1) throw Exception(L"skin changed");
@@ -147,11 +147,11 @@ TEST_F(CallbackBorders, ASkinSwitchEventThatThrowsIsReportedAndTheSkinSwitchesAg
     Main.SetActive(false);
     ASSERT_TRUE(WaitFor([&] { return Changes == 1; }));
     EXPECT_EQ(Reports, (std::vector<std::wstring>{L"skin changed"}));
-    EXPECT_FALSE(SkinManager->Enabled);
+    EXPECT_FALSE(SkinManager->SkinningEnabled());
 
     Main.SetActive(true);
     ASSERT_TRUE(WaitFor([&] { return Changes == 2; }));
-    EXPECT_TRUE(SkinManager->Enabled);
+    EXPECT_TRUE(SkinManager->SkinningEnabled());
     auto F = HiddenForm();
     EXPECT_NE(SkinNow(F->Handle()), nullptr) << "windows are skinned again";
     Main.OnSkinChanged = nullptr;
@@ -163,7 +163,7 @@ TEST_F(CallbackBorders, ASkinSwitchEventThatThrowsIsReportedAndTheSkinSwitchesAg
 // go on with the next window.
 TEST_F(CallbackBorders, AThrowWhileSkinningAnActivatedWindowStopsAtItsBorder) {
     MainSkin().SetActive(true);
-    ASSERT_TRUE(WaitFor([] { return SkinManager && SkinManager->Enabled; }));
+    ASSERT_TRUE(WaitFor([] { return SkinManager && SkinManager->SkinningEnabled(); }));
     auto Broken = HiddenForm();
     auto* Odd = new TDCEdit(Broken.get());
     Odd->SetParent(Broken.get());

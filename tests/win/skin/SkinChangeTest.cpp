@@ -250,7 +250,7 @@ TEST(SkinSchedule, ARequestFromTheChangeEventIsCarriedOutAndTheTimerStops) {
     };
     Own->SetActive(false);
     ASSERT_TRUE(WaitFor([&] { return Changes == 2; }, 2000)) << "the second request ran too";
-    EXPECT_TRUE(SkinManager->Enabled) << "and it was the switch on";
+    EXPECT_TRUE(SkinManager->SkinningEnabled()) << "and it was the switch on";
     EXPECT_TRUE(WaitFor([] { return !SkinManager->Timer->Enabled(); }, 1000));
     Own->OnSkinChanged = nullptr;
 
@@ -439,7 +439,7 @@ TEST(SkinMenus, APopupMenusOwnDrawingComesBackWithTheSkinOff) {
     EXPECT_EQ(Measured, 1);
     // Twice on and off: still the program's, not a skin's handler kept as its own.
     Own->SetActive(true);
-    ASSERT_TRUE(WaitFor([] { return SkinManager->Enabled; }, 2000));
+    ASSERT_TRUE(WaitFor([] { return SkinManager->SkinningEnabled(); }, 2000));
     ASSERT_NE(SkinNow(F->Handle()), nullptr);
     SendMessageW(F->Handle(), SKM_REFRESH, 0, 0);
     Own->SetActive(false);

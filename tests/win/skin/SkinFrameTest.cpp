@@ -488,7 +488,7 @@ TEST(FrameDetach, SwitchedOffTheWindowGetsItsOwnFrameBack) {
     EXPECT_EQ(SendMessageW(F->Handle(), SKM_QUERY, 0, 0), 0);
     EXPECT_EQ(F->Color(), ColourBefore) << "the form has its own colour again";
     // Switching a component of one form off stops the manager; the main skin goes on here.
-    SkinManager->Enabled = true;
+    SkinManager->SetSkinningEnabled(true);
 }
 
 TEST(FrameCaption, APopupWindowsCaptionEndsBeforeItsButtons) {
@@ -623,5 +623,5 @@ TEST(FrameLight, WithoutFrameSkinningTheWindowKeepsItsFrame) {
     Own->SetActive(false);
     ASSERT_TRUE(WaitFor([&] { return FrameOf(F->Handle()) == nullptr; }));
     EXPECT_EQ(SendMessageW(F->Handle(), SKM_QUERY, 0, 0), 0);
-    SkinManager->Enabled = true;
+    SkinManager->SetSkinningEnabled(true);
 }

@@ -45,7 +45,7 @@ TEST(SkinManager, StartsWithTheMainSkinAndItsHook) {
     EXPECT_TRUE(SkinManager->HookInstalled());
     EXPECT_EQ(SkinManager->MainSkinData, &Main);
     // No window was activated before the skin was loaded: switching on took effect at once.
-    EXPECT_TRUE(SkinManager->Enabled);
+    EXPECT_TRUE(SkinManager->SkinningEnabled());
     EXPECT_FALSE(Main.SkinControls().Contains(xcMenuItem)) << "xcMainMenu takes its place";
 }
 
@@ -180,7 +180,7 @@ TEST(SkinManager, OffAndOnWithinTheDelayCarriesOutOnlyTheLast) {
 
     Main.SetActive(false);
     Main.SetActive(true);
-    EXPECT_EQ(SkinManager->Action, saApply);
+    EXPECT_EQ(SkinManager->PendingAction(), saApply);
     ASSERT_TRUE(WaitFor([&] { return Changes == 1; }));
     EXPECT_EQ(FrameOf(F->Handle()), Frame) << "the frame was never taken off";
     EXPECT_TRUE(Skinned(F->Handle()));
@@ -195,7 +195,7 @@ TEST(SkinManager, OffAndOnWithinTheDelayCarriesOutOnlyTheLast) {
     EXPECT_GE(Took, 230u);
     EXPECT_LE(Took, 600u);
     EXPECT_FALSE(Skinned(F->Handle()));
-    EXPECT_FALSE(SkinManager->Enabled);
+    EXPECT_FALSE(SkinManager->SkinningEnabled());
 
     Main.SetActive(true);
     ASSERT_TRUE(WaitFor([&] { return Changes == 3; }));

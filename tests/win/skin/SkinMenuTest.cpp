@@ -1082,8 +1082,7 @@ TEST_F(TShownMenus, FiveHundredOpeningsOfEachMenuLeaveNothingBehind) {
 
 // Last: the skin goes off and comes back.
 TEST_F(TShownMenus, SwitchedOffTheWindowHasItsNativeMenuBarBackWithWorkingItems) {
-    SkinManager->Target = Skin;
-    SkinManager->Action = saRemove;
+    SkinManager->Request(Skin, saRemove);
     SkinManager->RunScheduled();
     ASSERT_EQ(FrameOf(Wnd()), nullptr);
     EXPECT_EQ(GetMenu(Wnd()), Menu->Handle());
@@ -1118,7 +1117,7 @@ TEST_F(TShownMenus, SwitchedOffTheWindowHasItsNativeMenuBarBackWithWorkingItems)
     SetCursorPos(10, 10);
 
     // On again: the strip takes the menu bar's place once more.
-    SkinManager->Enabled = true;
+    SkinManager->SetSkinningEnabled(true);
     Frame = SkinNow(Wnd());
     ASSERT_NE(Frame, nullptr);
     ASSERT_NE(Frame->SkinMenu, nullptr);

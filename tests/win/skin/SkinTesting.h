@@ -75,10 +75,9 @@ inline TSkinData& MainSkin() {
 
 // The manager's own removal of every frame skin, run at once instead of after its delay.
 inline void RemoveAllFrames() {
-    SkinManager->Target = &MainSkin();
-    SkinManager->Action = saRemove;
+    SkinManager->Request(&MainSkin(), saRemove);
     SkinManager->RunScheduled();
-    SkinManager->Enabled = true;
+    SkinManager->SetSkinningEnabled(true);
 }
 
 // A skin component of a form of its own (only that form wears it), from a stored skin.
