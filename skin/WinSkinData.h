@@ -298,10 +298,6 @@ class TSkinData : public TComponent {
 
     // A new skin file was loaded: the skinned windows take it (after the manager's delay).
     void Refresh();
-    // While suspended, skinned frames are not painted and menu changes are not followed: the
-    // engine suspends it around changes of its own that would paint a frame twice. Through
-    // TFramePaintSuspension, so that an exception cannot leave it suspended.
-    bool FramePaintSuspended() const { return FFramePaintSuspended > 0; }
     // The small icon of the first skinned window that had one, on magenta: windows without an
     // icon of their own show it. Empty until such a window was skinned.
     TBitmap IconBitmap;
@@ -396,7 +392,6 @@ class TSkinData : public TComponent {
     // Skins the owner form once its window is first shown (its handle does not exist while
     // the description is read).
     void SkinOwnerWhenShown();
-    friend class TFramePaintSuspension;
 
     bool FActive = false;
     int FDisableTag = 99;
@@ -415,17 +410,4 @@ class TSkinData : public TComponent {
     TWindowProcHook FOwnerShowHook;
     std::unique_ptr<TImageList> FMenuGlyphs;
     TBrushHandle FFaceBrush;
-    int FFramePaintSuspended = 0;
-};
-
-// Suspends the frame painting of a skin for as long as it lives.
-class TFramePaintSuspension {
-  public:
-    explicit TFramePaintSuspension(TSkinData& Data) : FData(Data) { ++FData.FFramePaintSuspended; }
-    ~TFramePaintSuspension() { --FData.FFramePaintSuspended; }
-    TFramePaintSuspension(const TFramePaintSuspension&) = delete;
-    TFramePaintSuspension& operator=(const TFramePaintSuspension&) = delete;
-
-  private:
-    TSkinData& FData;
 };

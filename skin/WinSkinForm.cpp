@@ -209,7 +209,6 @@ void TWinSkinForm::CommonAttach() {
     UnicodeWindow = IsWindowUnicode(Wnd) != FALSE;
 
     if (MdiKind == mkFrame) {
-        FSavedMenuUpdate = SkinData->MenuUpdate();
         FClientSubclass.Install(
             MDIClientWnd, [this](TMessage& M) { ClientWndProc(M); }, true);
     }
@@ -486,7 +485,7 @@ void TWinSkinForm::Refresh() {
         ResizeForSkin(true);
         // Nudge the height so the frame is computed anew, without painting it twice.
         {
-            TFramePaintSuspension Quiet(*SkinData);
+            TFramePaintSuspension Quiet(*this);
             const int H = Form->Height();
             Form->SetHeight(H + 1);
             Form->SetHeight(H);
@@ -533,7 +532,7 @@ void TWinSkinForm::Detach(TDetachKind Kind) {
         }
         SkinMenu.reset();
         FClientSubclass.Remove();
-        if (Kind == dkFull && MdiKind == mkFrame) SkinData->SetMenuUpdate(FSavedMenuUpdate);
+        FClientBringsMenus = false;
         FNewChild = nullptr;
         CaptionCache.Clear();
         const DWORD Style = GetWindowLongW(Wnd, GWL_STYLE);
@@ -660,7 +659,7 @@ void TWinSkinForm::ClientWndProc(TMessage& M) {
         return;
     case WM_MDICREATE:
         // The child's menu comes through the client's own menu messages from here on.
-        SkinData->SetMenuUpdate(false);
+        FClientBringsMenus = true;
         if (!Survives([&] { FClientSubclass.CallPrevious(M); })) return;
         if (M.Result) FNewChild = reinterpret_cast<HWND>(M.Result);
         return;
@@ -672,7 +671,7 @@ void TWinSkinForm::ClientWndProc(TMessage& M) {
         if (SkinManager) SkinManager->SetMDIMaximized(Active && Maximized);
         if (FNewChild == reinterpret_cast<HWND>(M.WParam)) FNewChild = nullptr;
         if (!Active) {
-            SkinData->SetMenuUpdate(FSavedMenuUpdate);
+            FClientBringsMenus = false;
             if (SkinMenu) {
                 SkinMenu->BuildFromMainMenu(Form);
                 PaintFrame();
@@ -961,7 +960,7 @@ void TWinSkinForm::OnSysCommand(TMessage& M) {
 
 void TWinSkinForm::OnMenuChanged(TMessage& M) {
     if (!PassOnSurvived(M)) return;
-    if (SkinData->FramePaintSuspended() || !SkinMenu || !SkinData->MenuUpdate()) return;
+    if (PaintSuspended() || FClientBringsMenus || !SkinMenu || !SkinData->MenuUpdate()) return;
     // A menu given to the window replaces the one kept; a change of the items of the kept menu
     // (the window has none now) rebuilds the strip just the same.
     if (HMENU Given = GetMenu(Wnd)) SkinMenu->NativeMenu = Given;
@@ -1013,7 +1012,7 @@ void TWinSkinForm::OnNcHitTest(TMessage& M) {
 }
 
 void TWinSkinForm::OnNcPaint(TMessage& M) {
-    if (!SkinData->FramePaintSuspended()) {
+    if (!PaintSuspended()) {
         if (FrameKind == frNone)
             PassOn(M);
         else

@@ -166,7 +166,7 @@ class TWinSkinForm : public TComponent {
     std::vector<TSkinControl*> ControlSkins;
     RECT TextRect{};
     int ButtonsLeftEdge = 0;
-    SIZE RegionSize{};     // the window size the region was made for
+    SIZE RegionSize{};      // the window size the region was made for
     bool RegionSet = false; // the window holds a region of ours
     int RegionBuilds = 0;   // how many regions were made (the size decides when)
     HMENU SystemMenu = nullptr;
@@ -179,7 +179,16 @@ class TWinSkinForm : public TComponent {
     std::wstring CaptionSuffix = L"  ";
     std::wstring WindowClass;
 
+    // While suspended, the frame is not painted and menu changes are not followed: the engine
+    // suspends it around changes of its own that would paint the frame twice. Through
+    // TFramePaintSuspension, so that an exception cannot leave it suspended.
+    bool PaintSuspended() const { return FPaintSuspended > 0; }
+    // An MDI frame with children: their menus come through the client's menu messages, not
+    // through the form's menu changes.
+    bool ClientBringsMenus() const { return FClientBringsMenus; }
+
   private:
+    friend class TFramePaintSuspension;
     void CommonAttach();
     void WndProc(TMessage& M);
     // The skin has taken the window's frame over (not a plain child window).
@@ -278,7 +287,8 @@ class TWinSkinForm : public TComponent {
     TWindowSubclass FSubclass;
     TWindowSubclass FClientSubclass; // an MDI frame's client
     HWND FNewChild = nullptr;        // made by the client, skinned at its menu refresh
-    bool FSavedMenuUpdate = true;
+    bool FClientBringsMenus = false;
+    int FPaintSuspended = 0;
     TWindowProcHook FFormHook;
     TCanvas FCanvas; // the canvas every control skin of this window draws with
     bool FAttached = false;
@@ -293,4 +303,18 @@ class TWinSkinForm : public TComponent {
         bool operator==(const TTextKey&) const = default;
     };
     TTextKey FTextKey;
+};
+
+// Suspends a frame's painting for as long as it lives.
+class TFramePaintSuspension {
+  public:
+    explicit TFramePaintSuspension(TWinSkinForm& Frame) : FFrame(Frame) {
+        ++FFrame.FPaintSuspended;
+    }
+    ~TFramePaintSuspension() { --FFrame.FPaintSuspended; }
+    TFramePaintSuspension(const TFramePaintSuspension&) = delete;
+    TFramePaintSuspension& operator=(const TFramePaintSuspension&) = delete;
+
+  private:
+    TWinSkinForm& FFrame;
 };

@@ -1084,7 +1084,7 @@ void TWinSkinMenu::OpenMenu(int Index) {
     TMenuItem* Parent = B.Item && B.Item->Count() > 0 ? B.Item : TMenuItem::FromHandle(Sub);
     if (Parent) {
         // Separators come and go in the drop-down, which changes nothing of the strip.
-        TFramePaintSuspension Quiet(*SkinData);
+        TFramePaintSuspension Quiet(*Owner);
         TidySeparators(*Parent);
     }
 

@@ -303,15 +303,17 @@ TEST(SkinAttach, AFailedAttachLeavesTheWindowItsOwnFrameAndTriesAgainLater) {
 
 TEST(SkinRefresh, FramePaintingComesBackWhateverEndsTheSuspension) {
     auto F = HiddenForm();
-    TSkinData* Own = OwnSkinOf(*F, ButtonSkin({}));
+    OwnSkinOf(*F, ButtonSkin({}));
+    TWinSkinForm* Frame = SkinNow(F->Handle());
+    ASSERT_NE(Frame, nullptr);
     try {
-        TFramePaintSuspension Outer(*Own);
-        TFramePaintSuspension Inner(*Own);
-        EXPECT_TRUE(Own->FramePaintSuspended());
+        TFramePaintSuspension Outer(*Frame);
+        TFramePaintSuspension Inner(*Frame);
+        EXPECT_TRUE(Frame->PaintSuspended());
         throw std::runtime_error("a handler failed");
     } catch (const std::runtime_error&) {
     }
-    EXPECT_FALSE(Own->FramePaintSuspended());
+    EXPECT_FALSE(Frame->PaintSuspended());
 }
 
 namespace {

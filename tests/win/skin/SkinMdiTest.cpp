@@ -385,12 +385,13 @@ TEST(SkinMdi, ClosingTheLastChildRebuildsTheStripFromTheMainMenu) {
     TWinSkinForm* F = FrameSkin();
     ASSERT_TRUE(F && F->SkinMenu);
     EXPECT_EQ(3, F->SkinMenu->ButtonCount);
-    EXPECT_FALSE(MainSkin().MenuUpdate()) << "the client's messages bring the menus now";
+    EXPECT_TRUE(F->ClientBringsMenus()) << "the client's messages bring the menus now";
     ASSERT_TRUE(CloseAll());
     ASSERT_EQ(2, F->SkinMenu->ButtonCount);
     EXPECT_EQ(Frame().MainMenu1->Items()->Items(0), F->SkinMenu->MenuButtons[0]->Item);
     EXPECT_EQ(Frame().WindowMenuItem, F->SkinMenu->MenuButtons[1]->Item);
-    EXPECT_TRUE(MainSkin().MenuUpdate());
+    EXPECT_FALSE(F->ClientBringsMenus());
+    EXPECT_TRUE(MainSkin().MenuUpdate()) << "the skin's own switch is the program's, never touched";
     EXPECT_EQ(nullptr, GetMenu(Frame().Handle()));
 }
 
