@@ -1,6 +1,8 @@
 // Drawing objects: fonts, brushes and pens that make their GDI handle on first use, a canvas
 // over a device context, and the pictures TBitmap (a DIB section, 24 or 32 bits per pixel)
-// and TIcon. Every GDI handle lives in a counted wrapper (Handles.h).
+// and TIcon. Every GDI handle lives in a counted wrapper (Handles.h). Also the drawing helpers
+// that controls and menus share: parts of pictures with a key colour, the embossed look of a
+// disabled picture, colour fills and blends, and the system's menu font.
 #pragma once
 
 #include "Classes.h"
@@ -308,3 +310,16 @@ class TIcon : public TGraphic {
   private:
     TIconHandle FHandle;
 };
+
+// ---------------------------------------------------------------------------------------------
+// Drawing helpers
+
+// Draws the Part of Source at (X, Y), leaving out the pixels of the Key colour.
+void DrawTransparentPart(HDC DC, int X, int Y, TBitmap& Source, const RECT& Part, TColor Key);
+// The disabled look of a picture: its darker pixels embossed, a highlight one pixel down and
+// right under the shadow.
+void DrawDisabledPart(HDC DC, int X, int Y, TBitmap& Source, const RECT& Part, TColor Key);
+// Fills a rectangle with a colour (clNone fills nothing).
+void FillColor(HDC DC, const RECT& R, TColor Color);
+// A colour between two others: Weight 0 gives A, 256 gives B.
+TColor BlendColor(TColor A, TColor B, int Weight);

@@ -1,7 +1,5 @@
 #include "Menus.h"
 
-#include "Drawing.h"
-
 #include <algorithm>
 #include <unordered_set>
 

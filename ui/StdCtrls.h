@@ -5,11 +5,10 @@
 // boxes are the system's own controls; panels and group boxes paint themselves, composed
 // off-screen and copied in one blit.
 //
-// Also the drawing helpers that controls share: parts of pictures with a key colour, the
-// embossed look of a disabled picture, and the background a control's parent shows behind it.
+// Also the background a control's parent shows behind it, which controls share (the picture
+// helpers they use are in Graphics).
 #pragma once
 
-#include "Drawing.h"
 #include "Forms.h"
 #include "Strings.h"
 
