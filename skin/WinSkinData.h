@@ -252,6 +252,9 @@ class TSkinData : public TComponent {
     void SetSkinFormtype(TSkinFormType Value) { FSkinFormtype = Value; }
     std::wstring Version() const { return VersionText; }
     void SetVersion(const std::wstring&) {}
+    // The skin's one off-screen bitmap for painters that compose a whole strip or control and
+    // copy it out at once (every window wearing the skin paints on the same thread).
+    TBitmap& WorkBitmap() { return FWorkBitmap; }
     bool MenuUpdate() const { return FMenuUpdate; }
     void SetMenuUpdate(bool Value) { FMenuUpdate = Value; }
     bool MenuMerge() const { return FMenuMerge; }
@@ -405,6 +408,7 @@ class TSkinData : public TComponent {
     TSkinStream FSkinFileData;
     bool FNoSkin = true;
     bool FBuilt = false;
+    TBitmap FWorkBitmap;
     std::map<std::pair<const TDataSkinSysButton*, int>, std::unique_ptr<TKeyedPicture>>
         FButtonPictures;
     TWindowProcHook FOwnerShowHook;

@@ -80,9 +80,6 @@ class TSkinManage {
     void SetMDIMaximized(bool Value);
     TCustomForm* FindVCLForm(HWND Wnd) const;
 
-    // The engine's one off-screen bitmap for painters that compose a whole strip or control.
-    TBitmap& WorkBitmap() { return FWorkBitmap; }
-
     // State, as the frame and menu skins read and set it.
     std::unique_ptr<TTimer> Timer;
     std::vector<TWinSkinForm*> Forms;
@@ -107,7 +104,6 @@ class TSkinManage {
     void RemoveFrame(TWinSkinForm* Frame);
 
     THookHandle FHook;
-    TBitmap FWorkBitmap;
 };
 
 // Null until the first skin component is loaded.

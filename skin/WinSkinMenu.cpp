@@ -896,7 +896,7 @@ void TWinSkinMenu::DrawCaption(HDC DC, const TMenuBtn& B, const RECT& Where) {
 void TWinSkinMenu::PaintStrip(HDC DC, const RECT& Rect) {
     StripRect = Rect;
     const int W = Width(Rect), H = Height(Rect);
-    if (W <= 0 || H <= 0 || !SkinManager) return;
+    if (W <= 0 || H <= 0) return;
     try {
         const int Look = Owner->Active ? 1 : 0;
         TStripLook& Kept = FLooks[static_cast<size_t>(Look)];
@@ -913,7 +913,7 @@ void TWinSkinMenu::PaintStrip(HDC DC, const RECT& Rect) {
             BitBlt(DC, Rect.left, Rect.top, W, H, Kept.Strip.Canvas()->Handle(), 0, 0, SRCCOPY);
             return;
         }
-        TBitmap& Work = SkinManager->WorkBitmap();
+        TBitmap& Work = SkinData->WorkBitmap();
         Work.SetPixelFormat(pf24bit);
         Work.SetSize(W, H);
         HDC S = Work.Canvas()->Handle();

@@ -3,7 +3,6 @@
 #include "ImgUtil.h"
 #include "WinConvert.h"
 #include "WinSkinForm.h"
-#include "WinSkinManage.h"
 
 #include "StdCtrls.h"
 
@@ -364,9 +363,8 @@ void TSkinProgress::Paint(HDC DC, const RECT& R) {
 void TSkinProgress::PaintChunks(HDC DC, const RECT& R, int Pos, int Upper) {
     TDataSkinBorder& P = *SkinData->Progress;
     const int W = R.right - R.left, H = R.bottom - R.top;
-    if (!SkinManager) return;
-    // Repainted at every step: composed in the engine's one off-screen bitmap.
-    TBitmap& Picture = SkinManager->WorkBitmap();
+    // Repainted at every step: composed in the skin's off-screen bitmap.
+    TBitmap& Picture = SkinData->WorkBitmap();
     Picture.SetPixelFormat(pf24bit);
     Picture.SetSize(W, H);
     const HDC Off = Picture.Canvas()->Handle();

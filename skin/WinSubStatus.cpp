@@ -4,7 +4,6 @@
 #include "ImgUtil.h"
 #include "WinConvert.h"
 #include "WinSkinData.h"
-#include "WinSkinManage.h"
 
 #include <commctrl.h>
 
@@ -98,13 +97,13 @@ bool TSkinStatusBar::BeforeMessage(TMessage& M) {
 }
 
 void TSkinStatusBar::Paint(HDC DC, const RECT& Rect) {
-    if (!HasPicture(SkinData->StatusBarEdges.get()) || !Wnd || !SkinManager) return;
+    if (!HasPicture(SkinData->StatusBarEdges.get()) || !Wnd) return;
     TDataSkinObject& Edges = *SkinData->StatusBarEdges;
     const int W = Rect.right - Rect.left, H = Rect.bottom - Rect.top;
     if (W <= 0 || H <= 0) return;
     const RECT R{0, 0, W, H};
-    // Painted often (every text change): composed in the engine's one off-screen bitmap.
-    TBitmap& Picture = SkinManager->WorkBitmap();
+    // Painted often (every text change): composed in the skin's off-screen bitmap.
+    TBitmap& Picture = SkinData->WorkBitmap();
     Picture.SetPixelFormat(pf24bit);
     Picture.SetSize(W, H);
     const HDC Off = Picture.Canvas()->Handle();

@@ -260,9 +260,9 @@ TBytes ControlsSkin(int CheckFrames, int RadioFrames, bool Chunks = false) {
                                 {"thumbv.bmp", Strip(picThumbV, 12, 8, 5)}});
 }
 
-// What the last painter that composes in the engine's shared picture left there equals Shot.
-int DifferencesFromWorkBitmap(const TBitmap& Shot) {
-    TBitmap& Work = SkinManager->WorkBitmap();
+// What the last painter that composes in the skin's off-screen picture left there equals Shot.
+int DifferencesFromWorkBitmap(TSkinData& Skin, const TBitmap& Shot) {
+    TBitmap& Work = Skin.WorkBitmap();
     if (Work.Width() != Shot.Width() || Work.Height() != Shot.Height()) return -1;
     int Bad = 0;
     for (int Y = 0; Y < Shot.Height(); ++Y)
@@ -665,12 +665,12 @@ TEST_F(TControlsForm, AProgressBarFillsItsShareAndAtZeroShowsOnlyTheFirstFrame) 
 }
 
 // With the chunk style, chunks fill the bar's share from its left margin, centred vertically,
-// over the whole picture taken as one frame; composed in the engine's shared picture.
-TEST_F(TControlsForm, ChunksFillTheShareOfAProgressBarComposedInTheSharedPicture) {
+// over the whole picture taken as one frame; composed in the skin's off-screen picture.
+TEST_F(TControlsForm, ChunksFillTheShareOfAProgressBarComposedInTheSkinsPicture) {
     UseSkin(12, 8, true);
     ASSERT_EQ(Skin->Progress->Style, 1);
     const auto Shot = PaintedInto(Bar30);
-    EXPECT_EQ(DifferencesFromWorkBitmap(*Shot), 0);
+    EXPECT_EQ(DifferencesFromWorkBitmap(*Skin, *Shot), 0);
     const int W = Bar30->Width(), H = Bar30->Height(), Y = H / 2;
     const int Filled = MulDiv(W, 30, 100), Left = 2, Top = (H - 8) / 2;
     int Chunks = 0;
@@ -1121,11 +1121,11 @@ TEST_F(TStatusForm, ADisabledBarsTextTakesTheShadowColour) {
     Bar->Panels(0)->SetText(L"");
 }
 
-TEST_F(TStatusForm, TheBarIsComposedInTheEnginesSharedPicture) {
+TEST_F(TStatusForm, TheBarIsComposedInTheSkinsPicture) {
     Bar->Panels(0)->SetText(L"Ready");
     const auto Shot = PaintedInto(Bar);
     EXPECT_EQ(Pixel(*Shot, 50, 3), FrameColour(picEdges, 1)) << "painted into the picture";
-    EXPECT_EQ(DifferencesFromWorkBitmap(*Shot), 0);
+    EXPECT_EQ(DifferencesFromWorkBitmap(*Frame->SkinData, *Shot), 0);
     Bar->Panels(0)->SetText(L"");
 }
 
