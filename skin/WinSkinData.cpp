@@ -1,10 +1,12 @@
 #include "WinSkinData.h"
 
 #include "ImgUtil.h"
-#include "SkinRead.h"
-#include "WinSkinManage.h"
-#include "WinSkinIni.h"
 #include "SkinColour.h"
+#include "SkinRead.h"
+#include "WinSkinHost.h"
+#include "WinSkinIni.h"
+
+#include "Forms.h"
 
 #include <algorithm>
 #include <cstring>
@@ -191,7 +193,7 @@ TSkinData::TSkinData(TComponent* AOwner)
 
 TSkinData::~TSkinData() {
     Destroying();
-    if (SkinManager) SkinManager->UnregisterSkinData(this);
+    if (ISkinHost* Host = SkinHost()) Host->UnregisterSkinData(this);
 }
 
 void TSkinData::SetActive(bool Value) {
@@ -204,15 +206,15 @@ void TSkinData::SetActive(bool Value) {
     // Switching on without a skin schedules nothing, so it must not take over another
     // component's pending action either.
     if (Value && !SkinLoaded()) return;
-    TSkinManage& M = EnsureSkinManager();
+    ISkinHost& M = EnsureSkinHost();
     if (FSkinFormtype == sfMainform && Value) M.MarkStarted();
     M.Request(this, Value ? saApply : saRemove);
 }
 
 void TSkinData::Refresh() {
     if (Settling()) return;
-    if (!SkinManager) Loaded();
-    TSkinManage& M = EnsureSkinManager();
+    if (!SkinHost()) Loaded();
+    ISkinHost& M = EnsureSkinHost();
     M.RefreshForms(this);
     if (!M.Started()) return;
     M.Request(this, saRefresh);
@@ -280,7 +282,7 @@ bool TSkinData::Skin3rdKind(std::wstring_view ClassName, std::wstring& Kind) con
 void TSkinData::Loaded() {
     TComponent::Loaded();
     if (Designing()) return;
-    TSkinManage& M = EnsureSkinManager();
+    ISkinHost& M = EnsureSkinHost();
     M.RegisterSkinData(this);
     if (FSkinFormtype != sfMainform) {
         M.SetSkinningEnabled(true);
@@ -315,8 +317,8 @@ void TSkinData::SkinOwnerWhenShown() {
         Previous(M);
         if (M.Msg != WM_SHOWWINDOW || !M.WParam || !Form->HandleAllocated()) return;
         FOwnerShowHook.Remove();
-        if (SkinManager && !SkinManager->FindForm(Form->Handle()))
-            SkinManager->SkinWindow(Form->Handle());
+        if (ISkinHost* Host = SkinHost(); Host && !Host->FindForm(Form->Handle()))
+            Host->SkinWindow(Form->Handle());
     });
 }
 
@@ -352,7 +354,7 @@ bool TSkinData::LoadSkin() {
     TQuickIni Ini;
     Ini.LoadFromStream(&Entry);
     // Frames wearing this skin let go of the objects about to be replaced before they go.
-    if (SkinManager) SkinManager->SkinObjectsGoing(this);
+    if (ISkinHost* Host = SkinHost()) Host->SkinObjectsGoing(this);
     BuildSkinObjects(Ini, Reader);
     FBuilt = true;
     Refresh();

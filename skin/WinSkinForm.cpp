@@ -104,10 +104,7 @@ TWinSkinForm::~TWinSkinForm() {
     HoverTimer.reset();
     SkinMenu.reset();
     SkinSysMenu.reset();
-    if (SkinManager) {
-        auto& L = SkinManager->Forms;
-        L.erase(std::remove(L.begin(), L.end(), this), L.end());
-    }
+    if (ISkinHost* Host = SkinHost()) Host->ForgetFrame(this);
 }
 
 void TWinSkinForm::InitForm(TSkinData* Data, TCustomForm* AForm) {
@@ -155,7 +152,7 @@ void TWinSkinForm::InitWindow(TSkinData* Data) {
 void TWinSkinForm::CommonAttach() {
     if (FAttached) return;
     FAttached = true;
-    EnsureSkinManager().MarkStarted();
+    EnsureSkinHost().MarkStarted();
     HoverTimer = std::make_unique<TTimer>(nullptr);
     HoverTimer->SetEnabled(false);
     HoverTimer->SetInterval(250);
@@ -185,8 +182,7 @@ void TWinSkinForm::CommonAttach() {
     MDIClientWnd = FindWindowExW(Wnd, nullptr, L"MDIClient", nullptr);
     if (MDIClientWnd) {
         MdiKind = mkFrame;
-        SkinManager->MDIClient = MDIClientWnd;
-        SkinManager->MDIFrameForm = Form;
+        SkinHost()->SetMDIFrame(MDIClientWnd, Form);
     } else if (ExStyle & WS_EX_MDICHILD) {
         MdiKind = mkChild;
     } else {
@@ -222,7 +218,7 @@ void TWinSkinForm::CommonAttach() {
             if (MdiKind == mkFrame && SendMessageW(MDIClientWnd, WM_MDIGETACTIVE, 0, 0))
                 SkinMenu->BuildFromMenu(Shown);
         }
-        const bool MaximizedChild = MdiKind == mkChild && SkinManager->MDIMaximized;
+        const bool MaximizedChild = MdiKind == mkChild && SkinHost()->MDIMaximized();
         if (!MaximizedChild && ShowState != stMinimized) StripCaption(false);
         ComputeFrameGeometry();
     } else {
@@ -232,15 +228,15 @@ void TWinSkinForm::CommonAttach() {
     FSubclass.Install(
         Wnd, [this](TMessage& M) { WndProc(M); }, UnicodeWindow);
 
-    if (MdiKind == mkChild && ShowState == stMaximized && !SkinManager->MDIMaximized)
-        SkinManager->SetMDIMaximized(true);
+    if (MdiKind == mkChild && ShowState == stMaximized && !SkinHost()->MDIMaximized())
+        SkinHost()->SetMDIMaximized(true);
     RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
 }
 
 void TWinSkinForm::StripCaption(bool On) {
     DWORD Style = GetWindowLongW(Wnd, GWL_STYLE);
     if (!On) {
-        if (MdiKind == mkChild && SkinManager && SkinManager->MDIMaximized) return;
+        if (MdiKind == mkChild && SkinHost() && SkinHost()->MDIMaximized()) return;
         if (OwnerWnd || MdiKind == mkChild) {
             Style &= ~(WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
         } else {
@@ -450,13 +446,13 @@ void TWinSkinForm::Apply() {
         SkinChildWindows(*this);
     // Children made before the frame wore the skin get it with the frame (later ones get it
     // as the client makes them); from the bottom up, so the one in front stays in front.
-    if (MdiKind == mkFrame && SkinManager)
+    if (MdiKind == mkFrame && SkinHost())
         for (HWND C = GetWindow(GetWindow(MDIClientWnd, GW_CHILD), GW_HWNDLAST); C;
              C = GetWindow(C, GW_HWNDPREV))
-            if ((GetWindowLongW(C, GWL_EXSTYLE) & WS_EX_MDICHILD) && !SkinManager->FindForm(C))
-                SkinManager->SkinWindow(C);
+            if ((GetWindowLongW(C, GWL_EXSTYLE) & WS_EX_MDICHILD) && !SkinHost()->FindForm(C))
+                SkinHost()->SkinWindow(C);
     if (SkinState == lsNone) {
-        if (MdiKind == mkChild && SkinManager->MDIMaximized) {
+        if (MdiKind == mkChild && SkinHost()->MDIMaximized()) {
             StripCaption(true);
             SetWindowPos(Wnd, nullptr, 0, 0, 0, 0,
                          SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE |
@@ -625,9 +621,9 @@ void TWinSkinForm::FormWndProc(TMessage& M, const TWndMethod& Previous) {
                 return;
             }
         }
-        if (MdiKind == mkChild && SkinManager && SkinManager->MDIFrameForm &&
-            SkinManager->MDIFrameForm != Form) {
-            M.Result = SkinManager->MDIFrameForm->Perform(CM_DIALOGCHAR, M.WParam, M.LParam);
+        if (TCustomForm* MDIFrame = SkinHost() ? SkinHost()->MDIFrameForm() : nullptr;
+            MdiKind == mkChild && MDIFrame && MDIFrame != Form) {
+            M.Result = MDIFrame->Perform(CM_DIALOGCHAR, M.WParam, M.LParam);
             if (M.Result != 0) return;
         }
         Previous(M);
@@ -668,7 +664,7 @@ void TWinSkinForm::ClientWndProc(TMessage& M) {
         BOOL Maximized = FALSE;
         const HWND Active = reinterpret_cast<HWND>(
             SendMessageW(Client, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&Maximized)));
-        if (SkinManager) SkinManager->SetMDIMaximized(Active && Maximized);
+        if (SkinHost()) SkinHost()->SetMDIMaximized(Active && Maximized);
         if (FNewChild == reinterpret_cast<HWND>(M.WParam)) FNewChild = nullptr;
         if (!Active) {
             FClientBringsMenus = false;
@@ -681,7 +677,7 @@ void TWinSkinForm::ClientWndProc(TMessage& M) {
     }
     case WM_MDITILE:
     case WM_MDICASCADE:
-        if (SkinManager && SkinManager->MDIMaximized) SkinManager->SetMDIMaximized(false);
+        if (SkinHost() && SkinHost()->MDIMaximized()) SkinHost()->SetMDIMaximized(false);
         FClientSubclass.CallPrevious(M);
         return;
     case WM_MDISETMENU: {
@@ -698,7 +694,7 @@ void TWinSkinForm::ClientWndProc(TMessage& M) {
     case WM_MDIREFRESHMENU:
         if (!Survives([&] { FClientSubclass.CallPrevious(M); })) return;
         if (HWND Child = std::exchange(FNewChild, nullptr); Child && IsWindow(Child)) {
-            if (SkinManager) SkinManager->SkinWindow(Child);
+            if (SkinHost()) SkinHost()->SkinWindow(Child);
             PostMessageW(Wnd, SKM_REPAINTFRAME, 0, 0);
         }
         // The client may have given the window its menu back.
@@ -710,18 +706,18 @@ void TWinSkinForm::ClientWndProc(TMessage& M) {
 }
 
 void TWinSkinForm::FollowMDIMaximized() {
-    if (!SkinManager) return;
+    if (!SkinHost()) return;
     if (ShowState == stMaximized) {
-        SkinManager->SetMDIMaximized(true);
+        SkinHost()->SetMDIMaximized(true);
         return;
     }
-    if (!SkinManager->MDIMaximized) return;
+    if (!SkinHost()->MDIMaximized()) return;
     // A child restored by the system (its menu, the keyboard, the client) rather than by the
     // frame's buttons: the flag must not outlive the last maximised child.
     BOOL Maximized = FALSE;
     const HWND Active = reinterpret_cast<HWND>(
         SendMessageW(GetParent(Wnd), WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&Maximized)));
-    if (!Active || !Maximized) SkinManager->SetMDIMaximized(false);
+    if (!Active || !Maximized) SkinHost()->SetMDIMaximized(false);
 }
 
 void TWinSkinForm::MDIMaximizedChanged(bool Maximized) {
@@ -857,9 +853,9 @@ void TWinSkinForm::OnMenuSelect(TMessage& M) {
 
 void TWinSkinForm::OnInitMenuPopup(TMessage& M) {
     // The next menu window belongs to the system menu or to the menu bar.
-    if (SkinManager)
-        SkinManager->MenuMode =
-            reinterpret_cast<HMENU>(M.WParam) == SystemMenu ? mmSystemMenu : mmMenuBar;
+    if (ISkinHost* Host = SkinHost())
+        Host->SetMenuMode(reinterpret_cast<HMENU>(M.WParam) == SystemMenu ? mmSystemMenu
+                                                                         : mmMenuBar);
     PassOn(M);
 }
 
@@ -881,7 +877,7 @@ void TWinSkinForm::OnSize(TMessage& M) {
                                              : stNormal;
     if (MdiKind == mkChild) FollowMDIMaximized();
     const bool ChildShownByClient =
-        MdiKind == mkChild && (ShowState != stNormal || SkinManager->MDIMaximized);
+        MdiKind == mkChild && (ShowState != stNormal || SkinHost()->MDIMaximized());
     if (ShowState != stMinimized && !ChildShownByClient &&
         (SkinState == lsReady || SkinState == lsRefresh))
         BuildRegion();
@@ -1064,7 +1060,7 @@ void TWinSkinForm::PrepareEdges(int W, int H) {
 }
 
 void TWinSkinForm::PaintFrame(HDC Given) {
-    if (!SkinManager || (SkinState != lsReady && SkinState != lsRefresh)) return;
+    if (!SkinHost() || (SkinState != lsReady && SkinState != lsRefresh)) return;
     if (FrameKind == frNone || (MdiKind == mkChild && ShowState != stNormal)) return;
     // A failed later load leaves the skin "not loaded" but its objects in place.
     if (!SkinData->HasSkinObjects()) return;
@@ -1540,9 +1536,9 @@ void TWinSkinForm::RunButtonAction(int Action) {
     };
     auto ToChild = [&](UINT Command) {
         if (HWND Child = ActiveChild()) SendMessageW(Child, WM_SYSCOMMAND, Command, 0);
-        if (SkinManager && SkinManager->MDIMaximized) {
+        if (SkinHost() && SkinHost()->MDIMaximized()) {
             HWND Child = ActiveChild();
-            if (!Child || !IsZoomed(Child)) SkinManager->SetMDIMaximized(false);
+            if (!Child || !IsZoomed(Child)) SkinHost()->SetMDIMaximized(false);
         }
     };
     switch (Action) {
@@ -1587,7 +1583,7 @@ void TWinSkinForm::RunButtonAction(int Action) {
 void TWinSkinForm::ToggleMaximize() {
     if (ShowState == stMaximized) return Restore();
     ShowState = stMaximized;
-    if (MdiKind == mkChild && SkinManager) SkinManager->SetMDIMaximized(true);
+    if (MdiKind == mkChild && SkinHost()) SkinHost()->SetMDIMaximized(true);
     PostMessageW(Wnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     HotObject = nullptr;
 }
@@ -1625,7 +1621,7 @@ void TWinSkinForm::ShowSystemMenu(POINT At) {
     const DWORD Now = GetTickCount();
     if (Now - LastSysMenuTime > DoubleClickTime) {
         LastSysMenuTime = Now;
-        if (SkinManager) SkinManager->MenuMode = mmSystemMenu;
+        if (ISkinHost* Host = SkinHost()) Host->SetMenuMode(mmSystemMenu);
         const bool Native = !SkinData->SkinControls().Contains(xcSystemMenu) || MdiKind == mkChild;
         if (Native || !SkinSysMenu) {
             if (SystemMenu)

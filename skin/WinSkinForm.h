@@ -10,7 +10,7 @@
 
 #include "ImgUtil.h"
 #include "WinSkinData.h"
-#include "WinSkinManage.h"
+#include "WinSkinHost.h"
 
 #include "ExtCtrls.h"
 #include "Forms.h"

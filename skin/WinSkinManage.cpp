@@ -27,50 +27,52 @@ std::wstring ClassNameOf(HWND Wnd, int Max = 100) {
 
 } // namespace
 
-TSkinManage& EnsureSkinManager() {
+ISkinHost* SkinHost() { return SkinManager; }
+
+ISkinHost& EnsureSkinHost() {
     if (!SkinManager) SkinManager = new TSkinManage;
     return *SkinManager;
 }
 
-TSkinManage::TSkinManage() : Timer(std::make_unique<TTimer>(nullptr)) {
-    Timer->SetEnabled(false);
-    Timer->SetInterval(250);
-    Timer->SetOnTimer([this](TObject*) { RunScheduled(); });
+TSkinManage::TSkinManage() : FTimer(std::make_unique<TTimer>(nullptr)) {
+    FTimer->SetEnabled(false);
+    FTimer->SetInterval(250);
+    FTimer->SetOnTimer([this](TObject*) { RunScheduled(); });
 }
 
 TSkinManage::~TSkinManage() {
-    Timer.reset();
+    FTimer.reset();
     FHook.Reset();
     // Frame skins belong to their forms (or end with their windows); menu skins are ours.
-    Forms.clear();
-    Menus.clear();
-    SkinDatas.clear();
+    FForms.clear();
+    FMenus.clear();
+    FSkinDatas.clear();
 }
 
 void TSkinManage::RegisterSkinData(TSkinData* Data) {
-    if (std::find(SkinDatas.begin(), SkinDatas.end(), Data) != SkinDatas.end()) return;
-    SkinDatas.push_back(Data);
-    if (!MainSkinData && Data->SkinFormtype() == sfMainform) MainSkinData = Data;
+    if (std::find(FSkinDatas.begin(), FSkinDatas.end(), Data) != FSkinDatas.end()) return;
+    FSkinDatas.push_back(Data);
+    if (!FMainSkinData && Data->SkinFormtype() == sfMainform) FMainSkinData = Data;
 }
 
 void TSkinManage::UnregisterSkinData(TSkinData* Data) {
     // Windows still wearing this skin let go of it before it goes.
-    for (auto It = Forms.rbegin(); It != Forms.rend();) {
+    for (auto It = FForms.rbegin(); It != FForms.rend();) {
         TWinSkinForm* F = *It;
         if (F->SkinData != Data) {
             ++It;
             continue;
         }
         RemoveFrame(F);
-        It = Forms.rbegin();
+        It = FForms.rbegin();
     }
-    SkinDatas.erase(std::remove(SkinDatas.begin(), SkinDatas.end(), Data), SkinDatas.end());
+    FSkinDatas.erase(std::remove(FSkinDatas.begin(), FSkinDatas.end(), Data), FSkinDatas.end());
     if (FTarget == Data) FTarget = nullptr;
-    if (MainSkinData == Data) {
-        MainSkinData = nullptr;
-        for (TSkinData* D : SkinDatas)
+    if (FMainSkinData == Data) {
+        FMainSkinData = nullptr;
+        for (TSkinData* D : FSkinDatas)
             if (D->SkinFormtype() == sfMainform) {
-                MainSkinData = D;
+                FMainSkinData = D;
                 break;
             }
     }
@@ -119,19 +121,19 @@ void TSkinManage::HookCall(int Code, WPARAM WParam, LPARAM LParam) {
     }
 }
 
-void TSkinManage::Request(TSkinData* Data, int AAction, unsigned Delay) {
+void TSkinManage::Request(TSkinData* Data, TSkinAction AAction, unsigned Delay) {
     FTarget = Data;
     FAction = AAction;
-    Timer->SetInterval(Delay);
+    FTimer->SetInterval(Delay);
     if (FStarted)
-        Timer->SetEnabled(true);
+        FTimer->SetEnabled(true);
     else if (AAction == saApply || AAction == saRemove)
         FEnabled = AAction == saApply;
 }
 
 void TSkinManage::RemoveFrame(TWinSkinForm* Frame) {
     const HWND Wnd = Frame->Wnd;
-    Forms.erase(std::remove(Forms.begin(), Forms.end(), Frame), Forms.end());
+    FForms.erase(std::remove(FForms.begin(), FForms.end(), Frame), FForms.end());
     Frame->Detach(TWinSkinForm::dkFull);
     delete Frame;
     if (IsWindow(Wnd)) {
@@ -143,25 +145,25 @@ void TSkinManage::RemoveFrame(TWinSkinForm* Frame) {
 
 void TSkinManage::RunScheduled() {
     // Nothing to do (the target went, or never was) stops the timer just the same.
-    Timer->SetEnabled(false);
+    FTimer->SetEnabled(false);
     if (!FTarget) return;
     TSkinData* Data = FTarget;
     if (Data->SkinFormtype() == sfOnlyThisForm) {
         switch (FAction) {
         case saApply:
             FEnabled = true;
-            ApplyingAll = true;
+            FApplyingAll = true;
             for (int I = Screen->FormCount() - 1; I >= 0; --I)
                 if (Screen->Forms(I) == Data->Owner()) {
                     SkinForm(Screen->Forms(I));
                     break;
                 }
-            ApplyingAll = false;
+            FApplyingAll = false;
             break;
         case saRemove:
             FEnabled = false;
             PurgeForms();
-            for (auto It = Forms.rbegin(); It != Forms.rend(); ++It)
+            for (auto It = FForms.rbegin(); It != FForms.rend(); ++It)
                 if ((*It)->SkinData == Data) {
                     RemoveFrame(*It);
                     break;
@@ -169,7 +171,7 @@ void TSkinManage::RunScheduled() {
             break;
         case saRefresh:
             PurgeForms();
-            for (TWinSkinForm* F : Forms)
+            for (TWinSkinForm* F : FForms)
                 if (F->SkinData == Data) {
                     F->FreeNCButtons();
                     F->ComputeFrameGeometry();
@@ -184,22 +186,22 @@ void TSkinManage::RunScheduled() {
         switch (FAction) {
         case saApply:
             FEnabled = true;
-            ApplyingAll = true;
+            FApplyingAll = true;
             PurgeForms();
             for (int I = Screen->FormCount() - 1; I >= 0; --I)
                 SkinForm(Screen->Forms(I));
-            ApplyingAll = false;
+            FApplyingAll = false;
             break;
         case saRemove:
             FEnabled = false;
             PurgeForms();
-            while (!Forms.empty())
-                RemoveFrame(Forms.back());
+            while (!FForms.empty())
+                RemoveFrame(FForms.back());
             break;
         case saRefresh: {
             PurgeForms();
             std::vector<TWinSkinForm*> Mine;
-            for (TWinSkinForm* F : Forms)
+            for (TWinSkinForm* F : FForms)
                 if (F->SkinData == Data) Mine.push_back(F);
             for (TWinSkinForm* F : Mine) {
                 F->FreeNCButtons();
@@ -223,7 +225,7 @@ bool TSkinManage::SkinWindow(HWND Wnd) {
     PurgeForms();
     if (SendMessageW(Wnd, SKM_QUERY, 0, 0) == 1 || FindForm(Wnd)) return false;
     TCustomForm* Form = FindVCLForm(Wnd);
-    if (!ApplyingAll && (GetWindowLongW(Wnd, GWL_STYLE) & WS_CHILD) &&
+    if (!FApplyingAll && (GetWindowLongW(Wnd, GWL_STYLE) & WS_CHILD) &&
         LowerCase(ClassNameOf(GetParent(Wnd))) != L"mdiclient")
         return false;
     RECT R;
@@ -241,7 +243,7 @@ bool TSkinManage::SkinWindow(HWND Wnd) {
         delete Frame;
         return false;
     }
-    Forms.push_back(Frame);
+    FForms.push_back(Frame);
     PostMessageW(Wnd, SKM_APPLY, 0, 1000);
     return true;
 }
@@ -257,7 +259,7 @@ void TSkinManage::SkinForm(TCustomForm* Form) {
 
 TSkinData* TSkinManage::ChooseSkinData(HWND Wnd) const {
     TSkinData* Found = nullptr;
-    for (TSkinData* D : SkinDatas)
+    for (TSkinData* D : FSkinDatas)
         if (D->SkinFormtype() == sfOnlyThisForm)
             if (auto* Owner = dynamic_cast<TCustomForm*>(D->Owner());
                 Owner && Owner->HandleAllocated() && Owner->Handle() == Wnd)
@@ -265,63 +267,67 @@ TSkinData* TSkinManage::ChooseSkinData(HWND Wnd) const {
     if (Found) return Found;
     const std::wstring Class = LowerCase(ClassNameOf(Wnd));
     if (Class == L"tmessageform" || Class == L"#32770") {
-        for (TSkinData* D : SkinDatas)
+        for (TSkinData* D : FSkinDatas)
             if (D->SkinFormtype() == sfDialog) Found = D;
         if (Found) return Found;
     }
-    for (TSkinData* D : SkinDatas)
+    for (TSkinData* D : FSkinDatas)
         if (D->SkinFormtype() == sfMainform) Found = D;
     if (Found) return Found;
-    return SkinDatas.empty() ? nullptr : SkinDatas.front();
+    return FSkinDatas.empty() ? nullptr : FSkinDatas.front();
 }
 
 bool TSkinManage::CanSkin(const std::wstring& ClassName) const {
-    if (!MainSkinData) return true;
-    if (MainSkinData->OnFormSkin) {
+    if (!FMainSkinData) return true;
+    if (FMainSkinData->OnFormSkin) {
         bool DoSkin = true;
-        MainSkinData->OnFormSkin(MainSkinData, ClassName, DoSkin);
+        FMainSkinData->OnFormSkin(FMainSkinData, ClassName, DoSkin);
         return DoSkin;
     }
     if (ClassName == L"SysMonthCal32") return false;
-    if (MainSkinData->SkinControls().Contains(xcFastReport) && ClassName.rfind(L"Tfr", 0) == 0)
+    if (FMainSkinData->SkinControls().Contains(xcFastReport) && ClassName.rfind(L"Tfr", 0) == 0)
         return false;
     return true;
 }
 
 TWinSkinForm* TSkinManage::FindForm(HWND Wnd) const {
     if (!Wnd) return nullptr;
-    for (TWinSkinForm* F : Forms)
+    for (TWinSkinForm* F : FForms)
         if (F->Wnd == Wnd) return F;
     return nullptr;
 }
 
+void TSkinManage::ForgetFrame(TWinSkinForm* Frame) {
+    FForms.erase(std::remove(FForms.begin(), FForms.end(), Frame), FForms.end());
+}
+
 void TSkinManage::RemoveForm(HWND Wnd) {
-    auto It = std::find_if(Forms.begin(), Forms.end(),
+    auto It = std::find_if(FForms.begin(), FForms.end(),
                            [Wnd](const TWinSkinForm* F) { return F->Wnd == Wnd; });
-    if (It != Forms.end()) Forms.erase(It);
+    if (It != FForms.end()) FForms.erase(It);
 }
 
 void TSkinManage::PurgeForms() {
-    for (size_t I = Forms.size(); I-- > 0;) {
-        if (I >= Forms.size()) continue;
-        TWinSkinForm* F = Forms[I];
+    for (size_t I = FForms.size(); I-- > 0;) {
+        if (I >= FForms.size()) continue;
+        TWinSkinForm* F = FForms[I];
         if (F->SkinState != lsDestroyed) continue;
-        Forms.erase(Forms.begin() + static_cast<std::ptrdiff_t>(I));
+        FForms.erase(FForms.begin() + static_cast<std::ptrdiff_t>(I));
         delete F;
     }
 }
 
 void TSkinManage::SkinObjectsGoing(TSkinData* Data) {
-    for (TWinSkinForm* F : Forms)
+    for (TWinSkinForm* F : FForms)
         if (F->SkinData == Data) F->FreeNCButtons();
 }
 
 void TSkinManage::RefreshForms(TSkinData* Data) {
     PurgeForms();
     // A frame may end while it lays out again: walk a copy, checking each is still here.
-    const std::vector<TWinSkinForm*> Frames = Forms;
+    const std::vector<TWinSkinForm*> Frames = FForms;
     for (TWinSkinForm* F : Frames)
-        if (std::find(Forms.begin(), Forms.end(), F) != Forms.end() && F->SkinData == Data)
+        if (std::find(FForms.begin(), FForms.end(), F) != FForms.end() && F->SkinData == Data)
             F->SkinObjectsChanged();
 }
 
@@ -330,7 +336,7 @@ void TSkinManage::SkinMenuWindow(HWND Wnd) {
     TSkinData* Data = ChooseSkinData(Wnd);
     if (!Data || !Data->SkinLoaded()) return;
     const TSkinControlTypes Kinds = Data->SkinControls();
-    switch (MenuMode) {
+    switch (FMenuMode) {
     case mmPopup:
         if (!Kinds.Contains(xcPopupMenu)) return;
         break;
@@ -345,41 +351,53 @@ void TSkinManage::SkinMenuWindow(HWND Wnd) {
     }
     auto Menu = std::make_unique<TWinSkinPopMenu>();
     Menu->Attach(Wnd, Data);
-    Menus.push_back(std::move(Menu));
+    FMenus.push_back(std::move(Menu));
 }
 
 bool TSkinManage::UnskinMenuWindow(HWND Wnd) {
-    auto It = std::find_if(Menus.begin(), Menus.end(), [Wnd](const auto& M) { return M->Wnd == Wnd; });
-    const bool Found = It != Menus.end();
+    auto It = std::find_if(FMenus.begin(), FMenus.end(), [Wnd](const auto& M) { return M->Wnd == Wnd; });
+    const bool Found = It != FMenus.end();
     if (Found) {
         (*It)->Detach();
-        Menus.erase(It);
+        FMenus.erase(It);
     }
-    if (Menus.empty()) MenuMode = mmPopup;
+    if (FMenus.empty()) FMenuMode = mmPopup;
     return Found;
 }
 
 bool TSkinManage::IsMenuWindow(HWND Wnd) const {
-    return std::any_of(Menus.begin(), Menus.end(), [Wnd](const auto& M) { return M->Wnd == Wnd; });
+    return std::any_of(FMenus.begin(), FMenus.end(), [Wnd](const auto& M) { return M->Wnd == Wnd; });
+}
+
+TWinSkinPopMenu* TSkinManage::PopMenuOf(HMENU Menu) const {
+    if (!Menu) return nullptr;
+    for (const auto& M : FMenus)
+        if (M->MenuHandle == Menu) return M.get();
+    return nullptr;
 }
 
 TBitmap* TSkinManage::MenuBitmap(HMENU Menu) const {
-    for (const auto& M : Menus)
+    for (const auto& M : FMenus)
         if (M->MenuHandle == Menu) return &M->Background;
     return nullptr;
 }
 
+void TSkinManage::SetMDIFrame(HWND Client, TCustomForm* Frame) {
+    FMDIClient = Client;
+    FMDIFrameForm = Frame;
+}
+
 void TSkinManage::SetMDIMaximized(bool Value) {
-    if (Value == MDIMaximized) return;
-    MDIMaximized = Value;
+    if (Value == FMDIMaximized) return;
+    FMDIMaximized = Value;
     // A child frame may free itself while it follows: walk a copy, checking each is still here.
-    const std::vector<TWinSkinForm*> Frames = Forms;
+    const std::vector<TWinSkinForm*> Frames = FForms;
     for (TWinSkinForm* F : Frames)
-        if (std::find(Forms.begin(), Forms.end(), F) != Forms.end() && F->MdiKind == mkChild)
+        if (std::find(FForms.begin(), FForms.end(), F) != FForms.end() && F->MdiKind == mkChild)
             F->MDIMaximizedChanged(Value);
     // The frame's menu strip shows the maximised child's buttons, or no longer.
-    if (MDIClient && IsWindow(MDIClient))
-        PostMessageW(GetParent(MDIClient), SKM_REPAINTFRAME, 0, 0);
+    if (FMDIClient && IsWindow(FMDIClient))
+        PostMessageW(GetParent(FMDIClient), SKM_REPAINTFRAME, 0, 0);
 }
 
 TCustomForm* TSkinManage::FindVCLForm(HWND Wnd) const {

@@ -5,11 +5,12 @@
 // it, as TSkinData asks, happens after a fixed delay on the manager's timer, so a quick
 // succession of requests carries out only the last.
 //
-// It is made by the first skin component loaded at run time (EnsureSkinManager) and lives
+// It is made by the first skin component loaded at run time (EnsureSkinHost) and lives
 // until the program ends. Everything runs on the thread that installed the hook.
 #pragma once
 
 #include "WinSkinData.h"
+#include "WinSkinHost.h"
 
 #include "ExtCtrls.h"
 #include "Forms.h"
@@ -18,94 +19,85 @@
 #include <string>
 #include <vector>
 
-class TWinSkinForm;
-class TWinSkinPopMenu;
-
-// Sent by the manager before it skins a window: a window that answers 1 wears a skin already.
-inline constexpr UINT SKM_QUERY = 0x3504;
-// Posted to a window right after its frame skin was attached (wParam 0, lParam 1000).
-inline constexpr UINT SKM_APPLY = 0x3503;
-
-// The manager's scheduled actions.
-enum TSkinAction { saNone = 0, saApply = 1, saRemove = 2, saRefresh = 3 };
-// What the next menu window belongs to.
-enum TMenuMode { mmPopup = 0, mmMenuBar = 1, mmSystemMenu = 2 };
-
-class TSkinManage {
+class TSkinManage final : public ISkinHost {
   public:
     TSkinManage();
     ~TSkinManage();
     TSkinManage(const TSkinManage&) = delete;
     TSkinManage& operator=(const TSkinManage&) = delete;
 
-    void RegisterSkinData(TSkinData* Data);
-    void UnregisterSkinData(TSkinData* Data);
-    // The CBT hook on this thread (once; later calls do nothing).
-    void InstallHook();
+    // ---- what skin components, frames and menu skins ask (see ISkinHost)
+    void RegisterSkinData(TSkinData* Data) override;
+    void UnregisterSkinData(TSkinData* Data) override;
+    void InstallHook() override;
+    void Request(TSkinData* Data, TSkinAction Action, unsigned Delay = 250) override;
+    void MarkStarted() override { FStarted = true; }
+    bool Started() const override { return FStarted; }
+    void SetSkinningEnabled(bool Value) override { FEnabled = Value; }
+    bool SkinningEnabled() const override { return FEnabled; }
+    void SkinObjectsGoing(TSkinData* Data) override;
+    void RefreshForms(TSkinData* Data) override;
+    bool SkinWindow(HWND Wnd) override;
+    TWinSkinForm* FindForm(HWND Wnd) const override;
+    void ForgetFrame(TWinSkinForm* Frame) override;
+    void SetMDIFrame(HWND Client, TCustomForm* Frame) override;
+    TCustomForm* MDIFrameForm() const override { return FMDIFrameForm; }
+    bool MDIMaximized() const override { return FMDIMaximized; }
+    void SetMDIMaximized(bool Value) override;
+    void SetMenuMode(TMenuMode Mode) override { FMenuMode = Mode; }
+    TWinSkinPopMenu* PopMenuOf(HMENU Menu) const override;
+    bool MenuWindowsOpen() const override { return !FMenus.empty(); }
+
+    // ---- the manager's own work
     bool HookInstalled() const { return FHook.Valid(); }
-
-    // A skin component's request: its action after Delay ms (before the first window was
-    // activated, switching on or off takes effect at once). The last request wins.
-    void Request(TSkinData* Data, int AAction, unsigned Delay = 250);
+    // Carries out the last request now (the timer calls it after the delay).
     void RunScheduled();
-    int PendingAction() const { return FAction; }
-    // A window was activated or a frame attached: requests wait for their delay from now on.
-    void MarkStarted() { FStarted = true; }
-    bool Started() const { return FStarted; }
-    // Whether new windows are skinned; a component of one form switches it on when loaded.
-    void SetSkinningEnabled(bool Value) { FEnabled = Value; }
-    bool SkinningEnabled() const { return FEnabled; }
-
-    // Attaches a frame skin when the window qualifies; true when one was attached.
-    bool SkinWindow(HWND Wnd);
+    TSkinAction PendingAction() const { return FAction; }
+    // A request waits for the timer.
+    bool ActionScheduled() const { return FTimer->Enabled(); }
     void SkinForm(TCustomForm* Form);
     TSkinData* ChooseSkinData(HWND Wnd) const;
     bool CanSkin(const std::wstring& ClassName) const;
-
-    TWinSkinForm* FindForm(HWND Wnd) const;
     // Takes a frame skin that ends out of the list (without freeing it).
     void RemoveForm(HWND Wnd);
     void PurgeForms();
-    // The skin objects of Data are about to be rebuilt: every frame wearing it lets go of
-    // what it holds of them.
-    void SkinObjectsGoing(TSkinData* Data);
-    // Every frame wearing Data takes its objects anew: caption buttons, layout, paint.
-    void RefreshForms(TSkinData* Data);
-
     void SkinMenuWindow(HWND Wnd);
     bool UnskinMenuWindow(HWND Wnd);
     bool IsMenuWindow(HWND Wnd) const;
     // The background picture of the menu window showing that menu; null when none.
     TBitmap* MenuBitmap(HMENU Menu) const;
-    void SetMDIMaximized(bool Value);
     TCustomForm* FindVCLForm(HWND Wnd) const;
 
-    // State, as the frame and menu skins read and set it.
-    std::unique_ptr<TTimer> Timer;
-    std::vector<TWinSkinForm*> Forms;
-    std::vector<std::unique_ptr<TWinSkinPopMenu>> Menus;
-    std::vector<TSkinData*> SkinDatas;
-    bool ApplyingAll = false; // an apply walks all forms: the child-window test is lifted
-    int MenuMode = mmPopup;
-    HWND MDIClient = nullptr;
-    TCustomForm* MDIFrameForm = nullptr;
-    bool MDIMaximized = false;
-    TSkinData* MainSkinData = nullptr;
+    // State, read-only outside.
+    const std::vector<TWinSkinForm*>& Forms() const { return FForms; }
+    const std::vector<std::unique_ptr<TWinSkinPopMenu>>& Menus() const { return FMenus; }
+    TMenuMode MenuMode() const { return FMenuMode; }
+    HWND MDIClient() const { return FMDIClient; }
+    TSkinData* MainSkinData() const { return FMainSkinData; }
 
   private:
-    bool FEnabled = false;
-    bool FStarted = false;
-    int FAction = saNone;
-    TSkinData* FTarget = nullptr;
-
     static LRESULT CALLBACK CBTProc(int Code, WPARAM WParam, LPARAM LParam);
     void HookCall(int Code, WPARAM WParam, LPARAM LParam);
     // Detaches and frees a frame skin that is switched off, and repaints its window.
     void RemoveFrame(TWinSkinForm* Frame);
 
+    std::unique_ptr<TTimer> FTimer;
+    std::vector<TWinSkinForm*> FForms;
+    std::vector<std::unique_ptr<TWinSkinPopMenu>> FMenus;
+    std::vector<TSkinData*> FSkinDatas;
+    bool FApplyingAll = false; // an apply walks all forms: the child-window test is lifted
+    TMenuMode FMenuMode = mmPopup;
+    HWND FMDIClient = nullptr;
+    TCustomForm* FMDIFrameForm = nullptr;
+    bool FMDIMaximized = false;
+    TSkinData* FMainSkinData = nullptr;
+    bool FEnabled = false;
+    bool FStarted = false;
+    TSkinAction FAction = saNone;
+    TSkinData* FTarget = nullptr;
     THookHandle FHook;
 };
 
-// Null until the first skin component is loaded.
+// Null until the first skin component is loaded; the engine itself reaches it through
+// SkinHost().
 extern TSkinManage* SkinManager;
-TSkinManage& EnsureSkinManager();

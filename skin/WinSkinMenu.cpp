@@ -2,7 +2,7 @@
 
 #include "ImgUtil.h"
 #include "WinConvert.h"
-#include "WinSkinManage.h"
+#include "WinSkinHost.h"
 
 #include "StdCtrls.h"
 
@@ -85,10 +85,8 @@ TDataSkinObject* MenuItemObject(TSkinData& Skin) {
 }
 
 TWinSkinPopMenu* PopMenuOf(HMENU Menu) {
-    if (!SkinManager || !Menu) return nullptr;
-    for (const auto& P : SkinManager->Menus)
-        if (P->MenuHandle == Menu) return P.get();
-    return nullptr;
+    ISkinHost* Host = SkinHost();
+    return Host ? Host->PopMenuOf(Menu) : nullptr;
 }
 
 // A popup menu window that waits for its menu takes the menu of the item being drawn, unless
@@ -989,7 +987,8 @@ void TWinSkinMenu::PaintMDIButtons(HDC Strip) {
         DrawSkinFrame(Strip, R, B.SkinButton->Bitmap, true, B.SkinButton->FrameCount, 1);
         Any = true;
     }
-    if (Any && SkinManager && !SkinManager->MDIMaximized) SkinManager->SetMDIMaximized(true);
+    if (ISkinHost* Host = SkinHost(); Any && Host && !Host->MDIMaximized())
+        Host->SetMDIMaximized(true);
 }
 
 void TWinSkinMenu::PaintButton(TMenuBtn& B) {
@@ -1097,7 +1096,7 @@ void TWinSkinMenu::OpenMenu(int Index) {
     MakeOwnerDrawn(Sub);
     Owner->MenuTracking = true;
     const POINT At{Window.left + Bounds.left, Window.top + Bounds.bottom};
-    if (SkinManager) SkinManager->MenuMode = mmMenuBar;
+    if (ISkinHost* Host = SkinHost()) Host->SetMenuMode(mmMenuBar);
     T.CurrentPopup = Sub;
     if (!T.Hook)
         T.Hook.Reset(
@@ -1110,7 +1109,8 @@ void TWinSkinMenu::OpenMenu(int Index) {
     T.Hook.Reset();
     T.Reset();
     // A button that opened nothing leaves no menu kind behind for the next menu window.
-    if (SkinManager && SkinManager->Menus.empty()) SkinManager->MenuMode = mmPopup;
+    if (ISkinHost* Host = SkinHost(); Host && !Host->MenuWindowsOpen())
+        Host->SetMenuMode(mmPopup);
     if (!Alive) return; // the window went while its drop-down was open
     Owner->MenuTracking = false;
 
@@ -1196,7 +1196,7 @@ void TWinSkinPopMenu::WndProc(TMessage& M) {
         M.Result = 1;
         return;
     }
-    if (!SkinManager || !SkinManager->SkinningEnabled()) {
+    if (!SkinHost() || !SkinHost()->SkinningEnabled()) {
         FSubclass.CallPrevious(M);
         return;
     }

@@ -251,7 +251,7 @@ TEST(SkinSchedule, ARequestFromTheChangeEventIsCarriedOutAndTheTimerStops) {
     Own->SetActive(false);
     ASSERT_TRUE(WaitFor([&] { return Changes == 2; }, 2000)) << "the second request ran too";
     EXPECT_TRUE(SkinManager->SkinningEnabled()) << "and it was the switch on";
-    EXPECT_TRUE(WaitFor([] { return !SkinManager->Timer->Enabled(); }, 1000));
+    EXPECT_TRUE(WaitFor([] { return !SkinManager->ActionScheduled(); }, 1000));
     Own->OnSkinChanged = nullptr;
 
     // A component that goes with its action still pending.
@@ -260,9 +260,9 @@ TEST(SkinSchedule, ARequestFromTheChangeEventIsCarriedOutAndTheTimerStops) {
     TSkinData* Gone = OwnSkinOf(*Going, ButtonSkin({{10, 0x30A030}}));
     ASSERT_NE(SkinNow(Going->Handle()), nullptr);
     Gone->SetActive(false);
-    ASSERT_TRUE(SkinManager->Timer->Enabled());
+    ASSERT_TRUE(SkinManager->ActionScheduled());
     delete Gone;
-    EXPECT_TRUE(WaitFor([] { return !SkinManager->Timer->Enabled(); }, 1000));
+    EXPECT_TRUE(WaitFor([] { return !SkinManager->ActionScheduled(); }, 1000));
 }
 
 // A window whose frame skin could not be attached keeps its own frame and is tried again.

@@ -125,7 +125,7 @@ TEST(SkinGallery, OpenedAndClosedAgainAndAgainLeavesNothingBehind) {
         Cycle();
     const TCounts After = Counts();
     EXPECT_EQ(After, Before) << "before: " << Describe(Before) << "\nafter:  " << Describe(After);
-    EXPECT_TRUE(SkinManager->Forms.empty());
+    EXPECT_TRUE(SkinManager->Forms().empty());
 }
 
 TEST(SkinGallery, SkinSwitchedOffAndOnAgainAndAgainLeavesNothingBehind) {

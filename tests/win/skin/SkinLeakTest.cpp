@@ -47,7 +47,7 @@ TEST(SkinLeaks, AThousandSkinnedWindowsMadeAndDestroyed) {
     Pump();
     const TCounts After = Counts();
     EXPECT_EQ(After, Before) << "before: " << Describe(Before) << "\nafter:  " << Describe(After);
-    EXPECT_TRUE(SkinManager->Forms.empty());
+    EXPECT_TRUE(SkinManager->Forms().empty());
 }
 
 // The skin switched on and off on a form of buttons: each time every button gets its skin and

@@ -43,7 +43,7 @@ TEST(SkinManager, StartsWithTheMainSkinAndItsHook) {
     TSkinData& Main = MainSkin();
     ASSERT_NE(SkinManager, nullptr);
     EXPECT_TRUE(SkinManager->HookInstalled());
-    EXPECT_EQ(SkinManager->MainSkinData, &Main);
+    EXPECT_EQ(SkinManager->MainSkinData(), &Main);
     // No window was activated before the skin was loaded: switching on took effect at once.
     EXPECT_TRUE(SkinManager->SkinningEnabled());
     EXPECT_FALSE(Main.SkinControls().Contains(xcMenuItem)) << "xcMainMenu takes its place";
@@ -138,7 +138,7 @@ TEST(SkinManager, AMessageBoxTakesTheDialogComponentWhenThereIsOne) {
 
 TEST(SkinManager, TwoMenuWindowsKeepTheMenuKindUntilTheLastCloses) {
     MainSkin();
-    SkinManager->MenuMode = mmMenuBar;
+    SkinManager->SetMenuMode(mmMenuBar);
     HWND A = CreateWindowExW(0, L"#32768", L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
     HWND B = CreateWindowExW(0, L"#32768", L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
@@ -149,17 +149,17 @@ TEST(SkinManager, TwoMenuWindowsKeepTheMenuKindUntilTheLastCloses) {
     EXPECT_TRUE(Skinned(A)) << "a skinned menu window answers the query";
     DestroyWindow(A);
     EXPECT_FALSE(SkinManager->IsMenuWindow(A));
-    EXPECT_EQ(SkinManager->MenuMode, mmMenuBar);
+    EXPECT_EQ(SkinManager->MenuMode(), mmMenuBar);
     DestroyWindow(B);
-    EXPECT_EQ(SkinManager->MenuMode, mmPopup);
-    EXPECT_TRUE(SkinManager->Menus.empty());
+    EXPECT_EQ(SkinManager->MenuMode(), mmPopup);
+    EXPECT_TRUE(SkinManager->Menus().empty());
 }
 
 TEST(SkinManager, MenuWindowsNeedTheirFamilyInSkinControls) {
     TSkinData& Main = MainSkin();
     const TSkinControlTypes Saved = Main.SkinControls();
     Main.SetSkinControls(TSkinControlTypes(Saved).Exclude(xcPopupMenu));
-    SkinManager->MenuMode = mmPopup;
+    SkinManager->SetMenuMode(mmPopup);
     HWND A = CreateWindowExW(0, L"#32768", L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
     EXPECT_FALSE(SkinManager->IsMenuWindow(A));

@@ -232,8 +232,8 @@ TEST(SkinMdi, TheFrameIsSkinnedAsAnMdiFrame) {
     ASSERT_TRUE(F);
     EXPECT_EQ(mkFrame, F->MdiKind);
     EXPECT_EQ(Client(), F->MDIClientWnd);
-    EXPECT_EQ(Client(), SkinManager->MDIClient);
-    EXPECT_EQ(&Frame(), SkinManager->MDIFrameForm);
+    EXPECT_EQ(Client(), SkinManager->MDIClient());
+    EXPECT_EQ(&Frame(), SkinManager->MDIFrameForm());
     ASSERT_TRUE(F->SkinMenu);
     EXPECT_EQ(nullptr, GetMenu(Frame().Handle()));
     EXPECT_EQ(2, F->SkinMenu->ButtonCount);
@@ -283,7 +283,7 @@ TEST(SkinMdi, AMaximisedChildsButtonsAreDrawnInTheFramesStrip) {
     if (!A) A = SkinnedNewChild(false);
     ASSERT_TRUE(A);
     A->SetWindowState(wsMaximized);
-    ASSERT_TRUE(WaitFor([] { return SkinManager->MDIMaximized; }));
+    ASSERT_TRUE(WaitFor([] { return SkinManager->MDIMaximized(); }));
     Pump();
     TWinSkinForm* F = FrameSkin();
     const auto Buttons = ChildButtons();
@@ -326,7 +326,7 @@ TEST(SkinMdi, TheStripsRestoreButtonGivesTheChildItsSkinnedFrameBack) {
     ASSERT_EQ(3u, Buttons.size());
     Click(Middle(Frame().Handle(), Buttons[1]->Bounds));
     ASSERT_TRUE(WaitFor([A] { return !IsZoomed(A->Handle()); }));
-    EXPECT_TRUE(WaitFor([] { return !SkinManager->MDIMaximized; }));
+    EXPECT_TRUE(WaitFor([] { return !SkinManager->MDIMaximized(); }));
     TWinSkinForm* C = FrameOf(A->Handle());
     ASSERT_TRUE(C);
     EXPECT_EQ(stNormal, C->ShowState);
@@ -346,7 +346,7 @@ TEST(SkinMdi, TheStripsMinimiseAndCloseButtonsActOnTheChild) {
     TCustomForm* A = Frame().ActiveMDIChild();
     ASSERT_TRUE(A);
     A->SetWindowState(wsMaximized);
-    ASSERT_TRUE(WaitFor([] { return SkinManager->MDIMaximized; }));
+    ASSERT_TRUE(WaitFor([] { return SkinManager->MDIMaximized(); }));
     Pump();
     RedrawWindow(Frame().Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
     Click(Middle(Frame().Handle(), ChildButtons()[0]->Bounds));
@@ -357,7 +357,7 @@ TEST(SkinMdi, TheStripsMinimiseAndCloseButtonsActOnTheChild) {
     ASSERT_TRUE(B);
     const HWND BW = B->Handle();
     ASSERT_TRUE(WaitFor([BW] { return IsZoomed(BW) != FALSE; }));
-    ASSERT_TRUE(WaitFor([] { return SkinManager->MDIMaximized; }));
+    ASSERT_TRUE(WaitFor([] { return SkinManager->MDIMaximized(); }));
     Pump();
     RedrawWindow(Frame().Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
     Click(Middle(Frame().Handle(), ChildButtons()[2]->Bounds));
@@ -368,14 +368,14 @@ TEST(SkinMdi, TheStripsMinimiseAndCloseButtonsActOnTheChild) {
 TEST(SkinMdi, TileAndCascadeClearTheMaximisedFlag) {
     TMdiTestChild* A = SkinnedNewChild(true);
     ASSERT_TRUE(A);
-    ASSERT_TRUE(WaitFor([] { return SkinManager->MDIMaximized; }));
+    ASSERT_TRUE(WaitFor([] { return SkinManager->MDIMaximized(); }));
     Frame().Tile();
-    EXPECT_FALSE(SkinManager->MDIMaximized);
+    EXPECT_FALSE(SkinManager->MDIMaximized());
     EXPECT_FALSE(IsZoomed(A->Handle()));
     A->SetWindowState(wsMaximized);
-    ASSERT_TRUE(WaitFor([] { return SkinManager->MDIMaximized; }));
+    ASSERT_TRUE(WaitFor([] { return SkinManager->MDIMaximized(); }));
     Frame().Cascade();
-    EXPECT_FALSE(SkinManager->MDIMaximized);
+    EXPECT_FALSE(SkinManager->MDIMaximized());
     EXPECT_FALSE(IsZoomed(A->Handle()));
     // Restored by the client, the child wears its skinned frame again.
     EXPECT_FALSE(GetWindowLongW(A->Handle(), GWL_STYLE) & WS_SYSMENU);

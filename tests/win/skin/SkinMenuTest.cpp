@@ -89,7 +89,7 @@ std::vector<HWND> MenuWindows() {
 }
 
 TWinSkinPopMenu* PopMenuOf(HMENU Menu) {
-    for (const auto& P : SkinManager->Menus)
+    for (const auto& P : SkinManager->Menus())
         if (P->MenuHandle == Menu) return P.get();
     return nullptr;
 }
@@ -411,7 +411,7 @@ TEST_F(TShownMenus, LeftAndRightWalkTheDropDownsRoundTheBar) {
     TScript Script({
         Opens(btHelp, Opened),
         [&] {
-            Mode = SkinManager->MenuMode;
+            Mode = SkinManager->MenuMode();
             WhileOpen = Grab(Wnd());
             return true;
         },
@@ -436,10 +436,10 @@ TEST_F(TShownMenus, LeftAndRightWalkTheDropDownsRoundTheBar) {
     EXPECT_GT(RingNotOf(*WhileOpen, Button(btFile).Bounds, Light), 0);
     Pump();
     EXPECT_GT(RingNotOf(*Grab(Wnd()), Button(btView).Bounds, Light), 0);
-    EXPECT_EQ(SkinManager->MenuMode, mmPopup);
+    EXPECT_EQ(SkinManager->MenuMode(), mmPopup);
     EXPECT_FALSE(SkinMenuHookInstalled());
     EXPECT_FALSE(Frame->MenuTracking);
-    EXPECT_TRUE(SkinManager->Menus.empty());
+    EXPECT_TRUE(SkinManager->Menus().empty());
     EXPECT_EQ(Clicks[L"MenuOff"], 0) << "passing a button by does not click it";
 }
 
@@ -833,7 +833,7 @@ TEST_F(TShownMenus, PopupMenusAndTheSystemMenuWearTheSkin) {
         return [Menu, &Seen] {
             const TWinSkinPopMenu* P = PopMenuOf(Menu);
             if (MenuWindows().empty() || !P || P->Background.Empty()) return false;
-            Seen.Mode = SkinManager->MenuMode;
+            Seen.Mode = SkinManager->MenuMode();
             HWND W = MenuWindows().front();
             Seen.Shot = Grab(W);
             for (int I = 0; I < GetMenuItemCount(Menu); ++I)
@@ -1071,7 +1071,7 @@ TEST_F(TShownMenus, FiveHundredOpeningsOfEachMenuLeaveNothingBehind) {
     Pump();
     const TCounts After = Counts();
     EXPECT_EQ(After, Before) << "before: " << Describe(Before) << "\nafter:  " << Describe(After);
-    EXPECT_TRUE(SkinManager->Menus.empty());
+    EXPECT_TRUE(SkinManager->Menus().empty());
     EXPECT_FALSE(SkinMenuHookInstalled());
     EXPECT_FALSE(Frame->MenuTracking);
     EXPECT_EQ(Clicks[L"MenuFile"], 500) << "every opening clicked its item once";
