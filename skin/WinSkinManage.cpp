@@ -67,7 +67,12 @@ void TSkinManage::UnregisterSkinData(TSkinData* Data) {
         It = FForms.rbegin();
     }
     FSkinDatas.erase(std::remove(FSkinDatas.begin(), FSkinDatas.end(), Data), FSkinDatas.end());
-    if (FTarget == Data) FTarget = nullptr;
+    // Its pending request goes with it: a timer left running would fire for nothing.
+    if (FTarget == Data) {
+        FTarget = nullptr;
+        FAction = saNone;
+        FTimer->SetEnabled(false);
+    }
     if (FMainSkinData == Data) {
         FMainSkinData = nullptr;
         for (TSkinData* D : FSkinDatas)
