@@ -130,6 +130,40 @@ TEST_F(TShownFrame, NcCalcSizeGivesTheClientInsideTheSkinsEdges) {
         Recorder->Matches({{WM_NCCALCSIZE, mcWParam, TRUE}, {WM_NCCALCSIZE, mcWParam, FALSE}}));
 }
 
+// Beneath the skin the window sees none of its non-client painting: a paint or an activation
+// only reads the caption text; a hit test is asked of the window first; a frame change passes
+// the window's own size calculation and position messages on, and paints in the skin.
+TEST_F(TShownFrame, NonClientMessagesReachTheWindowInTheseSequences) {
+    const int Length = GetWindowTextLengthW(Wnd());
+    const TMsgExpect TextRead[] = {
+        {WM_GETTEXTLENGTH, mcResult, 0, 0, Length},
+        {WM_GETTEXT, mcWParam | mcResult, static_cast<WPARAM>(Length + 1), 0, Length}};
+    Recorder->Clear();
+    Send(WM_NCPAINT, 1);
+    EXPECT_TRUE(Recorder->Matches({TextRead[0], TextRead[1]}));
+
+    Recorder->Clear();
+    Send(WM_NCACTIVATE, FALSE);
+    Send(WM_NCACTIVATE, TRUE);
+    EXPECT_TRUE(Recorder->Matches({TextRead[0], TextRead[1], TextRead[0], TextRead[1]}));
+
+    Recorder->Clear();
+    RECT W;
+    GetWindowRect(Wnd(), &W);
+    const LPARAM OnCaption = MAKELPARAM(W.left + 120, W.top + 14);
+    EXPECT_EQ(Send(WM_NCHITTEST, 0, OnCaption), HTCAPTION);
+    EXPECT_TRUE(Recorder->Matches({{WM_NCHITTEST, mcLParam, 0, OnCaption}}));
+
+    Recorder->Clear();
+    SetWindowPos(Wnd(), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    EXPECT_TRUE(Recorder->Matches({{WM_WINDOWPOSCHANGING},
+                                   {WM_NCCALCSIZE, mcWParam, TRUE},
+                                   TextRead[0],
+                                   TextRead[1],
+                                   {WM_WINDOWPOSCHANGED}}));
+}
+
 TEST_F(TShownFrame, AltAloneIsAnsweredWithoutTheWindow) {
     EXPECT_EQ(Send(WM_SYSCOMMAND, SC_KEYMENU, 0), 1);
     EXPECT_EQ(Reached(WM_SYSCOMMAND), 0);

@@ -469,6 +469,41 @@ TEST_F(TShownMenus, RightOpensASubMenuAndLeftClosesItBeforeMovingOn) {
     EXPECT_EQ(Opened, (std::vector<int>{btFile, btHelp}));
 }
 
+// What the window itself is told while the keyboard walks the bar, as for a native bar: the
+// button's own click, its drop-down's first item selected, the selection ended and the menu
+// loop left (of a tracked pop-up), once per drop-down; nothing is told of the menu's opening.
+TEST_F(TShownMenus, TheKeyboardWalkReachesTheWindowInThisSequence) {
+    TMessageRecorder Recorder({WM_ENTERMENULOOP, WM_EXITMENULOOP, WM_INITMENU, WM_INITMENUPOPUP,
+                               WM_UNINITMENUPOPUP, WM_MENUSELECT, WM_COMMAND, WM_SYSCOMMAND,
+                               WM_NCACTIVATE, WM_NCHITTEST, WM_NCLBUTTONDOWN, WM_CAPTURECHANGED});
+    Recorder.Attach(*Form);
+    std::vector<int> Opened;
+    TScript Script({
+        Opens(btFile, Opened),
+        Press(VK_RIGHT),
+        Opens(btEdit, Opened),
+        Press(VK_LEFT),
+        Opens(btFile, Opened),
+        Press(VK_ESCAPE),
+        Closed(),
+    });
+    EXPECT_TRUE(Script.Run([] { PostPress(btFile); })) << "steps done: " << Script.StepsDone();
+    Recorder.Detach();
+    auto FirstItemOf = [](int I) {
+        const HMENU Sub = Button(I).SubMenu;
+        const WPARAM Selected = MAKEWPARAM(GetMenuItemID(Sub, 0), MF_HILITE | MF_OWNERDRAW);
+        return TMsgExpect{WM_MENUSELECT, mcWParam | mcLParam, Selected,
+                          reinterpret_cast<LPARAM>(Sub)};
+    };
+    const TMsgExpect SelectionEnds{WM_MENUSELECT, mcWParam | mcLParam, MAKEWPARAM(0, 0xFFFF), 0};
+    const TMsgExpect LoopLeft{WM_EXITMENULOOP, mcWParam, TRUE};
+    const TMsgExpect FileClick{WM_COMMAND, mcWParam, Button(btFile).Command};
+    const TMsgExpect EditClick{WM_COMMAND, mcWParam, Button(btEdit).Command};
+    EXPECT_TRUE(Recorder.Matches({FileClick, FirstItemOf(btFile), SelectionEnds, LoopLeft,
+                                  EditClick, FirstItemOf(btEdit), SelectionEnds, LoopLeft,
+                                  FileClick, FirstItemOf(btFile), SelectionEnds, LoopLeft}));
+}
+
 TEST_F(TShownMenus, ARightToLeftBarIsLaidFromTheRightAndWalkedTheOtherWay) {
     Frame->RightToLeft = true;
     Frame->PaintFrame();
