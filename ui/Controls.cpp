@@ -1,5 +1,7 @@
 #include "Controls.h"
 
+#include "WindowBinding.h"
+
 #include <windowsx.h>
 
 #include <algorithm>
@@ -10,12 +12,9 @@
 
 namespace {
 
-// The property that ties a window to its control object. Its name carries the process id so
-// that a window of another process, which may carry a property of the same spelling, is never
-// taken for one of ours.
-const wchar_t* ControlProp() {
-    static const std::wstring Name = L"DialerControl" + IntToHex(GetCurrentProcessId(), 8);
-    return Name.c_str();
+const TWindowBinding<TWinControl>& ControlBinding() {
+    static const TWindowBinding<TWinControl> Binding(L"Control");
+    return Binding;
 }
 
 thread_local TWinControl* CreationControl = nullptr;
@@ -93,7 +92,7 @@ TWinControl* FindControl(HWND Wnd) {
     DWORD Pid = 0;
     GetWindowThreadProcessId(Wnd, &Pid);
     if (Pid != GetCurrentProcessId()) return nullptr;
-    return static_cast<TWinControl*>(GetPropW(Wnd, ControlProp()));
+    return ControlBinding().Find(Wnd);
 }
 
 TControl* FindDragTarget(POINT Pos, bool AllowDisabled) {
@@ -450,12 +449,12 @@ WNDPROC RegisterControlClass(const TCreateParams& P) {
 } // namespace
 
 LRESULT CALLBACK ControlWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
-    auto* C = static_cast<TWinControl*>(GetPropW(Wnd, ControlProp()));
+    TWinControl* C = ControlBinding().Find(Wnd);
     if (!C && CreationControl) {
         // The first message of a window being created: tie it to its control.
         C = CreationControl;
         CreationControl = nullptr;
-        SetPropW(Wnd, ControlProp(), C);
+        ControlBinding().Bind(Wnd, C);
         C->FHandle.Reset(Wnd);
     }
     if (!C) return DefWindowProcW(Wnd, Msg, WParam, LParam);
@@ -466,7 +465,7 @@ LRESULT CALLBACK ControlWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam
         HandleException(C);
     }
     if (Msg == WM_NCDESTROY) {
-        RemovePropW(Wnd, ControlProp());
+        ControlBinding().Unbind(Wnd);
         if (C->FHandle.Get() == Wnd) C->FHandle.Forget();
     }
     return M.Result;

@@ -2,6 +2,7 @@
 
 #include "Menus.h"
 #include "Reader.h"
+#include "WindowBinding.h"
 
 #include <algorithm>
 
@@ -691,6 +692,11 @@ void TCustomForm::WndProc(TMessage& M) {
 
 namespace {
 
+const TWindowBinding<TApplication>& AppBinding() {
+    static const TWindowBinding<TApplication> Binding(L"Application");
+    return Binding;
+}
+
 constexpr UINT_PTR HintShowTimer = 1;
 constexpr UINT_PTR HintHideTimer = 2;
 
@@ -742,6 +748,8 @@ TApplication::TApplication(TComponent* AOwner)
 
 TApplication::~TApplication() {
     Destroying();
+    // The window's last messages must not reach a half-destroyed application.
+    if (FHandle) AppBinding().Unbind(FHandle);
     SetExceptionReporter(nullptr);
     if (Application == this) Application = nullptr;
 }
@@ -762,7 +770,7 @@ HWND TApplication::Handle() {
                             0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         if (!W) throw EOSError(L"CreateWindowEx TApplication", GetLastError());
         FHandle.Reset(W);
-        SetWindowLongPtrW(W, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        AppBinding().Bind(W, this);
     }
     return FHandle;
 }
@@ -773,7 +781,7 @@ void TApplication::SetTitle(const std::wstring& V) {
 }
 
 LRESULT CALLBACK TApplication::AppWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
-    auto* Self = reinterpret_cast<TApplication*>(GetWindowLongPtrW(Wnd, GWLP_USERDATA));
+    TApplication* Self = AppBinding().Find(Wnd);
     if (!Self) return DefWindowProcW(Wnd, Msg, WParam, LParam);
     TMessage M{Msg, WParam, LParam, 0};
     try {

@@ -1,8 +1,14 @@
 #include "UtilWindow.h"
 
 #include "SysUtils.h"
+#include "WindowBinding.h"
 
 namespace {
+
+const TWindowBinding<TUtilityWindow>& UtilityBinding() {
+    static const TWindowBinding<TUtilityWindow> Binding(L"Utility");
+    return Binding;
+}
 
 void RegisterUtilClass(WNDPROC Proc) {
     WNDCLASSEXW Class{};
@@ -27,7 +33,7 @@ TUtilityWindow::TUtilityWindow(TWndMethod Method, TObject* Sender)
 
 TUtilityWindow::~TUtilityWindow() {
     // Messages still arriving during destruction must not reach a half-destroyed owner.
-    if (FHandle) SetWindowLongPtrW(FHandle, GWLP_USERDATA, 0);
+    if (FHandle) UtilityBinding().Unbind(FHandle);
 }
 
 void TUtilityWindow::DefaultHandler(TMessage& Message) {
@@ -37,9 +43,9 @@ void TUtilityWindow::DefaultHandler(TMessage& Message) {
 LRESULT CALLBACK TUtilityWindow::StaticProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
     if (Msg == WM_NCCREATE) {
         auto* Create = reinterpret_cast<CREATESTRUCTW*>(LParam);
-        SetWindowLongPtrW(Wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(Create->lpCreateParams));
+        UtilityBinding().Bind(Wnd, static_cast<TUtilityWindow*>(Create->lpCreateParams));
     }
-    auto* Self = reinterpret_cast<TUtilityWindow*>(GetWindowLongPtrW(Wnd, GWLP_USERDATA));
+    TUtilityWindow* Self = UtilityBinding().Find(Wnd);
     // Creation messages come before FHandle is set: they get the default treatment.
     if (!Self || !Self->FHandle || !Self->FMethod) return DefWindowProcW(Wnd, Msg, WParam, LParam);
     TMessage M{Msg, WParam, LParam, 0};

@@ -2,6 +2,7 @@
 // window procedure sees are recorded and compared with the expected sequence.
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "UtilWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -289,6 +290,37 @@ TEST(Forms, WindowsOfFormAndApplication) {
     EXPECT_FALSE(HasButton(App));
     EXPECT_TRUE(IsWindowVisible(F->Handle())); // the form stays
     SetWindowLongW(App, GWL_EXSTYLE, GetWindowLongW(App, GWL_EXSTYLE) & ~WS_EX_TOOLWINDOW);
+}
+
+// Each window of ours is tied to its object by kind: a control is found only from a control's
+// window, and what a program keeps in a window's user data never diverts its messages.
+TEST(Forms, WindowsAreTiedToTheirObjectsByKind) {
+    auto F = MakeForm();
+    F->HandleNeeded();
+    int UtilityHeard = 0;
+    TUtilityWindow Utility([&](TMessage& M) {
+        if (M.Msg == WM_USER + 5) ++UtilityHeard;
+    });
+    EXPECT_EQ(FindControl(F->Handle()), F.get());
+    EXPECT_EQ(FindControl(Application->Handle()), nullptr);
+    EXPECT_EQ(FindControl(Utility.Handle()), nullptr);
+
+    int AppHeard = 0;
+    const int Hook = Application->HookMainWindow([&](TMessage& M) {
+        if (M.Msg == WM_USER + 5) ++AppHeard;
+        return false;
+    });
+    const HWND Ours[] = {Application->Handle(), Utility.Handle(), F->Handle()};
+    for (HWND W : Ours)
+        SetWindowLongPtrW(W, GWLP_USERDATA, 0x5A5A5A5A);
+    for (HWND W : Ours)
+        SendMessageW(W, WM_USER + 5, 0, 0);
+    EXPECT_EQ(AppHeard, 1);
+    EXPECT_EQ(UtilityHeard, 1);
+    EXPECT_EQ(FindControl(F->Handle()), F.get());
+    Application->UnhookMainWindow(Hook);
+    for (HWND W : Ours)
+        SetWindowLongPtrW(W, GWLP_USERDATA, 0);
 }
 
 TEST(Forms, AutoSizeAndAlignment) {
