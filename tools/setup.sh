@@ -3,7 +3,7 @@
 # Quick when everything is already there.
 set -eu
 packages=(wine wine32 wine64 mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix cmake ninja-build googletest
-    clang libclang-rt-14-dev xvfb xauth x11-apps x11-utils xdotool imagemagick
+    clang clang-format libclang-rt-14-dev xvfb xauth x11-apps x11-utils xdotool imagemagick
     fonts-wqy-microhei fonts-wine locales procps valgrind zip)
 missing=()
 # Set when this machine could not install the 32-bit Wine, so that later runs do not try again.
