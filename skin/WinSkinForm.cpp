@@ -48,35 +48,8 @@ PUBLISHED(TWinSkinForm) {}
 // ---------------------------------------------------------------------------------------------
 // Frame objects
 
-void TNCObject::MouseDown() {
-    if (Owner->HotObject && Owner->HotObject != this) Owner->HotObject->MouseLeave();
-    if (!Visible) return;
-    Owner->HotObject = this;
-    State = nsPressed;
-    Paint();
-}
-
-void TNCObject::MouseUp() {
-    if (!Visible) return;
-    State = nsHot;
-    Paint();
-}
-
-void TNCObject::MouseMove() {
-    if (Owner->HotObject == this) return;
-    if (Owner->HotObject) Owner->HotObject->MouseLeave();
-    if (!Visible) return;
-    Owner->HotObject = this;
-    State = nsHot;
-    Paint();
-}
-
-void TNCObject::MouseLeave() {
-    if (!Visible) return;
-    Owner->HotObject = nullptr;
-    State = nsNormal;
-    Paint();
-}
+TWinSysButton::TWinSysButton(TWinSkinForm* AOwner, TDataSkinSysButton* AButton, int AIndex)
+    : TNCObject(*AOwner), Owner(AOwner), SkinButton(AButton), Index(AIndex) {}
 
 void TWinSysButton::Paint() {
     Owner->PaintButton(*this);
@@ -100,7 +73,7 @@ TWinSkinForm::~TWinSkinForm() {
     }
     FreeControlSkins();
     NCButtons.clear();
-    HotObject = nullptr;
+    FHotObject = nullptr;
     HoverTimer.reset();
     SkinMenu.reset();
     SkinSysMenu.reset();
@@ -211,7 +184,7 @@ void TWinSkinForm::CommonAttach() {
 
     if (FrameSkinning) {
         if (const HMENU Shown = GetMenu(Wnd); Shown && MdiKind != mkChild) {
-            SkinMenu = std::make_unique<TWinSkinMenu>(this, SkinData);
+            SkinMenu = std::make_unique<TWinSkinMenu>(*this, SkinData);
             MenuHeight = GetSystemMetrics(SM_CYMENU);
             SkinMenu->BuildFromMainMenu(Form);
             // A frame whose children came first shows the bar the client merged for them.
@@ -367,7 +340,7 @@ void TWinSkinForm::BuildNCButtons() {
 }
 
 void TWinSkinForm::FreeNCButtons() {
-    HotObject = nullptr;
+    FHotObject = nullptr;
     NCButtons.clear();
     // The pictures came from the skin that is going.
     for (auto& C : FCaches)
@@ -971,7 +944,7 @@ void TWinSkinForm::OnMenuChanged(TMessage& M) {
 // Handlers of a frame the skin draws now
 
 void TWinSkinForm::OnMenuItem(TMessage& M) {
-    if (!SkinMenuItemMessage(*this, M)) PassOn(M);
+    if (!SkinMenu || !SkinMenuItemMessage(*this, M)) PassOn(M);
 }
 
 void TWinSkinForm::OnNcCalcSize(TMessage& M) {
@@ -1124,7 +1097,7 @@ void TWinSkinForm::PaintFrame(HDC Given) {
     } catch (...) {
         // A broken skin never stops the window.
     }
-    HotObject = nullptr;
+    FHotObject = nullptr;
 }
 
 TBitmap* TWinSkinForm::ComposedButton(const TWinSysButton& B, int Frame) {
@@ -1166,6 +1139,34 @@ void TWinSkinForm::PaintButton(TWinSysButton& B) {
     } catch (...) {
         // A broken skin never stops the window.
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// What the menu strip asks of the frame
+
+bool TWinSkinForm::StripShown() const {
+    return MenuHeight > 0 && (SkinState == lsReady || SkinState == lsRefresh);
+}
+
+// A maximised MDI child's caption buttons are the frame's, laid out with the caption, but they
+// sit in the strip and are painted with it (over its ground, in their normal look).
+bool TWinSkinForm::PaintMDIChildButtons(HDC Strip) {
+    bool Any = false;
+    for (auto& P : NCButtons) {
+        TWinSysButton& B = *P;
+        if (B.SkinButton->Visibility != viMdiChild || !B.Visible || IsRectEmpty(&B.Bounds))
+            continue;
+        RECT R = B.Bounds;
+        OffsetRect(&R, -FrameLeft, -FrameTop);
+        DrawSkinFrame(Strip, R, B.SkinButton->Bitmap, true, B.SkinButton->FrameCount, 1);
+        Any = true;
+    }
+    return Any;
+}
+
+void TWinSkinForm::WithoutFramePaint(const std::function<void()>& Change) {
+    TFramePaintSuspension Quiet(*this);
+    Change();
 }
 
 RECT TWinSkinForm::CaptionTextRect(HDC DC, const RECT& Strip, const std::wstring& Text) {
@@ -1465,7 +1466,7 @@ void TWinSkinForm::OnNcMouseMove(TMessage& M) {
         Hit->MouseMove();
         return;
     }
-    if (HotObject) HotObject->MouseLeave();
+    if (FHotObject) FHotObject->MouseLeave();
     PassOn(M);
 }
 
@@ -1486,7 +1487,7 @@ void TWinSkinForm::OnNcLButtonUp(TMessage& M) {
     if (!Hit) return PassOn(M);
     // A caption button runs its action when released where it was pressed.
     auto* Button = dynamic_cast<TWinSysButton*>(Hit);
-    if (Button && Hit == HotObject) {
+    if (Button && Hit == FHotObject) {
         Hit->MouseUp();
         RunButtonAction(Button->SkinButton->Action);
     }
@@ -1511,9 +1512,9 @@ void TWinSkinForm::HoverTick() {
     if (MenuTracking) return;
     POINT P;
     GetCursorPos(&P);
-    if (HotObject) {
+    if (FHotObject) {
         const POINT F = ScreenToFrame(P);
-        if (!PtInRect(&HotObject->Bounds, F)) HotObject->MouseLeave();
+        if (!PtInRect(&FHotObject->Bounds, F)) FHotObject->MouseLeave();
     }
     if (!Form && HoverButton) {
         RECT R;
@@ -1585,7 +1586,7 @@ void TWinSkinForm::ToggleMaximize() {
     ShowState = stMaximized;
     if (MdiKind == mkChild && SkinHost()) SkinHost()->SetMDIMaximized(true);
     PostMessageW(Wnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-    HotObject = nullptr;
+    FHotObject = nullptr;
 }
 
 void TWinSkinForm::ToggleMinimize() {
@@ -1629,7 +1630,7 @@ void TWinSkinForm::ShowSystemMenu(POINT At) {
         } else {
             SkinSysMenu->Popup(At.x, At.y);
         }
-    } else if (HotObject) {
+    } else if (FHotObject) {
         // The icon button clicked twice: close.
         if (HoverTimer) HoverTimer->SetEnabled(false);
         PostMessageW(Wnd, WM_CLOSE, 0, 0);

@@ -9,8 +9,10 @@
 #pragma once
 
 #include "ImgUtil.h"
+#include "WinNCObject.h"
 #include "WinSkinData.h"
 #include "WinSkinHost.h"
+#include "WinSkinMenu.h"
 
 #include "ExtCtrls.h"
 #include "Forms.h"
@@ -24,7 +26,6 @@
 #include <vector>
 
 class TWinSkinForm;
-class TWinSkinMenu;
 class TSkinControl;
 
 // To a form's WindowProc: colours and control skins again.
@@ -48,43 +49,26 @@ enum TSkinState {
     lsSetup = 5,
     lsDestroyed = 6
 };
-enum TNCState { nsNormal = 1, nsPressed = 2, nsHot = 3 };
 
 // CaptionBits: what the window's style offered before the skin took the caption over.
 inline constexpr uint8_t csMaxBox = 1, csMinBox = 2, csSysMenu = 8, csCaption = 16;
 
-// Something clickable drawn in the frame.
-class TNCObject : public TObject {
-  public:
-    explicit TNCObject(TWinSkinForm* AOwner) : Owner(AOwner) {}
-    virtual void MouseDown();
-    virtual void MouseUp();
-    virtual void MouseMove();
-    virtual void MouseLeave();
-    virtual void Paint() {}
-
-    TWinSkinForm* Owner;
-    RECT Bounds{}; // window coordinates
-    bool Visible = false;
-    TNCState State = nsNormal;
-};
-
 // A caption button of the skin.
 class TWinSysButton : public TNCObject {
   public:
-    TWinSysButton(TWinSkinForm* AOwner, TDataSkinSysButton* AButton, int AIndex)
-        : TNCObject(AOwner), SkinButton(AButton), Index(AIndex) {}
+    TWinSysButton(TWinSkinForm* AOwner, TDataSkinSysButton* AButton, int AIndex);
     void Paint() override;
     // The window icon rather than a picture of the skin (actions 3 and 11).
     bool IsIcon() const {
         return SkinButton->Action == acSystemMenu || SkinButton->Action == acIcon;
     }
 
+    TWinSkinForm* Owner;
     TDataSkinSysButton* SkinButton;
     int Index; // in the frame's NCButtons
 };
 
-class TWinSkinForm : public TComponent {
+class TWinSkinForm : public TComponent, public IMenuStripFrame {
     DECLARE_CLASS(TWinSkinForm, TComponent)
   public:
     explicit TWinSkinForm(TComponent* AOwner);
@@ -114,7 +98,7 @@ class TWinSkinForm : public TComponent {
     // The window's rectangle as the frame sees it (0, 0 at its top-left corner).
     RECT FrameRect() const;
     // A screen point in frame (window) coordinates.
-    POINT ScreenToFrame(POINT P) const;
+    POINT ScreenToFrame(POINT P) const override;
     // The first visible, clickable frame object at a frame point; null when none.
     TNCObject* HitObject(POINT FramePoint) const;
     void ShowSystemMenu(POINT ScreenPoint);
@@ -135,7 +119,23 @@ class TWinSkinForm : public TComponent {
     void FreeControlSkins();
     TCanvas& SkinCanvas() { return FCanvas; }
 
-    // Fields. The frame's collaborators (menus, control skins) and tests read them.
+    // What the menu strip and menu drawing learn of the frame.
+    HWND MenuWindow() const override { return Wnd; }
+    TSkinData* MenuSkin() const override { return SkinData; }
+    TCustomForm* MenuForm() const override { return Form; }
+    HMENU NativeSystemMenu() const override { return SystemMenu; }
+    bool MenuRightToLeft() const override { return RightToLeft; }
+    bool FrameActive() const override { return Active; }
+    bool IsMDIFrame() const override { return MdiKind == mkFrame; }
+    bool StripShown() const override;
+    bool PaintMDIChildButtons(HDC Strip) override;
+    void SetMenuTracking(bool Tracking) override { MenuTracking = Tracking; }
+    void WithoutFramePaint(const std::function<void()>& Change) override;
+    // The frame object under the pointer or pressed (a caption button or a button of the strip).
+    TNCObject* HotObject() const override { return FHotObject; }
+    void SetHotObject(TNCObject* Object) override { FHotObject = Object; }
+
+    // Fields. The manager, the control skins and tests read them.
     HWND Wnd = nullptr;
     TCustomForm* Form = nullptr;
     TSkinData* SkinData = nullptr;
@@ -154,7 +154,6 @@ class TWinSkinForm : public TComponent {
     bool UnicodeWindow = false;
     bool SystemDialog = false;
     bool MenuTracking = false;
-    TNCObject* HotObject = nullptr;
     TSkinControl* HoverButton = nullptr; // plain windows: the button whose hot look to end
     std::unique_ptr<TTimer> HoverTimer;
     TFont CaptionFont;
@@ -189,6 +188,7 @@ class TWinSkinForm : public TComponent {
 
   private:
     friend class TFramePaintSuspension;
+    TNCObject* FHotObject = nullptr;
     void CommonAttach();
     void WndProc(TMessage& M);
     // The skin has taken the window's frame over (not a plain child window).

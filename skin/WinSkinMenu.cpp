@@ -28,7 +28,7 @@ constexpr UINT FirstSystemCommand = 4096;
 struct TTracking {
     THookHandle Hook;
     TWinSkinMenu* Menu = nullptr;
-    TWinSkinForm* Frame = nullptr;
+    IMenuStripFrame* Frame = nullptr;
     int OpenIndex = -1;
     HMENU CurrentPopup = nullptr;
     // The item the menu reported selected last: the menu it is in and its sub-menu.
@@ -425,15 +425,15 @@ void GrowPopupItem(TSkinData& Skin, TMenuItem& Item, int& W) {
     W += MarginLeft(Skin) + (HasImages(Item) ? 0 : 23) + 12;
 }
 
-void MeasureNative(TWinSkinForm& Frame, MEASUREITEMSTRUCT& S) {
+void MeasureNative(IMenuStripFrame& Frame, MEASUREITEMSTRUCT& S) {
     // The open drop-down's item, else the system menu's (shown by the system, not the skin).
     HMENU Where = Tracking().Frame == &Frame ? Tracking().CurrentPopup : nullptr;
     if (!Where || GetMenuState(Where, S.itemID, MF_BYCOMMAND) == static_cast<UINT>(-1))
-        Where = Frame.SystemMenu;
+        Where = Frame.NativeSystemMenu();
     const std::wstring Text = NativeText(Where, S.itemID);
     TMenuCanvas C;
     const int TextW = Text.empty() ? 0 : Width(Measure(C.Canvas().Handle(), Text));
-    S.itemWidth = static_cast<UINT>(TextW + 26 + MarginLeft(*Frame.SkinData));
+    S.itemWidth = static_cast<UINT>(TextW + 26 + MarginLeft(*Frame.MenuSkin()));
     if (!Text.empty())
         S.itemHeight += 4;
     else
@@ -448,16 +448,17 @@ void MeasureNative(TWinSkinForm& Frame, MEASUREITEMSTRUCT& S) {
 // Recognised again by type, so the skin takes back only what it gave; each keeps the item's
 // own handler of before, which the item gets back when the skin lets go.
 struct TSkinDrawItem {
-    TWinSkinForm* Frame;
+    IMenuStripFrame* Frame;
     TMenuDrawItemEvent Previous;
     void operator()(TObject* Sender, TCanvas* Canvas, RECT R, bool Selected) const {
         try {
             auto* Item = dynamic_cast<TMenuItem*>(Sender);
-            if (!Item || !Canvas || !Frame->SkinData) return;
+            TSkinData* Skin = Frame->MenuSkin();
+            if (!Item || !Canvas || !Skin) return;
             TMenuItem* Parent = Item->Parent();
             HMENU Menu = Parent && Parent->HandleAllocated() ? Parent->Handle() : nullptr;
-            DrawMenuItem(*Frame->SkinData, Canvas->Handle(), R, LookOf(*Item), Selected,
-                         Frame->RightToLeft, Menu);
+            DrawMenuItem(*Skin, Canvas->Handle(), R, LookOf(*Item), Selected,
+                         Frame->MenuRightToLeft(), Menu);
         } catch (...) {
             // A broken skin leaves the item undrawn, never the menu stuck.
         }
@@ -465,16 +466,17 @@ struct TSkinDrawItem {
 };
 
 struct TSkinMeasureItem {
-    TWinSkinForm* Frame;
+    IMenuStripFrame* Frame;
     bool MainMenu;
     TMenuMeasureItemEvent Previous;
     void operator()(TObject* Sender, TCanvas*, int& W, int&) const {
         auto* Item = dynamic_cast<TMenuItem*>(Sender);
-        if (!Item || !Frame->SkinData) return;
+        TSkinData* Skin = Frame->MenuSkin();
+        if (!Item || !Skin) return;
         if (MainMenu)
-            GrowMainItem(*Frame->SkinData, *Item, W);
+            GrowMainItem(*Skin, *Item, W);
         else
-            GrowPopupItem(*Frame->SkinData, *Item, W);
+            GrowPopupItem(*Skin, *Item, W);
     }
 };
 
@@ -482,7 +484,7 @@ bool SkinsItem(const TMenuItem& Item) {
     return Item.OnDrawItem.target<TSkinDrawItem>() != nullptr;
 }
 
-void GiveHandlers(TMenuItem& Item, TWinSkinForm& Frame, bool MainMenu) {
+void GiveHandlers(TMenuItem& Item, IMenuStripFrame& Frame, bool MainMenu) {
     // A skin given again keeps the program's handlers it saved the first time.
     TMenuDrawItemEvent OwnDraw = Item.OnDrawItem;
     if (auto* Given = OwnDraw.target<TSkinDrawItem>()) OwnDraw = Given->Previous;
@@ -502,7 +504,7 @@ void TakeHandlers(TMenuItem& Item) {
 }
 
 // Every item below Item, from Depth on (the menu's own items are depth 1).
-void SkinItems(TMenuItem& Item, TWinSkinForm& Frame, bool MainMenu, int Depth) {
+void SkinItems(TMenuItem& Item, IMenuStripFrame& Frame, bool MainMenu, int Depth) {
     for (int I = 0; I < Item.Count(); ++I) {
         TMenuItem& Sub = *Item.Items(I);
         const bool Deep = !MainMenu || Depth >= 2;
@@ -528,7 +530,7 @@ std::map<TMenu*, bool>& OwnerDrawBefore() {
     return Before;
 }
 
-void SkinMenu(TMenu& Menu, TWinSkinForm& Frame, bool MainMenu) {
+void SkinMenu(TMenu& Menu, IMenuStripFrame& Frame, bool MainMenu) {
     if (!SkinsMenu(Menu)) OwnerDrawBefore()[&Menu] = Menu.OwnerDraw();
     Menu.SetOwnerDraw(true);
     SkinItems(*Menu.Items(), Frame, MainMenu, 1);
@@ -570,7 +572,7 @@ void MenuSelected(WPARAM WParam, LPARAM LParam) {
     const UINT Flags = HIWORD(WParam);
     const auto Menu = reinterpret_cast<HMENU>(LParam);
     if (Flags == 0xFFFF && !Menu) {
-        if (!T.Moving && T.Frame) T.Frame->MenuTracking = false;
+        if (!T.Moving && T.Frame) T.Frame->SetMenuTracking(false);
         return;
     }
     T.Moving = false;
@@ -631,7 +633,7 @@ void FilterMessage(MSG& Msg) {
         }
         break;
     case WM_SYSKEYDOWN:
-        if (Msg.wParam == VK_MENU) T.Frame->MenuTracking = false;
+        if (Msg.wParam == VK_MENU) T.Frame->SetMenuTracking(false);
         return;
     case WM_MENUSELECT:
         MenuSelected(Msg.wParam, Msg.lParam);
@@ -664,7 +666,7 @@ LRESULT CALLBACK MsgFilterProc(int Code, WPARAM WParam, LPARAM LParam) {
     TTracking& T = Tracking();
     auto* Msg = reinterpret_cast<MSG*>(LParam);
     // A right-to-left menu walks the other way.
-    if (Code >= 0 && Msg && T.Frame && T.Selected && T.Frame->RightToLeft &&
+    if (Code >= 0 && Msg && T.Frame && T.Selected && T.Frame->MenuRightToLeft() &&
         IsKeyMessage(Msg->message)) {
         if (Msg->wParam == VK_LEFT)
             Msg->wParam = VK_RIGHT;
@@ -687,10 +689,11 @@ LRESULT CALLBACK MsgFilterProc(int Code, WPARAM WParam, LPARAM LParam) {
 // Buttons and builds
 
 void TMenuBtn::Paint() {
-    if (Owner->SkinMenu) Owner->SkinMenu->PaintButton(*this);
+    Strip.PaintButton(*this);
 }
 
-TWinSkinMenu::TWinSkinMenu(TWinSkinForm* AOwner, TSkinData* Data) : SkinData(Data), Owner(AOwner) {}
+TWinSkinMenu::TWinSkinMenu(IMenuStripFrame& AFrame, TSkinData* Data)
+    : SkinData(Data), FFrame(AFrame) {}
 
 TWinSkinMenu::~TWinSkinMenu() {
     TTracking& T = Tracking();
@@ -702,7 +705,7 @@ TWinSkinMenu::~TWinSkinMenu() {
 }
 
 void TWinSkinMenu::ClearButtons() {
-    if (Owner->HotObject && dynamic_cast<TMenuBtn*>(Owner->HotObject)) Owner->HotObject = nullptr;
+    if (dynamic_cast<TMenuBtn*>(FFrame.HotObject())) FFrame.SetHotObject(nullptr);
     MenuButtons.clear();
     ButtonCount = 0;
     Invalidate();
@@ -714,12 +717,12 @@ void TWinSkinMenu::Invalidate() {
 }
 
 void TWinSkinMenu::TakeMenuOffWindow() {
-    if (GetMenu(Owner->Wnd)) SetMenu(Owner->Wnd, nullptr);
+    if (GetMenu(FFrame.MenuWindow())) SetMenu(FFrame.MenuWindow(), nullptr);
 }
 
 void TWinSkinMenu::BuildFromMainMenu(TCustomForm* Form) {
     ClearButtons();
-    if (HMENU Current = GetMenu(Owner->Wnd)) NativeMenu = Current;
+    if (HMENU Current = GetMenu(FFrame.MenuWindow())) NativeMenu = Current;
     if (!Form) {
         // A window of the system's: its own menu is all there is.
         MainMenu = nullptr;
@@ -732,7 +735,7 @@ void TWinSkinMenu::BuildFromMainMenu(TCustomForm* Form) {
     TMenuItem* Root = MainMenu->Items();
     for (int I = 0; I < Root->Count(); ++I) {
         TMenuItem* Item = Root->Items(I);
-        auto B = std::make_unique<TMenuBtn>(Owner, SkinData);
+        auto B = std::make_unique<TMenuBtn>(FFrame, *this, SkinData);
         B->Item = Item;
         B->Index = I;
         B->Visible = Item->Visible();
@@ -761,7 +764,7 @@ bool IsMaximisedChildItem(const MENUITEMINFOW& I) {
 
 void TWinSkinMenu::BuildFromNativeMenu() {
     ClearButtons();
-    if (HMENU Current = GetMenu(Owner->Wnd)) NativeMenu = Current;
+    if (HMENU Current = GetMenu(FFrame.MenuWindow())) NativeMenu = Current;
     BuildNative(nbMerge);
 }
 
@@ -777,7 +780,7 @@ void TWinSkinMenu::BuildNative(TNativeBuild Kind) {
     TMenuItem* Root = MainMenu ? MainMenu->Items() : nullptr;
     for (int P = 0; P < Count; ++P) {
         const int At = static_cast<int>(MenuButtons.size());
-        auto B = std::make_unique<TMenuBtn>(Owner, SkinData);
+        auto B = std::make_unique<TMenuBtn>(FFrame, *this, SkinData);
         B->Index = At;
         wchar_t Text[80]{};
         MENUITEMINFOW I{};
@@ -816,13 +819,14 @@ void TWinSkinMenu::BuildNative(TNativeBuild Kind) {
 
 void TWinSkinMenu::GiveBackNativeMenu() {
     RestoreOwnerDraw();
-    if (NativeMenu && IsMenu(NativeMenu) && !GetMenu(Owner->Wnd)) SetMenu(Owner->Wnd, NativeMenu);
+    if (NativeMenu && IsMenu(NativeMenu) && !GetMenu(FFrame.MenuWindow()))
+        SetMenu(FFrame.MenuWindow(), NativeMenu);
     NativeMenu = nullptr;
 }
 
 void TWinSkinMenu::DestroyNativeMenu() {
     FConverted.clear();
-    if (NativeMenu && IsMenu(NativeMenu) && GetMenu(Owner->Wnd) != NativeMenu)
+    if (NativeMenu && IsMenu(NativeMenu) && GetMenu(FFrame.MenuWindow()) != NativeMenu)
         DestroyMenu(NativeMenu);
     NativeMenu = nullptr;
 }
@@ -896,11 +900,12 @@ void TWinSkinMenu::PaintStrip(HDC DC, const RECT& Rect) {
     const int W = Width(Rect), H = Height(Rect);
     if (W <= 0 || H <= 0) return;
     try {
-        const int Look = Owner->Active ? 1 : 0;
+        const int Look = FFrame.FrameActive() ? 1 : 0;
         TStripLook& Kept = FLooks[static_cast<size_t>(Look)];
         // The maximized MDI child's buttons in the strip change without the strip knowing.
-        if (Kept.Valid && EqualRect(&Kept.Rect, &Rect) && Kept.RightToLeft == Owner->RightToLeft &&
-            Kept.Bar == SkinData->MenuBar.get() && Owner->MdiKind != mkFrame) {
+        if (Kept.Valid && EqualRect(&Kept.Rect, &Rect) &&
+            Kept.RightToLeft == FFrame.MenuRightToLeft() && Kept.Bar == SkinData->MenuBar.get() &&
+            !FFrame.IsMDIFrame()) {
             if (FBackgroundLook != Look) {
                 Background.SetPixelFormat(pf24bit);
                 Background.SetSize(W, H);
@@ -916,11 +921,11 @@ void TWinSkinMenu::PaintStrip(HDC DC, const RECT& Rect) {
         Work.SetSize(W, H);
         HDC S = Work.Canvas()->Handle();
         const RECT Local{0, 0, W, H};
-        const bool RightToLeft = Owner->RightToLeft;
+        const bool RightToLeft = FFrame.MenuRightToLeft();
         int Start = 6;
         TDataSkinObject* Bar = SkinData->MenuBar.get();
         if (Bar && !Bar->Bitmap.Empty()) {
-            const int Frame = Owner->Active ? 1 : 2;
+            const int Frame = FFrame.FrameActive() ? 1 : 2;
             if (Bar->Tile == 1) {
                 DrawSkinImageDirect(S, Local, Bar->Bitmap, Bar->Margins, true, false,
                                     Bar->FrameCount, Frame);
@@ -967,7 +972,7 @@ void TWinSkinMenu::PaintStrip(HDC DC, const RECT& Rect) {
         Keep(Kept.Strip, S);
         Keep(Kept.Ground, Background.Canvas()->Handle());
         Kept.Rect = Rect;
-        Kept.RightToLeft = Owner->RightToLeft;
+        Kept.RightToLeft = FFrame.MenuRightToLeft();
         Kept.Bar = SkinData->MenuBar.get();
         Kept.Valid = true;
         FBackgroundLook = Look;
@@ -977,24 +982,14 @@ void TWinSkinMenu::PaintStrip(HDC DC, const RECT& Rect) {
 }
 
 void TWinSkinMenu::PaintMDIButtons(HDC Strip) {
-    if (Owner->MdiKind != mkFrame) return;
-    bool Any = false;
-    for (auto& P : Owner->NCButtons) {
-        TWinSysButton& B = *P;
-        if (B.SkinButton->Visibility != viMdiChild || !B.Visible || IsRectEmpty(&B.Bounds)) continue;
-        RECT R = B.Bounds;
-        OffsetRect(&R, -Owner->FrameLeft, -Owner->FrameTop);
-        DrawSkinFrame(Strip, R, B.SkinButton->Bitmap, true, B.SkinButton->FrameCount, 1);
-        Any = true;
-    }
+    if (!FFrame.IsMDIFrame()) return;
+    const bool Any = FFrame.PaintMDIChildButtons(Strip);
     if (ISkinHost* Host = SkinHost(); Any && Host && !Host->MDIMaximized())
         Host->SetMDIMaximized(true);
 }
 
 void TWinSkinMenu::PaintButton(TMenuBtn& B) {
-    if (!B.Visible || IsRectEmpty(&B.Bounds) || Background.Empty() || Owner->MenuHeight <= 0)
-        return;
-    if (Owner->SkinState != lsReady && Owner->SkinState != lsRefresh) return;
+    if (!B.Visible || IsRectEmpty(&B.Bounds) || Background.Empty() || !FFrame.StripShown()) return;
     try {
         const int X = B.Bounds.left - StripRect.left;
         const int W = std::min<int>(Width(B.Bounds), Background.Width() - X);
@@ -1012,7 +1007,7 @@ void TWinSkinMenu::PaintButton(TMenuBtn& B) {
         TSelectObject Font(DC, SystemMenuFont()->Handle());
         SetBkMode(DC, TRANSPARENT);
         DrawCaption(DC, B, Local);
-        TWindowDC Window(Owner->Wnd, true);
+        TWindowDC Window(FFrame.MenuWindow(), true);
         BitBlt(Window, B.Bounds.left, StripRect.top, W, H, DC, 0, 0, SRCCOPY);
     } catch (...) {
         // A broken skin never stops the window.
@@ -1074,7 +1069,7 @@ void TWinSkinMenu::OpenMenu(int Index) {
     TTracking& T = Tracking();
     if (Index < 0 || Index >= static_cast<int>(MenuButtons.size()) || T.Menu) return;
     TMenuBtn& B = *MenuButtons[static_cast<size_t>(Index)];
-    const HWND Wnd = Owner->Wnd;
+    const HWND Wnd = FFrame.MenuWindow();
     PostMessageW(Wnd, WM_COMMAND, B.Command, 0);
     if (!B.SubMenu) return;
     const HMENU Sub = B.SubMenu;
@@ -1083,18 +1078,17 @@ void TWinSkinMenu::OpenMenu(int Index) {
     TMenuItem* Parent = B.Item && B.Item->Count() > 0 ? B.Item : TMenuItem::FromHandle(Sub);
     if (Parent) {
         // Separators come and go in the drop-down, which changes nothing of the strip.
-        TFramePaintSuspension Quiet(*Owner);
-        TidySeparators(*Parent);
+        FFrame.WithoutFramePaint([&] { TidySeparators(*Parent); });
     }
 
     T.Reset();
     T.Menu = this;
-    T.Frame = Owner;
+    T.Frame = &FFrame;
     T.OpenIndex = Index;
     RECT Window;
     GetWindowRect(Wnd, &Window);
     MakeOwnerDrawn(Sub);
-    Owner->MenuTracking = true;
+    FFrame.SetMenuTracking(true);
     const POINT At{Window.left + Bounds.left, Window.top + Bounds.bottom};
     if (ISkinHost* Host = SkinHost()) Host->SetMenuMode(mmMenuBar);
     T.CurrentPopup = Sub;
@@ -1112,15 +1106,15 @@ void TWinSkinMenu::OpenMenu(int Index) {
     if (ISkinHost* Host = SkinHost(); Host && !Host->MenuWindowsOpen())
         Host->SetMenuMode(mmPopup);
     if (!Alive) return; // the window went while its drop-down was open
-    Owner->MenuTracking = false;
+    FFrame.SetMenuTracking(false);
 
     // The button shows hot while the pointer is on it, else normal again.
     if (Index < static_cast<int>(MenuButtons.size())) {
         TMenuBtn& Open = *MenuButtons[static_cast<size_t>(Index)];
-        if (Owner->HotObject == &Open) {
+        if (FFrame.HotObject() == &Open) {
             POINT P;
             GetCursorPos(&P);
-            if (Pending < 0 && PtInRect(&Open.Bounds, Owner->ScreenToFrame(P))) {
+            if (Pending < 0 && PtInRect(&Open.Bounds, FFrame.ScreenToFrame(P))) {
                 Open.State = nsHot;
                 Open.Paint();
             } else {
@@ -1271,13 +1265,14 @@ void TWinSkinPopMenu::WndProc(TMessage& M) {
 // ---------------------------------------------------------------------------------------------
 // Owner drawing of the form's menus
 
-void SkinFormMenus(TWinSkinForm& Frame, bool On) {
+void SkinFormMenus(IMenuStripFrame& Frame, bool On) {
     // A skin that comes (or comes again after a change) draws its items afresh.
     if (On) ItemPictures().Clear();
-    TCustomForm* Form = Frame.Form;
-    if (!Form || !Frame.SkinData || Form->ClassName() == L"TwwRichEditForm") return;
-    const TSkinControlTypes Kinds = Frame.SkinData->SkinControls();
-    const int Disable = Frame.SkinData->DisableTag();
+    TCustomForm* Form = Frame.MenuForm();
+    TSkinData* Skin = Frame.MenuSkin();
+    if (!Form || !Skin || Form->ClassName() == L"TwwRichEditForm") return;
+    const TSkinControlTypes Kinds = Skin->SkinControls();
+    const int Disable = Skin->DisableTag();
     for (int I = 0; I < Form->ComponentCount(); ++I) {
         TComponent* C = Form->Components(I);
         if (auto* Popup = dynamic_cast<TPopupMenu*>(C)) {
@@ -1294,63 +1289,75 @@ void SkinFormMenus(TWinSkinForm& Frame, bool On) {
     }
 }
 
-void SkinMenuItems(TWinSkinForm& Frame, TMenu& Menu, bool On) {
+void SkinMenuItems(IMenuStripFrame& Frame, TMenu& Menu, bool On) {
     if (On)
         SkinItems(*Menu.Items(), Frame, false, 1);
     else
         TakeHandlers(*Menu.Items());
 }
 
-bool SkinMenuItemMessage(TWinSkinForm& Frame, TMessage& M) {
-    if (!Frame.SkinMenu || !Frame.SkinData || !Frame.SkinData->HasSkinObjects() || !M.LParam)
+namespace {
+
+// A form's items are ours (or the system's from FirstSystemCommand on); a plain window's are
+// all native.
+bool MeasureItemMessage(IMenuStripFrame& Frame, TSkinData& Skin, MEASUREITEMSTRUCT& S) {
+    TMenuItem* Item = TMenuItem::FromItemData(S.itemData);
+    TCustomForm* Form = Frame.MenuForm();
+    if (Item && Form) {
+        // The item's own measure, without any handler of its own.
+        TMenuCanvas C;
+        int W = 0, H = 0;
+        Item->MeasureItem(C.Canvas(), W, H, false);
+        GrowMainItem(Skin, *Item, W);
+        S.itemWidth = static_cast<UINT>(std::max(W, 0));
+        S.itemHeight = static_cast<UINT>(std::max(H, 0));
+    } else if (!Form || S.itemID >= FirstSystemCommand) {
+        MeasureNative(Frame, S);
+    } else {
         return false;
+    }
+    return true;
+}
+
+bool DrawItemMessage(IMenuStripFrame& Frame, TSkinData& Skin, const DRAWITEMSTRUCT& S) {
+    const auto Menu = reinterpret_cast<HMENU>(S.hwndItem);
+    const bool Selected = (S.itemState & ODS_SELECTED) != 0;
+    TMenuItem* Item = TMenuItem::FromItemData(S.itemData);
+    TCustomForm* Form = Frame.MenuForm();
+    if (Item && Form)
+        DrawMenuItem(Skin, S.hDC, S.rcItem, LookOf(*Item), Selected, Frame.MenuRightToLeft(), Menu);
+    else if (!Form || S.itemID >= FirstSystemCommand)
+        DrawMenuItem(Skin, S.hDC, S.rcItem, NativeLook(Menu, S.itemID), Selected,
+                     Frame.MenuRightToLeft(), Menu);
+    else
+        return false;
+    return true;
+}
+
+} // namespace
+
+bool SkinMenuItemMessage(IMenuStripFrame& Frame, TMessage& M) {
+    TSkinData* Skin = Frame.MenuSkin();
+    if (!Skin || !Skin->HasSkinObjects() || !M.LParam) return false;
     try {
+        bool Drawn = false;
         if (M.Msg == WM_MEASUREITEM) {
             auto& S = *reinterpret_cast<MEASUREITEMSTRUCT*>(M.LParam);
-            if (S.CtlType != ODT_MENU) return false;
-            TMenuItem* Item = TMenuItem::FromItemData(S.itemData);
-            if (Item && Frame.Form) {
-                // The item's own measure, without any handler of its own.
-                TMenuCanvas C;
-                int W = 0, H = 0;
-                Item->MeasureItem(C.Canvas(), W, H, false);
-                GrowMainItem(*Frame.SkinData, *Item, W);
-                S.itemWidth = static_cast<UINT>(std::max(W, 0));
-                S.itemHeight = static_cast<UINT>(std::max(H, 0));
-            } else if (!Frame.Form || S.itemID >= FirstSystemCommand) {
-                MeasureNative(Frame, S);
-            } else {
-                return false;
-            }
-            M.Result = TRUE;
-            return true;
-        }
-        if (M.Msg == WM_DRAWITEM) {
+            Drawn = S.CtlType == ODT_MENU && MeasureItemMessage(Frame, *Skin, S);
+        } else if (M.Msg == WM_DRAWITEM) {
             auto& S = *reinterpret_cast<DRAWITEMSTRUCT*>(M.LParam);
-            if (S.CtlType != ODT_MENU) return false;
-            const auto Menu = reinterpret_cast<HMENU>(S.hwndItem);
-            const bool Selected = (S.itemState & ODS_SELECTED) != 0;
-            TMenuItem* Item = TMenuItem::FromItemData(S.itemData);
-            if (Item && Frame.Form)
-                DrawMenuItem(*Frame.SkinData, S.hDC, S.rcItem, LookOf(*Item), Selected,
-                             Frame.RightToLeft, Menu);
-            else if (!Frame.Form || S.itemID >= FirstSystemCommand)
-                DrawMenuItem(*Frame.SkinData, S.hDC, S.rcItem, NativeLook(Menu, S.itemID), Selected,
-                             Frame.RightToLeft, Menu);
-            else
-                return false;
-            M.Result = TRUE;
-            return true;
+            Drawn = S.CtlType == ODT_MENU && DrawItemMessage(Frame, *Skin, S);
         }
+        if (Drawn) M.Result = TRUE;
+        return Drawn;
     } catch (...) {
         // A broken skin leaves the item undrawn, never the window stuck.
         M.Result = TRUE;
         return true;
     }
-    return false;
 }
 
-void SkinMenuSelect(TWinSkinForm& Frame, WPARAM WParam, LPARAM LParam) {
+void SkinMenuSelect(IMenuStripFrame& Frame, WPARAM WParam, LPARAM LParam) {
     if (Tracking().Frame != &Frame) return;
     try {
         MenuSelected(WParam, LParam);

@@ -12,20 +12,59 @@
 // loop; it exists only between opening and closing.
 #pragma once
 
+#include "WinNCObject.h"
 #include "WinSkinData.h"
-#include "WinSkinForm.h"
 
 #include "Menus.h"
 #include "WndSubclass.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
+
+class TWinSkinMenu;
+
+// What the menu strip and the skin's menu drawing need of the frame they belong to; the frame
+// skin implements it, so menus never reach into the frame's own state.
+class IMenuStripFrame : public INCObjectHost {
+  public:
+    // The window whose native menu the strip shows and which gets the menus' commands.
+    virtual HWND MenuWindow() const = 0;
+    // The skin the frame is drawn with now; null when none.
+    virtual TSkinData* MenuSkin() const = 0;
+    // The form whose menus the skin draws; null for a window without a form object.
+    virtual TCustomForm* MenuForm() const = 0;
+    // The window's system menu, whose items the system shows (not the skin).
+    virtual HMENU NativeSystemMenu() const = 0;
+    // The window reads right to left: the strip is laid out, and its menus walked, mirrored.
+    virtual bool MenuRightToLeft() const = 0;
+    // The frame shows its active look.
+    virtual bool FrameActive() const = 0;
+    // An MDI frame: a maximised child's caption buttons show in the strip.
+    virtual bool IsMDIFrame() const = 0;
+    // A screen point in frame (window) coordinates.
+    virtual POINT ScreenToFrame(POINT ScreenPoint) const = 0;
+    // The frame is drawn now with a strip below its caption, so a button may repaint alone.
+    virtual bool StripShown() const = 0;
+    // Paints the maximised MDI child's caption buttons into the strip's picture (its origin
+    // at the strip's top-left corner); false when none shows.
+    virtual bool PaintMDIChildButtons(HDC Strip) = 0;
+    // A drop-down of the strip is open (the frame leaves its hover and menu keys alone).
+    virtual void SetMenuTracking(bool Tracking) = 0;
+    // Runs a change of the menus that would paint the frame for nothing, the frame's painting
+    // suspended.
+    virtual void WithoutFramePaint(const std::function<void()>& Change) = 0;
+
+  protected:
+    ~IMenuStripFrame() = default;
+};
 
 // A top-level item of the menu bar strip.
 class TMenuBtn : public TNCObject {
   public:
-    TMenuBtn(TWinSkinForm* AOwner, TSkinData* Data) : TNCObject(AOwner), SkinData(Data) {}
+    TMenuBtn(IMenuStripFrame& Frame, TWinSkinMenu& AStrip, TSkinData* Data)
+        : TNCObject(Frame), SkinData(Data), Strip(AStrip) {}
     void Paint() override;
 
     TMenuItem* Item = nullptr; // null for an item of a native menu
@@ -35,11 +74,14 @@ class TMenuBtn : public TNCObject {
     bool Enabled = true;
     HMENU SubMenu = nullptr;
     UINT Command = 0;
+
+  private:
+    TWinSkinMenu& Strip;
 };
 
 class TWinSkinMenu : public TObject {
   public:
-    TWinSkinMenu(TWinSkinForm* AOwner, TSkinData* Data);
+    TWinSkinMenu(IMenuStripFrame& AFrame, TSkinData* Data);
     ~TWinSkinMenu() override;
 
     // Each build replaces the buttons and takes the native menu off the window (kept in
@@ -74,12 +116,12 @@ class TWinSkinMenu : public TObject {
     TMainMenu* MainMenu = nullptr;
     RECT StripRect{};
     TSkinData* SkinData;
-    TWinSkinForm* Owner;
     TBitmap Background;
     int ButtonCount = 0;
     HMENU NativeMenu = nullptr;
 
   private:
+    IMenuStripFrame& FFrame;
     enum TNativeBuild { nbPlain, nbMerge, nbGiven };
     void BuildNative(TNativeBuild Kind);
     void ClearButtons();
@@ -137,14 +179,14 @@ class TWinSkinPopMenu : public TObject {
 };
 
 // Owner drawing of a form's menus through the skin, switched on with the skin and off again.
-void SkinFormMenus(TWinSkinForm& Frame, bool On);
+void SkinFormMenus(IMenuStripFrame& Frame, bool On);
 // The skin's drawing of one menu's items (the skin's own system menu).
-void SkinMenuItems(TWinSkinForm& Frame, TMenu& Menu, bool On);
-// WM_MEASUREITEM and WM_DRAWITEM of menu items that reach the frame; false when not a menu item
-// the skin draws.
-bool SkinMenuItemMessage(TWinSkinForm& Frame, TMessage& M);
+void SkinMenuItems(IMenuStripFrame& Frame, TMenu& Menu, bool On);
+// WM_MEASUREITEM and WM_DRAWITEM of menu items that reach a frame with a menu strip; false when
+// not a menu item the skin draws.
+bool SkinMenuItemMessage(IMenuStripFrame& Frame, TMessage& M);
 // WM_MENUSELECT reaching the frame while one of its drop-downs is open.
-void SkinMenuSelect(TWinSkinForm& Frame, WPARAM WParam, LPARAM LParam);
+void SkinMenuSelect(IMenuStripFrame& Frame, WPARAM WParam, LPARAM LParam);
 // Whether the drop-down tracking hook is installed (only while a drop-down is open).
 bool SkinMenuHookInstalled();
 // The menu the open drop-down of the menu bar shows; null when none is open.

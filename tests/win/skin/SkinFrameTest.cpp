@@ -341,13 +341,13 @@ TEST_F(TShownFrame, ACaptionButtonShowsItsNormalHotAndPressedFrames) {
     };
     Check(1, "normal");
     Send(WM_NCMOUSEMOVE, HTCAPTION, ScreenPoint(Wnd(), Centre(B)));
-    EXPECT_EQ(Frame->HotObject, Close);
+    EXPECT_EQ(Frame->HotObject(), Close);
     Check(nsHot, "hot");
     Send(WM_NCLBUTTONDOWN, HTCAPTION, ScreenPoint(Wnd(), Centre(B)));
     Check(nsPressed, "pressed");
     // Leaving the button ends its press without running it.
     Send(WM_NCMOUSEMOVE, HTCAPTION, ScreenPoint(Wnd(), {150, 14}));
-    EXPECT_EQ(Frame->HotObject, nullptr);
+    EXPECT_EQ(Frame->HotObject(), nullptr);
     Check(1, "normal again");
     EXPECT_EQ(Reached(WM_SYSCOMMAND), 0);
 }

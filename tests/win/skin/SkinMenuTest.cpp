@@ -375,7 +375,7 @@ TEST_F(TShownMenus, AButtonFramesItselfWhenHotAndRepaintsAloneFromTheBackground)
     const RECT B = Button(btEdit).Bounds;
     const POINT Inside = FrameToScreen(Wnd(), {B.left + 3, B.top + 3});
     SendMessageW(Wnd(), WM_NCMOUSEMOVE, HTMENU, MAKELPARAM(Inside.x, Inside.y));
-    EXPECT_EQ(Frame->HotObject, &Button(btEdit));
+    EXPECT_EQ(Frame->HotObject(), &Button(btEdit));
     EXPECT_EQ(Button(btEdit).State, nsHot);
     const auto Hot = Grab(Wnd());
     const uint32_t Light = Rgb(ColorToRGB(Skin->ButtonHilight));
@@ -392,7 +392,7 @@ TEST_F(TShownMenus, AButtonFramesItselfWhenHotAndRepaintsAloneFromTheBackground)
     const RECT Far = Button(btHelp).Bounds;
     const POINT Away = FrameToScreen(Wnd(), {Far.right + 20, Far.top + 3});
     SendMessageW(Wnd(), WM_NCMOUSEMOVE, HTMENU, MAKELPARAM(Away.x, Away.y));
-    EXPECT_EQ(Frame->HotObject, nullptr);
+    EXPECT_EQ(Frame->HotObject(), nullptr);
     const auto After = Grab(Wnd());
     int Changed = 0;
     for (int Y = 0; Y < After->Height(); ++Y)
