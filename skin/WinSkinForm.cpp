@@ -3,8 +3,8 @@
 #include "ImgUtil.h"
 #include "StdCtrls.h"
 #include "WinConvert.h"
+#include "WinSkinControls.h"
 #include "WinSkinMenu.h"
-#include "WinSubClass.h"
 
 #include <windowsx.h>
 
@@ -71,7 +71,7 @@ TWinSkinForm::~TWinSkinForm() {
         FFormHook.Remove();
         FSubclass.Remove();
     }
-    FreeControlSkins();
+    ControlSkins.FreeAll();
     NCButtons.clear();
     FHotObject = nullptr;
     HoverTimer.reset();
@@ -413,10 +413,7 @@ void TWinSkinForm::ResizeForSkin(bool Refreshing) {
 // Apply, refresh, detach
 
 void TWinSkinForm::Apply() {
-    if (Form)
-        SkinFormControls(*this);
-    else
-        SkinChildWindows(*this);
+    SkinControls();
     // Children made before the frame wore the skin get it with the frame (later ones get it
     // as the client makes them); from the bottom up, so the one in front stays in front.
     if (MdiKind == mkFrame && SkinHost())
@@ -446,7 +443,7 @@ void TWinSkinForm::Refresh() {
     Form->SetColor(SkinData->ButtonFace);
     TWinControl* ActiveControl = Form->ActiveControl();
     const bool HadFocus = ActiveControl && ActiveControl->Focused();
-    for (TSkinControl* S : std::vector<TSkinControl*>(ControlSkins))
+    for (TSkinControl* S : std::vector<TSkinControl*>(ControlSkins.Items()))
         S->Refresh();
     SkinState = lsRefresh;
     if (FrameSkinning) {
@@ -469,10 +466,10 @@ void TWinSkinForm::Detach(TDetachKind Kind) {
     if (!FAttached) return;
     if (Kind != dkDestroyed && !FrameSkinning) Kind = dkLight;
     if (HoverTimer) HoverTimer->SetEnabled(false);
-    EndHoverButton();
+    ControlSkins.EndHoverButton();
     const bool Going = SkinState == lsDestroying;
     if (Kind == dkLight) {
-        FreeControlSkins();
+        ControlSkins.FreeAll();
         SkinFormMenus(*this, false);
         if (Form && FColourTaken && !Going) Form->SetColor(FSavedFormColor);
         FFormHook.Remove();
@@ -488,7 +485,7 @@ void TWinSkinForm::Detach(TDetachKind Kind) {
     if (Subclassed || Kind == dkDestroyed) {
         FFormHook.Remove();
         FSubclass.Remove();
-        FreeControlSkins();
+        ControlSkins.FreeAll();
         SkinFormMenus(*this, false);
         if (Kind == dkFull) {
             if (Form && FColourTaken && !Going) Form->SetColor(FSavedFormColor);
@@ -536,37 +533,15 @@ void TWinSkinForm::Detach(TDetachKind Kind) {
 // ---------------------------------------------------------------------------------------------
 // Control skins
 
-bool TWinSkinForm::AddControlSkin(TSkinControl* Skin) {
-    if (std::find(ControlSkins.begin(), ControlSkins.end(), Skin) != ControlSkins.end())
-        return true;
-    ControlSkins.push_back(Skin);
-    return false;
+void TWinSkinForm::SkinControls() {
+    if (Form)
+        SkinFormControls(ControlSkins, Form, SkinData, this);
+    else
+        SkinChildWindows(ControlSkins, Wnd, SkinData);
 }
 
-void TWinSkinForm::RemoveControlSkin(TSkinControl* Skin) {
-    ControlSkins.erase(std::remove(ControlSkins.begin(), ControlSkins.end(), Skin),
-                       ControlSkins.end());
-    if (HoverButton == Skin) HoverButton = nullptr;
-}
-
-TSkinControl* TWinSkinForm::FindControlSkin(HWND W) const {
-    for (TSkinControl* S : ControlSkins)
-        if (S->Wnd == W && S->State != scsDestroyed) return S;
-    return nullptr;
-}
-
-bool TWinSkinForm::HasControlSkin(const TComponent* C) const {
-    for (TSkinControl* S : ControlSkins)
-        if (S->SkinnedControl() == C) return true;
-    return false;
-}
-
-void TWinSkinForm::FreeControlSkins() {
-    HoverButton = nullptr;
-    // Each skin takes itself out of the list as it goes (a skin inside a message of its
-    // control ends when that returns).
-    while (!ControlSkins.empty())
-        ControlSkins.back()->Dispose();
+void TWinSkinForm::SkinChildWindow(HWND Child) {
+    ::SkinChildWindow(ControlSkins, Child, SkinData);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -865,7 +840,7 @@ void TWinSkinForm::OnNcActivate(TMessage& M) {
     Active = M.WParam != 0;
     if (!DrawsFrameNow()) return PassOn(M);
     if (HoverTimer) HoverTimer->SetEnabled(Active);
-    if (!Active) EndHoverButton();
+    if (!Active) ControlSkins.EndHoverButton();
     if (MdiKind == mkFrame && MDIClientWnd) SendMessageW(MDIClientWnd, WM_NCACTIVATE, M.WParam, 0);
     PaintFrame();
     M.Result = 1;
@@ -1516,15 +1491,11 @@ void TWinSkinForm::HoverTick() {
         const POINT F = ScreenToFrame(P);
         if (!PtInRect(&FHotObject->Bounds, F)) FHotObject->MouseLeave();
     }
-    if (!Form && HoverButton) {
+    if (const TSkinControl* Button = ControlSkins.HoverButton(); !Form && Button) {
         RECT R;
-        GetWindowRect(HoverButton->Wnd, &R);
-        if (!PtInRect(&R, P)) EndHoverButton();
+        GetWindowRect(Button->Wnd, &R);
+        if (!PtInRect(&R, P)) ControlSkins.EndHoverButton();
     }
-}
-
-void TWinSkinForm::EndHoverButton() {
-    if (TSkinControl* B = std::exchange(HoverButton, nullptr)) B->EndHover();
 }
 
 // ---------------------------------------------------------------------------------------------

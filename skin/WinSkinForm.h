@@ -2,7 +2,8 @@
 // plain window such as a message box) and draws it from the skin: the four edges, the caption
 // strip with its text and caption buttons, and the menu bar. It gives the window the skin's
 // shape when the skin's edges are transparent, offers the skin's own system menu, follows the
-// window's show state and owns the control skins of the window's controls.
+// window's show state and owns the skins of the window's controls (TControlSkins), which the
+// control table (WinSkinControls) gives them.
 //
 // The skin manager makes one per window it skins; it is owned by the form when there is one
 // (and goes with it), else the manager frees it once the window is gone.
@@ -13,6 +14,7 @@
 #include "WinSkinData.h"
 #include "WinSkinHost.h"
 #include "WinSkinMenu.h"
+#include "WinSubClass.h"
 
 #include "ExtCtrls.h"
 #include "Forms.h"
@@ -26,7 +28,6 @@
 #include <vector>
 
 class TWinSkinForm;
-class TSkinControl;
 
 // To a form's WindowProc: colours and control skins again.
 inline constexpr UINT SKM_REFRESH = 0x3401;
@@ -111,13 +112,11 @@ class TWinSkinForm : public TComponent, public IMenuStripFrame {
     // An MDI child: whether some child of the frame is shown maximised changed.
     void MDIMaximizedChanged(bool Maximized);
 
-    // Control skins.
-    bool AddControlSkin(TSkinControl* Skin); // true when it was in the list already
-    void RemoveControlSkin(TSkinControl* Skin);
-    TSkinControl* FindControlSkin(HWND Wnd) const;
-    bool HasControlSkin(const TComponent* Component) const;
-    void FreeControlSkins();
-    TCanvas& SkinCanvas() { return FCanvas; }
+    // Gives the window's controls their skins (a form's components, a plain window's child
+    // windows); runs when the skin is applied and on every refresh.
+    void SkinControls();
+    // One child window of a plain window (a size grip created after the skin was applied).
+    void SkinChildWindow(HWND Child);
 
     // What the menu strip and menu drawing learn of the frame.
     HWND MenuWindow() const override { return Wnd; }
@@ -154,7 +153,6 @@ class TWinSkinForm : public TComponent, public IMenuStripFrame {
     bool UnicodeWindow = false;
     bool SystemDialog = false;
     bool MenuTracking = false;
-    TSkinControl* HoverButton = nullptr; // plain windows: the button whose hot look to end
     std::unique_ptr<TTimer> HoverTimer;
     TFont CaptionFont;
     TBitmap CaptionCache;
@@ -162,7 +160,7 @@ class TWinSkinForm : public TComponent, public IMenuStripFrame {
     std::vector<std::unique_ptr<TWinSysButton>> NCButtons;
     std::unique_ptr<TWinSkinMenu> SkinMenu;
     std::unique_ptr<TPopupMenu> SkinSysMenu;
-    std::vector<TSkinControl*> ControlSkins;
+    TControlSkins ControlSkins; // the skins of the window's controls, and what they share
     RECT TextRect{};
     int ButtonsLeftEdge = 0;
     SIZE RegionSize{};      // the window size the region was made for
@@ -245,7 +243,6 @@ class TWinSkinForm : public TComponent, public IMenuStripFrame {
     void ResizeForSkin(bool Refreshing);
     void KeyMenu(TMessage& M, bool& Handled);
     void HoverTick();
-    void EndHoverButton();
 
     void PaintEdge(HDC DC, int Side, const RECT& Target);
     void PrepareEdges(int W, int H);
@@ -290,7 +287,6 @@ class TWinSkinForm : public TComponent, public IMenuStripFrame {
     bool FClientBringsMenus = false;
     int FPaintSuspended = 0;
     TWindowProcHook FFormHook;
-    TCanvas FCanvas; // the canvas every control skin of this window draws with
     bool FAttached = false;
     TColor FSavedFormColor = clBtnFace;
     bool FColourTaken = false;

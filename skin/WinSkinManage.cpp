@@ -2,7 +2,6 @@
 
 #include "WinSkinForm.h"
 #include "WinSkinMenu.h"
-#include "WinSubClass.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -110,7 +109,7 @@ void TSkinManage::HookCall(int Code, WPARAM WParam, LPARAM LParam) {
         const CREATESTRUCTW* CS = reinterpret_cast<CBT_CREATEWNDW*>(LParam)->lpcs;
         const std::wstring Class = ClassNameOf(Wnd);
         if (Class == L"ScrollBar" && (CS->style & SBS_SIZEGRIP))
-            if (TWinSkinForm* Frame = FindForm(CS->hwndParent)) SkinChildWindow(*Frame, Wnd);
+            if (TWinSkinForm* Frame = FindForm(CS->hwndParent)) Frame->SkinChildWindow(Wnd);
         if (!(CS->style & WS_CHILD) && Class == L"#32768") SkinMenuWindow(Wnd);
         break;
     }

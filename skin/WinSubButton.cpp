@@ -2,7 +2,6 @@
 
 #include "ImgUtil.h"
 #include "WinConvert.h"
-#include "WinSkinForm.h"
 
 #include "Buttons.h"
 #include "ImgList.h"
@@ -188,13 +187,11 @@ bool TSkinButton::BeforeMessage(TMessage& M) {
 }
 
 void TSkinButton::BecomeHoverButton() {
-    if (!SkinForm) return;
-    if (SkinForm->HoverButton && SkinForm->HoverButton != this) SkinForm->HoverButton->EndHover();
-    SkinForm->HoverButton = this;
+    if (Skins) Skins->SetHoverButton(this);
 }
 
 void TSkinButton::StopBeingHoverButton() {
-    if (SkinForm && SkinForm->HoverButton == this) SkinForm->HoverButton = nullptr;
+    if (Skins) Skins->ForgetHoverButton(this);
 }
 
 void TSkinButton::Click() {

@@ -1,11 +1,8 @@
 // Control skins: a small object attached to one control of a skinned window that sees the
 // control's messages before and after the control does and paints the control from the skin.
-// TSkinControl is the base of the family; the frame skin (TWinSkinForm) decides which control
-// gets which skin and keeps them in its ControlSkins list.
-//
-// A skin of a control object is owned by the control (it goes with it); a skin of a plain
-// window (a dialog's child) is owned by the frame skin's list. Either way it never outlives
-// the window it skins: when the window is destroyed the skin lets go and frees itself.
+// TSkinControl is the base of the family; TControlSkins holds the skins of one window. Which
+// control gets which skin is decided elsewhere (WinSkinControls), so that this base knows none
+// of the skins built on it.
 #pragma once
 
 #include "WinSkinData.h"
@@ -16,8 +13,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
-class TWinSkinForm;
+class TControlSkins;
 
 // A skin object with a picture: skins that draw from one leave the control its own look without.
 inline bool HasPicture(const TDataSkinObject* Object) {
@@ -39,10 +37,9 @@ class TSkinControl : public TComponent {
     ~TSkinControl() override;
 
     // Attach to a control object: its WindowProc is hooked. Once only.
-    virtual void InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecolour,
-                             TCanvas* ACanvas);
+    virtual void InitControl(TControlSkins* ASkins, TSkinData* Data, bool ARecolour);
     // Attach to a plain window (no control object): the window is subclassed (ANSI).
-    virtual void InitWindow(HWND AWnd, TSkinData* Data, TWinSkinForm* Frame, TCanvas* ACanvas);
+    virtual void InitWindow(HWND AWnd, TSkinData* Data, TControlSkins* ASkins);
     // Gives the control its colour back (when the skin changed it).
     virtual void RestoreColor();
     // Runs before the control sees a message; false means the message was handled here.
@@ -58,19 +55,19 @@ class TSkinControl : public TComponent {
     virtual bool Skinnable() { return true; }
 
     // The third way in, for windowless controls (speed buttons): their WindowProc is hooked.
-    void InitGraphic(TWinSkinForm* Frame, TSkinData* Data, TCanvas* ACanvas);
+    void InitGraphic(TControlSkins* ASkins, TSkinData* Data);
     void Repaint();
-    // Ends the hot look (the frame skin calls it when another button turns hot).
+    // Ends the hot look (its container calls it when another button turns hot).
     void EndHover();
     // The control object this skin serves, windowed or not (null for a plain window).
     TControl* SkinnedControl() const;
     // Ends the skin: at once, or, while one of its control's messages is still being handled
-    // below it on the stack, as soon as the outermost of them returns. It leaves its frame
-    // skin's list at once either way.
+    // below it on the stack, as soon as the outermost of them returns. It leaves its
+    // container at once either way.
     void Dispose();
 
-    // Fields, as the painters and the frame skin read them.
-    TCanvas* Canvas = nullptr; // shared by every skin of one window, owned by the frame skin
+    // Fields, as the painters and the container read them.
+    TCanvas* Canvas = nullptr; // shared by every skin of one window, owned by their container
     bool Enabled = true;
     bool Focused = false;
     std::wstring Text;
@@ -85,7 +82,7 @@ class TSkinControl : public TComponent {
     bool SavedParentColor = false; // the control took its parent's colour before skinning
     bool Attached = false;
     int State = scsCreated;
-    TWinSkinForm* SkinForm = nullptr;
+    TControlSkins* Skins = nullptr; // null once the skin let go
 
   protected:
     // Passes the message to the control's own handling (its saved WindowProc or window
@@ -115,7 +112,7 @@ class TSkinControl : public TComponent {
     // Paints again before returning (a system control paints some changes at once, outside
     // WM_PAINT, and would show its own look until the next paint).
     void RepaintNow();
-    // Stops hooking the control and leaves the frame skin's list; the object stays.
+    // Stops hooking the control and leaves its container; the object stays.
     void Release();
     // Remembers the control's colour and gives it the skin's face colour; and back.
     void TakeColour();
@@ -134,10 +131,52 @@ class TSkinControl : public TComponent {
     std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
-// Gives the controls of a skinned window their skins: for a form its components, for a plain
-// window (a dialog, a message box) its child windows. Runs when the skin is applied and on
-// every refresh; skins of windows already gone are dropped first.
-void SkinFormControls(TWinSkinForm& Frame);
-void SkinChildWindows(TWinSkinForm& Frame);
-// One child window of a plain window (a size grip created after the skin was applied).
-void SkinChildWindow(TWinSkinForm& Frame, HWND Child);
+// The control skins of one skinned window, owned by its frame skin (one each).
+//
+// Who owns a skin: a skin of a control object is a component of that control and goes with it
+// (its destructor takes it out of here); a skin of a plain window (a dialog's child), or of a
+// part of another skin's control, is owned by this list. Either way a skin ends through
+// TSkinControl::Dispose when its window is destroyed (WM_NCDESTROY), when its window's skin
+// ends (FreeAll) or when it is dropped (DropDestroyed); Dispose defers the deletion while one
+// of the control's messages is still on the stack.
+class TControlSkins {
+  public:
+    TControlSkins() = default;
+    ~TControlSkins() { FreeAll(); }
+    TControlSkins(const TControlSkins&) = delete;
+    TControlSkins& operator=(const TControlSkins&) = delete;
+
+    bool Add(TSkinControl* Skin); // true when it was in the list already
+    void Remove(TSkinControl* Skin);
+    // The live skin of a window; null when none.
+    TSkinControl* Find(HWND Wnd) const;
+    bool Has(const TComponent* Component) const;
+    // Ends every skin (the window's skin ends); each takes itself out as it goes.
+    void FreeAll();
+    // Ends the skins whose window is gone, before the controls are looked at again.
+    void DropDestroyed();
+
+    // The list as it is now; a skin may leave it while one of them is called: walk a copy then.
+    const std::vector<TSkinControl*>& Items() const { return FItems; }
+    std::vector<TSkinControl*>::const_iterator begin() const { return FItems.begin(); }
+    std::vector<TSkinControl*>::const_iterator end() const { return FItems.end(); }
+    size_t size() const { return FItems.size(); }
+    bool empty() const { return FItems.empty(); }
+
+    // The canvas every skin of the window draws with.
+    TCanvas& Canvas() { return FCanvas; }
+
+    // Plain windows have no control objects to tell a button that the mouse left it: the hot
+    // button is remembered here and its look ended when another turns hot or the frame sees
+    // the mouse gone.
+    TSkinControl* HoverButton() const { return FHoverButton; }
+    void SetHoverButton(TSkinControl* Button);
+    // Button ended its hot look itself.
+    void ForgetHoverButton(const TSkinControl* Button);
+    void EndHoverButton();
+
+  private:
+    std::vector<TSkinControl*> FItems;
+    TCanvas FCanvas;
+    TSkinControl* FHoverButton = nullptr;
+};

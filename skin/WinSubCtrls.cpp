@@ -2,7 +2,6 @@
 
 #include "ImgUtil.h"
 #include "WinConvert.h"
-#include "WinSkinForm.h"
 
 #include "StdCtrls.h"
 
@@ -221,16 +220,16 @@ void TSkinGroupBox::Paint(HDC DC, const RECT& R) {
 // ---------------------------------------------------------------------------------------------
 // Panels and containers
 
-void TSkinBox::InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecolour, TCanvas* ACanvas) {
+void TSkinBox::InitControl(TControlSkins* ASkins, TSkinData* Data, bool ARecolour) {
     if (Attached) return;
     Recolour = ARecolour;
     SkinData = Data;
-    SkinForm = Frame;
-    Canvas = ACanvas;
+    Skins = ASkins;
+    Canvas = &ASkins->Canvas();
     Control = dynamic_cast<TWinControl*>(Owner());
     if (!Control) return;
     Wnd = Control->HandleAllocated() ? Control->Handle() : nullptr;
-    Frame->AddControlSkin(this);
+    ASkins->Add(this);
     if (Recolour) TakeColour();
     Attached = true;
     State = scsAttached;
@@ -244,9 +243,8 @@ void TSkinBox::RestoreColor() {
 // ---------------------------------------------------------------------------------------------
 // Custom check glyphs
 
-void TSkinObjImage::InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecolour,
-                                TCanvas* ACanvas) {
-    TSkinBox::InitControl(Frame, Data, ARecolour, ACanvas);
+void TSkinObjImage::InitControl(TControlSkins* ASkins, TSkinData* Data, bool ARecolour) {
+    TSkinBox::InitControl(ASkins, Data, ARecolour);
     if (Attached && Mode == 1) BuildGlyphs();
 }
 

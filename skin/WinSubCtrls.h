@@ -53,8 +53,7 @@ class TSkinBox : public TSkinControl {
     DECLARE_CLASS(TSkinBox, TSkinControl)
   public:
     using TSkinControl::TSkinControl;
-    void InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecolour,
-                     TCanvas* ACanvas) override;
+    void InitControl(TControlSkins* ASkins, TSkinData* Data, bool ARecolour) override;
     void RestoreColor() override;
 };
 
@@ -68,8 +67,7 @@ class TSkinObjImage : public TSkinBox {
   public:
     using TSkinBox::TSkinBox;
     ~TSkinObjImage() override;
-    void InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecolour,
-                     TCanvas* ACanvas) override;
+    void InitControl(TControlSkins* ASkins, TSkinData* Data, bool ARecolour) override;
     void Refresh() override;
     void RestoreColor() override;
 

@@ -1,7 +1,6 @@
 #include "WinSubEdit.h"
 
 #include "ImgUtil.h"
-#include "WinSkinForm.h"
 #include "WinSubCtrls.h"
 #include "WinSubScroll.h"
 
@@ -70,10 +69,10 @@ void TSkinEdit::FindUpDown() {
             Class.find(L"updown") != std::wstring::npos) {
             UpDownWnd = C;
             // An up-down inside the edit is drawn as part of it, one pixel inside its border.
-            if (SkinForm && !SkinForm->FindControlSkin(C)) {
+            if (Skins && !Skins->Find(C)) {
                 UpDown = new TSkinUpDown(this);
                 UpDown->BuddyMode = true;
-                UpDown->InitWindow(C, SkinData, SkinForm, Canvas);
+                UpDown->InitWindow(C, SkinData, Skins);
             }
             return;
         }
@@ -131,16 +130,15 @@ void TSkinComBox::Notification(TComponent* AComponent, TOperation Operation) {
     }
 }
 
-void TSkinComBox::InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecolour,
-                              TCanvas* ACanvas) {
+void TSkinComBox::InitControl(TControlSkins* ASkins, TSkinData* Data, bool ARecolour) {
     if (Attached) return;
-    TSkinControl::InitControl(Frame, Data, ARecolour, ACanvas);
+    TSkinControl::InitControl(ASkins, Data, ARecolour);
     if (Attached) AttachParts();
 }
 
-void TSkinComBox::InitWindow(HWND AWnd, TSkinData* Data, TWinSkinForm* Frame, TCanvas* ACanvas) {
+void TSkinComBox::InitWindow(HWND AWnd, TSkinData* Data, TControlSkins* ASkins) {
     if (Attached) return;
-    TSkinControl::InitWindow(AWnd, Data, Frame, ACanvas);
+    TSkinControl::InitWindow(AWnd, Data, ASkins);
     if (Attached) AttachParts();
 }
 
@@ -159,10 +157,9 @@ void TSkinComBox::AttachParts() {
         return;
     }
     ListWnd = Info.hwndList;
-    if (ListWnd && (GetWindowLongW(ListWnd, GWL_STYLE) & WS_CHILD) &&
-        !SkinForm->FindControlSkin(ListWnd)) {
+    if (ListWnd && (GetWindowLongW(ListWnd, GWL_STYLE) & WS_CHILD) && !Skins->Find(ListWnd)) {
         ListBars = new TSkinScrollbarH(this);
-        ListBars->InitWindow(ListWnd, SkinData, SkinForm, Canvas);
+        ListBars->InitWindow(ListWnd, SkinData, Skins);
     }
 }
 

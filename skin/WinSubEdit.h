@@ -35,8 +35,8 @@ class TSkinComBox : public TSkinControl {
   public:
     using TSkinControl::TSkinControl;
     ~TSkinComBox() override;
-    void InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecolour, TCanvas* ACanvas) override;
-    void InitWindow(HWND AWnd, TSkinData* Data, TWinSkinForm* Frame, TCanvas* ACanvas) override;
+    void InitControl(TControlSkins* ASkins, TSkinData* Data, bool ARecolour) override;
+    void InitWindow(HWND AWnd, TSkinData* Data, TControlSkins* ASkins) override;
     void AfterMessage(TMessage& M) override;
     void Paint(HDC DC, const RECT& Rect) override;
 

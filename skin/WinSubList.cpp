@@ -2,7 +2,6 @@
 
 #include "ImgUtil.h"
 #include "WinSkinData.h"
-#include "WinSkinForm.h"
 
 #include "StdCtrls.h"
 
@@ -81,14 +80,13 @@ void TSkinHeader::Paint(HDC DC, const RECT& Rect) {
     BitBlt(DC, Rect.left, Rect.top, W, H, Off, 0, 0, SRCCOPY);
 }
 
-void TSkinListView::InitScrollbar(TWinControl* AControl, TSkinData* Data, TWinSkinForm* Frame,
-                                  TCanvas* ACanvas) {
-    TSkinScrollbar::InitScrollbar(AControl, Data, Frame, ACanvas);
+void TSkinListView::InitScrollbar(TWinControl* AControl, TSkinData* Data, TControlSkins* ASkins) {
+    TSkinScrollbar::InitScrollbar(AControl, Data, ASkins);
     if (!Attached) return;
     const HWND Header = reinterpret_cast<HWND>(SendMessageW(Wnd, LVM_GETHEADER, 0, 0));
-    if (!Header || Frame->FindControlSkin(Header)) return;
+    if (!Header || Skins->Find(Header)) return;
     auto* Skin = new TSkinHeader(this);
-    Skin->InitWindow(Header, Data, Frame, ACanvas);
+    Skin->InitWindow(Header, Data, ASkins);
 }
 
 PUBLISHED(TSkinHeader) {}

@@ -18,6 +18,5 @@ class TSkinListView : public TSkinScrollbar {
   public:
     using TSkinScrollbar::TSkinScrollbar;
     // Its header's skin belongs to it and goes with it (or with the header's window).
-    void InitScrollbar(TWinControl* AControl, TSkinData* Data, TWinSkinForm* Frame,
-                       TCanvas* ACanvas) override;
+    void InitScrollbar(TWinControl* AControl, TSkinData* Data, TControlSkins* ASkins) override;
 };

@@ -1,7 +1,6 @@
 #include "WinSubScroll.h"
 
 #include "ImgUtil.h"
-#include "WinSkinForm.h"
 
 #include "StdCtrls.h"
 
@@ -395,10 +394,9 @@ void TSkinScrollbar::PlaceBars() {
         }
 }
 
-void TSkinScrollbar::InitScrollbar(TWinControl* AControl, TSkinData* Data, TWinSkinForm* Frame,
-                                   TCanvas* ACanvas) {
+void TSkinScrollbar::InitScrollbar(TWinControl* AControl, TSkinData* Data, TControlSkins* ASkins) {
     if (Attached || AControl != Owner()) return;
-    InitControl(Frame, Data, false, ACanvas);
+    InitControl(ASkins, Data, false);
     if (!Attached) return;
     MakeBars();
     if (!AControl->Visible()) {
@@ -485,10 +483,9 @@ void TSkinScrollbar::RestoreColor() {
 // ---------------------------------------------------------------------------------------------
 // The same for a plain window
 
-void TSkinScrollbarH::InitWindow(HWND AWnd, TSkinData* Data, TWinSkinForm* Frame,
-                                 TCanvas* ACanvas) {
+void TSkinScrollbarH::InitWindow(HWND AWnd, TSkinData* Data, TControlSkins* ASkins) {
     if (Attached) return;
-    TSkinControl::InitWindow(AWnd, Data, Frame, ACanvas);
+    TSkinControl::InitWindow(AWnd, Data, ASkins);
     MakeBars();
 }
 
@@ -517,10 +514,9 @@ TSkinScControl::~TSkinScControl() {
     Bar.reset();
 }
 
-void TSkinScControl::Attach(TWinControl* AControl, TSkinData* Data, TWinSkinForm* Frame,
-                            TCanvas* ACanvas) {
+void TSkinScControl::Attach(TWinControl* AControl, TSkinData* Data, TControlSkins* ASkins) {
     if (Attached || AControl != Owner()) return;
-    InitControl(Frame, Data, false, ACanvas);
+    InitControl(ASkins, Data, false);
     if (!Attached) return;
     Bar = std::make_unique<TWScrollbar>(this, Wnd, TWScrollbar::kdControl, AControl);
     if (AControl->Visible()) Bar->Place();

@@ -99,8 +99,7 @@ class TSkinScrollbar : public TSkinControl {
     using TSkinControl::TSkinControl;
     ~TSkinScrollbar() override;
 
-    virtual void InitScrollbar(TWinControl* AControl, TSkinData* Data, TWinSkinForm* Frame,
-                               TCanvas* ACanvas);
+    virtual void InitScrollbar(TWinControl* AControl, TSkinData* Data, TControlSkins* ASkins);
     void AfterMessage(TMessage& M) override;
     void Paint(HDC DC, const RECT& Rect) override;
     void RestoreColor() override;
@@ -121,7 +120,7 @@ class TSkinScrollbarH : public TSkinScrollbar {
     DECLARE_CLASS(TSkinScrollbarH, TSkinScrollbar)
   public:
     using TSkinScrollbar::TSkinScrollbar;
-    void InitWindow(HWND AWnd, TSkinData* Data, TWinSkinForm* Frame, TCanvas* ACanvas) override;
+    void InitWindow(HWND AWnd, TSkinData* Data, TControlSkins* ASkins) override;
     void AfterMessage(TMessage& M) override;
 };
 
@@ -133,7 +132,7 @@ class TSkinScControl : public TSkinControl {
     using TSkinControl::TSkinControl;
     ~TSkinScControl() override;
 
-    void Attach(TWinControl* AControl, TSkinData* Data, TWinSkinForm* Frame, TCanvas* ACanvas);
+    void Attach(TWinControl* AControl, TSkinData* Data, TControlSkins* ASkins);
     void AfterMessage(TMessage& M) override;
     void Paint(HDC DC, const RECT& Rect) override;
     void RestoreColor() override;

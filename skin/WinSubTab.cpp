@@ -1,6 +1,5 @@
 #include "WinSubTab.h"
 
-#include "WinSkinForm.h"
 #include "WinSubStatus.h"
 
 #include "ComCtrls.h"
@@ -31,9 +30,9 @@ void DrawTabFrame(HDC DC, const RECT& Box, TBitmap& Image, const TDataSkinObject
 // ---------------------------------------------------------------------------------------------
 // Tab and page controls
 
-void TSkinTab::InitWindow(HWND AWnd, TSkinData* Data, TWinSkinForm* Frame, TCanvas* ACanvas) {
+void TSkinTab::InitWindow(HWND AWnd, TSkinData* Data, TControlSkins* ASkins) {
     if (Attached) return;
-    TSkinControl::InitWindow(AWnd, Data, Frame, ACanvas);
+    TSkinControl::InitWindow(AWnd, Data, ASkins);
     PrepareImages();
     FindArrows();
 }
@@ -88,9 +87,9 @@ void TSkinTab::FindArrows() {
         GetClassNameW(C, Class, 64);
         if (_wcsicmp(Class, UPDOWN_CLASSW) != 0) continue;
         FArrowsWnd = C;
-        if (!Arrows && SkinForm && !SkinForm->FindControlSkin(C)) {
+        if (!Arrows && Skins && !Skins->Find(C)) {
             Arrows = new TSkinUpDown(this);
-            Arrows->InitWindow(C, SkinData, SkinForm, Canvas);
+            Arrows->InitWindow(C, SkinData, Skins);
         }
         return;
     }
@@ -236,19 +235,18 @@ void TSkinTab::PaintTab(HDC Strip, int Index, const RECT& Box, bool Focused) {
 // ---------------------------------------------------------------------------------------------
 // Tab sets
 
-void TSkinTab31::InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecolour,
-                             TCanvas* ACanvas) {
+void TSkinTab31::InitControl(TControlSkins* ASkins, TSkinData* Data, bool ARecolour) {
     if (Attached) return;
     Control = dynamic_cast<TWinControl*>(Owner());
     if (!Control) return;
     Recolour = ARecolour;
-    TSkinControl::InitWindow(Control->Handle(), Data, Frame, ACanvas);
+    TSkinControl::InitWindow(Control->Handle(), Data, ASkins);
     PrepareImage();
     if (Control->ComponentCount() > 0)
         if (auto* S = dynamic_cast<TTabScroller*>(Control->Components(0))) {
             Scroller = new TSkinUpDown(this);
             Scroller->Horizontal = true;
-            Scroller->InitWindow(S->Handle(), Data, Frame, ACanvas);
+            Scroller->InitWindow(S->Handle(), Data, ASkins);
         }
 }
 

@@ -10,7 +10,7 @@ class TSkinTab : public TSkinControl {
     DECLARE_CLASS(TSkinTab, TSkinControl)
   public:
     using TSkinControl::TSkinControl;
-    void InitWindow(HWND AWnd, TSkinData* Data, TWinSkinForm* Frame, TCanvas* ACanvas) override;
+    void InitWindow(HWND AWnd, TSkinData* Data, TControlSkins* ASkins) override;
     bool BeforeMessage(TMessage& M) override;
     void AfterMessage(TMessage& M) override;
     void Paint(HDC DC, const RECT& Rect) override;
@@ -37,8 +37,7 @@ class TSkinTab31 : public TSkinControl {
   public:
     using TSkinControl::TSkinControl;
     // Attaches to the control's window (subclassed) and skins its scroller.
-    void InitControl(TWinSkinForm* Frame, TSkinData* Data, bool ARecolour,
-                     TCanvas* ACanvas) override;
+    void InitControl(TControlSkins* ASkins, TSkinData* Data, bool ARecolour) override;
     bool BeforeMessage(TMessage& M) override;
     void Paint(HDC DC, const RECT& Rect) override;
     void Refresh() override;

@@ -58,7 +58,7 @@ int main() {
     Form->Show();
     TWinSkinForm* Frame = Bench::WaitForFrame(Form->Handle());
     if (!Frame) return 1;
-    auto* Skinned = dynamic_cast<TSkinButton*>(Frame->FindControlSkin(Row[0]->Handle()));
+    auto* Skinned = dynamic_cast<TSkinButton*>(Frame->ControlSkins.Find(Row[0]->Handle()));
     if (!Skinned) return 1;
 
     const HWND W = Row[0]->Handle();

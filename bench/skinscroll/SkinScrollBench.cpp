@@ -119,7 +119,7 @@ int main() {
         if (S->Control == Skinned) Bars = dynamic_cast<TSkinScrollbar*>(S);
     if (!Bars) {
         Bars = new TSkinScrollbar(Skinned);
-        Bars->InitScrollbar(Skinned, Skin, Frame, &Frame->SkinCanvas());
+        Bars->InitScrollbar(Skinned, Skin, &Frame->ControlSkins);
     }
     // Scroll messages the memos receive during a gesture.
     int Scrolls = 0;

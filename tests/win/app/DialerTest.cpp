@@ -488,8 +488,10 @@ TEST_F(TDialer, TheSkinDressesTheBoxesAndLeavesTheKeysTheirOwnLook) {
         },
         3000));
     // Edits wear their skin on the window itself.
-    EXPECT_NE(dynamic_cast<TSkinEdit*>(Frame->FindControlSkin(Fmain->RzEdit1->Handle())), nullptr);
-    EXPECT_NE(dynamic_cast<TSkinEdit*>(Frame->FindControlSkin(Fmain->RzEdit2->Handle())), nullptr);
+    EXPECT_NE(dynamic_cast<TSkinEdit*>(Frame->ControlSkins.Find(Fmain->RzEdit1->Handle())),
+              nullptr);
+    EXPECT_NE(dynamic_cast<TSkinEdit*>(Frame->ControlSkins.Find(Fmain->RzEdit2->Handle())),
+              nullptr);
     EXPECT_NE(dynamic_cast<TSkinComBox*>(SkinOf(*Frame, Fmain->ComboBox1)), nullptr);
     for (TRzGroupBox* Box : {Fmain->RzGroupBox2, Fmain->RzGroupBox3, Fmain->RzGroupBox4})
         EXPECT_NE(dynamic_cast<TSkinGroupBox*>(SkinOf(*Frame, Box)), nullptr)

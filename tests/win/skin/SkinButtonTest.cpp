@@ -116,7 +116,7 @@ TEST_F(TButtonForm, TheFrameGivesEachKindItsSkinAndLeavesTheExcludedAlone) {
     EXPECT_EQ(SkinOf(Nil), nullptr) << "a Skin3rd line sends the class to nil";
     // Classifying again adds nothing.
     const size_t Before = Frame->ControlSkins.size();
-    SkinFormControls(*Frame);
+    Frame->SkinControls();
     EXPECT_EQ(Frame->ControlSkins.size(), Before);
 }
 
@@ -280,7 +280,7 @@ TEST_F(TButtonForm, TwoBarsBreakTheCaptionIntoTwoLines) {
 TEST_F(TButtonForm, AThousandSkinnedButtonsComeAndGoWithoutLeaks) {
     auto Round = [] {
         auto* B = Add<TButton>(10, 120, L"Passing");
-        SkinFormControls(*Frame);
+        Frame->SkinControls();
         EXPECT_NE(SkinOf(B), nullptr);
         delete B;
     };
@@ -394,7 +394,7 @@ TEST_F(TButtonForm, ABitmapButtonPlacesItsGlyphByLayoutAndShowsTheFirstOfTwoFram
     Bit->SetMargin(4);
     // A centred alignment would centre the glyph whatever the margin.
     Bit->SetAlignment(taLeftJustify);
-    SkinFormControls(*Frame);
+    Frame->SkinControls();
     ASSERT_NE(dynamic_cast<TSkinBitButton*>(SkinOf(Bit)), nullptr);
     const HWND W = Bit->Handle();
     const int CW = Bit->ClientWidth(), CH = Bit->ClientHeight();
@@ -441,7 +441,7 @@ TEST_F(TButtonForm, MarginAndSpacingPlaceTheGlyphAndTheCaption) {
     Bit->Glyph()->Assign(Glyph);
     Bit->SetAlignment(taLeftJustify);
     Bit->Font()->SetColor(static_cast<TColor>(0x00A000));
-    SkinFormControls(*Frame);
+    Frame->SkinControls();
     ASSERT_NE(dynamic_cast<TSkinBitButton*>(SkinOf(Bit)), nullptr);
     const TDataSkinButton& Skin = *MainSkin().Buttons;
     const uint32_t Ink =
@@ -503,7 +503,7 @@ TEST_F(TButtonForm, AnImageListGlyphShowsItsDisabledImage) {
     Bit->SetImages(Images);
     Bit->SetImageIndex(0);
     Bit->SetDisabledIndex(1);
-    SkinFormControls(*Frame);
+    Frame->SkinControls();
     ASSERT_NE(dynamic_cast<TSkinBitButton*>(SkinOf(Bit)), nullptr);
     const HWND W = Bit->Handle();
     // Which of the two images spans its whole width on the screen.
@@ -563,18 +563,18 @@ TEST_F(TButtonForm, AKindGivesItsSkinOnlyWithItsElement) {
         Skin.Skin3rd()->Add(C.Line);
         Skin.SetSkinControls(TSkinControlTypes(Saved).Exclude(C.Needs));
         TControl* Without = C.Make();
-        SkinFormControls(*Frame);
+        Frame->SkinControls();
         EXPECT_EQ(SkinOf(Without), nullptr) << C.Line << " without its element";
         if (auto* W = dynamic_cast<TWinControl*>(Without)) {
-            EXPECT_EQ(Frame->FindControlSkin(W->Handle()), nullptr) << C.Line;
+            EXPECT_EQ(Frame->ControlSkins.Find(W->Handle()), nullptr) << C.Line;
         }
         Skin.SetSkinControls(TSkinControlTypes(Saved).Include(C.Needs));
         TControl* With = C.Make();
-        SkinFormControls(*Frame);
+        Frame->SkinControls();
         TSkinControl* Given = SkinOf(With);
         // A skin attached to the window knows only the handle.
         if (auto* W = dynamic_cast<TWinControl*>(With); !Given && W)
-            Given = Frame->FindControlSkin(W->Handle());
+            Given = Frame->ControlSkins.Find(W->Handle());
         EXPECT_TRUE(Given && Given->ClassName() == C.Skin) << C.Line << " with its element";
         delete Without;
         delete With;

@@ -361,7 +361,7 @@ TEST(SkinDestruction, AClickThatDestroysTheButtonsWindowOrControlOrFormEndsClean
     const HWND Close = GetDlgItem(Dialog, IDOK);
     TWinSkinForm* Frame = SkinNow(Dialog);
     ASSERT_NE(Frame, nullptr);
-    ASSERT_NE(Frame->FindControlSkin(Close), nullptr) << "the premise: the button is skinned";
+    ASSERT_NE(Frame->ControlSkins.Find(Close), nullptr) << "the premise: the button is skinned";
     PressSpace(Close);
     EXPECT_FALSE(IsWindow(Dialog));
     Pump();
@@ -384,7 +384,7 @@ TEST(SkinDestruction, AClickThatDestroysTheButtonsWindowOrControlOrFormEndsClean
     OwnSkinOf(*F, ButtonSkin({{10, 0x30A030}}));
     TWinSkinForm* FormFrame = SkinNow(F->Handle());
     ASSERT_NE(FormFrame, nullptr);
-    ASSERT_TRUE(FormFrame->HasControlSkin(Itself) && FormFrame->HasControlSkin(Whole));
+    ASSERT_TRUE(FormFrame->ControlSkins.Has(Itself) && FormFrame->ControlSkins.Has(Whole));
     const int Components = F->ComponentCount();
     Click(*Itself);
     ASSERT_EQ(F->ComponentCount(), Components - 1) << "the button went, and only it";
@@ -512,11 +512,11 @@ TEST(SkinClassification, TheChildrenOfHoldersHonourTheDisableTag) {
     Own->Loaded();
     TWinSkinForm* Frame = SkinNow(F->Handle());
     ASSERT_NE(Frame, nullptr);
-    EXPECT_NE(Frame->FindControlSkin(Skinned->Handle()), nullptr) << "the premise";
-    EXPECT_NE(Frame->FindControlSkin(Bar->Handle()), nullptr) << "the premise";
-    EXPECT_EQ(Frame->FindControlSkin(Kept->Handle()), nullptr);
-    EXPECT_FALSE(Frame->HasControlSkin(Kept));
-    EXPECT_FALSE(Frame->HasControlSkin(KeptBar));
+    EXPECT_NE(Frame->ControlSkins.Find(Skinned->Handle()), nullptr) << "the premise";
+    EXPECT_NE(Frame->ControlSkins.Find(Bar->Handle()), nullptr) << "the premise";
+    EXPECT_EQ(Frame->ControlSkins.Find(Kept->Handle()), nullptr);
+    EXPECT_FALSE(Frame->ControlSkins.Has(Kept));
+    EXPECT_FALSE(Frame->ControlSkins.Has(KeptBar));
 }
 
 // A form inside a form takes the face colour with the skin, and its own colour back without.
@@ -536,8 +536,8 @@ TEST(SkinClassification, AnEmbeddedFormTakesTheFaceColourAndGivesItBack) {
     TWinSkinForm* Frame = SkinNow(F->Handle());
     ASSERT_NE(Frame, nullptr);
     EXPECT_EQ(Inner->Color(), Own->ButtonFace) << "with the skin, not at a later refresh";
-    EXPECT_TRUE(Frame->HasControlSkin(InnerEdit) ||
-                Frame->FindControlSkin(InnerEdit->Handle()) != nullptr)
+    EXPECT_TRUE(Frame->ControlSkins.Has(InnerEdit) ||
+                Frame->ControlSkins.Find(InnerEdit->Handle()) != nullptr)
         << "its controls are skinned as well";
     Own->SetActive(false);
     ASSERT_TRUE(WaitFor([&] { return FrameOf(F->Handle()) == nullptr; }, 2000));

@@ -370,7 +370,7 @@ class TControlsForm : public ::testing::Test {
         // Classes of other libraries that a Skin3rd line calls check boxes.
         Skin->Skin3rd()->Add(L"TTickBox=checkbox");
         Skin->Skin3rd()->Add(L"TStateBox=checkbox");
-        SkinFormControls(*Frame);
+        Frame->SkinControls();
         Form->Show();
         SetForegroundWindow(Form->Handle());
         ASSERT_TRUE(WaitFor([] { return IsWindowVisible(Form->Handle()) != FALSE; }));
@@ -483,10 +483,10 @@ TEST_F(TControlsForm, EachControlGetsTheSkinOfItsKind) {
     const TSkinControlTypes All = Skin->SkinControls();
     Skin->SetSkinControls(TSkinControlTypes(All).Exclude(xcCheckBox));
     auto* Loose = Check(530, 10, cbUnchecked);
-    SkinFormControls(*Frame);
+    Frame->SkinControls();
     EXPECT_EQ(SkinOf(Loose), nullptr);
     Skin->SetSkinControls(All);
-    SkinFormControls(*Frame);
+    Frame->SkinControls();
     EXPECT_NE(dynamic_cast<TSkinCheckBox*>(SkinOf(Loose)), nullptr);
     delete Loose;
 }
@@ -508,7 +508,7 @@ TEST_F(TControlsForm, Skin3rdKindsGivePanelsTrackBarsAndTheChildrenOfGroupsTheir
             C->SetBounds(2, 2 + I * 22, 60, 20);
             Children.push_back(C);
         }
-    SkinFormControls(*Frame);
+    Frame->SkinControls();
     EXPECT_NE(dynamic_cast<TSkinBox*>(SkinOf(Panel)), nullptr);
     EXPECT_TRUE(Panel->Transparent());
     EXPECT_EQ(Panel->Color(), Skin->ButtonFace);
@@ -750,11 +750,11 @@ TEST_F(TControlsForm, AnUpDownPressedOnItsLowerHalfShowsFrameSixThereAndOneAbove
 
 TEST_F(TControlsForm, AnUpDownInsideAnEditIsSkinnedAsItsBuddy) {
     RepaintNow(Edit);
-    auto* EditSkin = dynamic_cast<TSkinEdit*>(Frame->FindControlSkin(Edit->Handle()));
+    auto* EditSkin = dynamic_cast<TSkinEdit*>(Frame->ControlSkins.Find(Edit->Handle()));
     ASSERT_NE(EditSkin, nullptr);
     ASSERT_NE(EditSkin->UpDown, nullptr);
     EXPECT_TRUE(EditSkin->UpDown->BuddyMode);
-    EXPECT_EQ(Frame->FindControlSkin(Spin), EditSkin->UpDown);
+    EXPECT_EQ(Frame->ControlSkins.Find(Spin), EditSkin->UpDown);
     RedrawWindow(Spin, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     const SIZE S = ClientSize(Spin);
     EXPECT_EQ(PixelOf(Spin, 0, 0), Face) << "drawn one pixel inside";
@@ -834,11 +834,11 @@ TEST_F(TControlsForm, ANavigatorGoesFlatAndADatePickerIsAComboOrAnEditByItsMode)
     auto* Date = Picker(330, dtkDate, dmComboBox);
     auto* Stepped = Picker(355, dtkDate, dmUpDown);
     auto* Time = Picker(378, dtkTime, dmComboBox);
-    SkinFormControls(*Frame);
+    Frame->SkinControls();
     EXPECT_NE(dynamic_cast<TSkinBox*>(SkinOf(Nav)), nullptr);
     EXPECT_TRUE(Nav->Flat());
     EXPECT_EQ(Nav->Color(), Skin->ButtonFace);
-    auto Worn = [](TWinControl* C) { return Frame->FindControlSkin(C->Handle()); };
+    auto Worn = [](TWinControl* C) { return Frame->ControlSkins.Find(C->Handle()); };
     EXPECT_NE(dynamic_cast<TSkinComBox*>(Worn(Date)), nullptr) << "a drop-down calendar";
     EXPECT_NE(dynamic_cast<TSkinEdit*>(Worn(Stepped)), nullptr) << "a date stepped by arrows";
     EXPECT_NE(dynamic_cast<TSkinEdit*>(Worn(Time)), nullptr) << "a time";
@@ -846,7 +846,7 @@ TEST_F(TControlsForm, ANavigatorGoesFlatAndADatePickerIsAComboOrAnEditByItsMode)
     const TSkinControlTypes All = Skin->SkinControls();
     Skin->SetSkinControls(TSkinControlTypes(All).Exclude(xcEdit));
     auto* Loose = Picker(300, dtkDate, dmComboBox);
-    SkinFormControls(*Frame);
+    Frame->SkinControls();
     EXPECT_EQ(Worn(Loose), nullptr);
     Skin->SetSkinControls(All);
     for (TControl* C : std::initializer_list<TControl*>{Nav, Date, Stepped, Time, Loose})
@@ -873,7 +873,7 @@ TEST(PlainButtons, TheButtonTypeDecidesTheSkin) {
     enum { Push, Check, Radio, None };
     const int Expected[] = {Push, Push, Check, Check, Check, Check, Radio, Radio, None, None};
     for (size_t I = 0; I < Buttons.size(); ++I) {
-        TSkinControl* S = Frame->FindControlSkin(Buttons[I]);
+        TSkinControl* S = Frame->ControlSkins.Find(Buttons[I]);
         const int Got = !S                                   ? None
                         : dynamic_cast<TSkinRadioButton*>(S) ? Radio
                         : dynamic_cast<TSkinCheckBox*>(S)    ? Check
@@ -940,7 +940,7 @@ TEST(ControlLeaks, TwoHundredCyclesOnAFormOfTheOtherControls) {
             SendMessageW(C->Handle(), WM_PAINT,
                          reinterpret_cast<WPARAM>(Picture.Canvas()->Handle()), 0);
         }
-        if (TSkinControl* S = Frame->FindControlSkin(Edit->Handle())) {
+        if (TSkinControl* S = Frame->ControlSkins.Find(Edit->Handle())) {
             TBitmap Picture(Edit->Width(), Edit->Height());
             S->PaintFrame(Picture.Canvas()->Handle());
         }
@@ -1023,7 +1023,7 @@ class TStatusForm : public ::testing::Test {
 } // namespace
 
 TEST_F(TStatusForm, PanelsShowTheirBevelsFramesAndTheGripSitsInTheCorner) {
-    ASSERT_NE(Frame->FindControlSkin(Bar->Handle()), nullptr);
+    ASSERT_NE(Frame->ControlSkins.Find(Bar->Handle()), nullptr);
     Repaint();
     const HWND W = Bar->Handle();
     const SIZE S = ClientSize(W);
@@ -1183,10 +1183,10 @@ TEST(SkinListView, TheHeaderWearsTheBarAndTheListTheScrollBarsOfTheSkinItWears) 
         if (auto* S = dynamic_cast<TSkinData*>(Form->Components(I))) Skin = S;
     ASSERT_NE(Skin, nullptr);
 
-    auto* ListSkin = dynamic_cast<TSkinListView*>(Frame->FindControlSkin(List->Handle()));
+    auto* ListSkin = dynamic_cast<TSkinListView*>(Frame->ControlSkins.Find(List->Handle()));
     ASSERT_NE(ListSkin, nullptr);
     const HWND Header = reinterpret_cast<HWND>(SendMessageW(List->Handle(), LVM_GETHEADER, 0, 0));
-    ASSERT_NE(dynamic_cast<TSkinHeader*>(Frame->FindControlSkin(Header)), nullptr);
+    ASSERT_NE(dynamic_cast<TSkinHeader*>(Frame->ControlSkins.Find(Header)), nullptr);
 
     RedrawWindow(Header, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     Pump();
@@ -1250,7 +1250,7 @@ TEST(SkinListView, TheHeaderWearsTheBarAndTheListTheScrollBarsOfTheSkinItWears) 
     // The skin goes: the header's skin and the bars go with it.
     const HWND VB = VertBar.HandleAllocated() ? VertBar.Handle() : nullptr;
     delete ListSkin;
-    EXPECT_EQ(FrameOf(Form->Handle())->FindControlSkin(Header), nullptr);
+    EXPECT_EQ(FrameOf(Form->Handle())->ControlSkins.Find(Header), nullptr);
     EXPECT_FALSE(VB && IsWindow(VB));
 }
 
@@ -1380,7 +1380,7 @@ class TTabsForm : public ::testing::Test {
 } // namespace
 
 TEST_F(TTabsForm, TabsAtTheTopShowTheFocusedTabInFrameTwoAndTheBorderRoundThePage) {
-    ASSERT_NE(dynamic_cast<TSkinTab*>(Frame->FindControlSkin(Pages->Handle())), nullptr);
+    ASSERT_NE(dynamic_cast<TSkinTab*>(Frame->ControlSkins.Find(Pages->Handle())), nullptr);
     RepaintNow(Pages);
     const HWND W = Pages->Handle();
     const RECT First = TabRect(Pages, 0), Second = TabRect(Pages, 1);
@@ -1452,12 +1452,12 @@ TEST_F(TTabsForm, TabsAtTheBottomAreMirroredAndAtTheSidesTurned) {
 }
 
 TEST_F(TTabsForm, ATabSetHangsItsTabsAndItsScrollerWearsTheUpDownSkin) {
-    auto* Skin = dynamic_cast<TSkinTab31*>(Frame->FindControlSkin(Set->Handle()));
+    auto* Skin = dynamic_cast<TSkinTab31*>(Frame->ControlSkins.Find(Set->Handle()));
     ASSERT_NE(Skin, nullptr);
     ASSERT_TRUE(Set->Scroller()->Visible()) << "five days do not fit";
     ASSERT_NE(Skin->Scroller, nullptr);
     EXPECT_TRUE(Skin->Scroller->Horizontal);
-    EXPECT_EQ(Frame->FindControlSkin(Set->Scroller()->Handle()), Skin->Scroller);
+    EXPECT_EQ(Frame->ControlSkins.Find(Set->Scroller()->Handle()), Skin->Scroller);
     RepaintNow(Set);
     const HWND W = Set->Handle();
     const auto Tabs = Set->VisibleTabs();
@@ -1475,7 +1475,7 @@ TEST_F(TTabsForm, ATabSetHangsItsTabsAndItsScrollerWearsTheUpDownSkin) {
 TEST_F(TTabsForm, RealClicksOnTabsChangeThemAsWithoutTheSkin) {
     auto Clicks = [&](bool Skinned) {
         TWinSkinForm* Now = FrameOf(Form->Handle());
-        ASSERT_EQ(Now && Now->FindControlSkin(Pages->Handle()), Skinned);
+        ASSERT_EQ(Now && Now->ControlSkins.Find(Pages->Handle()), Skinned);
         Pages->SetTabIndex(0);
         Sides[1]->SetTabIndex(0);
         Set->SetFirstIndex(0);
@@ -1549,9 +1549,9 @@ TEST(SkinTabs, TabsAreSkinnedOnlyWithTheSkinsTabPictures) {
         TWinSkinForm* Frame = SkinNow(Form->Handle());
         ASSERT_NE(Frame, nullptr);
         Skin->Skin3rd()->Add(L"TOtherTabs=tab");
-        SkinFormControls(*Frame);
+        Frame->SkinControls();
         const char* Case = WithTabs ? "with tab pictures" : "without";
-        auto Worn = [&](TWinControl* C) { return Frame->FindControlSkin(C->Handle()); };
+        auto Worn = [&](TWinControl* C) { return Frame->ControlSkins.Find(C->Handle()); };
         EXPECT_EQ(dynamic_cast<TSkinTab*>(Worn(Tabs)) != nullptr, WithTabs) << Case;
         EXPECT_EQ(dynamic_cast<TSkinTab*>(Worn(Pages)) != nullptr, WithTabs) << Case;
         EXPECT_EQ(dynamic_cast<TSkinTab31*>(Worn(Set)) != nullptr, WithTabs) << Case;
@@ -1577,7 +1577,7 @@ TEST(SkinTabs, ArrowsMadeWhenTheTabsOutgrowTheirRowWearTheUpDownSkin) {
     OwnSkin(*Form, TabsSkin());
     TWinSkinForm* Frame = SkinNow(Form->Handle());
     ASSERT_NE(Frame, nullptr);
-    auto* Skin = dynamic_cast<TSkinTab*>(Frame->FindControlSkin(Tabs->Handle()));
+    auto* Skin = dynamic_cast<TSkinTab*>(Frame->ControlSkins.Find(Tabs->Handle()));
     ASSERT_NE(Skin, nullptr);
     EXPECT_EQ(Skin->Arrows, nullptr) << "one tab needs no arrows";
     for (int I = 1; I <= 12; ++I)
@@ -1585,5 +1585,5 @@ TEST(SkinTabs, ArrowsMadeWhenTheTabsOutgrowTheirRowWearTheUpDownSkin) {
     const HWND Arrows = FindWindowExW(Tabs->Handle(), nullptr, UPDOWN_CLASSW, nullptr);
     ASSERT_NE(Arrows, nullptr) << "the system made its arrows";
     ASSERT_NE(Skin->Arrows, nullptr);
-    EXPECT_EQ(Frame->FindControlSkin(Arrows), Skin->Arrows);
+    EXPECT_EQ(Frame->ControlSkins.Find(Arrows), Skin->Arrows);
 }

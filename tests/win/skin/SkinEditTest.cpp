@@ -83,14 +83,14 @@ class TEditForm : public ::testing::Test {
         SetWindowPos(M, nullptr, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_NOACTIVATE);
         for (TCustomEdit* E : {Bordered, Plain})
-            if (!Frame->FindControlSkin(E->Handle())) {
+            if (!Frame->ControlSkins.Find(E->Handle())) {
                 auto* S = new TSkinEdit(E);
-                S->InitWindow(E->Handle(), &MainSkin(), Frame, &Frame->SkinCanvas());
+                S->InitWindow(E->Handle(), &MainSkin(), &Frame->ControlSkins);
             }
         for (TComboBox* C : {Drop, List, Simple, Mirrored})
-            if (!Frame->HasControlSkin(C)) {
+            if (!Frame->ControlSkins.Has(C)) {
                 auto* S = new TSkinComBox(C);
-                S->InitControl(Frame, &MainSkin(), false, &Frame->SkinCanvas());
+                S->InitControl(&Frame->ControlSkins, &MainSkin(), false);
             }
         Pump();
     }
@@ -231,7 +231,7 @@ TEST_F(TEditForm, ASimpleComboBoxLetsGoOfItsListsBarsWhenTheListGoes) {
     TComboBox* C = AddCombo(170, 140, csSimple);
     C->SetHeight(100);
     auto* S = new TSkinComBox(C);
-    S->InitControl(Frame, &MainSkin(), false, &Frame->SkinCanvas());
+    S->InitControl(&Frame->ControlSkins, &MainSkin(), false);
     ASSERT_NE(S->ListBars, nullptr);
     const HWND List = S->ListWnd;
     ASSERT_TRUE(IsWindow(List));
@@ -278,12 +278,12 @@ TEST(EditLeaks, FiveHundredSkinnedComboBoxesAndMemosLeaveNothingBehind) {
         static_cast<TControl*>(C)->SetBounds(0, 0, 100, 80);
         for (int I = 0; I < 20; ++I)
             C->Items()->Add(L"x");
-        (new TSkinComBox(C))->InitControl(Frame, &MainSkin(), false, &Frame->SkinCanvas());
+        (new TSkinComBox(C))->InitControl(&Frame->ControlSkins, &MainSkin(), false);
         auto* M = new TMemo(F.get());
         M->SetParent(F.get());
         M->SetScrollBars(ssBoth);
         M->SetBounds(0, 100, 100, 80);
-        (new TSkinScrollbar(M))->InitScrollbar(M, &MainSkin(), Frame, &Frame->SkinCanvas());
+        (new TSkinScrollbar(M))->InitScrollbar(M, &MainSkin(), &Frame->ControlSkins);
         Pump();
         delete C;
         delete M;

@@ -475,9 +475,9 @@ TEST(FrameDialog, ASizeGripAndAnInnerDialogTakeTheFace) {
                                200, 18, Box, nullptr, Me, nullptr);
     TWinSkinForm* Frame = SkinNow(Box);
     ASSERT_NE(Frame, nullptr);
-    EXPECT_NE(dynamic_cast<TSkinBoxH*>(Frame->FindControlSkin(Inner)), nullptr);
-    EXPECT_NE(dynamic_cast<TSkinSizer*>(Frame->FindControlSkin(Grip)), nullptr);
-    EXPECT_EQ(Frame->FindControlSkin(Bar), nullptr);
+    EXPECT_NE(dynamic_cast<TSkinBoxH*>(Frame->ControlSkins.Find(Inner)), nullptr);
+    EXPECT_NE(dynamic_cast<TSkinSizer*>(Frame->ControlSkins.Find(Grip)), nullptr);
+    EXPECT_EQ(Frame->ControlSkins.Find(Bar), nullptr);
     RedrawWindow(Box, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     Pump();

@@ -150,10 +150,10 @@ TEST(SkinGallery, SkinSwitchedOffAndOnAgainAndAgainLeavesNothingBehind) {
     ASSERT_NE(Frame, nullptr);
     EXPECT_EQ(Frame->SkinState, lsReady);
     EXPECT_EQ(Frame->ControlSkins.size(), Worn) << "every control wears its skin again";
-    EXPECT_NE(Frame->FindControlSkin(F->SkinButton->Handle()), nullptr);
+    EXPECT_NE(Frame->ControlSkins.Find(F->SkinButton->Handle()), nullptr);
     auto* Bar = dynamic_cast<TStatusBar*>(F->FindComponent(L"StatusBar1"));
     ASSERT_NE(Bar, nullptr);
-    EXPECT_TRUE(Frame->HasControlSkin(Bar));
+    EXPECT_TRUE(Frame->ControlSkins.Has(Bar));
 }
 
 TEST(SkinGallery, StatusTextChangeRepaintsOnlyTheStatusBar) {
@@ -161,7 +161,7 @@ TEST(SkinGallery, StatusTextChangeRepaintsOnlyTheStatusBar) {
     ASSERT_NE(F, nullptr);
     auto* Bar = dynamic_cast<TStatusBar*>(F->FindComponent(L"StatusBar1"));
     ASSERT_NE(Bar, nullptr);
-    ASSERT_TRUE(FrameOf(F->Handle())->HasControlSkin(Bar));
+    ASSERT_TRUE(FrameOf(F->Handle())->ControlSkins.Has(Bar));
     // The pointer away from the window, so no control lights up under it meanwhile.
     SetCursorPos(0, 0);
     PumpFor(300);

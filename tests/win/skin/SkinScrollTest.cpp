@@ -101,7 +101,7 @@ class TScrollForm : public ::testing::Test {
             if (S->Control == C)
                 if (auto* Bars = dynamic_cast<TSkinScrollbar*>(S)) return Bars;
         auto* S = new TSkinScrollbar(C);
-        S->InitScrollbar(C, &MainSkin(), Frame, &Frame->SkinCanvas());
+        S->InitScrollbar(C, &MainSkin(), &Frame->ControlSkins);
         return S;
     }
 
@@ -624,7 +624,7 @@ TEST_F(TScrollForm, ScrollBarControlsInANamedHolderWearTheSkin) {
     auto* Loose = new TScrollBar(Form); // outside the holder: left as it is
     Loose->SetParent(Form);
     Loose->SetBounds(320, 250, 200, 18);
-    SkinFormControls(*Frame);
+    Frame->SkinControls();
     TSkinScControl* Skin = nullptr;
     for (TSkinControl* S : Frame->ControlSkins) {
         EXPECT_NE(S->Control, Loose);
