@@ -133,12 +133,13 @@ class TSkinControl : public TComponent {
 
 // The control skins of one skinned window, owned by its frame skin (one each).
 //
-// Who owns a skin: a skin of a control object is a component of that control and goes with it
-// (its destructor takes it out of here); a skin of a plain window (a dialog's child), or of a
-// part of another skin's control, is owned by this list. Either way a skin ends through
-// TSkinControl::Dispose when its window is destroyed (WM_NCDESTROY), when its window's skin
-// ends (FreeAll) or when it is dropped (DropDestroyed); Dispose defers the deletion while one
-// of the control's messages is still on the stack.
+// Who owns a skin: its component owner when it has one (the control object it skins, or the
+// skin of which it draws a part), and it goes with that owner, leaving this list in its
+// destructor; a skin without an owner (of a plain window, a dialog's child) is owned by this
+// list. Every other end goes through TSkinControl::Dispose: its window destroyed
+// (WM_NCDESTROY), the window's skin ended (FreeAll), a skin whose window went dropped
+// (DropDestroyed). Dispose defers the deletion while one of the control's messages is still
+// on the stack.
 class TControlSkins {
   public:
     TControlSkins() = default;
