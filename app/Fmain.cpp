@@ -39,9 +39,13 @@ constexpr unsigned ProbeStep = 200;
 // The device's digit commands run "Da".."Dl" over these characters.
 constexpr std::wstring_view DialCharacters = L"1234567890*#";
 
-bool IsDialCharacter(wchar_t C) { return C == 8 || C == L'#' || C == L'*' || (C >= L'0' && C <= L'9'); }
+bool IsDialCharacter(wchar_t C) {
+    return C == 8 || C == L'#' || C == L'*' || (C >= L'0' && C <= L'9');
+}
 
-void InjectKey(BYTE VirtualKey) { keybd_event(VirtualKey, 0, 0, 0); }
+void InjectKey(BYTE VirtualKey) {
+    keybd_event(VirtualKey, 0, 0, 0);
+}
 
 constexpr wchar_t CtrlV = 0x16;
 
@@ -88,17 +92,18 @@ TFmain::TFmain(TComponent* AOwner) : TForm(AOwner) {
         const wchar_t* Handler;
         BYTE Key;
     } keys[] = {
-        {L"Key1MouseDown", VK_NUMPAD1}, {L"Key2MouseDown", VK_NUMPAD2},
-        {L"Key3MouseDown", VK_NUMPAD3}, {L"Key4MouseDown", VK_NUMPAD4},
-        {L"Key5MouseDown", VK_NUMPAD5}, {L"Key6MouseDown", VK_NUMPAD6},
-        {L"Key7MouseDown", VK_NUMPAD7}, {L"Key8MouseDown", VK_NUMPAD8},
-        {L"Key9MouseDown", VK_NUMPAD9}, {L"Key0MouseDown", VK_NUMPAD0},
-        {L"KeyxMouseDown", VK_MULTIPLY}, {L"KeyhMouseDown", VK_DIVIDE},
-        {L"RzBitBtn14MouseDown", 'E'},   {L"RzBitBtn15MouseDown", VK_DECIMAL},
-        {L"RzBitBtn1MouseDown", VK_OEM_3}, {L"RzBitBtn4MouseDown", VK_ADD},
+        {L"Key1MouseDown", VK_NUMPAD1},       {L"Key2MouseDown", VK_NUMPAD2},
+        {L"Key3MouseDown", VK_NUMPAD3},       {L"Key4MouseDown", VK_NUMPAD4},
+        {L"Key5MouseDown", VK_NUMPAD5},       {L"Key6MouseDown", VK_NUMPAD6},
+        {L"Key7MouseDown", VK_NUMPAD7},       {L"Key8MouseDown", VK_NUMPAD8},
+        {L"Key9MouseDown", VK_NUMPAD9},       {L"Key0MouseDown", VK_NUMPAD0},
+        {L"KeyxMouseDown", VK_MULTIPLY},      {L"KeyhMouseDown", VK_DIVIDE},
+        {L"RzBitBtn14MouseDown", 'E'},        {L"RzBitBtn15MouseDown", VK_DECIMAL},
+        {L"RzBitBtn1MouseDown", VK_OEM_3},    {L"RzBitBtn4MouseDown", VK_ADD},
         {L"RzBitBtn5MouseDown", VK_SUBTRACT},
     };
-    for (const auto& k : keys) RegisterMouseDown(k.Handler, k.Key);
+    for (const auto& k : keys)
+        RegisterMouseDown(k.Handler, k.Key);
 
     RegisterField(L"RzGroupBox2", RzGroupBox2);
     RegisterField(L"RzEdit1", RzEdit1);
@@ -142,17 +147,21 @@ TFmain::TFmain(TComponent* AOwner) : TForm(AOwner) {
 }
 
 void TFmain::RegisterMouseDown(const wchar_t* Handler, BYTE VirtualKey) {
-    RegisterHandler(Handler,
-                    TMouseEvent([VirtualKey](TObject*, TMouseButton, TShiftState, int, int) {
-                        InjectKey(VirtualKey);
-                    }));
+    RegisterHandler(Handler, TMouseEvent([VirtualKey](TObject*, TMouseButton, TShiftState, int,
+                                                      int) { InjectKey(VirtualKey); }));
 }
 
 // ---- helpers --------------------------------------------------------------------------
 
-std::wstring TFmain::NumberText() const { return RzEdit1->Text(); }
-void TFmain::SetNumberText(const std::wstring& Text) { RzEdit1->SetText(Text); }
-void TFmain::SetStatus(const std::wstring& Text) { RzEdit2->SetText(Text); }
+std::wstring TFmain::NumberText() const {
+    return RzEdit1->Text();
+}
+void TFmain::SetNumberText(const std::wstring& Text) {
+    RzEdit1->SetText(Text);
+}
+void TFmain::SetStatus(const std::wstring& Text) {
+    RzEdit2->SetText(Text);
+}
 
 void TFmain::ShowMessage(const std::wstring& Text) {
     Application->MessageBox(Text, ProgramTitle, MB_OK);
@@ -172,20 +181,33 @@ bool TFmain::Send(const std::string& Command) {
 
 TRzBitBtn* TFmain::DigitButton(wchar_t Key) const {
     switch (Key) {
-    case L'0': return Key0;
-    case L'1': return Key1;
-    case L'2': return Key2;
-    case L'3': return Key3;
-    case L'4': return Key4;
-    case L'5': return Key5;
-    case L'6': return Key6;
-    case L'7': return Key7;
-    case L'8': return Key8;
-    case L'9': return Key9;
-    case L'*': return Keyx;
+    case L'0':
+        return Key0;
+    case L'1':
+        return Key1;
+    case L'2':
+        return Key2;
+    case L'3':
+        return Key3;
+    case L'4':
+        return Key4;
+    case L'5':
+        return Key5;
+    case L'6':
+        return Key6;
+    case L'7':
+        return Key7;
+    case L'8':
+        return Key8;
+    case L'9':
+        return Key9;
+    case L'*':
+        return Keyx;
     case L'#':
-    case L'/': return Keyh;
-    default: return nullptr;
+    case L'/':
+        return Keyh;
+    default:
+        return nullptr;
     }
 }
 
@@ -271,7 +293,9 @@ void TFmain::hTrayIcon1Click(TObject*) {
     ShowWindow(Application->Handle(), Visible() ? SW_MINIMIZE : SW_SHOWNORMAL);
 }
 
-void TFmain::RzBitBtn2Click(TObject*) { Close(); }
+void TFmain::RzBitBtn2Click(TObject*) {
+    Close();
+}
 
 // ---- keys -----------------------------------------------------------------------------
 
@@ -355,7 +379,9 @@ void TFmain::Key1MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
     SetNumberText(L"");
 }
 
-void TFmain::Key1Click(TObject*) { Edit1->SetFocus(); }
+void TFmain::Key1Click(TObject*) {
+    Edit1->SetFocus();
+}
 
 // ---- dialling -------------------------------------------------------------------------
 
@@ -451,7 +477,8 @@ void TFmain::ListSerialPorts(TStrings* List) {
         }
         if (result != ERROR_SUCCESS) break;
         std::string port(reinterpret_cast<char*>(data), dataSize);
-        while (!port.empty() && port.back() == '\0') port.pop_back();
+        while (!port.empty() && port.back() == '\0')
+            port.pop_back();
         ports.Add(AnsiToWide(port));
     }
     RegCloseKey(key);
@@ -574,7 +601,9 @@ void TFmain::EndRingWindow() {
 
 // Every supported system is of the NT family, where the Beep service sounds the tone; user
 // programs cannot reach the speaker's I/O ports there.
-void TFmain::SpeakerBeep(uint16_t Frequency, uint16_t Duration) { Beep(Frequency, Duration); }
+void TFmain::SpeakerBeep(uint16_t Frequency, uint16_t Duration) {
+    Beep(Frequency, Duration);
+}
 
 void TFmain::RzEdit2Change(TObject*) {
     if (RzEdit2->Text().empty()) return;

@@ -22,7 +22,7 @@
 
 class TFmain : public TForm {
     DECLARE_CLASS(TFmain, TForm)
-public:
+  public:
     explicit TFmain(TComponent* AOwner);
 
     // Window life.
@@ -102,11 +102,11 @@ public:
     ThTrayIcon* hTrayIcon1 = nullptr;
     TImageList* ImageList1 = nullptr;
 
-protected:
+  protected:
     void WndProc(TMessage& Message) override;
     void DoCreate() override;
 
-private:
+  private:
     static constexpr UINT WM_STARTDISCOVERY = WM_APP + 1;
     static constexpr UINT WM_RUNREQUESTS = WM_APP + 2;
     static constexpr UINT WM_INPUTERROR = WM_APP + 3;

@@ -41,8 +41,7 @@ PUBLISHED(TComm) {
     p.Property(L"XonChar", &TComm::XonChar, &TComm::SetXonChar);
     p.Property(L"XoffChar", &TComm::XoffChar, &TComm::SetXoffChar);
     p.Property(L"ReplacedChar", &TComm::ReplacedChar, &TComm::SetReplacedChar);
-    p.Property(L"ReadIntervalTimeout", &TComm::ReadIntervalTimeout,
-               &TComm::SetReadIntervalTimeout);
+    p.Property(L"ReadIntervalTimeout", &TComm::ReadIntervalTimeout, &TComm::SetReadIntervalTimeout);
     p.Property(L"ReadTotalTimeoutMultiplier", &TComm::ReadTotalTimeoutMultiplier,
                &TComm::SetReadTotalTimeoutMultiplier);
     p.Property(L"ReadTotalTimeoutConstant", &TComm::ReadTotalTimeoutConstant,
@@ -285,8 +284,8 @@ uint32_t TComm::CommPortCount() const {
     FPortList.clear();
     HKEY key = nullptr;
     // Reading is all the list needs; asking for more is refused to ordinary users.
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ,
-                        &key) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
         return 0;
     DWORD values = 0;
     if (::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,

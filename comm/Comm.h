@@ -37,7 +37,7 @@ using TModemStateChangeEvent = std::function<void(TObject* Sender, uint32_t Mode
 using TSendDataEmptyEvent = std::function<void(TObject* Sender)>;
 
 class ECommsError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
@@ -46,7 +46,7 @@ class TWriteThread;
 
 class TComm : public TComponent {
     DECLARE_CLASS(TComm, TComponent)
-public:
+  public:
     explicit TComm(TComponent* AOwner);
     ~TComm() override;
 
@@ -150,7 +150,7 @@ public:
     void SetPlatform(TSerialPlatform& Platform) { FPlatform = &Platform; }
     HWND NotifyWindow() const { return FNotifyWindow.Handle(); }
 
-private:
+  private:
     template <typename T> void SetLine(T& field, T value) {
         if (field == value) return;
         field = value;

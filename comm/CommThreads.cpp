@@ -287,8 +287,7 @@ bool TWriteThread::WriteAll(const char* data, DWORD count) {
     HANDLE waitSet[2] = {FLink.StopEvent, FWriteOv.hEvent};
     while (remaining > 0) {
         DWORD written = 0;
-        if (!FLink.Platform->WriteFile(FLink.Port, data + offset, remaining, &written,
-                                       &FWriteOv)) {
+        if (!FLink.Platform->WriteFile(FLink.Port, data + offset, remaining, &written, &FWriteOv)) {
             const DWORD error = ::GetLastError();
             if (error == ERROR_INVALID_HANDLE) return false;
             if (error != ERROR_IO_PENDING) {

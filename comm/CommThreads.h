@@ -21,14 +21,14 @@ struct TCommThreadLink {
 };
 
 class TReadThread : public TThread {
-public:
+  public:
     TReadThread(const TCommThreadLink& link, uint16_t bufferSize, uint16_t readSize)
         : FLink(link), FBufferSize(bufferSize), FReadSize(readSize) {}
 
-protected:
+  protected:
     void Execute() override;
 
-private:
+  private:
     bool StartEventWait();
     bool HandleCommEvent(bool fromCompletion);
     bool StartRead();
@@ -57,17 +57,17 @@ private:
 };
 
 class TWriteThread : public TThread {
-public:
+  public:
     TWriteThread(const TCommThreadLink& link, HANDLE queueReady);
 
     // False once the writer has stopped writing; a request queued after that would only be
     // freed unwritten.
     bool Accepting() const;
 
-protected:
+  protected:
     void Execute() override;
 
-private:
+  private:
     bool WriteAll(const char* data, DWORD count);
     void CancelPendingWrite();
     bool Stopping() const;

@@ -8,7 +8,7 @@
 #include <windows.h>
 
 class TSerialPlatform {
-public:
+  public:
     virtual ~TSerialPlatform() = default;
 
     virtual HANDLE OpenPort(const char* path) {
@@ -21,8 +21,12 @@ public:
     virtual BOOL PurgeComm(HANDLE port, DWORD flags) { return ::PurgeComm(port, flags); }
     virtual BOOL GetCommState(HANDLE port, DCB* dcb) { return ::GetCommState(port, dcb); }
     virtual BOOL SetCommState(HANDLE port, DCB* dcb) { return ::SetCommState(port, dcb); }
-    virtual BOOL GetCommTimeouts(HANDLE port, COMMTIMEOUTS* t) { return ::GetCommTimeouts(port, t); }
-    virtual BOOL SetCommTimeouts(HANDLE port, COMMTIMEOUTS* t) { return ::SetCommTimeouts(port, t); }
+    virtual BOOL GetCommTimeouts(HANDLE port, COMMTIMEOUTS* t) {
+        return ::GetCommTimeouts(port, t);
+    }
+    virtual BOOL SetCommTimeouts(HANDLE port, COMMTIMEOUTS* t) {
+        return ::SetCommTimeouts(port, t);
+    }
     virtual BOOL SetCommMask(HANDLE port, DWORD mask) { return ::SetCommMask(port, mask); }
     virtual BOOL WaitCommEvent(HANDLE port, DWORD* mask, OVERLAPPED* ov) {
         return ::WaitCommEvent(port, mask, ov);

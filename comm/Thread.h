@@ -5,7 +5,7 @@
 #include <windows.h>
 
 class TThread {
-public:
+  public:
     TThread() = default;
     TThread(const TThread&) = delete;
     TThread& operator=(const TThread&) = delete;
@@ -15,7 +15,10 @@ public:
 
     bool Create();
     void SetPriority(int priority) { ::SetThreadPriority(FHandle, priority); }
-    void Resume() { ::ResumeThread(FHandle); FStarted = true; }
+    void Resume() {
+        ::ResumeThread(FHandle);
+        FStarted = true;
+    }
     void WaitFor();
     DWORD ThreadId() const { return FThreadId; }
     // Threads whose body is running now, of every TThread.
@@ -24,7 +27,7 @@ public:
   protected:
     virtual void Execute() = 0;
 
-private:
+  private:
     static DWORD WINAPI Trampoline(void* self);
     static std::atomic<long> Running;
 

@@ -104,45 +104,45 @@ class TDataSkinTitle : public TDataSkinObject {
 // What the numbers of a caption button's keys mean. "Visibility" and "Visibility1": when the
 // button shows (both must hold; codes not listed never hold).
 enum TButtonVisibility {
-    viSystemMenu = 0,     // Visibility: the window has a system menu, or the button is not close;
-                          // Visibility1: always
-    viMaximized = 1,      // the window is maximised
-    viNotMaximized = 2,   // ... is not
-    viActive = 3,         // the window is active
-    viInactive = 4,       // ... is not
-    viMaxBox = 6,         // the window has a maximise box (Visibility: and a system menu)
-    viNoMaxBox = 7,       // ... has none
-    viMinBox = 8,         // the window has a minimise box (Visibility: and a system menu)
-    viNoMinBox = 9,       // ... has none
-    viMdiChild = 100,     // Visibility: an MDI frame's child is maximised (the menu bar's
-                          // buttons); Visibility1: as Visibility says
-    viOwnDialog = 200,    // a dialog of the program's (not a system dialog)
-    viAlwaysFirst = 201,  // 201 to 999: always
+    viSystemMenu = 0,    // Visibility: the window has a system menu, or the button is not close;
+                         // Visibility1: always
+    viMaximized = 1,     // the window is maximised
+    viNotMaximized = 2,  // ... is not
+    viActive = 3,        // the window is active
+    viInactive = 4,      // ... is not
+    viMaxBox = 6,        // the window has a maximise box (Visibility: and a system menu)
+    viNoMaxBox = 7,      // ... has none
+    viMinBox = 8,        // the window has a minimise box (Visibility: and a system menu)
+    viNoMinBox = 9,      // ... has none
+    viMdiChild = 100,    // Visibility: an MDI frame's child is maximised (the menu bar's
+                         // buttons); Visibility1: as Visibility says
+    viOwnDialog = 200,   // a dialog of the program's (not a system dialog)
+    viAlwaysFirst = 201, // 201 to 999: always
     viAlwaysLast = 999,
-    viAskFirst = 1000,    // 1000 to 2000: as the window answers SKM_BUTTONVISIBLE
+    viAskFirst = 1000, // 1000 to 2000: as the window answers SKM_BUTTONVISIBLE
     viAskLast = 2000,
 };
 // "Align": where "Xcoord" counts from.
 enum TButtonAlign {
-    baLeft = 0,          // the window's left edge
-    baRight = 1,         // the window's right edge (leftwards)
-    baBeforeText = 2,    // the caption text's left end (leftwards); 8 the same
-    baAfterText = 3,     // the caption text's right end; 9 the same
+    baLeft = 0,       // the window's left edge
+    baRight = 1,      // the window's right edge (leftwards)
+    baBeforeText = 2, // the caption text's left end (leftwards); 8 the same
+    baAfterText = 3,  // the caption text's right end; 9 the same
     baBeforeTextToo = 8,
     baAfterTextToo = 9,
-    baMenuBar = 100,     // the menu bar's right end (an MDI child's buttons)
+    baMenuBar = 100, // the menu bar's right end (an MDI child's buttons)
 };
 // "Action": what a click does.
 enum TButtonAction {
     acClose = 0,
     acMaximize = 1,
     acMinimize = 2,
-    acSystemMenu = 3,   // shows the window's icon
+    acSystemMenu = 3,    // shows the window's icon
     acChildMinimize = 7, // of the maximised MDI child
     acChildRestore = 8,
     acChildClose = 9,
-    acIcon = 11,        // shows the window's icon; opens the system menu
-    acIconMenu = 12,    // opens the system menu
+    acIcon = 11,     // shows the window's icon; opens the system menu
+    acIconMenu = 12, // opens the system menu
     acMaximizeToo = 22,
     acMinimizeToo = 23,
     acChildMinimizeToo = 60,

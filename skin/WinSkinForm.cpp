@@ -803,7 +803,7 @@ void TWinSkinForm::OnInitMenuPopup(TMessage& M) {
     // The next menu window belongs to the system menu or to the menu bar.
     if (ISkinHost* Host = SkinHost())
         Host->SetMenuMode(reinterpret_cast<HMENU>(M.WParam) == SystemMenu ? mmSystemMenu
-                                                                         : mmMenuBar);
+                                                                          : mmMenuBar);
     PassOn(M);
 }
 
@@ -1034,8 +1034,8 @@ void TWinSkinForm::PaintFrame(HDC Given) {
                 if (!C.Left.Empty())
                     BitBlt(Cache, 0, 0, FrameLeft, Top, TBitmapSource(C.Left), 0, 0, SRCCOPY);
                 if (!C.Right.Empty())
-                    BitBlt(Cache, W - FrameRight, 0, FrameRight, Top, TBitmapSource(C.Right), 0,
-                           0, SRCCOPY);
+                    BitBlt(Cache, W - FrameRight, 0, FrameRight, Top, TBitmapSource(C.Right), 0, 0,
+                           SRCCOPY);
                 if (!C.Top.Empty())
                     BitBlt(Cache, FrameLeft, 0, C.Top.Width(), Top, TBitmapSource(C.Top), 0, 0,
                            SRCCOPY);

@@ -26,7 +26,9 @@ std::wstring ClassNameOf(HWND Wnd, int Max = 100) {
 
 } // namespace
 
-ISkinHost* SkinHost() { return SkinManager; }
+ISkinHost* SkinHost() {
+    return SkinManager;
+}
 
 ISkinHost& EnsureSkinHost() {
     if (!SkinManager) SkinManager = new TSkinManage;
@@ -359,7 +361,8 @@ void TSkinManage::SkinMenuWindow(HWND Wnd) {
 }
 
 bool TSkinManage::UnskinMenuWindow(HWND Wnd) {
-    auto It = std::find_if(FMenus.begin(), FMenus.end(), [Wnd](const auto& M) { return M->Wnd == Wnd; });
+    auto It =
+        std::find_if(FMenus.begin(), FMenus.end(), [Wnd](const auto& M) { return M->Wnd == Wnd; });
     const bool Found = It != FMenus.end();
     if (Found) {
         (*It)->Detach();
@@ -370,7 +373,8 @@ bool TSkinManage::UnskinMenuWindow(HWND Wnd) {
 }
 
 bool TSkinManage::IsMenuWindow(HWND Wnd) const {
-    return std::any_of(FMenus.begin(), FMenus.end(), [Wnd](const auto& M) { return M->Wnd == Wnd; });
+    return std::any_of(FMenus.begin(), FMenus.end(),
+                       [Wnd](const auto& M) { return M->Wnd == Wnd; });
 }
 
 TWinSkinPopMenu* TSkinManage::PopMenuOf(HMENU Menu) const {

@@ -1103,8 +1103,7 @@ void TWinSkinMenu::OpenMenu(int Index) {
     T.Hook.Reset();
     T.Reset();
     // A button that opened nothing leaves no menu kind behind for the next menu window.
-    if (ISkinHost* Host = SkinHost(); Host && !Host->MenuWindowsOpen())
-        Host->SetMenuMode(mmPopup);
+    if (ISkinHost* Host = SkinHost(); Host && !Host->MenuWindowsOpen()) Host->SetMenuMode(mmPopup);
     if (!Alive) return; // the window went while its drop-down was open
     FFrame.SetMenuTracking(false);
 

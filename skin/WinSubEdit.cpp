@@ -153,7 +153,8 @@ void TSkinComBox::AttachParts() {
         EditWnd = GetWindow(Wnd, GW_CHILD);
         if (EditWnd)
             FEdit.Install(
-                EditWnd, [this](TMessage& M) { EditMessage(M); }, IsWindowUnicode(EditWnd) != FALSE);
+                EditWnd, [this](TMessage& M) { EditMessage(M); },
+                IsWindowUnicode(EditWnd) != FALSE);
         return;
     }
     ListWnd = Info.hwndList;
@@ -224,10 +225,10 @@ void TSkinComBox::Paint(HDC DC, const RECT& R) {
     const bool IsEnabled = !(Style & WS_DISABLED);
     const HWND Focus = GetFocus();
     const bool IsFocused = Focus == Wnd || (EditWnd && Focus == EditWnd);
-    const int F = !IsEnabled                                        ? 3
-                  : (MouseState & msPressed)                        ? 2
-                  : (IsFocused || (MouseState & msHot))             ? 4
-                                                                    : 1;
+    const int F = !IsEnabled                            ? 3
+                  : (MouseState & msPressed)            ? 2
+                  : (IsFocused || (MouseState & msHot)) ? 4
+                                                        : 1;
     const int B = GetSystemMetrics(SM_CXHSCROLL);
     const bool Left = (ExStyle & WS_EX_LEFTSCROLLBAR) != 0;
     switch (Button->Style) {

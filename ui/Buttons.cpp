@@ -75,11 +75,21 @@ TSpeedButton::TSpeedButton(TComponent* AOwner)
 
 TSpeedButton::~TSpeedButton() = default;
 
-void TSpeedButton::SetNumGlyphs(int V) { SetLook(*this, FNumGlyphs, std::clamp(V, 1, 4)); }
-void TSpeedButton::SetLayout(TButtonLayout V) { SetLook(*this, FLayout, V); }
-void TSpeedButton::SetMargin(int V) { SetLook(*this, FMargin, V); }
-void TSpeedButton::SetSpacing(int V) { SetLook(*this, FSpacing, V); }
-void TSpeedButton::SetFlat(bool V) { SetLook(*this, FFlat, V); }
+void TSpeedButton::SetNumGlyphs(int V) {
+    SetLook(*this, FNumGlyphs, std::clamp(V, 1, 4));
+}
+void TSpeedButton::SetLayout(TButtonLayout V) {
+    SetLook(*this, FLayout, V);
+}
+void TSpeedButton::SetMargin(int V) {
+    SetLook(*this, FMargin, V);
+}
+void TSpeedButton::SetSpacing(int V) {
+    SetLook(*this, FSpacing, V);
+}
+void TSpeedButton::SetFlat(bool V) {
+    SetLook(*this, FFlat, V);
+}
 
 void TSpeedButton::SetGroupIndex(int V) {
     FGroupIndex = V;
@@ -109,7 +119,9 @@ void TSpeedButton::Click() {
     TGraphicControl::Click();
 }
 
-void TSpeedButton::SetPressed(bool V) { SetLook(*this, FPressed, V); }
+void TSpeedButton::SetPressed(bool V) {
+    SetLook(*this, FPressed, V);
+}
 
 void TSpeedButton::SetHot(bool V) {
     if (FMouseInControl == V) return;
@@ -196,9 +208,9 @@ void TSpeedButton::Paint() {
         TextSize = {};
     const SIZE Glyph =
         FGlyph->Empty() ? SIZE{} : SIZE{FGlyph->Width() / FNumGlyphs, FGlyph->Height()};
-    const TGlyphLayout L = LayoutGlyphAndText({Width(), Height()}, Glyph,
-                                              {TextSize.right, TextSize.bottom}, FLayout,
-                                              FMargin, FSpacing, false);
+    const TGlyphLayout L =
+        LayoutGlyphAndText({Width(), Height()}, Glyph, {TextSize.right, TextSize.bottom}, FLayout,
+                           FMargin, FSpacing, false);
     const int Shift = Sunk ? 1 : 0;
     DrawGlyph(DC, {L.Glyph.x + Shift, L.Glyph.y + Shift});
     if (!Text.empty()) {

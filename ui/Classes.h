@@ -256,9 +256,9 @@ struct TPropInfo;
 struct TPropAccess {
     std::wstring (*GetText)(const TPropInfo& P, const TObject& O);
     void (*SetText)(const TPropInfo& P, TObject& O, std::wstring_view Text); // null: read-only
-    TPersistent* (*ObjectOf)(const TPropInfo& P, TObject& O);   // Object and Component
+    TPersistent* (*ObjectOf)(const TPropInfo& P, TObject& O);                // Object and Component
     void (*SetObject)(const TPropInfo& P, TObject& O, TPersistent* Value); // (Assign) and Component
-    void (*SetHandler)(const TPropInfo& P, TObject& O, const std::any& Handler); // Event
+    void (*SetHandler)(const TPropInfo& P, TObject& O, const std::any& Handler);     // Event
     void (*SetBytes)(const TPropInfo& P, TObject& O, std::span<const uint8_t> Data); // Binary
 };
 
@@ -634,7 +634,8 @@ inline constexpr TPropAccess AccessTable = TAccessFor<V, G, S>::Table();
 
 // The property's table entry, from accessors already made members of TObject (Setter is
 // nullptr for a read-only property).
-template <class V, class G, class S> TPropInfo MakeProperty(const wchar_t* Name, G Getter, S Setter) {
+template <class V, class G, class S>
+TPropInfo MakeProperty(const wchar_t* Name, G Getter, S Setter) {
     constexpr TPropKind K = KindOf<V>();
     TPropInfo I;
     I.Name = Name;

@@ -529,8 +529,8 @@ void TWinControl::CreateWnd() {
 }
 
 HWND TWinControl::CreateWindowHandle(const TCreateParams& P) {
-    return CreateWindowExW(P.ExStyle, P.WinClassName.c_str(), P.Caption.c_str(), P.Style, P.X,
-                           P.Y, P.Width, P.Height, P.WndParent, P.Menu, GetModuleHandleW(nullptr),
+    return CreateWindowExW(P.ExStyle, P.WinClassName.c_str(), P.Caption.c_str(), P.Style, P.X, P.Y,
+                           P.Width, P.Height, P.WndParent, P.Menu, GetModuleHandleW(nullptr),
                            nullptr);
 }
 

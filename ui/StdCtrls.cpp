@@ -935,7 +935,8 @@ void TCustomListBox::FillList() {
 
 int TCustomListBox::ItemIndex() const {
     if (!HandleAllocated()) return FItemIndex;
-    return static_cast<int>(SendMessageW(const_cast<TCustomListBox*>(this)->Handle(), LB_GETCURSEL, 0, 0));
+    return static_cast<int>(
+        SendMessageW(const_cast<TCustomListBox*>(this)->Handle(), LB_GETCURSEL, 0, 0));
 }
 
 void TCustomListBox::SetItemIndex(int V) {
@@ -945,7 +946,8 @@ void TCustomListBox::SetItemIndex(int V) {
 
 int TCustomListBox::TopIndex() const {
     if (!HandleAllocated()) return 0;
-    return static_cast<int>(SendMessageW(const_cast<TCustomListBox*>(this)->Handle(), LB_GETTOPINDEX, 0, 0));
+    return static_cast<int>(
+        SendMessageW(const_cast<TCustomListBox*>(this)->Handle(), LB_GETTOPINDEX, 0, 0));
 }
 
 void TCustomListBox::SetTopIndex(int V) {
@@ -1008,8 +1010,9 @@ void TScrollBar::SetParams(int APosition, int AMin, int AMax) {
 
 void TScrollBar::UpdateInfo() {
     if (!HandleAllocated()) return;
-    SCROLLINFO I{sizeof(I), SIF_ALL | SIF_DISABLENOSCROLL, FMin, FMax,
-                 static_cast<UINT>(FPageSize), FPosition, 0};
+    SCROLLINFO I{sizeof(I), SIF_ALL | SIF_DISABLENOSCROLL, FMin,
+                 FMax,      static_cast<UINT>(FPageSize),  FPosition,
+                 0};
     SetScrollInfo(Handle(), SB_CTL, &I, TRUE);
 }
 

@@ -17,7 +17,7 @@ namespace SubclassThunk {
 inline constexpr size_t Size = 22;
 
 inline void Write(uint8_t* Code, uintptr_t State, uintptr_t Target) {
-    const uint8_t Pattern[Size] = {0x48, 0xB9, 0, 0, 0, 0, 0, 0, 0,    0,    0x48,
+    const uint8_t Pattern[Size] = {0x48, 0xB9, 0, 0, 0, 0, 0, 0, 0, 0,    0x48,
                                    0xB8, 0,    0, 0, 0, 0, 0, 0, 0, 0xFF, 0xE0};
     __builtin_memcpy(Code, Pattern, Size);
     __builtin_memcpy(Code + 2, &State, 8);
@@ -31,7 +31,8 @@ inline constexpr size_t Size = 13;
 
 inline void Write(uint8_t* Code, uintptr_t State, uintptr_t Target) {
     const uint8_t Pattern[Size] = {0xC7, 0x44, 0x24, 0x04, 0, 0, 0, 0, 0xE9, 0, 0, 0, 0};
-    const uint32_t Jump = static_cast<uint32_t>(Target - (reinterpret_cast<uintptr_t>(Code) + Size));
+    const uint32_t Jump =
+        static_cast<uint32_t>(Target - (reinterpret_cast<uintptr_t>(Code) + Size));
     __builtin_memcpy(Code, Pattern, Size);
     __builtin_memcpy(Code + 4, &State, 4);
     __builtin_memcpy(Code + 9, &Jump, 4);

@@ -1,5 +1,6 @@
 // Basic run-time support shared by every unit: the exception base class, text conversion
-// between UTF-8, the system's code page and UTF-16, and the single place where unexpected exceptions are reported.
+// between UTF-8, the system's code page and UTF-16, and the single place where unexpected
+// exceptions are reported.
 //
 //   throw Exception(L"Cannot open " + Name);            // wide message
 //   throw Exception("Cannot setup comm buffer");         // UTF-8 message

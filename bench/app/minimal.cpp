@@ -22,11 +22,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     wc.lpszClassName = L"TMinimal";
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     RegisterClassW(&wc);
-    HWND w = CreateWindowExW(WS_EX_TOPMOST, L"TMinimal", L"minimal", WS_OVERLAPPEDWINDOW, 571,
-                             281, 246, 231, nullptr, nullptr, instance, nullptr);
+    HWND w = CreateWindowExW(WS_EX_TOPMOST, L"TMinimal", L"minimal", WS_OVERLAPPEDWINDOW, 571, 281,
+                             246, 231, nullptr, nullptr, instance, nullptr);
     ShowWindow(w, SW_SHOW);
     UpdateWindow(w);
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0)) DispatchMessageW(&msg);
+    while (GetMessageW(&msg, nullptr, 0, 0))
+        DispatchMessageW(&msg);
     return 0;
 }

@@ -47,7 +47,8 @@ Run StartOnce(const std::string& program, const std::string& windowClass) {
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi))
         return {-1, 0};
-    for (int i = 0; i < 30000 && !Shown(windowClass); ++i) Sleep(1);
+    for (int i = 0; i < 30000 && !Shown(windowClass); ++i)
+        Sleep(1);
     QueryPerformanceCounter(&b);
     PROCESS_MEMORY_COUNTERS mem{sizeof mem};
     GetProcessMemoryInfo(pi.hProcess, &mem, sizeof mem);
@@ -67,7 +68,8 @@ Run StartOnce(const std::string& program, const std::string& windowClass) {
 
 Run Median(const std::string& program, const std::string& windowClass, int runs) {
     std::vector<Run> all;
-    for (int i = 0; i < runs; ++i) all.push_back(StartOnce(program, windowClass));
+    for (int i = 0; i < runs; ++i)
+        all.push_back(StartOnce(program, windowClass));
     std::sort(all.begin(), all.end(), [](const Run& x, const Run& y) { return x.ms < y.ms; });
     return all[all.size() / 2];
 }
@@ -82,8 +84,8 @@ int main(int argc, char** argv) {
     const int runs = argc > 5 ? std::atoi(argv[5]) : 7;
     const Run minimal = Median(argv[3], argv[4], runs);
     const Run program = Median(argv[1], argv[2], runs);
-    std::printf("window shown       minimal %7.1f ms   program %7.1f ms   ratio %.2f\n",
-                minimal.ms, program.ms, program.ms / minimal.ms);
+    std::printf("window shown       minimal %7.1f ms   program %7.1f ms   ratio %.2f\n", minimal.ms,
+                program.ms, program.ms / minimal.ms);
     Bench::Row("program start to window shown vs a minimal program", program.ms, minimal.ms, "ms");
     std::printf("working set        minimal %7.0f KiB  program %7.0f KiB  ratio %.2f\n",
                 minimal.workingSetKiB, program.workingSetKiB,

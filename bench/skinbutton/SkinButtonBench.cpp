@@ -63,7 +63,8 @@ int main() {
 
     const HWND W = Row[0]->Handle();
     TBitmap Picture(40, 30, pf24bit);
-    const double Skin1 = Bench::PerCall(500, [&] { Skinned->PaintFrame(); }, true);
+    const double Skin1 = Bench::PerCall(
+        500, [&] { Skinned->PaintFrame(); }, true);
     const double Blit = Bench::PerCall(
         500,
         [&] {

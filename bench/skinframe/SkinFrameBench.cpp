@@ -55,9 +55,7 @@ int main() {
 
     // What one skinned window holds: GDI objects and memory DCs of our wrappers, counted
     // around a second window skinned, painted in both looks and hovered.
-    auto Held = [] {
-        return LiveHandles(THandleKind::GdiObject) + LiveHandles(THandleKind::DC);
-    };
+    auto Held = [] { return LiveHandles(THandleKind::GdiObject) + LiveHandles(THandleKind::DC); };
     auto* Form = new TBenchForm(nullptr);
     Form->SetBorderStyle(bsSingle);
     Form->SetBounds(100, 100, 300, 300);
@@ -132,7 +130,7 @@ int main() {
         SendMessageW(Wnd, WM_NCACTIVATE, I % 2, 0);
     }
     const int Paints = Frame->RegionBuilds - Before - Drag;
-    std::printf("regions made: %d over a resize drag through 50 sizes, %d over 50 repaints\n",
-                Drag, Paints);
+    std::printf("regions made: %d over a resize drag through 50 sizes, %d over 50 repaints\n", Drag,
+                Paints);
     return 0;
 }

@@ -42,7 +42,9 @@ double ThreadMs() {
     FILETIME C, E, K, U;
     GetThreadTimes(GetCurrentThread(), &C, &E, &K, &U);
     auto Ms = [](FILETIME T) {
-        return static_cast<double>((static_cast<uint64_t>(T.dwHighDateTime) << 32) | T.dwLowDateTime) / 1e4;
+        return static_cast<double>((static_cast<uint64_t>(T.dwHighDateTime) << 32) |
+                                   T.dwLowDateTime) /
+               1e4;
     };
     return Ms(K) + Ms(U);
 }

@@ -53,7 +53,8 @@ int main() {
         for (int I = 0; I < Depth; ++I) {
             auto S = std::make_unique<TWindowSubclass>();
             TWindowSubclass* Self = S.get();
-            S->Install(Wnd, [Self](TMessage& M) { Self->CallPrevious(M); }, true);
+            S->Install(
+                Wnd, [Self](TMessage& M) { Self->CallPrevious(M); }, true);
             Ours.push_back(std::move(S));
         }
         char Name[64];

@@ -40,7 +40,8 @@ TRaster GlyphPair(int w, int h, const TShape& shape, TRgb colour) {
 
 TRaster Arrow(bool up) {
     const int w = 7, h = 5;
-    TShape tri = up ? Triangle(0.5, 4.5, 6.5, 4.5, 3.5, 0.8) : Triangle(0.5, 0.5, 6.5, 0.5, 3.5, 4.2);
+    TShape tri =
+        up ? Triangle(0.5, 4.5, 6.5, 4.5, 3.5, 0.8) : Triangle(0.5, 0.5, 6.5, 0.5, 3.5, 4.2);
     return GlyphPair(w, h, tri, Ink);
 }
 
@@ -76,8 +77,9 @@ TRaster RingFrame(int waves) {
 TRaster AppIcon(int size) {
     TRaster r(size, size);
     const double s = size / 32.0;
-    r.Fill(RoundRect(1 * s, 1 * s, 31 * s, 31 * s, 7 * s),
-           [&](double, double y) { return Mix(Hex(0x5B9BEA), Hex(0x2F66C0), y / size); }, White);
+    r.Fill(
+        RoundRect(1 * s, 1 * s, 31 * s, 31 * s, 7 * s),
+        [&](double, double y) { return Mix(Hex(0x5B9BEA), Hex(0x2F66C0), y / size); }, White);
     const double o = 4 * s;
     TShape handset = Handset(16 * s);
     r.Fill([=](double x, double y) { return handset(x - o, y - o); }, White, Blue);
@@ -93,7 +95,8 @@ TRaster AppIcon(int size) {
 bool SaveIco(const std::string& path, const std::vector<TRaster>& images) {
     std::vector<std::uint8_t> out;
     auto put = [&](std::uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+        for (int i = 0; i < bytes; ++i)
+            out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
     };
     put(0, 2);
     put(1, 2);
@@ -134,7 +137,8 @@ bool SaveIco(const std::string& path, const std::vector<TRaster>& images) {
         for (int y = r.Height() - 1; y >= 0; --y) {
             std::vector<std::uint8_t> row(maskRow, 0);
             for (int x = 0; x < r.Width(); ++x)
-                if (r.Get(x, y) == Magenta) row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+                if (r.Get(x, y) == Magenta)
+                    row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
             out.insert(out.end(), row.begin(), row.end());
         }
     }

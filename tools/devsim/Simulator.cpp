@@ -637,13 +637,14 @@ void Simulator::LogLine(const Port& port, const char* direction, const std::uint
     if (logFd_ < 0) return;
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start_).count();
     const std::string hex = ToHex(data, count);
-    const std::string meaning =
-        DescribeChunk(direction[0] == 'r' ? Direction::ToDevice : Direction::FromDevice, data, count);
+    const std::string meaning = DescribeChunk(
+        direction[0] == 'r' ? Direction::ToDevice : Direction::FromDevice, data, count);
     char head[64];
     std::snprintf(head, sizeof head, "%12.3f %-5s %s ", ms, port.name.c_str(), direction);
     std::string line = head + hex;
     // Commands and replies are short: their meanings line up in a column.
-    if (!meaning.empty()) line += std::string(hex.size() < 12 ? 12 - hex.size() : 0, ' ') + "  " + meaning;
+    if (!meaning.empty())
+        line += std::string(hex.size() < 12 ? 12 - hex.size() : 0, ' ') + "  " + meaning;
     WriteLog(line + "\n");
 }
 

@@ -14,21 +14,10 @@ struct Word {
 
 // Commands are exactly two letters; the digit commands run "Da" ... "Dl" over 1-9, 0, *, #.
 constexpr Word kCommands[] = {
-    {"CA", "CA probe"},
-    {"Aa", "Aa off hook"},
-    {"Ca", "Ca reset (hang up)"},
-    {"Da", "Da digit 1"},
-    {"Db", "Db digit 2"},
-    {"Dc", "Dc digit 3"},
-    {"Dd", "Dd digit 4"},
-    {"De", "De digit 5"},
-    {"Df", "Df digit 6"},
-    {"Dg", "Dg digit 7"},
-    {"Dh", "Dh digit 8"},
-    {"Di", "Di digit 9"},
-    {"Dj", "Dj digit 0"},
-    {"Dk", "Dk digit *"},
-    {"Dl", "Dl digit #"},
+    {"CA", "CA probe"},   {"Aa", "Aa off hook"}, {"Ca", "Ca reset (hang up)"}, {"Da", "Da digit 1"},
+    {"Db", "Db digit 2"}, {"Dc", "Dc digit 3"},  {"Dd", "Dd digit 4"},         {"De", "De digit 5"},
+    {"Df", "Df digit 6"}, {"Dg", "Dg digit 7"},  {"Dh", "Dh digit 8"},         {"Di", "Di digit 9"},
+    {"Dj", "Dj digit 0"}, {"Dk", "Dk digit *"},  {"Dl", "Dl digit #"},
 };
 
 constexpr Word kReplies[] = {
@@ -42,8 +31,7 @@ constexpr Word kFlowControl[] = {
     {"\x13", "XOFF (stop sending)"},
 };
 
-template <std::size_t N>
-const Word* Match(const Word (&words)[N], std::string_view rest) {
+template <std::size_t N> const Word* Match(const Word (&words)[N], std::string_view rest) {
     for (const Word& word : words)
         if (rest.substr(0, word.bytes.size()) == word.bytes) return &word;
     return nullptr;
@@ -60,7 +48,8 @@ std::string DescribeChunk(Direction direction, const std::uint8_t* data, std::si
         const std::string_view rest = chunk.substr(i);
         const Word* word = Match(kFlowControl, rest);
         if (!word)
-            word = direction == Direction::ToDevice ? Match(kCommands, rest) : Match(kReplies, rest);
+            word =
+                direction == Direction::ToDevice ? Match(kCommands, rest) : Match(kReplies, rest);
         if (!text.empty()) text += word || !inHex ? ", " : " ";
         if (word) {
             text += word->meaning;

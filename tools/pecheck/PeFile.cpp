@@ -42,7 +42,8 @@ struct SectionPlace {
 };
 
 // The file offset of a relative virtual address, or nothing outside every section.
-std::optional<std::uint64_t> FileOffset(const std::vector<SectionPlace>& places, std::uint32_t rva) {
+std::optional<std::uint64_t> FileOffset(const std::vector<SectionPlace>& places,
+                                        std::uint32_t rva) {
     for (const SectionPlace& s : places) {
         const std::uint32_t size = std::max(s.virtualSize, s.rawSize);
         if (rva >= s.virtualAddress && rva - s.virtualAddress < size)
@@ -54,7 +55,8 @@ std::optional<std::uint64_t> FileOffset(const std::vector<SectionPlace>& places,
 constexpr std::uint32_t kSubdirectory = 0x80000000u;
 
 // The first data entry under a resource directory entry, going down subdirectories.
-std::vector<std::uint8_t> FirstResourceData(const Reader& r, const std::vector<SectionPlace>& places,
+std::vector<std::uint8_t> FirstResourceData(const Reader& r,
+                                            const std::vector<SectionPlace>& places,
                                             std::uint64_t root, std::uint32_t entry, int depth) {
     if (depth > 3) return {};
     if (entry & kSubdirectory) {
@@ -136,7 +138,8 @@ std::optional<PeFile> ParsePeFile(const std::vector<std::uint8_t>& bytes, std::s
             for (unsigned i = named; i < named + ids; ++i) {
                 const std::uint64_t entry = *root + 16 + 8ull * i;
                 const std::uint32_t type = r.U32(entry);
-                pe.resources.emplace(type, FirstResourceData(r, places, *root, r.U32(entry + 4), 0));
+                pe.resources.emplace(type,
+                                     FirstResourceData(r, places, *root, r.U32(entry + 4), 0));
             }
         }
     }
@@ -196,8 +199,8 @@ std::optional<std::u16string> FindString(const std::vector<std::uint8_t>& b, std
 
 std::string FixedFileVersion(const std::vector<std::uint8_t>& v) {
     for (std::size_t at = 0; at + 16 <= v.size(); at += 4) {
-        const std::uint32_t word = v[at] | v[at + 1] << 8 | v[at + 2] << 16 |
-                                   static_cast<std::uint32_t>(v[at + 3]) << 24;
+        const std::uint32_t word =
+            v[at] | v[at + 1] << 8 | v[at + 2] << 16 | static_cast<std::uint32_t>(v[at + 3]) << 24;
         if (word != kFixedSignature) continue;
         auto half = [&](std::size_t offset) { return v[at + offset] | v[at + offset + 1] << 8; };
         // dwFileVersionMS (major, minor) then dwFileVersionLS (build, revision).

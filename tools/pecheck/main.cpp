@@ -44,9 +44,9 @@ std::u16string Utf16(const std::string& ascii) {
 // DLLs every supported Windows has in its system folder (msvcrt.dll included: the MinGW
 // runtime's C library is Windows' own).
 const std::set<std::string> kSystemDlls = {
-    "kernel32.dll", "user32.dll", "gdi32.dll",  "comctl32.dll", "shell32.dll", "advapi32.dll",
-    "msvcrt.dll",   "ole32.dll",  "oleaut32.dll", "comdlg32.dll", "winmm.dll",  "ws2_32.dll",
-    "version.dll",  "shlwapi.dll", "imm32.dll"};
+    "kernel32.dll", "user32.dll", "gdi32.dll",   "comctl32.dll", "shell32.dll",
+    "advapi32.dll", "msvcrt.dll", "ole32.dll",   "oleaut32.dll", "comdlg32.dll",
+    "winmm.dll",    "ws2_32.dll", "version.dll", "shlwapi.dll",  "imm32.dll"};
 
 const char* const kSupportedOs[][2] = {
     {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "Windows 7"},
@@ -85,7 +85,8 @@ int CheckProgram(const std::string& path, const std::string& machine, const std:
     if (!text.empty()) {
         Check(text.find("level=\"asInvoker\"") != std::string::npos, "manifest: asInvoker");
         for (const auto& os : kSupportedOs)
-            Check(text.find(os[0]) != std::string::npos, std::string("manifest: supports ") + os[1]);
+            Check(text.find(os[0]) != std::string::npos,
+                  std::string("manifest: supports ") + os[1]);
         Check(text.find("<gdiScaling") != std::string::npos &&
                   text.find(">unaware<") != std::string::npos,
               "manifest: DPI-unaware with GDI scaling");
@@ -95,7 +96,8 @@ int CheckProgram(const std::string& path, const std::string& machine, const std:
     const auto info = pe->resources.find(kRtVersion);
     Check(info != pe->resources.end(), "carries a version resource");
     if (info != pe->resources.end()) {
-        Check(FixedFileVersion(info->second) == version, "version resource: file version " + version);
+        Check(FixedFileVersion(info->second) == version,
+              "version resource: file version " + version);
         for (const char* key : {"FileVersion", "ProductVersion"})
             Check(VersionString(info->second, Utf16(key)) == Utf16(versionText),
                   std::string("version resource: ") + key + " \"" + versionText + "\"");
@@ -103,28 +105,28 @@ int CheckProgram(const std::string& path, const std::string& machine, const std:
             Check(VersionString(info->second, Utf16(key)).value_or(u"") != u"",
                   std::string("version resource: ") + key);
     }
-    Check(pe->fileSize <= maxBytes, std::to_string(pe->fileSize) + " bytes, at most " +
-                                        std::to_string(maxBytes));
+    Check(pe->fileSize <= maxBytes,
+          std::to_string(pe->fileSize) + " bytes, at most " + std::to_string(maxBytes));
     return failures == 0 ? 0 : 1;
 }
 
-void PrintContributors(std::FILE* out, const char* title, const std::map<std::string, Contribution>& items,
-                       std::size_t count) {
+void PrintContributors(std::FILE* out, const char* title,
+                       const std::map<std::string, Contribution>& items, std::size_t count) {
     std::vector<std::pair<std::string, Contribution>> sorted(items.begin(), items.end());
     std::sort(sorted.begin(), sorted.end(),
               [](const auto& a, const auto& b) { return a.second.Total() > b.second.Total(); });
-    std::fprintf(out, "\n%s\n%-44s %9s %9s %9s %9s %9s %9s\n", title, "", "code", "rodata", "unwind",
-                "data", "other", "total");
+    std::fprintf(out, "\n%s\n%-44s %9s %9s %9s %9s %9s %9s\n", title, "", "code", "rodata",
+                 "unwind", "data", "other", "total");
     for (std::size_t i = 0; i < sorted.size() && i < count; ++i) {
         const Contribution& c = sorted[i].second;
         std::fprintf(out, "%-44s %9llu %9llu %9llu %9llu %9llu %9llu\n",
                      sorted[i].first.substr(0, 44).c_str(),
-                    static_cast<unsigned long long>(c.bytes[0]),
-                    static_cast<unsigned long long>(c.bytes[1]),
-                    static_cast<unsigned long long>(c.bytes[2]),
-                    static_cast<unsigned long long>(c.bytes[3]),
-                    static_cast<unsigned long long>(c.bytes[4]),
-                    static_cast<unsigned long long>(c.Total()));
+                     static_cast<unsigned long long>(c.bytes[0]),
+                     static_cast<unsigned long long>(c.bytes[1]),
+                     static_cast<unsigned long long>(c.bytes[2]),
+                     static_cast<unsigned long long>(c.bytes[3]),
+                     static_cast<unsigned long long>(c.bytes[4]),
+                     static_cast<unsigned long long>(c.Total()));
     }
 }
 
@@ -135,7 +137,8 @@ int SizeReport(const std::string& path, const std::string& mapPath, const std::s
     std::FILE* out = std::fopen(reportPath.c_str(), "w");
     if (!pe || !in || !out) {
         std::fprintf(stderr, "pecheck: %s\n",
-                     !pe ? error.c_str() : (!in ? "cannot open " + mapPath : "cannot write " + reportPath).c_str());
+                     !pe ? error.c_str()
+                         : (!in ? "cannot open " + mapPath : "cannot write " + reportPath).c_str());
         if (out) std::fclose(out);
         return 1;
     }

@@ -44,8 +44,8 @@ namespace {
 
 std::string Utf8(const std::wstring& w) {
     if (w.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr,
-                                      0, nullptr, nullptr);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                                      nullptr, nullptr);
     std::string s(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
                         nullptr);
@@ -85,7 +85,8 @@ void Print(HWND w, int depth) {
 
 void Tree(HWND w, int depth) {
     Print(w, depth);
-    for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) Tree(c, depth + 1);
+    for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        Tree(c, depth + 1);
 }
 
 void Collect(HWND w, const std::wstring& cls, std::vector<HWND>& found) {
@@ -102,8 +103,10 @@ int Watch(const std::wstring& cls, size_t skip, DWORD ms, const char* path) {
     while (!control && GetTickCount64() < end) {
         std::vector<HWND> found;
         if (HWND top = FindWindowA("TFmain", nullptr)) Collect(top, cls, found);
-        if (found.size() > skip) control = found[skip];
-        else Sleep(20);
+        if (found.size() > skip)
+            control = found[skip];
+        else
+            Sleep(20);
     }
     if (!control) return 1;
     FILE* out = std::fopen(path, "w");
@@ -239,7 +242,8 @@ int main(int argc, char** argv) {
         GetClientRect(w, &client);
         std::printf("%s\n%s\nclient %ld %ld\n",
                     (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) ? "topmost" : "normal",
-                    (GetWindowLongW(w, GWL_STYLE) & WS_MAXIMIZEBOX) ? "maximizebox" : "nomaximizebox",
+                    (GetWindowLongW(w, GWL_STYLE) & WS_MAXIMIZEBOX) ? "maximizebox"
+                                                                    : "nomaximizebox",
                     client.right, client.bottom);
         return 0;
     }
@@ -264,16 +268,18 @@ int main(int argc, char** argv) {
     }
     if (command == "wait" && argc > 3) {
         const std::string cls = argv[2];
-        return WaitFor(std::stoul(argv[3]), [&] { return FindWindowA(cls.c_str(), nullptr); }) ? 0 : 1;
+        return WaitFor(std::stoul(argv[3]), [&] { return FindWindowA(cls.c_str(), nullptr); }) ? 0
+                                                                                               : 1;
     }
     if (command == "shown" && argc > 3) {
         const std::string cls = argv[2];
-        return WaitFor(std::stoul(argv[3]), [&] {
-                   for (HWND w = FindWindowExA(nullptr, nullptr, cls.c_str(), nullptr); w;
-                        w = FindWindowExA(nullptr, w, cls.c_str(), nullptr))
-                       if (IsWindowVisible(w)) return w;
-                   return HWND{};
-               })
+        return WaitFor(std::stoul(argv[3]),
+                       [&] {
+                           for (HWND w = FindWindowExA(nullptr, nullptr, cls.c_str(), nullptr); w;
+                                w = FindWindowExA(nullptr, w, cls.c_str(), nullptr))
+                               if (IsWindowVisible(w)) return w;
+                           return HWND{};
+                       })
                    ? 0
                    : 1;
     }
@@ -303,7 +309,8 @@ int main(int argc, char** argv) {
     if (command == "skinned" && argc > 2) {
         const std::string what = argv[2];
         const DWORD timeout = argc > 3 ? std::stoul(argv[3]) : 0;
-        HWND w = what == "box" ? WaitFor(timeout, FindMessageBox) : FindWindowA(what.c_str(), nullptr);
+        HWND w =
+            what == "box" ? WaitFor(timeout, FindMessageBox) : FindWindowA(what.c_str(), nullptr);
         if (!w) return 1;
         constexpr UINT SkinQuery = 0x3504;
         std::printf("%d\n", SendMessageW(w, SkinQuery, 0, 0) == 1 ? 1 : 0);
@@ -335,10 +342,11 @@ int main(int argc, char** argv) {
         std::printf("%d\n", static_cast<int>(answer));
         return answer > 32 ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: probe tree|screen [CLASS] | style CLASS | show|hide|minimize CLASS |\n"
-                         "       watch CLASS SKIP MS FILE |\n"
-                         "       msgbox [MS] | press [MS] | boxes MS | wait CLASS MS | close CLASS |\n"
-                         "       skinned CLASS|box [MS] | menu [MS] | request TEXT... |\n"
-                         "       flood MS TEXT... | clip TEXT | open URL\n");
+    std::fprintf(stderr,
+                 "usage: probe tree|screen [CLASS] | style CLASS | show|hide|minimize CLASS |\n"
+                 "       watch CLASS SKIP MS FILE |\n"
+                 "       msgbox [MS] | press [MS] | boxes MS | wait CLASS MS | close CLASS |\n"
+                 "       skinned CLASS|box [MS] | menu [MS] | request TEXT... |\n"
+                 "       flood MS TEXT... | clip TEXT | open URL\n");
     return 2;
 }

@@ -179,7 +179,8 @@ bool Balanced(const TCall& C) {
 
 uint8_t* ExecutableMemory() {
     constexpr long Read = 1, Write = 2, Execute = 4, Private = 2, Anonymous = 0x20;
-    const long Address = Syscall6(SysMmap, 0, 4096, Read | Write | Execute, Private | Anonymous, -1, 0);
+    const long Address =
+        Syscall6(SysMmap, 0, 4096, Read | Write | Execute, Private | Anonymous, -1, 0);
     return Address < 0 && Address > -4096 ? nullptr : reinterpret_cast<uint8_t*>(Address);
 }
 

@@ -55,9 +55,8 @@ struct CallbackBorders : ::testing::Test {
     TExceptionReporter Before;
 
     void SetUp() override {
-        Before = SetExceptionReporter([this](TObject*, std::exception_ptr E) {
-            Reports.push_back(ExceptionMessage(E));
-        });
+        Before = SetExceptionReporter(
+            [this](TObject*, std::exception_ptr E) { Reports.push_back(ExceptionMessage(E)); });
     }
     void TearDown() override { SetExceptionReporter(Before); }
 

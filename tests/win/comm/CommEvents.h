@@ -28,12 +28,14 @@ struct CommEvents {
     }
     int Count(const std::string& e) const {
         int n = 0;
-        for (const auto& x : events) n += x == e;
+        for (const auto& x : events)
+            n += x == e;
         return n;
     }
     std::string Joined() const {
         std::string all;
-        for (const auto& x : events) all += (all.empty() ? "" : " ") + x;
+        for (const auto& x : events)
+            all += (all.empty() ? "" : " ") + x;
         return all;
     }
 };
@@ -51,8 +53,8 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000)
         if (done()) return true;
         const ULONGLONG now = GetTickCount64();
         if (now >= end) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(end - now, 5)),
-                                  QS_ALLINPUT);
+        MsgWaitForMultipleObjects(
+            0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(end - now, 5)), QS_ALLINPUT);
     }
 }
 

@@ -32,7 +32,8 @@ struct CommPort : ::testing::Test {
 
     void SetUp() override {
         seen.Attach(comm);
-        for (const char* port : {"COM1", "COM2", "COM10"}) device.Clear(port);
+        for (const char* port : {"COM1", "COM2", "COM10"})
+            device.Clear(port);
     }
     void Open(const char* name) {
         comm.SetCommName(name);
@@ -67,7 +68,8 @@ TEST_F(CommPort, ReopeningTwoHundredTimesLeavesNothingBehind) {
 
 TEST_F(CommPort, CommandsReachTheDeviceInOrder) {
     Open("COM1");
-    for (const char* c : {"Aa", "Da", "Db", "Dl", "Ca"}) ASSERT_TRUE(comm.SendData(c, 2));
+    for (const char* c : {"Aa", "Da", "Db", "Dl", "Ca"})
+        ASSERT_TRUE(comm.SendData(c, 2));
     EXPECT_TRUE(device.Wait("COM1", 10, 5000));
     EXPECT_EQ(device.Rx("COM1"), "AaDaDbDlCa");
     ASSERT_TRUE(PumpUntil([&] { return seen.Count("empty") >= 2; }));
@@ -126,7 +128,7 @@ TEST_F(CommPort, AMegabyteEachWayAtOnceArrivesIntact) {
     EXPECT_EQ(count, size);
     EXPECT_EQ(hash, Fnv1a64(Fnv1a64Start, RandomBytes(size, 7).data(), size));
     ASSERT_TRUE(device.Wait("COM10", size, 120000));
- const auto sum = device.RxSum("COM10");
+    const auto sum = device.RxSum("COM10");
     EXPECT_EQ(sum.count, size);
     EXPECT_EQ(sum.hash, Fnv1a64(Fnv1a64Start, outgoing.data(), size));
     EXPECT_EQ(seen.Count("hangup"), 0);
@@ -197,12 +199,11 @@ TEST_F(CommPort, PortListComesSortedFromTheRegistry) {
 
     // A second value naming the same port: count and list stay in step.
     HKEY key;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0,
-                            KEY_SET_VALUE, &key),
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_SET_VALUE,
+                            &key),
               ERROR_SUCCESS);
     const char dup[] = "COM2";
-    RegSetValueExA(key, "TestDuplicate", 0, REG_SZ, reinterpret_cast<const BYTE*>(dup),
-                   sizeof dup);
+    RegSetValueExA(key, "TestDuplicate", 0, REG_SZ, reinterpret_cast<const BYTE*>(dup), sizeof dup);
     TComm fresh(nullptr);
     const uint32_t count = fresh.CommPortCount();
     RegDeleteValueA(key, "TestDuplicate");

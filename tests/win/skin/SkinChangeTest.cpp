@@ -194,9 +194,8 @@ TEST(SkinReload, AFailedLoadLeavesTheFramesPaintingTheSkinTheyWear) {
     Archive[0] = 0x1F; // the version in the archive's header: 19999 for 20000
     const std::wstring File = SkinFileOf(L"skin-older.skin", MakePayload(MakeSkinFile(Archive)));
     uint32_t BehindTheMessage = 0;
-    TSkinMessageProc Old = SetSkinMessageProc([&](const std::wstring&) {
-        BehindTheMessage = Pixel(*PaintedFrame(*Frame), 100, 2);
-    });
+    TSkinMessageProc Old = SetSkinMessageProc(
+        [&](const std::wstring&) { BehindTheMessage = Pixel(*PaintedFrame(*Frame), 100, 2); });
     Own->SetSkinFile(File);
     SetSkinMessageProc(std::move(Old));
     DeleteFileW(File.c_str());

@@ -74,7 +74,8 @@ std::wstring SkinFileOf(const wchar_t* Name, const TBytes& Stored) {
     wchar_t Path[MAX_PATH];
     GetTempPathW(MAX_PATH, Path);
     const std::wstring File = std::wstring(Path) + Name;
-    TKernelHandle H(CreateFileW(File.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    TKernelHandle H(
+        CreateFileW(File.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     DWORD Done = 0;
     WriteFile(H, Stored.data() + 4, static_cast<DWORD>(Stored.size() - 4), &Done, nullptr);
     return File;

@@ -47,8 +47,9 @@ void TMessageRecorder::Answered(size_t At, const TMessage& M) {
 }
 
 int TMessageRecorder::Count(UINT Msg) const {
-    return static_cast<int>(std::count_if(FMessages.begin(), FMessages.end(),
-                                          [Msg](const TRecordedMessage& R) { return R.Msg == Msg; }));
+    return static_cast<int>(
+        std::count_if(FMessages.begin(), FMessages.end(),
+                      [Msg](const TRecordedMessage& R) { return R.Msg == Msg; }));
 }
 
 std::string TMessageRecorder::MessageName(UINT Msg) {
@@ -120,7 +121,8 @@ std::string TMessageRecorder::Dump() const {
     return Out.empty() ? "  (nothing)\n" : Out;
 }
 
-testing::AssertionResult TMessageRecorder::Matches(std::initializer_list<TMsgExpect> Expected) const {
+testing::AssertionResult
+TMessageRecorder::Matches(std::initializer_list<TMsgExpect> Expected) const {
     size_t I = 0;
     for (const TMsgExpect& E : Expected) {
         if (I >= FMessages.size())

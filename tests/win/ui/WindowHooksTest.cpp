@@ -141,7 +141,8 @@ TEST(WindowSubclass, EndsWithTheWindowAndMayLetGoWhileHandlingItsLastMessage) {
     // Destroyed while still installed: the subclass turns uninstalled by itself.
     TPlainWindow W2;
     TWindowSubclass S2;
-    S2.Install(W2.Wnd, [&](TMessage& M) { S2.CallPrevious(M); }, true);
+    S2.Install(
+        W2.Wnd, [&](TMessage& M) { S2.CallPrevious(M); }, true);
     DestroyWindow(W2.Wnd);
     EXPECT_FALSE(S2.Installed());
     EXPECT_EQ(Subclasses(), Before);
