@@ -134,6 +134,30 @@ void TWinSkinForm::CommonAttach() {
     FrameSkinning = SkinData->SkinControls().Contains(xcMainMenu);
     const DWORD Style = GetWindowLongW(Wnd, GWL_STYLE);
     const DWORD ExStyle = GetWindowLongW(Wnd, GWL_EXSTYLE);
+    ReadWindow(Style, ExStyle);
+    BuildSkinSysMenu();
+    ReadShowState();
+    ReadMdiKind(ExStyle);
+    ReadFrameKind(Style, ExStyle);
+
+    if (MdiKind == mkFrame) {
+        FClientSubclass.Install(
+            MDIClientWnd, [this](TMessage& M) { ClientWndProc(M); }, true);
+    }
+    if (FrameSkinning)
+        TakeOverFrame();
+    else
+        SkinState = lsReady;
+
+    FSubclass.Install(
+        Wnd, [this](TMessage& M) { WndProc(M); }, UnicodeWindow);
+
+    if (MdiKind == mkChild && ShowState == stMaximized && !SkinHost()->MDIMaximized())
+        SkinHost()->SetMDIMaximized(true);
+    RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
+}
+
+void TWinSkinForm::ReadWindow(DWORD Style, DWORD ExStyle) {
     RightToLeft = (ExStyle & WS_EX_LEFTSCROLLBAR) != 0;
     SystemMenu = GetSystemMenu(Wnd, FALSE);
     BuildIconBitmap();
@@ -148,10 +172,9 @@ void TWinSkinForm::CommonAttach() {
     if ((Style & WS_SYSMENU) || SystemMenu) CaptionBits |= csSysMenu;
     if (Style & WS_MINIMIZEBOX) CaptionBits |= csMinBox;
     if (Style & WS_MAXIMIZEBOX) CaptionBits |= csMaxBox;
+}
 
-    BuildSkinSysMenu();
-    ReadShowState();
-
+void TWinSkinForm::ReadMdiKind(DWORD ExStyle) {
     MDIClientWnd = FindWindowExW(Wnd, nullptr, L"MDIClient", nullptr);
     if (MDIClientWnd) {
         MdiKind = mkFrame;
@@ -161,7 +184,9 @@ void TWinSkinForm::CommonAttach() {
     } else {
         MdiKind = mkNone;
     }
+}
 
+void TWinSkinForm::ReadFrameKind(DWORD Style, DWORD ExStyle) {
     FrameKind = frSingle;
     if ((Style & WS_POPUP) && (Style & WS_CAPTION) != WS_CAPTION)
         FrameKind = frNone;
@@ -176,34 +201,20 @@ void TWinSkinForm::CommonAttach() {
     }
     // Our window classes are all registered wide; a system dialog may be either.
     UnicodeWindow = IsWindowUnicode(Wnd) != FALSE;
+}
 
-    if (MdiKind == mkFrame) {
-        FClientSubclass.Install(
-            MDIClientWnd, [this](TMessage& M) { ClientWndProc(M); }, true);
+void TWinSkinForm::TakeOverFrame() {
+    if (const HMENU Shown = GetMenu(Wnd); Shown && MdiKind != mkChild) {
+        SkinMenu = std::make_unique<TWinSkinMenu>(*this, SkinData);
+        MenuHeight = GetSystemMetrics(SM_CYMENU);
+        SkinMenu->BuildFromMainMenu(Form);
+        // A frame whose children came first shows the bar the client merged for them.
+        if (MdiKind == mkFrame && SendMessageW(MDIClientWnd, WM_MDIGETACTIVE, 0, 0))
+            SkinMenu->BuildFromMenu(Shown);
     }
-
-    if (FrameSkinning) {
-        if (const HMENU Shown = GetMenu(Wnd); Shown && MdiKind != mkChild) {
-            SkinMenu = std::make_unique<TWinSkinMenu>(*this, SkinData);
-            MenuHeight = GetSystemMetrics(SM_CYMENU);
-            SkinMenu->BuildFromMainMenu(Form);
-            // A frame whose children came first shows the bar the client merged for them.
-            if (MdiKind == mkFrame && SendMessageW(MDIClientWnd, WM_MDIGETACTIVE, 0, 0))
-                SkinMenu->BuildFromMenu(Shown);
-        }
-        const bool MaximizedChild = MdiKind == mkChild && SkinHost()->MDIMaximized();
-        if (!MaximizedChild && ShowState != stMinimized) StripCaption(false);
-        ComputeFrameGeometry();
-    } else {
-        SkinState = lsReady;
-    }
-
-    FSubclass.Install(
-        Wnd, [this](TMessage& M) { WndProc(M); }, UnicodeWindow);
-
-    if (MdiKind == mkChild && ShowState == stMaximized && !SkinHost()->MDIMaximized())
-        SkinHost()->SetMDIMaximized(true);
-    RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
+    const bool MaximizedChild = MdiKind == mkChild && SkinHost()->MDIMaximized();
+    if (!MaximizedChild && ShowState != stMinimized) StripCaption(false);
+    ComputeFrameGeometry();
 }
 
 void TWinSkinForm::StripCaption(bool On) {

@@ -188,6 +188,12 @@ class TWinSkinForm : public TComponent, public IMenuStripFrame {
     friend class TFramePaintSuspension;
     TNCObject* FHotObject = nullptr;
     void CommonAttach();
+    // What attaching reads of the window: its facts and caption boxes, its MDI part, its kind
+    // of frame; then the frame and menu bar the skin takes over.
+    void ReadWindow(DWORD Style, DWORD ExStyle);
+    void ReadMdiKind(DWORD ExStyle);
+    void ReadFrameKind(DWORD Style, DWORD ExStyle);
+    void TakeOverFrame();
     void WndProc(TMessage& M);
     // The skin has taken the window's frame over (not a plain child window).
     bool OwnsFrame() const;

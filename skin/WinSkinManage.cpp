@@ -154,76 +154,78 @@ void TSkinManage::RunScheduled() {
     FTimer->SetEnabled(false);
     if (!FTarget) return;
     TSkinData* Data = FTarget;
-    if (Data->SkinFormtype() == sfOnlyThisForm) {
-        switch (FAction) {
-        case saApply:
-            FEnabled = true;
-            FApplyingAll = true;
-            for (int I = Screen->FormCount() - 1; I >= 0; --I)
-                if (Screen->Forms(I) == Data->Owner()) {
-                    SkinForm(Screen->Forms(I));
-                    break;
-                }
-            FApplyingAll = false;
-            break;
-        case saRemove:
-            FEnabled = false;
-            PurgeForms();
-            for (auto It = FForms.rbegin(); It != FForms.rend(); ++It)
-                if ((*It)->SkinData == Data) {
-                    RemoveFrame(*It);
-                    break;
-                }
-            break;
-        case saRefresh:
-            PurgeForms();
-            for (TWinSkinForm* F : FForms)
-                if (F->SkinData == Data) {
-                    F->FreeNCButtons();
-                    F->ComputeFrameGeometry();
-                    F->Refresh();
-                    break;
-                }
-            break;
-        default:
-            break;
-        }
-    } else {
-        switch (FAction) {
-        case saApply:
-            FEnabled = true;
-            FApplyingAll = true;
-            PurgeForms();
-            for (int I = Screen->FormCount() - 1; I >= 0; --I)
-                SkinForm(Screen->Forms(I));
-            FApplyingAll = false;
-            break;
-        case saRemove:
-            FEnabled = false;
-            PurgeForms();
-            while (!FForms.empty())
-                RemoveFrame(FForms.back());
-            break;
-        case saRefresh: {
-            PurgeForms();
-            std::vector<TWinSkinForm*> Mine;
-            for (TWinSkinForm* F : FForms)
-                if (F->SkinData == Data) Mine.push_back(F);
-            for (TWinSkinForm* F : Mine) {
-                F->FreeNCButtons();
-                F->ComputeFrameGeometry();
-            }
-            for (TWinSkinForm* F : Mine)
-                F->Refresh();
-            break;
-        }
-        default:
-            break;
-        }
+    // A component of one form acts on that form's frame only, any other on every window.
+    const bool OwnFormOnly = Data->SkinFormtype() == sfOnlyThisForm;
+    switch (FAction) {
+    case saApply:
+        OwnFormOnly ? ApplyToOwnForm(*Data) : ApplyToAllForms();
+        break;
+    case saRemove:
+        OwnFormOnly ? RemoveOwnFrame(*Data) : RemoveAllFrames();
+        break;
+    case saRefresh:
+        RefreshFrames(*Data, OwnFormOnly);
+        break;
+    default:
+        break;
     }
     // Cleared first: a handler of the event may ask for the next change at once.
     FTarget = nullptr;
     if (Data->OnSkinChanged) Data->OnSkinChanged(Data);
+}
+
+void TSkinManage::ApplyToOwnForm(TSkinData& Data) {
+    FEnabled = true;
+    FApplyingAll = true;
+    for (int I = Screen->FormCount() - 1; I >= 0; --I)
+        if (Screen->Forms(I) == Data.Owner()) {
+            SkinForm(Screen->Forms(I));
+            break;
+        }
+    FApplyingAll = false;
+}
+
+void TSkinManage::ApplyToAllForms() {
+    FEnabled = true;
+    FApplyingAll = true;
+    PurgeForms();
+    for (int I = Screen->FormCount() - 1; I >= 0; --I)
+        SkinForm(Screen->Forms(I));
+    FApplyingAll = false;
+}
+
+void TSkinManage::RemoveOwnFrame(TSkinData& Data) {
+    FEnabled = false;
+    PurgeForms();
+    for (auto It = FForms.rbegin(); It != FForms.rend(); ++It)
+        if ((*It)->SkinData == &Data) {
+            RemoveFrame(*It);
+            return;
+        }
+}
+
+void TSkinManage::RemoveAllFrames() {
+    FEnabled = false;
+    PurgeForms();
+    while (!FForms.empty())
+        RemoveFrame(FForms.back());
+}
+
+void TSkinManage::RefreshFrames(TSkinData& Data, bool FirstOnly) {
+    PurgeForms();
+    std::vector<TWinSkinForm*> Mine;
+    for (TWinSkinForm* F : FForms)
+        if (F->SkinData == &Data) {
+            Mine.push_back(F);
+            if (FirstOnly) break;
+        }
+    // Every frame lays out anew before any repaints.
+    for (TWinSkinForm* F : Mine) {
+        F->FreeNCButtons();
+        F->ComputeFrameGeometry();
+    }
+    for (TWinSkinForm* F : Mine)
+        F->Refresh();
 }
 
 bool TSkinManage::SkinWindow(HWND Wnd) {

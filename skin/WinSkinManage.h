@@ -80,6 +80,12 @@ class TSkinManage final : public ISkinHost {
     void HookCall(int Code, WPARAM WParam, LPARAM LParam);
     // Detaches and frees a frame skin that is switched off, and repaints its window.
     void RemoveFrame(TWinSkinForm* Frame);
+    // The scheduled actions: of a component of one form, and of a component of every window.
+    void ApplyToOwnForm(TSkinData& Data);
+    void ApplyToAllForms();
+    void RemoveOwnFrame(TSkinData& Data);
+    void RemoveAllFrames();
+    void RefreshFrames(TSkinData& Data, bool FirstOnly);
 
     std::unique_ptr<TTimer> FTimer;
     std::vector<TWinSkinForm*> FForms;

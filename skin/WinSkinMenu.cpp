@@ -1196,69 +1196,78 @@ void TWinSkinPopMenu::WndProc(TMessage& M) {
     switch (M.Msg) {
     case WM_DESTROY:
         Detach();
-        FSubclass.CallPrevious(M);
-        return;
+        break;
     case WM_NCPAINT:
         if (!Skinned()) break;
-        try {
-            MakeBackground();
-            if (!MenuHandle) Tracking().Waiting = this;
-            TWindowDC DC(Wnd, true);
-            PaintRing(DC);
-        } catch (...) {
-            // A broken skin leaves the border as it was.
-        }
-        M.Result = 0;
+        OnNcPaint(M);
         return;
-    case WM_PRINTCLIENT: {
+    case WM_PRINTCLIENT:
         if (!Skinned()) break;
-        const auto DC = reinterpret_cast<HDC>(M.WParam);
-        try {
-            if (!MenuHandle) Tracking().Waiting = this;
-            MakeBackground();
-            const POINT O = ClientOffset();
-            const int W = Background.Width(), H = Background.Height();
-            BitBlt(DC, -O.x, -O.y, W, H, Background.Canvas()->Handle(), 0, 0, SRCCOPY);
-            const int OldMode = SetBkMode(DC, TRANSPARENT);
-            // The items print inside the ring, whatever the DC's origin.
-            POINT Inner[2] = {{3 - O.x, 3 - O.y}, {W - 3 - O.x, H - 3 - O.y}};
-            LPtoDP(DC, Inner, 2);
-            TRegionHandle Old(CreateRectRgn(0, 0, 0, 0));
-            const bool HadClip = GetClipRgn(DC, Old) == 1;
-            TRegionHandle Clip(CreateRectRgn(Inner[0].x, Inner[0].y, Inner[1].x, Inner[1].y));
-            SelectClipRgn(DC, Clip);
-            FSubclass.CallPrevious(M);
-            SelectClipRgn(DC, HadClip ? Old.Get() : nullptr);
-            SetBkMode(DC, OldMode);
-        } catch (...) {
-            // A broken skin prints what the menu printed.
-        }
+        OnPrintClient(M);
         return;
-    }
-    case WM_PAINT: {
-        FSubclass.CallPrevious(M);
-        // A menu window whose border lies inside its client area (no non-client part) has it
-        // painted over by the menu: the ring goes on top again.
-        if (!Skinned()) return;
-        try {
-            RECT C, W;
-            GetClientRect(Wnd, &C);
-            GetWindowRect(Wnd, &W);
-            const POINT O = ClientOffset();
-            if (O.x == 0 && O.y == 0 && Width(C) == Width(W) && Height(C) == Height(W)) {
-                MakeBackground();
-                TWindowDC DC(Wnd, true);
-                PaintRing(DC);
-            }
-        } catch (...) {
-            // A broken skin leaves the border as the menu drew it.
-        }
+    case WM_PAINT:
+        OnPaint(M);
         return;
-    }
     default:
         break;
     }
     FSubclass.CallPrevious(M);
+}
+
+void TWinSkinPopMenu::OnNcPaint(TMessage& M) {
+    try {
+        MakeBackground();
+        if (!MenuHandle) Tracking().Waiting = this;
+        TWindowDC DC(Wnd, true);
+        PaintRing(DC);
+    } catch (...) {
+        // A broken skin leaves the border as it was.
+    }
+    M.Result = 0;
+}
+
+void TWinSkinPopMenu::OnPrintClient(TMessage& M) {
+    const auto DC = reinterpret_cast<HDC>(M.WParam);
+    try {
+        if (!MenuHandle) Tracking().Waiting = this;
+        MakeBackground();
+        const POINT O = ClientOffset();
+        const int W = Background.Width(), H = Background.Height();
+        BitBlt(DC, -O.x, -O.y, W, H, Background.Canvas()->Handle(), 0, 0, SRCCOPY);
+        const int OldMode = SetBkMode(DC, TRANSPARENT);
+        // The items print inside the ring, whatever the DC's origin.
+        POINT Inner[2] = {{3 - O.x, 3 - O.y}, {W - 3 - O.x, H - 3 - O.y}};
+        LPtoDP(DC, Inner, 2);
+        TRegionHandle Old(CreateRectRgn(0, 0, 0, 0));
+        const bool HadClip = GetClipRgn(DC, Old) == 1;
+        TRegionHandle Clip(CreateRectRgn(Inner[0].x, Inner[0].y, Inner[1].x, Inner[1].y));
+        SelectClipRgn(DC, Clip);
+        FSubclass.CallPrevious(M);
+        SelectClipRgn(DC, HadClip ? Old.Get() : nullptr);
+        SetBkMode(DC, OldMode);
+    } catch (...) {
+        // A broken skin prints what the menu printed.
+    }
+}
+
+void TWinSkinPopMenu::OnPaint(TMessage& M) {
+    FSubclass.CallPrevious(M);
+    // A menu window whose border lies inside its client area (no non-client part) has it
+    // painted over by the menu: the ring goes on top again.
+    if (!Skinned()) return;
+    try {
+        RECT C, W;
+        GetClientRect(Wnd, &C);
+        GetWindowRect(Wnd, &W);
+        const POINT O = ClientOffset();
+        if (O.x == 0 && O.y == 0 && Width(C) == Width(W) && Height(C) == Height(W)) {
+            MakeBackground();
+            TWindowDC DC(Wnd, true);
+            PaintRing(DC);
+        }
+    } catch (...) {
+        // A broken skin leaves the border as the menu drew it.
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -172,6 +172,9 @@ class TWinSkinPopMenu : public TObject {
 
   private:
     void WndProc(TMessage& M);
+    void OnNcPaint(TMessage& M);
+    void OnPrintClient(TMessage& M);
+    void OnPaint(TMessage& M);
     bool Skinned() const;
     void MakeBackground();
     void PaintRing(HDC DC);
