@@ -10,8 +10,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace {
-
+// One panel of the bar as the skin paints it.
 struct TPanelLook {
     int Index = 0;
     RECT Rect{};
@@ -20,6 +19,8 @@ struct TPanelLook {
     std::wstring Text;
     TAlignment Alignment = taLeftJustify;
 };
+
+namespace {
 
 // Read right to left, a panel's left and right are the other way round.
 TAlignment ForReadingOrder(TAlignment A, bool RightToLeft) {
@@ -98,7 +99,6 @@ bool TSkinStatusBar::BeforeMessage(TMessage& M) {
 
 void TSkinStatusBar::Paint(HDC DC, const RECT& Rect) {
     if (!HasPicture(SkinData->StatusBarEdges.get()) || !Wnd) return;
-    TDataSkinObject& Edges = *SkinData->StatusBarEdges;
     const int W = Rect.right - Rect.left, H = Rect.bottom - Rect.top;
     if (W <= 0 || H <= 0) return;
     const RECT R{0, 0, W, H};
@@ -109,63 +109,82 @@ void TSkinStatusBar::Paint(HDC DC, const RECT& Rect) {
     const HDC Off = Picture.Canvas()->Handle();
     FillColor(Off, R, SkinData->ButtonFace);
 
+    TFont Plain;
+    TSelectObject SelectFont(Off, TextFont(Plain));
+    // The grip's room is kept free of text, as the system keeps it.
+    const RECT GripSource = GripPicture();
+    const int GW = GripSource.right - GripSource.left, GH = GripSource.bottom - GripSource.top;
+    const int TextEnd = GW > 0 ? W - 1 - GW : W;
+    const std::vector<TPanelLook> Panels = PaintPanels(Off, R, TextEnd);
+    if (GW > 0 && GH > 0) {
+        TDataSkinObject& Extra = *SkinData->ExtraImages;
+        DrawSkinGlyph(Off, {W - 1 - GW, H - 1 - GH, W - 1, H - 1}, Extra.Bitmap, true,
+                      Extra.FrameCount, 5);
+    }
+    BitBlt(DC, Rect.left, Rect.top, W, H, Off, 0, 0, SRCCOPY);
+    PaintOwnerDrawnPanels(DC, Rect, Panels);
+}
+
+HGDIOBJ TSkinStatusBar::TextFont(TFont& Plain) const {
     // The control's font without its style.
     HFONT Font = reinterpret_cast<HFONT>(SendMessageW(Wnd, WM_GETFONT, 0, 0));
-    TFont Plain;
     if (Control) {
         Plain.Assign(*Control->Font());
         Plain.SetStyle({});
         Font = Plain.Handle();
     }
-    TSelectObject SelectFont(Off, Font ? Font : GetStockObject(DEFAULT_GUI_FONT));
+    return Font ? Font : GetStockObject(DEFAULT_GUI_FONT);
+}
+
+RECT TSkinStatusBar::GripPicture() const {
+    TDataSkinObject* Extra = SkinData->ExtraImages.get();
+    if (!(GetWindowLongW(Wnd, GWL_STYLE) & SBARS_SIZEGRIP) || !Extra || Extra->Bitmap.Empty())
+        return {};
+    return SkinFrameRect(Extra->Bitmap, false, Extra->FrameCount, 5);
+}
+
+std::vector<TPanelLook> TSkinStatusBar::PaintPanels(HDC Off, const RECT& R, int TextEnd) const {
+    TDataSkinObject& Edges = *SkinData->StatusBarEdges;
     const bool Disabled = (GetWindowLongW(Wnd, GWL_STYLE) & WS_DISABLED) != 0;
     const bool RightToLeft = (GetWindowLongW(Wnd, GWL_EXSTYLE) & WS_EX_RTLREADING) != 0;
     const COLORREF Colour = ColorToRGB(Disabled                        ? clBtnShadow
                                        : Edges.NormalColour2 != clNone ? Edges.NormalColour2
                                                                        : SkinData->ButtonText);
-    auto* Bar = dynamic_cast<TStatusBar*>(Control);
     const bool Simple =
         SendMessageW(Wnd, SB_ISSIMPLE, 0, 0) != 0 || SendMessageW(Wnd, SB_GETPARTS, 0, 0) == 0;
-    // The grip's room is kept free of text, as the system keeps it.
-    TDataSkinObject* Extra = SkinData->ExtraImages.get();
-    RECT GripSource{};
-    if ((GetWindowLongW(Wnd, GWL_STYLE) & SBARS_SIZEGRIP) && Extra && !Extra->Bitmap.Empty())
-        GripSource = SkinFrameRect(Extra->Bitmap, false, Extra->FrameCount, 5);
-    const int GW = GripSource.right - GripSource.left, GH = GripSource.bottom - GripSource.top;
-    const int TextEnd = GW > 0 ? W - 1 - GW : W;
-    std::vector<TPanelLook> Panels;
     if (Simple) {
         DrawSkinNineGrid(Off, R, Edges.Bitmap, false, Edges.Tile != 0, false, 3, 1, Edges.Margins);
         std::wstring Text =
             Control ? GetPropText(*Control, L"simpletext") : SkinWindowText(Wnd, false);
-        DrawSkinText(Off, {2, 0, std::min(W - 2, TextEnd), H}, Text,
+        DrawSkinText(Off, {2, 0, std::min<LONG>(R.right - 2, TextEnd), R.bottom}, Text,
                      ForReadingOrder(taLeftJustify, RightToLeft), Colour);
-    } else {
-        Panels = ReadPanels(Wnd, Bar, W);
-        for (const TPanelLook& P : Panels) {
-            DrawSkinNineGrid(Off, P.Rect, Edges.Bitmap, false, Edges.Tile != 0, false, 3, P.Frame,
-                             Edges.Margins);
-            if (!P.OwnerDrawn)
-                DrawSkinText(Off,
-                             {P.Rect.left + 2, P.Rect.top,
-                              std::min<LONG>(P.Rect.right - 2, TextEnd), P.Rect.bottom},
-                             P.Text, ForReadingOrder(P.Alignment, RightToLeft), Colour);
-        }
+        return {};
     }
-    if (GW > 0 && GH > 0)
-        DrawSkinGlyph(Off, {W - 1 - GW, H - 1 - GH, W - 1, H - 1}, Extra->Bitmap, true,
-                      Extra->FrameCount, 5);
-    BitBlt(DC, Rect.left, Rect.top, W, H, Off, 0, 0, SRCCOPY);
+    std::vector<TPanelLook> Panels = ReadPanels(Wnd, dynamic_cast<TStatusBar*>(Control), R.right);
+    for (const TPanelLook& P : Panels) {
+        DrawSkinNineGrid(Off, P.Rect, Edges.Bitmap, false, Edges.Tile != 0, false, 3, P.Frame,
+                         Edges.Margins);
+        if (!P.OwnerDrawn)
+            DrawSkinText(Off,
+                         {P.Rect.left + 2, P.Rect.top, std::min<LONG>(P.Rect.right - 2, TextEnd),
+                          P.Rect.bottom},
+                         P.Text, ForReadingOrder(P.Alignment, RightToLeft), Colour);
+    }
+    return Panels;
+}
 
+void TSkinStatusBar::PaintOwnerDrawnPanels(HDC DC, const RECT& Rect,
+                                           const std::vector<TPanelLook>& Panels) const {
     // Owner-drawn panels are painted over the skin by their handler.
-    if (Bar && Bar->OnDrawPanel)
-        for (const TPanelLook& P : Panels)
-            if (P.OwnerDrawn && P.Index < Bar->PanelCount()) {
-                RECT Inner = P.Rect;
-                InflateRect(&Inner, -1, -1);
-                OffsetRect(&Inner, Rect.left, Rect.top);
-                Bar->OnDrawPanel(Bar, Bar->Panels(P.Index), DC, Inner);
-            }
+    auto* Bar = dynamic_cast<TStatusBar*>(Control);
+    if (!Bar || !Bar->OnDrawPanel) return;
+    for (const TPanelLook& P : Panels)
+        if (P.OwnerDrawn && P.Index < Bar->PanelCount()) {
+            RECT Inner = P.Rect;
+            InflateRect(&Inner, -1, -1);
+            OffsetRect(&Inner, Rect.left, Rect.top);
+            Bar->OnDrawPanel(Bar, Bar->Panels(P.Index), DC, Inner);
+        }
 }
 
 PUBLISHED(TSkinStatusBar) {}
