@@ -118,11 +118,21 @@ bool TSkinTab::BeforeMessage(TMessage& M) {
 
 void TSkinTab::Paint(HDC DC, const RECT& W) {
     if (TabImage.Empty()) return;
+    RECT Page, Strip;
+    LayOut(W, Page, Strip);
+    const TWinControl* Parent = FindControl(GetParent(Wnd));
+    const TColor Ground = Parent ? Parent->Color() : SkinData->ButtonFace;
+    if (Strip.right > Strip.left && Strip.bottom > Strip.top)
+        PaintTabStrip(DC, Page, Strip, Ground);
+    if (!BorderImage.Empty()) PaintPageBorder(DC, Page, Ground);
+}
+
+void TSkinTab::LayOut(const RECT& W, RECT& P, RECT& S) const {
     // The page: the display area with its frame, one pixel nearer the tabs.
-    RECT P = W;
+    P = W;
     SendMessageW(Wnd, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&P));
     InflateRect(&P, 4, 4);
-    RECT S = W; // the strip of tabs
+    S = W; // the strip of tabs
     switch (TabPosition) {
     case 1:
         P.bottom -= 1;
@@ -141,57 +151,60 @@ void TSkinTab::Paint(HDC DC, const RECT& W) {
         S.bottom = P.top;
         break;
     }
-    const TWinControl* Parent = FindControl(GetParent(Wnd));
-    const TColor Ground = Parent ? Parent->Color() : SkinData->ButtonFace;
-    const bool Side = TabPosition >= 2;
+}
+
+void TSkinTab::PaintTabStrip(HDC DC, const RECT& P, const RECT& S, TColor Ground) {
     const int SW = S.right - S.left, SH = S.bottom - S.top;
-    if (SW > 0 && SH > 0) {
-        // Tabs at a side are drawn as if they stood on top, then turned into place.
-        const int LW = Side ? SH : SW, LH = Side ? SW : SH;
-        TBitmap Strip(LW, LH, pf24bit);
-        const HDC Off = Strip.Canvas()->Handle();
-        FillColor(Off, {0, 0, LW, LH}, Ground);
-        const auto Font = reinterpret_cast<HFONT>(SendMessageW(Wnd, WM_GETFONT, 0, 0));
-        TSelectObject UseFont(Off, Font ? Font : GetStockObject(DEFAULT_GUI_FONT));
-        const int Count = static_cast<int>(SendMessageW(Wnd, TCM_GETITEMCOUNT, 0, 0));
-        const int Focus = static_cast<int>(SendMessageW(Wnd, TCM_GETCURFOCUS, 0, 0));
-        Enabled = !(GetWindowLongW(Wnd, GWL_STYLE) & WS_DISABLED);
-        for (int I = 0; I < Count; ++I) {
-            RECT R{};
-            if (!SendMessageW(Wnd, TCM_GETITEMRECT, static_cast<WPARAM>(I),
-                              reinterpret_cast<LPARAM>(&R)))
-                continue;
-            RECT Box = R;
-            switch (TabPosition) {
-            case 1:
-                OffsetRect(&Box, 0, -(P.bottom + 1));
-                break;
-            case 2: // turned back clockwise
-                Box = {LW - (R.bottom - S.top), R.left - S.left, LW - (R.top - S.top),
-                       R.right - S.left};
-                break;
-            case 3: // turned back counter-clockwise
-                Box = {R.top - S.top, LH - (R.right - S.left), R.bottom - S.top,
-                       LH - (R.left - S.left)};
-                break;
-            default:
-                OffsetRect(&Box, 0, 1);
-                break;
-            }
-            PaintTab(Off, I, Box, I == Focus);
-        }
-        if (TabPosition == 2) RotateBitmapLeft(Strip);
-        if (TabPosition == 3) RotateBitmapRight(Strip);
-        const int Saved = SaveDC(DC);
-        RECT Arrow{};
-        if (FArrowsWnd && IsWindowVisible(FArrowsWnd) && GetWindowRect(FArrowsWnd, &Arrow)) {
-            MapWindowPoints(nullptr, Wnd, reinterpret_cast<POINT*>(&Arrow), 2);
-            ExcludeClipRect(DC, Arrow.left, Arrow.top, Arrow.right, Arrow.bottom);
-        }
-        BitBlt(DC, S.left, S.top, SW, SH, Strip.Canvas()->Handle(), 0, 0, SRCCOPY);
-        RestoreDC(DC, Saved);
+    // Tabs at a side are drawn as if they stood on top, then turned into place.
+    const bool Side = TabPosition >= 2;
+    const int LW = Side ? SH : SW, LH = Side ? SW : SH;
+    TBitmap Strip(LW, LH, pf24bit);
+    const HDC Off = Strip.Canvas()->Handle();
+    FillColor(Off, {0, 0, LW, LH}, Ground);
+    const auto Font = reinterpret_cast<HFONT>(SendMessageW(Wnd, WM_GETFONT, 0, 0));
+    TSelectObject UseFont(Off, Font ? Font : GetStockObject(DEFAULT_GUI_FONT));
+    const int Count = static_cast<int>(SendMessageW(Wnd, TCM_GETITEMCOUNT, 0, 0));
+    const int Focus = static_cast<int>(SendMessageW(Wnd, TCM_GETCURFOCUS, 0, 0));
+    Enabled = !(GetWindowLongW(Wnd, GWL_STYLE) & WS_DISABLED);
+    for (int I = 0; I < Count; ++I) {
+        RECT R{};
+        if (SendMessageW(Wnd, TCM_GETITEMRECT, static_cast<WPARAM>(I),
+                         reinterpret_cast<LPARAM>(&R)))
+            PaintTab(Off, I, TabInStrip(R, P, S, LW, LH), I == Focus);
     }
-    if (BorderImage.Empty()) return;
+    if (TabPosition == 2) RotateBitmapLeft(Strip);
+    if (TabPosition == 3) RotateBitmapRight(Strip);
+    const int Saved = SaveDC(DC);
+    RECT Arrow{};
+    if (FArrowsWnd && IsWindowVisible(FArrowsWnd) && GetWindowRect(FArrowsWnd, &Arrow)) {
+        MapWindowPoints(nullptr, Wnd, reinterpret_cast<POINT*>(&Arrow), 2);
+        ExcludeClipRect(DC, Arrow.left, Arrow.top, Arrow.right, Arrow.bottom);
+    }
+    // Turning made the strip a new picture: its canvas is asked again.
+    BitBlt(DC, S.left, S.top, SW, SH, Strip.Canvas()->Handle(), 0, 0, SRCCOPY);
+    RestoreDC(DC, Saved);
+}
+
+RECT TSkinTab::TabInStrip(const RECT& R, const RECT& P, const RECT& S, int LW, int LH) const {
+    RECT Box = R;
+    switch (TabPosition) {
+    case 1:
+        OffsetRect(&Box, 0, -(P.bottom + 1));
+        break;
+    case 2: // turned back clockwise
+        Box = {LW - (R.bottom - S.top), R.left - S.left, LW - (R.top - S.top), R.right - S.left};
+        break;
+    case 3: // turned back counter-clockwise
+        Box = {R.top - S.top, LH - (R.right - S.left), R.bottom - S.top, LH - (R.left - S.left)};
+        break;
+    default:
+        OffsetRect(&Box, 0, 1);
+        break;
+    }
+    return Box;
+}
+
+void TSkinTab::PaintPageBorder(HDC DC, const RECT& P, TColor Ground) {
     // Only the ring comes from the picture; inside it lies the parent's ground, as beside the
     // tabs (a page covers it).
     const RECT Margins{4, 5, 4, 4};

@@ -28,6 +28,12 @@ class TSkinTab : public TSkinControl {
     void PrepareImages();
     void FindArrows();
     // One tab into the strip, which lies as the strip of tabs at the top would.
+    // The page (the display area with its frame) and the strip of tabs beside it, in W.
+    void LayOut(const RECT& W, RECT& Page, RECT& Strip) const;
+    void PaintTabStrip(HDC DC, const RECT& Page, const RECT& Strip, TColor Ground);
+    // Tab rectangle R of the control in the strip's picture, drawn as if the tabs stood on top.
+    RECT TabInStrip(const RECT& R, const RECT& Page, const RECT& Strip, int LW, int LH) const;
+    void PaintPageBorder(HDC DC, const RECT& Page, TColor Ground);
     void PaintTab(HDC Strip, int Index, const RECT& Box, bool Focused);
     HWND FArrowsWnd = nullptr;
 };
