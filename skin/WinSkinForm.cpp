@@ -322,16 +322,12 @@ void TWinSkinForm::BuildSkinSysMenu() {
 
 void TWinSkinForm::ComputeFrameGeometry() {
     if (!SkinData->HasSkinObjects()) return;
-    if (FrameKind == frNone) {
-        FrameLeft = FrameTop = FrameRight = FrameBottom = MenuHeight = 0;
-    } else {
-        auto& B = SkinData->Borders;
-        auto Frames = [](const TDataSkinBorder& E) { return std::max(E.FrameCount, 1); };
-        FrameTop = B[sbsTop]->Bitmap.Height() / Frames(*B[sbsTop]);
-        FrameLeft = B[sbsLeft]->Bitmap.Width() / Frames(*B[sbsLeft]);
-        FrameRight = B[sbsRight]->Bitmap.Width() / Frames(*B[sbsRight]);
-        FrameBottom = B[sbsBottom]->Bitmap.Height() / Frames(*B[sbsBottom]);
-    }
+    const TFrameEdges E = FrameEdgesOf(*SkinData, FrameKind);
+    FrameLeft = E.Left;
+    FrameTop = E.Top;
+    FrameRight = E.Right;
+    FrameBottom = E.Bottom;
+    if (FrameKind == frNone) MenuHeight = 0;
     FreeNCButtons();
     BuildNCButtons();
 }
@@ -357,7 +353,7 @@ void TWinSkinForm::FreeNCButtons() {
     for (auto& C : FCaches)
         C.reset();
     CaptionCache.Clear();
-    FTextKey = {};
+    InvalidateLayout();
     if (SkinMenu) SkinMenu->Invalidate();
 }
 
@@ -979,87 +975,37 @@ void TWinSkinForm::OnNcPaint(TMessage& M) {
 // ---------------------------------------------------------------------------------------------
 // Painting
 
-void TWinSkinForm::PaintEdge(HDC DC, int Side, const RECT& Target) {
-    if (Width(Target) <= 0 || Height(Target) <= 0) return;
-    TDataSkinBorder& B = *SkinData->Borders[Side];
-    if (B.Bitmap.Empty()) return;
-    const bool Vertical = Side == sbsTop || Side == sbsBottom;
-    const int Frame = Active || B.FrameCount <= 1 ? 1 : 2;
-    DrawSkinImageDirect(DC, Target, B.Bitmap, B.Margins, Vertical, B.Tile != 1, B.FrameCount,
-                        Frame);
-}
-
 TWinSkinForm::TPaintCache& TWinSkinForm::Cache() {
     auto& C = FCaches[Active ? 1 : 0];
     if (!C) C = std::make_unique<TPaintCache>();
     return *C;
 }
 
-void TWinSkinForm::PrepareEdges(int W, int H) {
+TWinSkinForm::TPaintCache& TWinSkinForm::PreparedCache(const TFrameLayout& L) {
     TPaintCache& C = Cache();
-    if (C.W == W && C.H == H) return;
-    C.W = W;
-    C.H = H;
+    if (C.W == L.Width && C.H == L.Height) return C;
+    C.W = L.Width;
+    C.H = L.Height;
     C.GroundText.clear();
-    C.GroundEdge = -1;
     C.Ground.Clear();
-    auto Make = [&](TBitmap& B, int Side, int EW, int EH) {
-        B.SetPixelFormat(pf24bit);
-        B.SetSize(std::max(EW, 0), std::max(EH, 0));
-        if (B.Empty()) return;
-        PaintEdge(B.Canvas()->Handle(), Side, {0, 0, EW, EH});
-        // The top edge is copied from only when the caption strip is composed anew, so it keeps
-        // no DC of its own; the others are copied at every paint and keep theirs.
-        if (Side == sbsTop) B.ReleaseCanvas();
-    };
-    Make(C.Left, sbsLeft, FrameLeft, H);
-    Make(C.Right, sbsRight, FrameRight, H);
-    Make(C.Bottom, sbsBottom, W - FrameLeft - FrameRight, FrameBottom);
-    Make(C.Top, sbsTop, W - FrameLeft - FrameRight, FrameTop);
+    PaintEdgePictures(C.Edges, *SkinData, L, Active);
+    return C;
+}
+
+bool TWinSkinForm::PaintsFrameNow() const {
+    if (!SkinHost() || (SkinState != lsReady && SkinState != lsRefresh)) return false;
+    if (FrameKind == frNone || (MdiKind == mkChild && ShowState != stNormal)) return false;
+    // A failed later load leaves the skin "not loaded" but its objects in place.
+    return SkinData->HasSkinObjects();
 }
 
 void TWinSkinForm::PaintFrame(HDC Given) {
-    if (!SkinHost() || (SkinState != lsReady && SkinState != lsRefresh)) return;
-    if (FrameKind == frNone || (MdiKind == mkChild && ShowState != stNormal)) return;
-    // A failed later load leaves the skin "not loaded" but its objects in place.
-    if (!SkinData->HasSkinObjects()) return;
+    if (!PaintsFrameNow()) return;
     try {
-        const RECT R = FrameRect();
-        const int W = Width(R), H = Height(R);
-        if (W <= 0 || H <= 0) return;
-        PrepareEdges(W, H);
-        TPaintCache& C = Cache();
-        // The caption strip: the edges' top ends, the top edge, the text, the buttons.
-        const int Top = std::min(FrameTop, H);
-        if (Top > 0) {
-            CaptionCache.SetPixelFormat(pf24bit);
-            CaptionCache.SetSize(W, Top);
-            HDC Cache = CaptionCache.Canvas()->Handle();
-            const std::wstring Text = SkinWindowText(Wnd, UnicodeWindow);
-            LayoutCaption(Cache, W, Top, Text);
-            const bool Same = C.Ground.Width() == W && C.Ground.Height() == Top &&
-                              C.GroundText == Text && C.GroundEdge == ButtonsLeftEdge;
-            if (Same) {
-                BitBlt(Cache, 0, 0, W, Top, TBitmapSource(C.Ground), 0, 0, SRCCOPY);
-            } else {
-                if (!C.Left.Empty())
-                    BitBlt(Cache, 0, 0, FrameLeft, Top, TBitmapSource(C.Left), 0, 0, SRCCOPY);
-                if (!C.Right.Empty())
-                    BitBlt(Cache, W - FrameRight, 0, FrameRight, Top, TBitmapSource(C.Right), 0, 0,
-                           SRCCOPY);
-                if (!C.Top.Empty())
-                    BitBlt(Cache, FrameLeft, 0, C.Top.Width(), Top, TBitmapSource(C.Top), 0, 0,
-                           SRCCOPY);
-                PaintCaptionText(Cache, {FrameLeft, 0, W - FrameRight, Top}, Text);
-                C.GroundText = Text;
-                C.GroundEdge = ButtonsLeftEdge;
-                C.Ground.SetPixelFormat(pf24bit);
-                C.Ground.SetSize(W, Top);
-                BitBlt(C.Ground.Canvas()->Handle(), 0, 0, W, Top, Cache, 0, 0, SRCCOPY);
-                C.Composed.clear();
-            }
-            PaintCaptionButtons(Cache);
-        }
+        const TFrameLayout& L = Layout();
+        if (L.Width <= 0 || L.Height <= 0) return;
+        TPaintCache& C = PreparedCache(L);
+        if (Height(L.Caption) > 0) ComposeCaption(C, L);
         std::unique_ptr<TWindowDC> Own;
         HDC DC = Given;
         if (!DC) {
@@ -1069,21 +1015,36 @@ void TWinSkinForm::PaintFrame(HDC Given) {
         if (!DC) return;
         // The caption, then the rest of each edge below it: four copies, none of them over
         // the client area.
-        if (Top > 0) BitBlt(DC, 0, 0, W, Top, CaptionCache.Canvas()->Handle(), 0, 0, SRCCOPY);
-        if (!C.Left.Empty())
-            BitBlt(DC, 0, Top, FrameLeft, H - Top, TBitmapSource(C.Left), 0, Top, SRCCOPY);
-        if (!C.Right.Empty())
-            BitBlt(DC, W - FrameRight, Top, FrameRight, H - Top, TBitmapSource(C.Right), 0, Top,
+        if (Height(L.Caption) > 0)
+            BitBlt(DC, 0, 0, L.Width, Height(L.Caption), CaptionCache.Canvas()->Handle(), 0, 0,
                    SRCCOPY);
-        if (!C.Bottom.Empty())
-            BitBlt(DC, FrameLeft, H - FrameBottom, C.Bottom.Width(), FrameBottom,
-                   TBitmapSource(C.Bottom), 0, 0, SRCCOPY);
-        if (SkinMenu && MenuHeight > 0)
-            SkinMenu->PaintStrip(DC, {FrameLeft, FrameTop, W - FrameRight, FrameTop + MenuHeight});
+        PaintEdgesBelowCaption(DC, L, C.Edges);
+        if (SkinMenu && MenuHeight > 0) SkinMenu->PaintStrip(DC);
     } catch (...) {
         // A broken skin never stops the window.
     }
     FHotObject = nullptr;
+}
+
+void TWinSkinForm::ComposeCaption(TPaintCache& C, const TFrameLayout& L) {
+    const int W = L.Width, Top = Height(L.Caption);
+    CaptionCache.SetPixelFormat(pf24bit);
+    CaptionCache.SetSize(W, Top);
+    HDC Strip = CaptionCache.Canvas()->Handle();
+    const bool Same = C.Ground.Width() == W && C.Ground.Height() == Top &&
+                      C.GroundText == FState.Caption && EqualRect(&C.GroundTextRect, &L.Text);
+    if (Same) {
+        BitBlt(Strip, 0, 0, W, Top, TBitmapSource(C.Ground), 0, 0, SRCCOPY);
+    } else {
+        PaintCaptionGround(Strip, *SkinData, L, FState, C.Edges, CaptionFont.Handle());
+        C.GroundText = FState.Caption;
+        C.GroundTextRect = L.Text;
+        C.Ground.SetPixelFormat(pf24bit);
+        C.Ground.SetSize(W, Top);
+        BitBlt(C.Ground.Canvas()->Handle(), 0, 0, W, Top, Strip, 0, 0, SRCCOPY);
+        C.Composed.clear();
+    }
+    PaintCaptionButtons(Strip);
 }
 
 TBitmap* TWinSkinForm::ComposedButton(const TWinSysButton& B, int Frame) {
@@ -1155,210 +1116,83 @@ void TWinSkinForm::WithoutFramePaint(const std::function<void()>& Change) {
     Change();
 }
 
-RECT TWinSkinForm::CaptionTextRect(HDC DC, const RECT& Strip, const std::wstring& Text) {
-    const TDataSkinTitle& T = *SkinData->Title;
-    TSelectObject Font(DC, CaptionFont.Handle());
-    RECT Measured{0, 0, 0, 0};
-    SkinDrawText(DC, Text, Measured, DT_CALCRECT | DT_NOCLIP);
-    const int TextW = Width(Measured) + T.TXTBackleft + T.TXTBackRight;
-    const int TextH = Height(Measured);
-    const int StripW = Width(Strip), StripH = Height(Strip);
-    int X = 0;
-    switch (RightToLeft ? 2 : T.TextAlignment) {
-    case 0:
-        X = T.Margins.left;
-        break;
-    case 1:
-        X = (StripW - TextW) / 2;
-        break;
-    case 2:
-        X = StripW - T.Margins.right - TextW;
-        break;
-    default:
-        break;
-    }
-    const int Y = (StripH - TextH) / 2 + T.Margins.top / 2;
-    RECT Where{Strip.left + X, Strip.top + Y, Strip.left + X + TextW, Strip.top + Y + TextH};
-    // A pop-up window's text stops before its caption buttons, any other's at the skin's clip.
-    if (GetWindowLongW(Wnd, GWL_STYLE) & WS_POPUP) {
-        if (ButtonsLeftEdge - 5 < Where.right && ButtonsLeftEdge > 5)
-            Where.right = ButtonsLeftEdge - 5;
-    } else if (Strip.left + StripW - T.Margins.right < Where.right) {
-        Where.right = Strip.left + StripW - T.Margins.right;
-    }
-    if (FrameKind == frDialog && T.TextAlignment == 0) OffsetRect(&Where, -16, 0);
-    return Where;
+// ---------------------------------------------------------------------------------------------
+// Layout
+
+TFrameState TWinSkinForm::ReadFrameState() {
+    TFrameState S;
+    const RECT R = FrameRect();
+    S.Width = Width(R);
+    S.Height = Height(R);
+    S.Edges = {FrameLeft, FrameTop, FrameRight, FrameBottom};
+    S.MenuHeight = MenuHeight;
+    S.Caption = CaptionPrefix + SkinWindowText(Wnd, UnicodeWindow) + CaptionSuffix;
+    // Measuring takes a DC: an unchanged caption keeps its measure (an empty one was never
+    // measured).
+    S.CaptionSize = !FState.Caption.empty() && S.Caption == FState.Caption
+                        ? FState.CaptionSize
+                        : MeasureCaption(CaptionFont.Handle(), S.Caption);
+    S.Active = Active;
+    S.Popup = (GetWindowLongW(Wnd, GWL_STYLE) & WS_POPUP) != 0;
+    S.RightToLeft = RightToLeft;
+    S.SystemDialog = SystemDialog;
+    S.Kind = FrameKind;
+    S.Show = ShowState;
+    S.CaptionBits = CaptionBits;
+    S.MdiChildMaximized = MdiChildShownMaximized();
+    S.Answers = WindowAnswers();
+    if (SkinMenu) S.MenuItems = SkinMenu->StripItems(FState.MenuItems);
+    return S;
 }
 
-void TWinSkinForm::LayoutCaption(HDC Measure, int W, int Top, const std::wstring& WindowText) {
-    // The buttons by the window's edges first (a pop-up window's text stops before them), then
-    // the text, then the buttons placed by the text.
-    LayoutButtons(W);
-    const std::wstring Text = CaptionPrefix + WindowText + CaptionSuffix;
-    const RECT Strip{FrameLeft, 0, W - FrameRight, Top};
-    const bool Popup = (GetWindowLongW(Wnd, GWL_STYLE) & WS_POPUP) != 0;
-    const TTextKey Key{Strip.left, Strip.right, Top, ButtonsLeftEdge, RightToLeft, Popup, Text};
-    if (!(FTextKey == Key)) {
-        TextRect = CaptionTextRect(Measure, Strip, Text);
-        FTextKey = Key;
-    }
-    LayoutButtons(W);
+bool TWinSkinForm::MdiChildShownMaximized() const {
+    if (MdiKind != mkFrame || !MDIClientWnd || MenuHeight <= 0) return false;
+    const bool Asked = std::any_of(NCButtons.begin(), NCButtons.end(), [](const auto& B) {
+        return B->SkinButton->Visibility == viMdiChild;
+    });
+    if (!Asked) return false;
+    BOOL Maximized = FALSE;
+    const bool Child =
+        SendMessageW(MDIClientWnd, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&Maximized)) != 0;
+    return Child && Maximized;
 }
 
-void TWinSkinForm::PaintCaptionText(HDC DC, const RECT& Strip, const std::wstring& WindowText) {
-    TDataSkinTitle& T = *SkinData->Title;
-    const std::wstring Text = CaptionPrefix + WindowText + CaptionSuffix;
-    TSelectObject Font(DC, CaptionFont.Handle());
-    const int OldMode = SetBkMode(DC, TRANSPARENT);
-    SetTextColor(DC, ColorToRGB(Active ? SkinData->TitleTextActive : SkinData->TitleTextNoActive) &
-                         0xFFFFFF);
-    const RECT& Where = TextRect;
-    if (!T.Bitmap.Empty()) {
-        TCanvas Canvas;
-        TCanvasDC Bound(Canvas, DC);
-        DrawSkinStrip(Canvas, {Where.left, Strip.top, Where.right, Strip.bottom}, T.Bitmap, true,
-                      true, 2, Active ? 1 : 2, {T.TXTBackleft, 0, T.TXTBackRight, 0});
-    }
-    RECT Inner = Where;
-    Inner.left += T.TXTBackleft;
-    Inner.right -= T.TXTBackRight;
-    SkinDrawText(DC, Text, Inner, DT_SINGLELINE | DT_END_ELLIPSIS | (RightToLeft ? DT_RIGHT : 0));
-    SetBkMode(DC, OldMode);
+std::vector<bool> TWinSkinForm::WindowAnswers() const {
+    std::vector<bool> Answers(NCButtons.size());
+    for (size_t I = 0; I < NCButtons.size(); ++I)
+        if (AsksTheWindow(*NCButtons[I]->SkinButton))
+            Answers[I] = SendMessageW(Wnd, SKM_BUTTONVISIBLE, I, 0) > 0;
+    return Answers;
 }
 
-bool TWinSkinForm::Condition(int Code, int Action, int Index) {
-    switch (Code) {
-    case viSystemMenu:
-        return Action != acClose || (CaptionBits & csSysMenu);
-    case viMaximized:
-        return ShowState == stMaximized;
-    case viNotMaximized:
-        return ShowState != stMaximized;
-    case viActive:
-        return Active;
-    case viInactive:
-        return !Active;
-    case viMaxBox:
-        return (CaptionBits & csMaxBox) && (CaptionBits & csSysMenu);
-    case viNoMaxBox:
-        return !(CaptionBits & csMaxBox);
-    case viMinBox:
-        return (CaptionBits & csMinBox) && (CaptionBits & csSysMenu);
-    case viNoMinBox:
-        return !(CaptionBits & csMinBox);
-    case viMdiChild: {
-        if (MdiKind != mkFrame || !MDIClientWnd || MenuHeight <= 0) return false;
-        BOOL Maximized = FALSE;
-        const bool Child = SendMessageW(MDIClientWnd, WM_MDIGETACTIVE, 0,
-                                        reinterpret_cast<LPARAM>(&Maximized)) != 0;
-        return Child && Maximized;
-    }
-    case viOwnDialog:
-        return FrameKind == frDialog && !SystemDialog;
-    default:
-        if (Code >= viAlwaysFirst && Code <= viAlwaysLast) return true;
-        if (Code >= viAskFirst && Code <= viAskLast)
-            return SendMessageW(Wnd, SKM_BUTTONVISIBLE, static_cast<WPARAM>(Index), 0) > 0;
-        return false;
-    }
+const TFrameLayout& TWinSkinForm::Layout() {
+    TFrameState S = ReadFrameState();
+    if (FLayoutValid && S == FState) return FLayout;
+    FState = std::move(S);
+    FLayout = LayOutFrame(*SkinData, FState);
+    FLayoutValid = true;
+    PlaceObjects();
+    return FLayout;
 }
 
-bool TWinSkinForm::Condition1(int Code, bool First) {
-    switch (Code) {
-    case viSystemMenu:
-        return true;
-    case viMaximized:
-        return ShowState == stMaximized;
-    case viNotMaximized:
-        return ShowState != stMaximized;
-    case viActive:
-        return Active;
-    case viInactive:
-        return !Active;
-    case viMaxBox:
-        return (CaptionBits & csMaxBox) != 0;
-    case viNoMaxBox:
-        return !(CaptionBits & csMaxBox);
-    case viMinBox:
-        return (CaptionBits & csMinBox) != 0;
-    case viNoMinBox:
-        return !(CaptionBits & csMinBox);
-    case viMdiChild:
-        return First;
-    default:
-        return false;
+void TWinSkinForm::PlaceObjects() {
+    for (size_t I = 0; I < NCButtons.size() && I < FLayout.Buttons.size(); ++I) {
+        NCButtons[I]->Visible = FLayout.Buttons[I].Visible;
+        NCButtons[I]->Bounds = FLayout.Buttons[I].Bounds;
     }
+    if (SkinMenu) SkinMenu->Place(FLayout.MenuStrip, FState.MenuItems, FLayout.MenuButtons);
 }
 
-bool TWinSkinForm::ButtonVisible(const TWinSysButton& B, int Index) {
-    const TDataSkinSysButton& S = *B.SkinButton;
-    bool First = Condition(S.Visibility, S.Action, Index);
-    bool Second;
-    if (S.Visibility1 == viOwnDialog) {
-        First = FrameKind == frDialog && !SystemDialog;
-        Second = true;
-    } else if (S.Visibility1 >= viAlwaysFirst && S.Visibility1 <= viAskLast) {
-        First = true;
-        Second = true;
-    } else {
-        Second = Condition1(S.Visibility1, First);
-    }
-    bool Shown = First && Second;
-    switch (S.Action) {
-    case acMaximize:
-        Shown = Shown && (CaptionBits & csMaxBox);
-        break;
-    case acMinimize:
-        Shown = Shown && (CaptionBits & csMinBox);
-        break;
-    case acSystemMenu:
-    case acIcon:
-    case acIconMenu:
-        Shown = Shown && FrameKind != frDialog;
-        break;
-    default:
-        break;
-    }
-    return Shown;
+void TWinSkinForm::InvalidateLayout() {
+    FLayoutValid = false;
+    FState = {};
 }
 
-void TWinSkinForm::LayoutButtons(int W) {
-    int MaxRightLeft = 0;
-    for (size_t I = 0; I < NCButtons.size(); ++I) {
-        TWinSysButton& B = *NCButtons[I];
-        const TDataSkinSysButton& S = *B.SkinButton;
-        B.Visible = ButtonVisible(B, static_cast<int>(I));
-        if (!B.Visible || S.Bitmap.Empty()) {
-            B.Bounds = {};
-            continue;
-        }
-        const int BW = S.Bitmap.Width() / std::max(S.FrameCount, 1), BH = S.Bitmap.Height();
-        POINT At{S.Xcoord, S.Ycoord};
-        switch (S.Align) {
-        case baRight:
-            At.x = W - S.Xcoord;
-            MaxRightLeft = std::max<int>(MaxRightLeft, At.x);
-            break;
-        case baBeforeText:
-        case baBeforeTextToo:
-            At.x = TextRect.left - BW - S.Xcoord;
-            break;
-        case baAfterText:
-        case baAfterTextToo:
-            At.x = TextRect.right + S.Xcoord;
-            break;
-        case baMenuBar: {
-            const int Shift = SkinData->MenuBar ? SkinData->MenuBar->Margins.left : 0;
-            At.y = FrameTop + (MenuHeight - BH) / 2;
-            At.x = RightToLeft ? FrameLeft + S.Xcoord + Shift : W - S.Xcoord - FrameRight - Shift;
-            break;
-        }
-        default:
-            break;
-        }
-        B.Bounds = {At.x, At.y, At.x + BW, At.y + BH};
-    }
-    if (MaxRightLeft > 0) ButtonsLeftEdge = MaxRightLeft;
+void TWinSkinForm::LayOutForHitTest() {
+    // Painting keeps the layout up to date; a hit test before the first paint or after a
+    // size change the frame has not painted yet lays it out first.
+    const RECT R = FrameRect();
+    if (!FLayoutValid || FLayout.Width != Width(R) || FLayout.Height != Height(R)) Layout();
 }
 
 void TWinSkinForm::PaintCaptionButtons(HDC DC) {
@@ -1395,10 +1229,11 @@ void TWinSkinForm::BuildRegion() {
             Add(Part);
         };
         // An edge painted into a bitmap of its own, its magenta left out of the shape.
-        auto AddEdge = [&](int Side, const RECT& E, bool Usable) {
+        auto AddEdge = [&](TSkinBorderSide Side, const RECT& E, bool Usable) {
             if (!Usable || B[Side]->Trans != 1 || B[Side]->Bitmap.Empty()) return AddRect(E);
             TBitmap Edge(Width(E), Height(E), pf24bit);
-            PaintEdge(Edge.Canvas()->Handle(), Side, {0, 0, Width(E), Height(E)});
+            PaintEdge(Edge.Canvas()->Handle(), *SkinData, Side, {0, 0, Width(E), Height(E)},
+                      Active);
             TRegionHandle Part = RegionFromBitmap(Edge, E.left, E.top, 0x010101);
             Add(Part);
         };
@@ -1435,14 +1270,15 @@ void TWinSkinForm::BuildRegion() {
 // ---------------------------------------------------------------------------------------------
 // The mouse in the frame
 
-TNCObject* TWinSkinForm::HitObject(POINT P) const {
+TNCObject* TWinSkinForm::HitObject(POINT P) {
+    LayOutForHitTest();
     for (auto& B : NCButtons)
         if (B->Visible && B->SkinButton->Action >= 0 && PtInRect(&B->Bounds, P)) return B.get();
     if (SkinMenu) return SkinMenu->ButtonAt(P);
     return nullptr;
 }
 
-TNCObject* TWinSkinForm::ObjectAt(const TMessage& M) const {
+TNCObject* TWinSkinForm::ObjectAt(const TMessage& M) {
     return HitObject(ScreenToFrame({GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)}));
 }
 

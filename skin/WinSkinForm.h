@@ -10,6 +10,8 @@
 #pragma once
 
 #include "ImgUtil.h"
+#include "WinFrameLayout.h"
+#include "WinFramePaint.h"
 #include "WinNCObject.h"
 #include "WinSkinData.h"
 #include "WinSkinHost.h"
@@ -39,9 +41,6 @@ inline constexpr UINT SKM_SYSBUTTON = 0x3514;
 // Sent to ask whether caption button number wParam shows; a result above 0 means it does.
 inline constexpr UINT SKM_BUTTONVISIBLE = 0x3515;
 
-enum TFrameKind { frSizeable, frSingle, frNone, frDialog };
-enum TMdiKind { mkNone, mkFrame, mkChild };
-enum TShowState { stNormal, stMaximized, stMinimized };
 enum TSkinState {
     lsNone = 0,
     lsReady = 1,
@@ -50,9 +49,6 @@ enum TSkinState {
     lsSetup = 5,
     lsDestroyed = 6
 };
-
-// CaptionBits: what the window's style offered before the skin took the caption over.
-inline constexpr uint8_t csMaxBox = 1, csMinBox = 2, csSysMenu = 8, csCaption = 16;
 
 // A caption button of the skin.
 class TWinSysButton : public TNCObject {
@@ -98,10 +94,13 @@ class TWinSkinForm : public TComponent, public IMenuStripFrame {
     void BuildRegion();
     // The window's rectangle as the frame sees it (0, 0 at its top-left corner).
     RECT FrameRect() const;
+    // Where the frame's parts are as last laid out (painting and hit-testing lay it out anew
+    // when the window changed).
+    const TFrameLayout& Placed() const { return FLayout; }
     // A screen point in frame (window) coordinates.
     POINT ScreenToFrame(POINT P) const override;
     // The first visible, clickable frame object at a frame point; null when none.
-    TNCObject* HitObject(POINT FramePoint) const;
+    TNCObject* HitObject(POINT FramePoint);
     void ShowSystemMenu(POINT ScreenPoint);
     void RunButtonAction(int Action);
     void FreeNCButtons();
@@ -129,6 +128,7 @@ class TWinSkinForm : public TComponent, public IMenuStripFrame {
     bool StripShown() const override;
     bool PaintMDIChildButtons(HDC Strip) override;
     void SetMenuTracking(bool Tracking) override { MenuTracking = Tracking; }
+    void StripChanged() override { FLayoutValid = false; }
     void WithoutFramePaint(const std::function<void()>& Change) override;
     // The frame object under the pointer or pressed (a caption button or a button of the strip).
     TNCObject* HotObject() const override { return FHotObject; }
@@ -161,11 +161,9 @@ class TWinSkinForm : public TComponent, public IMenuStripFrame {
     std::unique_ptr<TWinSkinMenu> SkinMenu;
     std::unique_ptr<TPopupMenu> SkinSysMenu;
     TControlSkins ControlSkins; // the skins of the window's controls, and what they share
-    RECT TextRect{};
-    int ButtonsLeftEdge = 0;
-    SIZE RegionSize{};      // the window size the region was made for
-    bool RegionSet = false; // the window holds a region of ours
-    int RegionBuilds = 0;   // how many regions were made (the size decides when)
+    SIZE RegionSize{};          // the window size the region was made for
+    bool RegionSet = false;     // the window holds a region of ours
+    int RegionBuilds = 0;       // how many regions were made (the size decides when)
     HMENU SystemMenu = nullptr;
     HMENU NativeMenu = nullptr;
     HWND OwnerWnd = nullptr;
@@ -225,7 +223,7 @@ class TWinSkinForm : public TComponent, public IMenuStripFrame {
     void OnNcLButtonDblClk(TMessage& M);
     void OnNcRButtonDown(TMessage& M);
     // The frame object under a mouse message's point.
-    TNCObject* ObjectAt(const TMessage& M) const;
+    TNCObject* ObjectAt(const TMessage& M);
     void FormWndProc(TMessage& M, const TWndMethod& Previous);
     void ClientWndProc(TMessage& M);
     // An MDI child's size changed: the manager's flag follows the active child.
@@ -250,21 +248,20 @@ class TWinSkinForm : public TComponent, public IMenuStripFrame {
     void KeyMenu(TMessage& M, bool& Handled);
     void HoverTick();
 
-    void PaintEdge(HDC DC, int Side, const RECT& Target);
-    void PrepareEdges(int W, int H);
+    // The layout, brought up to date with the window's state (laid out anew only when the
+    // state changed); it places the caption buttons and the strip's buttons.
+    const TFrameLayout& Layout();
+    TFrameState ReadFrameState();
+    bool MdiChildShownMaximized() const;
+    std::vector<bool> WindowAnswers() const;
+    void PlaceObjects();
+    void InvalidateLayout();
+    void LayOutForHitTest();
+
+    bool PaintsFrameNow() const;
     // The button in a frame (0: the icon) over the ground behind it, made once per ground.
     TBitmap* ComposedButton(const TWinSysButton& Button, int Frame);
-    // The caption's layout, apart from its painting: the caption buttons' places and
-    // visibility and the caption text's rectangle (measured on Measure with the caption font,
-    // again only when what decides it changed). Painting and hit-testing read what it set.
-    void LayoutCaption(HDC Measure, int W, int Top, const std::wstring& WindowText);
-    RECT CaptionTextRect(HDC DC, const RECT& Strip, const std::wstring& Text);
-    void PaintCaptionText(HDC DC, const RECT& Strip, const std::wstring& WindowText);
-    void LayoutButtons(int Width);
     void PaintCaptionButtons(HDC DC);
-    bool ButtonVisible(const TWinSysButton& B, int Index);
-    bool Condition(int Code, int Action, int Index);
-    bool Condition1(int Code, bool First);
 
     void ToggleMaximize();
     void ToggleMinimize();
@@ -276,16 +273,24 @@ class TWinSkinForm : public TComponent, public IMenuStripFrame {
     // Kept pictures hold no DC of their own (TBitmapSource lends one to copy from).
     struct TPaintCache {
         int W = -1, H = -1;
-        TBitmap Left, Right, Bottom, Top;
+        TEdgePictures Edges;
         TBitmap Ground;
         std::wstring GroundText; // what the ground shows, so an unchanged caption is reused
-        int GroundEdge = -1;
+        RECT GroundTextRect{};
         TKeyedPicture Icon;
         std::vector<std::array<std::unique_ptr<TBitmap>, 5>> Composed;
     };
     // One for the active look and one for the inactive, so activation only copies pictures.
     std::array<std::unique_ptr<TPaintCache>, 2> FCaches;
     TPaintCache& Cache();
+    // The cache of the look shown, with the edges painted for the layout's size.
+    TPaintCache& PreparedCache(const TFrameLayout& Layout);
+    // The caption strip into CaptionCache: its ground (kept while the caption stays), then the
+    // caption buttons.
+    void ComposeCaption(TPaintCache& C, const TFrameLayout& Layout);
+    TFrameState FState;
+    TFrameLayout FLayout;
+    bool FLayoutValid = false;
 
     TWindowSubclass FSubclass;
     TWindowSubclass FClientSubclass; // an MDI frame's client
@@ -297,14 +302,6 @@ class TWinSkinForm : public TComponent, public IMenuStripFrame {
     TColor FSavedFormColor = clBtnFace;
     bool FColourTaken = false;
     std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
-    // What the caption text's rectangle was measured for.
-    struct TTextKey {
-        int Left = -1, Right = -1, Top = -1, ButtonsEdge = -1;
-        bool RightToLeft = false, Popup = false;
-        std::wstring Text;
-        bool operator==(const TTextKey&) const = default;
-    };
-    TTextKey FTextKey;
 };
 
 // Suspends a frame's painting for as long as it lives.

@@ -709,6 +709,7 @@ void TWinSkinMenu::ClearButtons() {
     MenuButtons.clear();
     ButtonCount = 0;
     Invalidate();
+    FFrame.StripChanged();
 }
 
 void TWinSkinMenu::Invalidate() {
@@ -885,27 +886,60 @@ void TWinSkinMenu::RestoreOwnerDraw() {
 // ---------------------------------------------------------------------------------------------
 // The strip
 
-void TWinSkinMenu::DrawCaption(HDC DC, const TMenuBtn& B, const RECT& Where) {
-    SetTextColor(DC,
-                 ColorToRGB(B.Enabled ? SkinData->MenuBarText : SkinData->ButtonShadow) & 0xFFFFFF);
-    const RECT Size = Measure(DC, B.Caption);
+namespace {
+
+void DrawStripCaption(HDC DC, const TSkinData& Skin, const std::wstring& Caption, bool Enabled,
+                      const RECT& Where) {
+    SetTextColor(DC, ColorToRGB(Enabled ? Skin.MenuBarText : Skin.ButtonShadow) & 0xFFFFFF);
+    const RECT Size = Measure(DC, Caption);
     const int X = Where.left + (Width(Where) - Width(Size)) / 2;
     const int Y = Where.top + (Height(Where) - Height(Size)) / 2;
     RECT Text{X, Y, X + Width(Size), Y + Height(Size)};
-    SkinDrawText(DC, B.Caption, Text, DT_EXPANDTABS | DT_SINGLELINE | DT_CENTER);
+    SkinDrawText(DC, Caption, Text, DT_EXPANDTABS | DT_SINGLELINE | DT_CENTER);
 }
 
-void TWinSkinMenu::PaintStrip(HDC DC, const RECT& Rect) {
-    StripRect = Rect;
+} // namespace
+
+std::vector<TStripItem> TWinSkinMenu::StripItems(const std::vector<TStripItem>& Before) const {
+    std::vector<TStripItem> Items(MenuButtons.size());
+    for (size_t I = 0; I < MenuButtons.size(); ++I) {
+        const TMenuBtn& B = *MenuButtons[I];
+        TStripItem& Item = Items[I];
+        Item.Visible = B.Visible;
+        Item.Enabled = B.Enabled;
+        Item.Caption = B.Caption;
+        // Measuring takes a DC: only a caption that changed is measured again.
+        const bool Known = I < Before.size() && Before[I].Caption == B.Caption;
+        Item.TextWidth = Known ? Before[I].TextWidth
+                               : MeasureStripCaption(SystemMenuFont()->Handle(), B.Caption);
+    }
+    return Items;
+}
+
+void TWinSkinMenu::Place(const RECT& Strip, const std::vector<TStripItem>& Items,
+                         const std::vector<RECT>& Cells) {
+    const std::vector<RECT> Before = this->Cells();
+    const bool Same = EqualRect(&StripRect, &Strip) && Items == FItems &&
+                      std::equal(Before.begin(), Before.end(), Cells.begin(), Cells.end(),
+                                 [](const RECT& A, const RECT& B) { return EqualRect(&A, &B); });
+    if (Same) return;
+    StripRect = Strip;
+    FItems = Items;
+    for (size_t I = 0; I < MenuButtons.size(); ++I)
+        MenuButtons[I]->Bounds = I < Cells.size() ? Cells[I] : RECT{};
+    // The kept strips show the old places.
+    Invalidate();
+}
+
+void TWinSkinMenu::PaintStrip(HDC DC) {
+    const RECT& Rect = StripRect;
     const int W = Width(Rect), H = Height(Rect);
     if (W <= 0 || H <= 0) return;
     try {
         const int Look = FFrame.FrameActive() ? 1 : 0;
         TStripLook& Kept = FLooks[static_cast<size_t>(Look)];
         // The maximized MDI child's buttons in the strip change without the strip knowing.
-        if (Kept.Valid && EqualRect(&Kept.Rect, &Rect) &&
-            Kept.RightToLeft == FFrame.MenuRightToLeft() && Kept.Bar == SkinData->MenuBar.get() &&
-            !FFrame.IsMDIFrame()) {
+        if (Kept.Valid && Kept.Bar == SkinData->MenuBar.get() && !FFrame.IsMDIFrame()) {
             if (FBackgroundLook != Look) {
                 Background.SetPixelFormat(pf24bit);
                 Background.SetSize(W, H);
@@ -916,69 +950,75 @@ void TWinSkinMenu::PaintStrip(HDC DC, const RECT& Rect) {
             BitBlt(DC, Rect.left, Rect.top, W, H, Kept.Strip.Canvas()->Handle(), 0, 0, SRCCOPY);
             return;
         }
-        TBitmap& Work = SkinData->WorkBitmap();
-        Work.SetPixelFormat(pf24bit);
-        Work.SetSize(W, H);
-        HDC S = Work.Canvas()->Handle();
-        const RECT Local{0, 0, W, H};
-        const bool RightToLeft = FFrame.MenuRightToLeft();
-        int Start = 6;
-        TDataSkinObject* Bar = SkinData->MenuBar.get();
-        if (Bar && !Bar->Bitmap.Empty()) {
-            const int Frame = FFrame.FrameActive() ? 1 : 2;
-            if (Bar->Tile == 1) {
-                DrawSkinImageDirect(S, Local, Bar->Bitmap, Bar->Margins, true, false,
-                                    Bar->FrameCount, Frame);
-            } else {
-                TCanvas Canvas;
-                TCanvasDC Bound(Canvas, S);
-                DrawSkinStrip(Canvas, Local, Bar->Bitmap, true, false, Bar->FrameCount, Frame,
-                              Bar->Margins);
-            }
-            Start = RightToLeft ? Bar->Margins.right + 8 : Bar->Margins.left + 4;
-            if (W < Start) Start = 12;
-        } else {
-            FillColor(S, Local, SkinData->Menubar);
-        }
-        Background.SetPixelFormat(pf24bit);
-        Background.SetSize(W, H);
-        BitBlt(Background.Canvas()->Handle(), 0, 0, W, H, S, 0, 0, SRCCOPY);
-
-        TSelectObject Font(S, SystemMenuFont()->Handle());
-        const int OldMode = SetBkMode(S, TRANSPARENT);
-        int X = RightToLeft ? W - Start : Start;
-        for (auto& P : MenuButtons) {
-            TMenuBtn& B = *P;
-            if (!B.Visible) {
-                B.Bounds = {};
-                continue;
-            }
-            const int TextW = Width(Measure(S, B.Caption));
-            const int BW = TextW > 0 ? TextW + 10 : 0;
-            const RECT Cell{RightToLeft ? X - BW : X, 0, RightToLeft ? X : X + BW, H - 1};
-            X += RightToLeft ? -BW : BW;
-            B.Bounds = Cell;
-            OffsetRect(&B.Bounds, Rect.left, Rect.top);
-            DrawCaption(S, B, Cell);
-        }
-        SetBkMode(S, OldMode);
-        PaintMDIButtons(S);
-        BitBlt(DC, Rect.left, Rect.top, W, H, S, 0, 0, SRCCOPY);
-        auto Keep = [W, H](TBitmap& To, HDC From) {
-            To.SetPixelFormat(pf24bit);
-            To.SetSize(W, H);
-            BitBlt(To.Canvas()->Handle(), 0, 0, W, H, From, 0, 0, SRCCOPY);
-        };
-        Keep(Kept.Strip, S);
-        Keep(Kept.Ground, Background.Canvas()->Handle());
-        Kept.Rect = Rect;
-        Kept.RightToLeft = FFrame.MenuRightToLeft();
-        Kept.Bar = SkinData->MenuBar.get();
-        Kept.Valid = true;
-        FBackgroundLook = Look;
+        ComposeStrip(Look);
+        BitBlt(DC, Rect.left, Rect.top, W, H, SkinData->WorkBitmap().Canvas()->Handle(), 0, 0,
+               SRCCOPY);
     } catch (...) {
         // A broken skin never stops the window.
     }
+}
+
+void TWinSkinMenu::ComposeStrip(int Look) {
+    const int W = Width(StripRect), H = Height(StripRect);
+    TBitmap& Work = SkinData->WorkBitmap();
+    Work.SetPixelFormat(pf24bit);
+    Work.SetSize(W, H);
+    HDC S = Work.Canvas()->Handle();
+    PaintStripGround(S, *SkinData, W, H, Look == 1);
+    auto Keep = [W, H](TBitmap& To, HDC From) {
+        To.SetPixelFormat(pf24bit);
+        To.SetSize(W, H);
+        BitBlt(To.Canvas()->Handle(), 0, 0, W, H, From, 0, 0, SRCCOPY);
+    };
+    Keep(Background, S);
+    PaintStripCaptions(S, *SkinData, StripRect, FItems, Cells());
+    PaintMDIButtons(S);
+    TStripLook& Kept = FLooks[static_cast<size_t>(Look)];
+    Keep(Kept.Strip, S);
+    Keep(Kept.Ground, Background.Canvas()->Handle());
+    Kept.Bar = SkinData->MenuBar.get();
+    Kept.Valid = true;
+    FBackgroundLook = Look;
+}
+
+std::vector<RECT> TWinSkinMenu::Cells() const {
+    std::vector<RECT> Cells;
+    Cells.reserve(MenuButtons.size());
+    for (const auto& B : MenuButtons)
+        Cells.push_back(B->Bounds);
+    return Cells;
+}
+
+void PaintStripGround(HDC DC, const TSkinData& Skin, int W, int H, bool Active) {
+    const RECT Local{0, 0, W, H};
+    TDataSkinObject* Bar = Skin.MenuBar.get();
+    if (!Bar || Bar->Bitmap.Empty()) {
+        FillColor(DC, Local, Skin.Menubar);
+        return;
+    }
+    const int Frame = Active ? 1 : 2;
+    if (Bar->Tile == 1) {
+        DrawSkinImageDirect(DC, Local, Bar->Bitmap, Bar->Margins, true, false, Bar->FrameCount,
+                            Frame);
+    } else {
+        TCanvas Canvas;
+        TCanvasDC Bound(Canvas, DC);
+        DrawSkinStrip(Canvas, Local, Bar->Bitmap, true, false, Bar->FrameCount, Frame,
+                      Bar->Margins);
+    }
+}
+
+void PaintStripCaptions(HDC DC, const TSkinData& Skin, const RECT& Strip,
+                        const std::vector<TStripItem>& Items, const std::vector<RECT>& Cells) {
+    TSelectObject Font(DC, SystemMenuFont()->Handle());
+    const int OldMode = SetBkMode(DC, TRANSPARENT);
+    for (size_t I = 0; I < Items.size() && I < Cells.size(); ++I) {
+        if (!Items[I].Visible) continue;
+        RECT Cell = Cells[I];
+        OffsetRect(&Cell, -Strip.left, -Strip.top);
+        DrawStripCaption(DC, Skin, Items[I].Caption, Items[I].Enabled, Cell);
+    }
+    SetBkMode(DC, OldMode);
 }
 
 void TWinSkinMenu::PaintMDIButtons(HDC Strip) {
@@ -1006,7 +1046,7 @@ void TWinSkinMenu::PaintButton(TMenuBtn& B) {
         }
         TSelectObject Font(DC, SystemMenuFont()->Handle());
         SetBkMode(DC, TRANSPARENT);
-        DrawCaption(DC, B, Local);
+        DrawStripCaption(DC, *SkinData, B.Caption, B.Enabled, Local);
         TWindowDC Window(FFrame.MenuWindow(), true);
         BitBlt(Window, B.Bounds.left, StripRect.top, W, H, DC, 0, 0, SRCCOPY);
     } catch (...) {

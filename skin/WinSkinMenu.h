@@ -5,13 +5,15 @@
 // (TWinSkinPopMenu).
 //
 //   Frame.SkinMenu->BuildFromMainMenu(Form);      // takes the native menu bar off the window
-//   Frame.SkinMenu->PaintStrip(DC, StripRect);    // inside the frame, below the caption
+//   Frame.SkinMenu->Place(Strip, Items, Cells);   // by the frame's layout
+//   Frame.SkinMenu->PaintStrip(DC);               // inside the frame, below the caption
 //   Frame.SkinMenu->OpenMenu(Index);              // returns when the drop-down closed
 //
 // While a drop-down is open a message-filter hook of this thread watches the menu's modal
 // loop; it exists only between opening and closing.
 #pragma once
 
+#include "WinFrameLayout.h"
 #include "WinNCObject.h"
 #include "WinSkinData.h"
 
@@ -50,6 +52,8 @@ class IMenuStripFrame : public INCObjectHost {
     // Paints the maximised MDI child's caption buttons into the strip's picture (its origin
     // at the strip's top-left corner); false when none shows.
     virtual bool PaintMDIChildButtons(HDC Strip) = 0;
+    // The strip's buttons were made anew: the frame lays them out again.
+    virtual void StripChanged() = 0;
     // A drop-down of the strip is open (the frame leaves its hover and menu keys alone).
     virtual void SetMenuTracking(bool Tracking) = 0;
     // Runs a change of the menus that would paint the frame for nothing, the frame's painting
@@ -97,8 +101,14 @@ class TWinSkinMenu : public TObject {
     // The window went without its native menu, which no one else holds: it goes too.
     void DestroyNativeMenu();
 
-    // Paints the strip into DC over Rect (window coordinates); lays the buttons out.
-    void PaintStrip(HDC DC, const RECT& Rect);
+    // The strip's items as the frame's layout needs them; captions that Before holds at the
+    // same place are not measured again.
+    std::vector<TStripItem> StripItems(const std::vector<TStripItem>& Before) const;
+    // The frame's layout places the strip (window coordinates) and each button in it.
+    void Place(const RECT& Strip, const std::vector<TStripItem>& Items,
+               const std::vector<RECT>& Cells);
+    // Paints the strip into DC where it was placed.
+    void PaintStrip(HDC DC);
     // One button in its state, over the strip's background as last painted.
     void PaintButton(TMenuBtn& Button);
     // The skin changed: the strip is composed anew at its next paint.
@@ -129,7 +139,9 @@ class TWinSkinMenu : public TObject {
     void TidySeparators(TMenuItem& Parent);
     void MakeOwnerDrawn(HMENU Menu);
     void RestoreOwnerDraw();
-    void DrawCaption(HDC DC, const TMenuBtn& Button, const RECT& Where);
+    // The strip anew, in the active (1) or inactive (0) look, into the skin's work bitmap.
+    void ComposeStrip(int Look);
+    std::vector<RECT> Cells() const;
     void PaintMDIButtons(HDC Strip);
 
     // Items that were made owner-drawn for a drop-down and are made plain again when the
@@ -146,14 +158,20 @@ class TWinSkinMenu : public TObject {
     // repaint of an unchanged strip is one copy.
     struct TStripLook {
         TBitmap Strip, Ground;
-        RECT Rect{};
-        bool RightToLeft = false;
         const TDataSkinObject* Bar = nullptr;
         bool Valid = false;
     };
     std::array<TStripLook, 2> FLooks;
-    int FBackgroundLook = -1; // the look Background holds
+    int FBackgroundLook = -1;       // the look Background holds
+    std::vector<TStripItem> FItems; // as placed
 };
+
+// The strip's painters, over a picture of the strip alone (its origin at the strip's top-left
+// corner): the bar's ground, then the items' captions at their cells (Cells in window
+// coordinates, as the layout gives them, Strip the strip's place).
+void PaintStripGround(HDC DC, const TSkinData& Skin, int W, int H, bool Active);
+void PaintStripCaptions(HDC DC, const TSkinData& Skin, const RECT& Strip,
+                        const std::vector<TStripItem>& Items, const std::vector<RECT>& Cells);
 
 // The skin of one popup menu window (class "#32768"), attached by the skin manager.
 class TWinSkinPopMenu : public TObject {

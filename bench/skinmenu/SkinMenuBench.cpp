@@ -164,7 +164,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         500,
         [&] {
             TWindowDC DC(Skinned->Handle(), true);
-            Frame->SkinMenu->PaintStrip(DC, Strip);
+            Frame->SkinMenu->PaintStrip(DC);
         },
         true);
     TBitmap Picture(W, H, pf24bit);
@@ -184,7 +184,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         [&] {
             Frame->SkinMenu->Invalidate();
             TWindowDC DC(Skinned->Handle(), true);
-            Frame->SkinMenu->PaintStrip(DC, Strip);
+            Frame->SkinMenu->PaintStrip(DC);
         },
         true);
     std::printf("%-44s %9.1f us  %5.2f x BitBlt of the strip\n", "menu bar strip composed anew",

@@ -170,12 +170,12 @@ TEST_F(TShownFrame, AltAloneIsAnsweredWithoutTheWindow) {
 }
 
 TEST_F(TShownFrame, SetTextRepaintsTheCaptionWithTheNewText) {
-    const RECT Before = Frame->TextRect;
+    const RECT Before = Frame->Placed().Text;
     Recorder->Clear();
     Form->SetCaption(L"Frame test with a longer caption");
     Pump();
     EXPECT_GE(Reached(WM_NCCALCSIZE), 1) << "the frame was changed so the caption repaints";
-    EXPECT_GT(Frame->TextRect.right - Frame->TextRect.left, Before.right - Before.left);
+    EXPECT_GT(Frame->Placed().Text.right - Frame->Placed().Text.left, Before.right - Before.left);
     Form->SetCaption(L"Frame test");
     Pump();
 }
@@ -301,7 +301,7 @@ TEST_F(TShownFrame, EdgesAreTheSkinsBorderPictures) {
     EXPECT_EQ(Expect(sbsRight, {W - 3, 0, W, H}, false), 0);
     EXPECT_EQ(Expect(sbsBottom, {3, H - 3, W - 3, H}, true), 0);
     // The caption strip is the top edge wherever neither text nor a button is drawn.
-    std::vector<RECT> Drawn{Frame->TextRect};
+    std::vector<RECT> Drawn{Frame->Placed().Text};
     for (auto& Button : Frame->NCButtons)
         if (Button->Visible) Drawn.push_back(Button->Bounds);
     auto Top = DrawSkinImage({0, 0, W - 6, 29}, B[sbsTop]->Bitmap, B[sbsTop]->Margins, true,
@@ -358,7 +358,7 @@ TEST_F(TShownFrame, ALongCaptionEndsBeforeTheRightClip) {
     Frame->PaintFrame();
     const int W = Grab(Wnd())->Width();
     const int Clip = W - 3 - Skin->Title->Margins.right; // TextRightClip from the strip's end
-    EXPECT_EQ(Frame->TextRect.right, Clip);
+    EXPECT_EQ(Frame->Placed().Text.right, Clip);
     // Between the clip and the buttons only the caption strip shows: the text stopped there.
     const auto Shot = Grab(Wnd());
     auto Top = DrawSkinImage({0, 0, W - 6, 29}, Skin->Borders[sbsTop]->Bitmap,
@@ -455,7 +455,7 @@ TEST(FrameDialog, AMessageBoxIsADialogWidenedForItsCaption) {
     EXPECT_EQ(B.left, 40 + Growth / 2) << "its contents moved right by half the growth";
     // No icon on a dialog's caption: the text starts 16 pixels further left.
     Frame->PaintFrame();
-    EXPECT_EQ(Frame->TextRect.left, 3 + MainSkin().Title->Margins.left - 16);
+    EXPECT_EQ(Frame->Placed().Text.left, 3 + MainSkin().Title->Margins.left - 16);
     DestroyWindow(Box);
 }
 
@@ -533,11 +533,11 @@ TEST(FrameCaption, APopupWindowsCaptionEndsBeforeItsButtons) {
     ASSERT_TRUE(GetWindowLongW(F->Handle(), GWL_STYLE) & WS_POPUP);
     Frame->PaintFrame();
     const int W = Frame->FrameRect().right;
-    EXPECT_EQ(Frame->ButtonsLeftEdge, W - 25) << "the close button is the rightmost";
+    EXPECT_EQ(Frame->Placed().ButtonsLeftEdge, W - 25) << "the close button is the rightmost";
     // Clipped 5 pixels before the buttons, then moved 16 pixels left with the whole text, as a
     // dialog's caption has no icon before it.
-    EXPECT_EQ(Frame->TextRect.right, Frame->ButtonsLeftEdge - 5 - 16);
-    EXPECT_GT(Frame->TextRect.right, W - 3 - MainSkin().Title->Margins.right - 16)
+    EXPECT_EQ(Frame->Placed().Text.right, Frame->Placed().ButtonsLeftEdge - 5 - 16);
+    EXPECT_GT(Frame->Placed().Text.right, W - 3 - MainSkin().Title->Margins.right - 16)
         << "not the clip of ordinary windows";
 }
 
