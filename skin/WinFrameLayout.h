@@ -46,7 +46,7 @@ struct TStripItem {
 struct TFrameState {
     int Width = 0, Height = 0; // the window's
     TFrameEdges Edges;
-    int MenuHeight = 0; // 0: no menu strip
+    int MenuHeight = 0;   // 0: no menu strip
     std::wstring Caption; // as shown, padding included
     SIZE CaptionSize{};   // the caption measured with the caption font
     bool Active = true;
@@ -71,8 +71,8 @@ struct TFrameLayout {
     int Width = 0, Height = 0;
     TFrameEdges Edges;
     RECT LeftEdge{}, RightEdge{}, TopEdge{}, BottomEdge{}; // whole edges, corners in the sides
-    RECT Caption{};         // the caption strip: the whole width, the top edge's height
-    RECT Text{};            // the caption text with its background picture
+    RECT Caption{};          // the caption strip: the whole width, the top edge's height
+    RECT Text{};             // the caption text with its background picture
     int ButtonsLeftEdge = 0; // the left of the rightmost button by the right edge (0: none)
     std::vector<TButtonPlace> Buttons; // per caption button of the skin, in the skin's order
     RECT MenuStrip{};                  // empty without a strip

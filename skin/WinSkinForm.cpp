@@ -25,6 +25,27 @@ std::wstring ClassNameOf(HWND Wnd) {
     return Name;
 }
 
+// Adds a picture's pixels but its magenta (at X, Y) to Shape.
+void AddPictureShape(HRGN Shape, const TBitmap& Picture, int X, int Y) {
+    TRegionHandle Part = RegionFromBitmap(Picture, X, Y, 0x010101);
+    CombineRgn(Shape, Shape, Part, RGN_OR);
+}
+
+// Adds an edge at E to Shape: as painted, its magenta left out, where the skin asks for that
+// and it can be painted (Usable); else the whole rectangle.
+void AddEdgeShape(HRGN Shape, const TSkinData& Skin, TSkinBorderSide Side, const RECT& E,
+                  bool Usable, bool Active) {
+    const TDataSkinBorder& B = *Skin.Borders[Side];
+    if (!Usable || B.Trans != 1 || B.Bitmap.Empty()) {
+        TRegionHandle Part(CreateRectRgn(E.left, E.top, E.right, E.bottom));
+        CombineRgn(Shape, Shape, Part, RGN_OR);
+        return;
+    }
+    TBitmap Edge(Width(E), Height(E), pf24bit);
+    PaintEdge(Edge.Canvas()->Handle(), Skin, Side, {0, 0, Width(E), Height(E)}, Active);
+    AddPictureShape(Shape, Edge, E.left, E.top);
+}
+
 bool IsMinimizeCommand(UINT Cmd) {
     return Cmd == SW_SHOWMINIMIZED || Cmd == SW_MINIMIZE || Cmd == SW_SHOWMINNOACTIVE;
 }
@@ -292,29 +313,31 @@ void TWinSkinForm::BuildSkinSysMenu() {
         if (E.Number != 100) Item->SetImageIndex(E.Number);
         if (E.ShortCut) Item->SetShortCut(TextToShortCut(E.ShortCut));
         const int Number = E.Number;
-        Item->OnClick = [this, Number](TObject*) {
-            switch (Number) {
-            case 0:
-                Restore();
-                break;
-            case 1:
-                ToggleMaximize();
-                break;
-            case 2:
-                ToggleMinimize();
-                break;
-            case 3:
-                if (HoverTimer) HoverTimer->SetEnabled(false);
-                PostMessageW(Wnd, WM_CLOSE, 0, 0);
-                break;
-            default:
-                break;
-            }
-        };
+        Item->OnClick = [this, Number](TObject*) { RunSysMenuEntry(Number); };
         SkinSysMenu->Items()->Add(Item);
     }
     SkinSysMenu->SetOwnerDraw(true);
     SkinMenuItems(*this, *SkinSysMenu, true);
+}
+
+void TWinSkinForm::RunSysMenuEntry(int Number) {
+    switch (Number) {
+    case 0:
+        Restore();
+        break;
+    case 1:
+        ToggleMaximize();
+        break;
+    case 2:
+        ToggleMinimize();
+        break;
+    case 3:
+        if (HoverTimer) HoverTimer->SetEnabled(false);
+        PostMessageW(Wnd, WM_CLOSE, 0, 0);
+        break;
+    default:
+        break;
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -476,65 +499,73 @@ void TWinSkinForm::Detach(TDetachKind Kind) {
     ControlSkins.EndHoverButton();
     const bool Going = SkinState == lsDestroying;
     if (Kind == dkLight) {
-        ControlSkins.FreeAll();
-        SkinFormMenus(*this, false);
+        DetachLight(Going);
+    } else {
+        SkinSysMenu.reset();
+        if (FSubclass.Installed() || Kind == dkDestroyed) DetachFrame(Kind, Going);
+        MenuHeight = 0;
+    }
+    FAttached = false;
+}
+
+void TWinSkinForm::DetachLight(bool Going) {
+    ControlSkins.FreeAll();
+    SkinFormMenus(*this, false);
+    if (Form && FColourTaken && !Going) Form->SetColor(FSavedFormColor);
+    FFormHook.Remove();
+    FSubclass.Remove();
+    if (Form && !Going)
+        for (int I = 0; I < Form->ControlCount(); ++I)
+            Form->Controls(I)->Invalidate();
+}
+
+void TWinSkinForm::DetachFrame(TDetachKind Kind, bool Going) {
+    FFormHook.Remove();
+    FSubclass.Remove();
+    ControlSkins.FreeAll();
+    SkinFormMenus(*this, false);
+    if (Kind == dkFull) {
         if (Form && FColourTaken && !Going) Form->SetColor(FSavedFormColor);
-        FFormHook.Remove();
-        FSubclass.Remove();
-        if (Form && !Going)
-            for (int I = 0; I < Form->ControlCount(); ++I)
-                Form->Controls(I)->Invalidate();
-        FAttached = false;
+        StripCaption(true);
+        if (SkinMenu) SkinMenu->GiveBackNativeMenu();
+    } else if (SkinMenu && !Form) {
+        // The window would have destroyed its menu with itself, had the skin not taken it
+        // off; a form's menu belongs to its menu component.
+        SkinMenu->DestroyNativeMenu();
+    }
+    SkinMenu.reset();
+    FClientSubclass.Remove();
+    FClientBringsMenus = false;
+    FNewChild = nullptr;
+    CaptionCache.Clear();
+    if (Kind == dkFull && !Going) GiveBackOwnFrame();
+    if (RegionSet) SetWindowRgn(Wnd, nullptr, Kind == dkFull);
+    RegionSet = false;
+    RegionSize = {};
+}
+
+void TWinSkinForm::GiveBackOwnFrame() {
+    const DWORD Style = GetWindowLongW(Wnd, GWL_STYLE);
+    if (SkinState == lsNone) {
+        // Never applied, so never resized for the skin: only the caption comes back.
+        SetWindowPos(Wnd, nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
         return;
     }
-    SkinSysMenu.reset();
-    const bool Subclassed = FSubclass.Installed();
-    if (Subclassed || Kind == dkDestroyed) {
-        FFormHook.Remove();
-        FSubclass.Remove();
-        ControlSkins.FreeAll();
-        SkinFormMenus(*this, false);
-        if (Kind == dkFull) {
-            if (Form && FColourTaken && !Going) Form->SetColor(FSavedFormColor);
-            StripCaption(true);
-            if (SkinMenu) SkinMenu->GiveBackNativeMenu();
-        } else if (SkinMenu && !Form) {
-            // The window would have destroyed its menu with itself, had the skin not taken it
-            // off; a form's menu belongs to its menu component.
-            SkinMenu->DestroyNativeMenu();
-        }
-        SkinMenu.reset();
-        FClientSubclass.Remove();
-        FClientBringsMenus = false;
-        FNewChild = nullptr;
-        CaptionCache.Clear();
-        const DWORD Style = GetWindowLongW(Wnd, GWL_STYLE);
-        if (Kind == dkFull && !Going && SkinState == lsNone) {
-            // Never applied, so never resized for the skin: only the caption comes back.
-            SetWindowPos(Wnd, nullptr, 0, 0, 0, 0,
-                         SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE |
-                             SWP_FRAMECHANGED);
-        } else if (Kind == dkFull && !Going && (MdiKind == mkChild || !(Style & WS_CHILD))) {
-            // The client area keeps its size inside the window's own frame again; a child
-            // stays where it is in its parent's client area (a maximised child is left to
-            // its client, which sizes it).
-            const RECT R = FrameRect();
-            const int W = Width(R) - FrameLeft - FrameRight + StdFrameSize.cx;
-            const int H = Height(R) - FrameTop - MenuHeight - FrameBottom + StdFrameSize.cy;
-            RECT At{};
-            GetWindowRect(Wnd, &At);
-            if (HWND Parent = (Style & WS_CHILD) ? GetParent(Wnd) : nullptr)
-                MapWindowPoints(HWND_DESKTOP, Parent, reinterpret_cast<POINT*>(&At), 2);
-            UINT Flags = SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER;
-            if (MdiKind == mkChild && IsZoomed(Wnd)) Flags |= SWP_NOSIZE;
-            SetWindowPos(Wnd, nullptr, At.left, At.top, W, H, Flags);
-        }
-        if (RegionSet) SetWindowRgn(Wnd, nullptr, Kind == dkFull);
-        RegionSet = false;
-        RegionSize = {};
-    }
-    MenuHeight = 0;
-    FAttached = false;
+    if (MdiKind != mkChild && (Style & WS_CHILD)) return;
+    // The client area keeps its size inside the window's own frame again; a child stays where
+    // it is in its parent's client area (a maximised child is left to its client, which
+    // sizes it).
+    const RECT R = FrameRect();
+    const int W = Width(R) - FrameLeft - FrameRight + StdFrameSize.cx;
+    const int H = Height(R) - FrameTop - MenuHeight - FrameBottom + StdFrameSize.cy;
+    RECT At{};
+    GetWindowRect(Wnd, &At);
+    if (HWND Parent = (Style & WS_CHILD) ? GetParent(Wnd) : nullptr)
+        MapWindowPoints(HWND_DESKTOP, Parent, reinterpret_cast<POINT*>(&At), 2);
+    UINT Flags = SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER;
+    if (MdiKind == mkChild && IsZoomed(Wnd)) Flags |= SWP_NOSIZE;
+    SetWindowPos(Wnd, nullptr, At.left, At.top, W, H, Flags);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -592,72 +623,83 @@ void TWinSkinForm::FormWndProc(TMessage& M, const TWndMethod& Previous) {
 // MDI
 
 void TWinSkinForm::ClientWndProc(TMessage& M) {
-    const HWND Client = MDIClientWnd;
     switch (M.Msg) {
     case WM_NCDESTROY:
         if (!Survives([&] { FClientSubclass.CallPrevious(M); })) return;
         FClientSubclass.Remove();
         return;
     case WM_NCCALCSIZE:
-        // The skin's frame has no room for the client's scroll bars unless the skin asks.
-        if (FrameSkinning && !SkinData->Options().Contains(xoMDIScrollbar)) {
-            const DWORD Style = GetWindowLongW(Client, GWL_STYLE);
-            if (Style & (WS_HSCROLL | WS_VSCROLL))
-                SetWindowLongW(Client, GWL_STYLE,
-                               static_cast<LONG>(Style & ~(WS_HSCROLL | WS_VSCROLL)));
-        }
-        FClientSubclass.CallPrevious(M);
-        return;
+        return OnClientNcCalcSize(M);
     case WM_MDICREATE:
-        // The child's menu comes through the client's own menu messages from here on.
-        FClientBringsMenus = true;
-        if (!Survives([&] { FClientSubclass.CallPrevious(M); })) return;
-        if (M.Result) FNewChild = reinterpret_cast<HWND>(M.Result);
-        return;
-    case WM_MDIDESTROY: {
-        if (!Survives([&] { FClientSubclass.CallPrevious(M); })) return;
-        BOOL Maximized = FALSE;
-        const HWND Active = reinterpret_cast<HWND>(
-            SendMessageW(Client, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&Maximized)));
-        if (SkinHost()) SkinHost()->SetMDIMaximized(Active && Maximized);
-        if (FNewChild == reinterpret_cast<HWND>(M.WParam)) FNewChild = nullptr;
-        if (!Active) {
-            FClientBringsMenus = false;
-            if (SkinMenu) {
-                SkinMenu->BuildFromMainMenu(Form);
-                PaintFrame();
-            }
-        }
-        return;
-    }
+        return OnClientMdiCreate(M);
+    case WM_MDIDESTROY:
+        return OnClientMdiDestroy(M);
     case WM_MDITILE:
     case WM_MDICASCADE:
         if (SkinHost() && SkinHost()->MDIMaximized()) SkinHost()->SetMDIMaximized(false);
-        FClientSubclass.CallPrevious(M);
-        return;
-    case WM_MDISETMENU: {
-        if (!Survives([&] { FClientSubclass.CallPrevious(M); })) return;
-        const auto Given = reinterpret_cast<HMENU>(M.WParam);
-        if (SkinMenu && ((Given && Given != SkinMenu->NativeMenu) || FNewChild)) {
-            const HMENU Shown = GetMenu(Wnd);
-            SkinMenu->BuildFromMenu(Shown ? Shown : Given ? Given : SkinMenu->NativeMenu);
-            PaintFrame();
-        }
-        if (SkinMenu && GetMenu(Wnd)) SetMenu(Wnd, nullptr);
-        return;
-    }
+        return FClientSubclass.CallPrevious(M);
+    case WM_MDISETMENU:
+        return OnClientMdiSetMenu(M);
     case WM_MDIREFRESHMENU:
-        if (!Survives([&] { FClientSubclass.CallPrevious(M); })) return;
-        if (HWND Child = std::exchange(FNewChild, nullptr); Child && IsWindow(Child)) {
-            if (SkinHost()) SkinHost()->SkinWindow(Child);
-            PostMessageW(Wnd, SKM_REPAINTFRAME, 0, 0);
-        }
-        // The client may have given the window its menu back.
-        if (SkinMenu && GetMenu(Wnd)) SetMenu(Wnd, nullptr);
-        return;
+        return OnClientMdiRefreshMenu(M);
     default:
-        FClientSubclass.CallPrevious(M);
+        return FClientSubclass.CallPrevious(M);
     }
+}
+
+void TWinSkinForm::OnClientNcCalcSize(TMessage& M) {
+    // The skin's frame has no room for the client's scroll bars unless the skin asks.
+    if (FrameSkinning && !SkinData->Options().Contains(xoMDIScrollbar)) {
+        const DWORD Style = GetWindowLongW(MDIClientWnd, GWL_STYLE);
+        if (Style & (WS_HSCROLL | WS_VSCROLL))
+            SetWindowLongW(MDIClientWnd, GWL_STYLE,
+                           static_cast<LONG>(Style & ~(WS_HSCROLL | WS_VSCROLL)));
+    }
+    FClientSubclass.CallPrevious(M);
+}
+
+void TWinSkinForm::OnClientMdiCreate(TMessage& M) {
+    // The child's menu comes through the client's own menu messages from here on.
+    FClientBringsMenus = true;
+    if (!Survives([&] { FClientSubclass.CallPrevious(M); })) return;
+    if (M.Result) FNewChild = reinterpret_cast<HWND>(M.Result);
+}
+
+void TWinSkinForm::OnClientMdiDestroy(TMessage& M) {
+    if (!Survives([&] { FClientSubclass.CallPrevious(M); })) return;
+    BOOL Maximized = FALSE;
+    const HWND Active = reinterpret_cast<HWND>(
+        SendMessageW(MDIClientWnd, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&Maximized)));
+    if (SkinHost()) SkinHost()->SetMDIMaximized(Active && Maximized);
+    if (FNewChild == reinterpret_cast<HWND>(M.WParam)) FNewChild = nullptr;
+    if (Active) return;
+    // The last child went: the strip shows the frame's own menu again.
+    FClientBringsMenus = false;
+    if (SkinMenu) {
+        SkinMenu->BuildFromMainMenu(Form);
+        PaintFrame();
+    }
+}
+
+void TWinSkinForm::OnClientMdiSetMenu(TMessage& M) {
+    if (!Survives([&] { FClientSubclass.CallPrevious(M); })) return;
+    const auto Given = reinterpret_cast<HMENU>(M.WParam);
+    if (SkinMenu && ((Given && Given != SkinMenu->NativeMenu) || FNewChild)) {
+        const HMENU Shown = GetMenu(Wnd);
+        SkinMenu->BuildFromMenu(Shown ? Shown : Given ? Given : SkinMenu->NativeMenu);
+        PaintFrame();
+    }
+    if (SkinMenu && GetMenu(Wnd)) SetMenu(Wnd, nullptr);
+}
+
+void TWinSkinForm::OnClientMdiRefreshMenu(TMessage& M) {
+    if (!Survives([&] { FClientSubclass.CallPrevious(M); })) return;
+    if (HWND Child = std::exchange(FNewChild, nullptr); Child && IsWindow(Child)) {
+        if (SkinHost()) SkinHost()->SkinWindow(Child);
+        PostMessageW(Wnd, SKM_REPAINTFRAME, 0, 0);
+    }
+    // The client may have given the window its menu back.
+    if (SkinMenu && GetMenu(Wnd)) SetMenu(Wnd, nullptr);
 }
 
 void TWinSkinForm::FollowMDIMaximized() {
@@ -696,51 +738,60 @@ void TWinSkinForm::MDIMaximizedChanged(bool Maximized) {
 // The window procedure
 
 void TWinSkinForm::WndProc(TMessage& M) {
-    // Messages of every skinned window.
+    if (DispatchEveryWindow(M)) return;
+    if (!OwnsFrame()) return PassOn(M);
+    if (DispatchOwnFrame(M)) return;
+    if (!DrawsFrameNow()) return PassOn(M);
+    DispatchDrawnFrame(M);
+}
+
+bool TWinSkinForm::DispatchEveryWindow(TMessage& M) {
     switch (M.Msg) {
     case WM_ERASEBKGND:
-        return OnEraseBkgnd(M);
+        return OnEraseBkgnd(M), true;
     case WM_NCDESTROY:
-        return OnNcDestroy(M);
+        return OnNcDestroy(M), true;
     case WM_MENUSELECT:
-        return OnMenuSelect(M);
+        return OnMenuSelect(M), true;
     case WM_INITMENUPOPUP:
-        return OnInitMenuPopup(M);
+        return OnInitMenuPopup(M), true;
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:
-        return OnCtlColor(M);
+        return OnCtlColor(M), true;
     case SKM_APPLY:
-        return Apply();
+        return Apply(), true;
     case SKM_QUERY:
         M.Result = 1;
-        return;
+        return true;
     default:
-        break;
+        return false;
     }
-    if (!OwnsFrame()) return PassOn(M);
-    // Messages of a window whose frame the skin has taken over.
+}
+
+bool TWinSkinForm::DispatchOwnFrame(TMessage& M) {
     switch (M.Msg) {
     case WM_SIZE:
-        return OnSize(M);
+        return OnSize(M), true;
     case WM_ACTIVATE:
-        return OnActivate(M);
+        return OnActivate(M), true;
     case WM_NCACTIVATE:
-        return OnNcActivate(M);
+        return OnNcActivate(M), true;
     case WM_GETMINMAXINFO:
-        return OnGetMinMaxInfo(M);
+        return OnGetMinMaxInfo(M), true;
     case WM_WINDOWPOSCHANGED:
-        return OnWindowPosChanged(M);
+        return OnWindowPosChanged(M), true;
     case WM_COMMAND:
-        return OnCommand(M);
+        return OnCommand(M), true;
     case WM_SYSCOMMAND:
-        return OnSysCommand(M);
+        return OnSysCommand(M), true;
     case CM_MENUCHANGED:
-        return OnMenuChanged(M);
+        return OnMenuChanged(M), true;
     default:
-        break;
+        return false;
     }
-    if (!DrawsFrameNow()) return PassOn(M);
-    // Messages of a frame the skin draws now.
+}
+
+void TWinSkinForm::DispatchDrawnFrame(TMessage& M) {
     switch (M.Msg) {
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
@@ -1218,46 +1269,7 @@ void TWinSkinForm::BuildRegion() {
     if (RegionSet && RegionSize.cx == W && RegionSize.cy == H && MdiKind != mkChild &&
         SkinState != lsRefresh)
         return;
-    auto& B = SkinData->Borders;
-    const bool AnyTrans = std::any_of(B.begin(), B.end(), [](auto& E) { return E->Trans != 0; });
-    TRegionHandle Shape;
-    if (AnyTrans) {
-        Shape.Reset(CreateRectRgn(FrameLeft, FrameTop, W - FrameRight, H - FrameBottom));
-        auto Add = [&](HRGN Part) { CombineRgn(Shape, Shape, Part, RGN_OR); };
-        auto AddRect = [&](const RECT& E) {
-            TRegionHandle Part(CreateRectRgn(E.left, E.top, E.right, E.bottom));
-            Add(Part);
-        };
-        // An edge painted into a bitmap of its own, its magenta left out of the shape.
-        auto AddEdge = [&](TSkinBorderSide Side, const RECT& E, bool Usable) {
-            if (!Usable || B[Side]->Trans != 1 || B[Side]->Bitmap.Empty()) return AddRect(E);
-            TBitmap Edge(Width(E), Height(E), pf24bit);
-            PaintEdge(Edge.Canvas()->Handle(), *SkinData, Side, {0, 0, Width(E), Height(E)},
-                      Active);
-            TRegionHandle Part = RegionFromBitmap(Edge, E.left, E.top, 0x010101);
-            Add(Part);
-        };
-        if (FrameKind != frNone) {
-            AddEdge(sbsLeft, {0, 0, FrameLeft, H}, H > 1 && FrameLeft > 0);
-            AddEdge(sbsRight, {W - FrameRight, 0, W, H}, H > 1 && FrameRight > 0);
-            AddEdge(sbsBottom, {FrameLeft, H - FrameBottom, W - FrameRight, H},
-                    FrameBottom >= 2 && W - FrameLeft - FrameRight > 0);
-            const RECT Top{FrameLeft, 0, W - FrameRight, FrameTop};
-            if (FrameTop > 1 && Width(Top) > 0 && B[sbsTop]->Trans == 1 &&
-                CaptionCache.Width() == W && CaptionCache.Height() == FrameTop) {
-                // The caption as painted, so its buttons and text shape the window too.
-                TBitmap Part(Width(Top), FrameTop, pf24bit);
-                BitBlt(Part.Canvas()->Handle(), 0, 0, Width(Top), FrameTop,
-                       CaptionCache.Canvas()->Handle(), FrameLeft, 0, SRCCOPY);
-                TRegionHandle Caption = RegionFromBitmap(Part, FrameLeft, 0, 0x010101);
-                Add(Caption);
-            } else {
-                AddEdge(sbsTop, Top, FrameTop > 1 && Width(Top) > 0);
-            }
-        }
-    } else {
-        Shape.Reset(CreateRectRgn(0, 0, W, H));
-    }
+    TRegionHandle Shape = FrameShape(W, H);
     ++RegionBuilds;
     // The window owns the region from here on.
     if (SetWindowRgn(Wnd, Shape.Get(), TRUE)) {
@@ -1265,6 +1277,33 @@ void TWinSkinForm::BuildRegion() {
         RegionSet = true;
         RegionSize = {W, H};
     }
+}
+
+TRegionHandle TWinSkinForm::FrameShape(int W, int H) {
+    auto& B = SkinData->Borders;
+    const bool AnyTrans = std::any_of(B.begin(), B.end(), [](auto& E) { return E->Trans != 0; });
+    if (!AnyTrans) return TRegionHandle(CreateRectRgn(0, 0, W, H));
+    TRegionHandle Shape(CreateRectRgn(FrameLeft, FrameTop, W - FrameRight, H - FrameBottom));
+    if (FrameKind == frNone) return Shape;
+    auto AddEdge = [&](TSkinBorderSide Side, const RECT& E, bool Usable) {
+        AddEdgeShape(Shape, *SkinData, Side, E, Usable, Active);
+    };
+    AddEdge(sbsLeft, {0, 0, FrameLeft, H}, H > 1 && FrameLeft > 0);
+    AddEdge(sbsRight, {W - FrameRight, 0, W, H}, H > 1 && FrameRight > 0);
+    AddEdge(sbsBottom, {FrameLeft, H - FrameBottom, W - FrameRight, H},
+            FrameBottom >= 2 && W - FrameLeft - FrameRight > 0);
+    const RECT Top{FrameLeft, 0, W - FrameRight, FrameTop};
+    if (FrameTop > 1 && Width(Top) > 0 && B[sbsTop]->Trans == 1 && CaptionCache.Width() == W &&
+        CaptionCache.Height() == FrameTop) {
+        // The caption as painted, so its buttons and text shape the window too.
+        TBitmap Part(Width(Top), FrameTop, pf24bit);
+        BitBlt(Part.Canvas()->Handle(), 0, 0, Width(Top), FrameTop, CaptionCache.Canvas()->Handle(),
+               FrameLeft, 0, SRCCOPY);
+        AddPictureShape(Shape, Part, FrameLeft, 0);
+    } else {
+        AddEdge(sbsTop, Top, FrameTop > 1 && Width(Top) > 0);
+    }
+    return Shape;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1348,18 +1387,20 @@ void TWinSkinForm::HoverTick() {
 // ---------------------------------------------------------------------------------------------
 // Caption button actions, the system menu and the keyboard
 
+HWND TWinSkinForm::ActiveMDIChild() const {
+    if (MdiKind != mkFrame || !MDIClientWnd) return nullptr;
+    return reinterpret_cast<HWND>(SendMessageW(MDIClientWnd, WM_MDIGETACTIVE, 0, 0));
+}
+
+void TWinSkinForm::ToActiveMDIChild(UINT Command) {
+    if (HWND Child = ActiveMDIChild()) SendMessageW(Child, WM_SYSCOMMAND, Command, 0);
+    if (SkinHost() && SkinHost()->MDIMaximized()) {
+        HWND Child = ActiveMDIChild();
+        if (!Child || !IsZoomed(Child)) SkinHost()->SetMDIMaximized(false);
+    }
+}
+
 void TWinSkinForm::RunButtonAction(int Action) {
-    auto ActiveChild = [this]() -> HWND {
-        if (MdiKind != mkFrame || !MDIClientWnd) return nullptr;
-        return reinterpret_cast<HWND>(SendMessageW(MDIClientWnd, WM_MDIGETACTIVE, 0, 0));
-    };
-    auto ToChild = [&](UINT Command) {
-        if (HWND Child = ActiveChild()) SendMessageW(Child, WM_SYSCOMMAND, Command, 0);
-        if (SkinHost() && SkinHost()->MDIMaximized()) {
-            HWND Child = ActiveChild();
-            if (!Child || !IsZoomed(Child)) SkinHost()->SetMDIMaximized(false);
-        }
-    };
     switch (Action) {
     case acClose:
         if (HoverTimer) HoverTimer->SetEnabled(false);
@@ -1383,15 +1424,15 @@ void TWinSkinForm::RunButtonAction(int Action) {
     }
     case acChildMinimize:
     case acChildMinimizeToo:
-        ToChild(SC_MINIMIZE);
+        ToActiveMDIChild(SC_MINIMIZE);
         break;
     case acChildRestore:
     case acChildRestoreToo:
-        ToChild(SC_RESTORE);
+        ToActiveMDIChild(SC_RESTORE);
         break;
     case acChildClose:
     case acChildCloseToo:
-        ToChild(SC_CLOSE);
+        ToActiveMDIChild(SC_CLOSE);
         break;
     default:
         PostMessageW(Wnd, SKM_SYSBUTTON, static_cast<WPARAM>(Action), 0);

@@ -186,13 +186,23 @@ class TWinSkinForm : public TComponent, public IMenuStripFrame {
     friend class TFramePaintSuspension;
     TNCObject* FHotObject = nullptr;
     void CommonAttach();
+    // Detaching: lightly (the frame was never taken over), or the frame with its menus; a
+    // live window then gets its own frame back at the size that keeps its client area.
+    void DetachLight(bool Going);
+    void DetachFrame(TDetachKind Kind, bool Going);
+    void GiveBackOwnFrame();
     // What attaching reads of the window: its facts and caption boxes, its MDI part, its kind
     // of frame; then the frame and menu bar the skin takes over.
     void ReadWindow(DWORD Style, DWORD ExStyle);
     void ReadMdiKind(DWORD ExStyle);
     void ReadFrameKind(DWORD Style, DWORD ExStyle);
     void TakeOverFrame();
+    // The window procedure dispatches by message, in three groups (see the handlers below);
+    // each group's dispatcher says whether it took the message.
     void WndProc(TMessage& M);
+    bool DispatchEveryWindow(TMessage& M);
+    bool DispatchOwnFrame(TMessage& M);
+    void DispatchDrawnFrame(TMessage& M);
     // The skin has taken the window's frame over (not a plain child window).
     bool OwnsFrame() const;
     // ... and draws it now (not minimised, applied, not an MDI child shown by its client).
@@ -225,7 +235,13 @@ class TWinSkinForm : public TComponent, public IMenuStripFrame {
     // The frame object under a mouse message's point.
     TNCObject* ObjectAt(const TMessage& M);
     void FormWndProc(TMessage& M, const TWndMethod& Previous);
+    // An MDI frame's client: its scroll bars, and the children's menus it brings.
     void ClientWndProc(TMessage& M);
+    void OnClientNcCalcSize(TMessage& M);
+    void OnClientMdiCreate(TMessage& M);
+    void OnClientMdiDestroy(TMessage& M);
+    void OnClientMdiSetMenu(TMessage& M);
+    void OnClientMdiRefreshMenu(TMessage& M);
     // An MDI child's size changed: the manager's flag follows the active child.
     void FollowMDIMaximized();
     void PassOn(TMessage& M) { FSubclass.CallPrevious(M); }
@@ -244,6 +260,12 @@ class TWinSkinForm : public TComponent, public IMenuStripFrame {
     void ReadShowState();
     void BuildIconBitmap();
     void BuildSkinSysMenu();
+    void RunSysMenuEntry(int Number);
+    // The frame's shape: the whole window, or the edges without their magenta.
+    TRegionHandle FrameShape(int W, int H);
+    HWND ActiveMDIChild() const;
+    // A command of the maximised child's buttons to the active child.
+    void ToActiveMDIChild(UINT Command);
     void ResizeForSkin(bool Refreshing);
     void KeyMenu(TMessage& M, bool& Handled);
     void HoverTick();
