@@ -153,7 +153,9 @@ TEST(FrameLayout, PlacesEveryPartFromTheSkinAndTheWindowsState) {
     // No strip without a menu height; with one, below the caption between the side edges.
     EXPECT_TRUE(IsRectEmpty(&L.MenuStrip));
     S.MenuHeight = 19;
-    S.MenuItems = {{true, true, L"File", 24}, {false, true, L"Hidden", 40}, {true, false, L"", 0},
+    S.MenuItems = {{true, true, L"File", 24},
+                   {false, true, L"Hidden", 40},
+                   {true, false, L"", 0},
                    {true, true, L"Edit", 30}};
     L = LayOutFrame(*Skin, S);
     EXPECT_TRUE(Same(L.MenuStrip, RECT{4, 20, 296, 39}));
@@ -285,8 +287,7 @@ TEST(FrameLayout, HitTestingNeedsNoPaintFirst) {
         return POINT{WindowW - S.Xcoord + BW / 2, S.Ycoord + S.Bitmap.Height() / 2};
     };
     EXPECT_EQ(Frame->HitObject(Centre(W)), Close);
-    SetWindowPos(F->Handle(), nullptr, 0, 0, W + 40, H,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(F->Handle(), nullptr, 0, 0, W + 40, H, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(Frame->HitObject(Centre(W + 40)), Close);
     EXPECT_NE(Frame->HitObject(Centre(W)), Close) << "it moved with the right edge";
 }
