@@ -1,12 +1,11 @@
 #include "WinSubEdit.h"
 
 #include "ImgUtil.h"
+#include "WinConvert.h"
 #include "WinSubCtrls.h"
 #include "WinSubScroll.h"
 
 #include "StdCtrls.h"
-
-#include <cwctype>
 
 namespace {
 
@@ -15,15 +14,6 @@ int RectWidth(const RECT& R) {
 }
 int RectHeight(const RECT& R) {
     return R.bottom - R.top;
-}
-
-std::wstring LowerClassName(HWND Wnd) {
-    wchar_t Name[101]{};
-    GetClassNameW(Wnd, Name, 101);
-    std::wstring S = Name;
-    for (wchar_t& C : S)
-        C = static_cast<wchar_t>(towlower(C));
-    return S;
 }
 
 void Frame(HDC DC, const RECT& R, TColor Colour) {
@@ -64,7 +54,7 @@ void TSkinEdit::AfterMessage(TMessage& M) {
 
 void TSkinEdit::FindUpDown() {
     for (HWND C = GetWindow(Wnd, GW_CHILD); C; C = GetWindow(C, GW_HWNDNEXT)) {
-        const std::wstring Class = LowerClassName(C);
+        const std::wstring Class = LowerCase(WindowClassName(C));
         if (Class == L"msctls_updown32" || Class.find(L"spin") != std::wstring::npos ||
             Class.find(L"updown") != std::wstring::npos) {
             UpDownWnd = C;
