@@ -24,3 +24,9 @@ std::wstring SkinWindowText(HWND Wnd, bool Unicode) {
     const int N = GetWindowTextA(Wnd, Buffer, sizeof(Buffer));
     return AnsiToWide(std::string_view(Buffer, static_cast<size_t>(std::max(N, 0))));
 }
+
+std::wstring WindowClassName(HWND Wnd) {
+    wchar_t Name[101]{};
+    GetClassNameW(Wnd, Name, 101);
+    return Name;
+}

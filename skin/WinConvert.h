@@ -1,6 +1,6 @@
 // Text helpers of the skin engine: ANSI text of windows that are not Unicode converted with the
-// system code page, and text drawing through the wide or the ANSI function as the platform
-// wants it.
+// system code page, text drawing through the wide or the ANSI function as the platform wants
+// it, and a window's class name.
 #pragma once
 
 #include <windows.h>
@@ -17,3 +17,7 @@ int SkinDrawText(HDC DC, const std::wstring& Text, RECT& Rect, UINT Format);
 // A window's text: read wide for a Unicode window, else as ANSI text of up to 1000 characters
 // converted with the skin's code page.
 std::wstring SkinWindowText(HWND Wnd, bool Unicode);
+
+// The name of a window's class as the system registered it (up to 100 characters, which every
+// class the skin knows fits); empty when the window is gone.
+std::wstring WindowClassName(HWND Wnd);

@@ -1,5 +1,6 @@
 #include "WinSkinControls.h"
 
+#include "WinConvert.h"
 #include "WinSubButton.h"
 #include "WinSubCtrls.h"
 #include "WinSubDialog.h"
@@ -15,7 +16,6 @@
 #include "StdCtrls.h"
 
 #include <algorithm>
-#include <cwctype>
 
 namespace {
 
@@ -27,21 +27,6 @@ struct TSkinning {
     TCustomForm* Form;
     TComponent* Sender;
 };
-
-std::wstring Upper(std::wstring S) {
-    for (wchar_t& C : S)
-        C = static_cast<wchar_t>(towupper(C));
-    return S;
-}
-
-std::wstring LowerClassOf(HWND Wnd) {
-    wchar_t Name[101]{};
-    GetClassNameW(Wnd, Name, 101);
-    std::wstring S = Name;
-    for (wchar_t& C : S)
-        C = static_cast<wchar_t>(towlower(C));
-    return S;
-}
 
 bool Has(const TSkinning& S, TSkinControlType Kind) {
     return S.Data.SkinControls().Contains(Kind);
@@ -317,7 +302,7 @@ const TSkinRow* RowFor(const TSkinning& S, TControl& C, bool ByClass) {
         return nullptr;
     }
     if (!ByClass) return nullptr;
-    const std::wstring Name = Upper(C.ClassName());
+    const std::wstring Name = UpperCase(C.ClassName());
     for (const TSkinRow& Row : SkinRows)
         if (Row.IsClass && Row.IsClass(C, Name) && Wants(Row, S, C)) return &Row;
     return nullptr;
@@ -382,7 +367,7 @@ TSkinControl* ButtonSkin(DWORD Style) {
 // A child window of a dialog or message box: its system class decides.
 void SkinPlainChild(TControlSkins& Skins, TSkinData& Data, HWND Child) {
     if (!(GetWindowLongW(Child, GWL_STYLE) & WS_CHILD) || Skins.Find(Child)) return;
-    const std::wstring Class = LowerClassOf(Child);
+    const std::wstring Class = LowerCase(WindowClassName(Child));
     const DWORD Style = GetWindowLongW(Child, GWL_STYLE);
     TSkinControl* Skin = nullptr;
     HWND Target = Child;

@@ -19,12 +19,6 @@ int Height(const RECT& R) {
     return R.bottom - R.top;
 }
 
-std::wstring ClassNameOf(HWND Wnd) {
-    wchar_t Name[101]{};
-    GetClassNameW(Wnd, Name, 101);
-    return Name;
-}
-
 // Adds a picture's pixels but its magenta (at X, Y) to Shape.
 void AddPictureShape(HRGN Shape, const TBitmap& Picture, int X, int Y) {
     TRegionHandle Part = RegionFromBitmap(Picture, X, Y, 0x010101);
@@ -182,7 +176,7 @@ void TWinSkinForm::ReadWindow(DWORD Style, DWORD ExStyle) {
     RightToLeft = (ExStyle & WS_EX_LEFTSCROLLBAR) != 0;
     SystemMenu = GetSystemMenu(Wnd, FALSE);
     BuildIconBitmap();
-    WindowClass = ClassNameOf(Wnd);
+    WindowClass = WindowClassName(Wnd);
     OwnerWnd = GetWindow(Wnd, GW_OWNER);
     GetClientRect(Wnd, &SavedClientRect);
     RECT W;

@@ -1,5 +1,6 @@
 #include "WinSkinManage.h"
 
+#include "WinConvert.h"
 #include "WinSkinForm.h"
 #include "WinSkinMenu.h"
 
@@ -17,12 +18,6 @@ struct TManagerEnd {
         SkinManager = nullptr;
     }
 } ManagerEnd;
-
-std::wstring ClassNameOf(HWND Wnd, int Max = 100) {
-    wchar_t Name[256]{};
-    GetClassNameW(Wnd, Name, std::min(Max + 1, 256));
-    return Name;
-}
 
 } // namespace
 
@@ -109,7 +104,7 @@ void TSkinManage::HookCall(int Code, WPARAM WParam, LPARAM LParam) {
     switch (Code) {
     case HCBT_CREATEWND: {
         const CREATESTRUCTW* CS = reinterpret_cast<CBT_CREATEWNDW*>(LParam)->lpcs;
-        const std::wstring Class = ClassNameOf(Wnd);
+        const std::wstring Class = WindowClassName(Wnd);
         if (Class == L"ScrollBar" && (CS->style & SBS_SIZEGRIP))
             if (TWinSkinForm* Frame = FindForm(CS->hwndParent)) Frame->SkinChildWindow(Wnd);
         if (!(CS->style & WS_CHILD) && Class == L"#32768") SkinMenuWindow(Wnd);
@@ -234,13 +229,13 @@ bool TSkinManage::SkinWindow(HWND Wnd) {
     if (SendMessageW(Wnd, SKM_QUERY, 0, 0) == 1 || FindForm(Wnd)) return false;
     TCustomForm* Form = FindVCLForm(Wnd);
     if (!FApplyingAll && (GetWindowLongW(Wnd, GWL_STYLE) & WS_CHILD) &&
-        LowerCase(ClassNameOf(GetParent(Wnd))) != L"mdiclient")
+        LowerCase(WindowClassName(GetParent(Wnd))) != L"mdiclient")
         return false;
     RECT R;
     GetWindowRect(Wnd, &R);
     if (R.right == R.left || R.bottom == R.top) return false;
     if (Form && Form->Tag() == 99) return false;
-    const std::wstring Class = ClassNameOf(Wnd);
+    const std::wstring Class = WindowClassName(Wnd);
     if (Class == L"TApplication" || Class == L"TQRStandardPreview" || !CanSkin(Class)) return false;
     TSkinData* Data = ChooseSkinData(Wnd);
     if (!Data || !Data->SkinLoaded()) return false;
@@ -273,7 +268,7 @@ TSkinData* TSkinManage::ChooseSkinData(HWND Wnd) const {
                 Owner && Owner->HandleAllocated() && Owner->Handle() == Wnd)
                 Found = D;
     if (Found) return Found;
-    const std::wstring Class = LowerCase(ClassNameOf(Wnd));
+    const std::wstring Class = LowerCase(WindowClassName(Wnd));
     if (Class == L"tmessageform" || Class == L"#32770") {
         for (TSkinData* D : FSkinDatas)
             if (D->SkinFormtype() == sfDialog) Found = D;

@@ -604,33 +604,54 @@ void ReadSelection(TTracking& T) {
     }
 }
 
+// The drop-down's first item shows selected once the menu's loop runs (posted, the loop takes
+// it for the user's key).
+void SelectFirstItem(TTracking& T) {
+    T.First = false;
+    const auto Windows = SkinMenuWindows();
+    if (!Windows.empty()) PostMessageW(Windows.front(), WM_KEYDOWN, VK_DOWN, 0);
+}
+
+// The button a key walks to (-1: none). Left leaves the drop-down only from its own items, right
+// only from an item without a sub-menu; the menu walks its sub-menus itself.
+int ButtonForKey(TTracking& T, WPARAM Key) {
+    if (Key == VK_LEFT || Key == VK_RIGHT) ReadSelection(T);
+    switch (Key) {
+    case VK_RETURN:
+    case VK_ESCAPE:
+        T.Moving = false;
+        return -1;
+    case VK_LEFT:
+        if (!T.Selected || T.SelectedIn == T.CurrentPopup || T.SelectedPopup == T.CurrentPopup)
+            return Neighbour(*T.Menu, T.OpenIndex, -1);
+        return -1;
+    case VK_RIGHT:
+        if (!T.Selected || !T.SelectedPopup) return Neighbour(*T.Menu, T.OpenIndex, 1);
+        return -1;
+    default:
+        return -1;
+    }
+}
+
+// The button the pointer moved onto (-1: none). A pointer at rest gets mouse moves too (windows
+// come and go under it); those must not take the walk away from the keys.
+int ButtonUnderMovedPointer(TTracking& T, POINT Screen) {
+    if (Screen.x == T.LastMouse.x && Screen.y == T.LastMouse.y) return -1;
+    int Chosen = -1;
+    if (TMenuBtn* B = T.Menu->ButtonAt(T.Frame->ScreenToFrame(Screen)); B && Choosable(*B))
+        Chosen = B->Index;
+    T.LastMouse = Screen;
+    return Chosen;
+}
+
 void FilterMessage(MSG& Msg) {
     TTracking& T = Tracking();
     if (!T.Menu || !T.Frame) return;
-    if (T.First) {
-        T.First = false;
-        const auto Windows = SkinMenuWindows();
-        if (!Windows.empty()) PostMessageW(Windows.front(), WM_KEYDOWN, VK_DOWN, 0);
-    }
+    if (T.First) SelectFirstItem(T);
     int Chosen = -1;
     switch (Msg.message) {
     case WM_KEYDOWN:
-        if (Msg.wParam == VK_LEFT || Msg.wParam == VK_RIGHT) ReadSelection(T);
-        switch (Msg.wParam) {
-        case VK_RETURN:
-        case VK_ESCAPE:
-            T.Moving = false;
-            break;
-        case VK_LEFT:
-            if (!T.Selected || T.SelectedIn == T.CurrentPopup || T.SelectedPopup == T.CurrentPopup)
-                Chosen = Neighbour(*T.Menu, T.OpenIndex, -1);
-            break;
-        case VK_RIGHT:
-            if (!T.Selected || !T.SelectedPopup) Chosen = Neighbour(*T.Menu, T.OpenIndex, 1);
-            break;
-        default:
-            break;
-        }
+        Chosen = ButtonForKey(T, Msg.wParam);
         break;
     case WM_SYSKEYDOWN:
         if (Msg.wParam == VK_MENU) T.Frame->SetMenuTracking(false);
@@ -640,11 +661,7 @@ void FilterMessage(MSG& Msg) {
         return;
     case WM_MOUSEMOVE:
     case WM_NCMOUSEMOVE:
-        if (Msg.pt.x != T.LastMouse.x || Msg.pt.y != T.LastMouse.y) {
-            if (TMenuBtn* B = T.Menu->ButtonAt(T.Frame->ScreenToFrame(Msg.pt)); B && Choosable(*B))
-                Chosen = B->Index;
-            T.LastMouse = Msg.pt;
-        }
+        Chosen = ButtonUnderMovedPointer(T, Msg.pt);
         break;
     default:
         break;
@@ -681,6 +698,15 @@ LRESULT CALLBACK MsgFilterProc(int Code, WPARAM WParam, LPARAM LParam) {
         // The menu goes on as the system runs it.
     }
     return 0;
+}
+
+// The drop-down closed: the hook goes. Its strip may have gone with its window, so nothing of
+// the strip is touched.
+void EndTracking(TTracking& T) {
+    T.Hook.Reset();
+    T.Reset();
+    // A button that opened nothing leaves no menu kind behind for the next menu window.
+    if (ISkinHost* Host = SkinHost(); Host && !Host->MenuWindowsOpen()) Host->SetMenuMode(mmPopup);
 }
 
 } // namespace
@@ -761,6 +787,26 @@ bool IsMaximisedChildItem(const MENUITEMINFOW& I) {
     return Picture && NoText && (I.hSubMenu || I.wID >= SC_SIZE);
 }
 
+// The button of the native menu's item at Position; false for an item the strip does not show.
+// An item that cannot be read still takes its place, as an empty button: the main menu's items
+// are merged in by place.
+bool ReadNativeItem(HMENU Menu, int Position, TMenuBtn& B) {
+    wchar_t Text[80]{};
+    MENUITEMINFOW I{};
+    I.cbSize = sizeof(I);
+    I.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE | MIIM_STRING | MIIM_BITMAP;
+    I.dwTypeData = Text;
+    I.cch = 79;
+    if (!GetMenuItemInfoW(Menu, static_cast<UINT>(Position), TRUE, &I)) return true;
+    if (IsMaximisedChildItem(I)) return false;
+    B.Enabled = !(I.fState & (MFS_GRAYED | MFS_DISABLED));
+    B.Visible = true;
+    B.Command = I.wID;
+    B.SubMenu = I.hSubMenu;
+    B.Caption = Text;
+    return true;
+}
+
 } // namespace
 
 void TWinSkinMenu::BuildFromNativeMenu() {
@@ -780,42 +826,28 @@ void TWinSkinMenu::BuildNative(TNativeBuild Kind) {
     const int Count = GetMenuItemCount(NativeMenu);
     TMenuItem* Root = MainMenu ? MainMenu->Items() : nullptr;
     for (int P = 0; P < Count; ++P) {
-        const int At = static_cast<int>(MenuButtons.size());
         auto B = std::make_unique<TMenuBtn>(FFrame, *this, SkinData);
-        B->Index = At;
-        wchar_t Text[80]{};
-        MENUITEMINFOW I{};
-        I.cbSize = sizeof(I);
-        I.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE | MIIM_STRING | MIIM_BITMAP;
-        I.dwTypeData = Text;
-        I.cch = 79;
-        const bool Read = GetMenuItemInfoW(NativeMenu, static_cast<UINT>(P), TRUE, &I);
-        if (Read && IsMaximisedChildItem(I)) continue;
-        if (Read) {
-            B->Enabled = !(I.fState & (MFS_GRAYED | MFS_DISABLED));
-            B->Visible = true;
-            B->Command = I.wID;
-            B->SubMenu = I.hSubMenu;
-            B->Caption = Text;
-        }
-        if (!B->Caption.empty() && Root) {
-            TMenuItem* Match = nullptr;
-            if (Kind == nbMerge && At < Root->Count())
-                Match = Root->Items(At);
-            else if (Kind == nbGiven)
-                Match = MainMenu->FindItem(B->Command);
-            if (Match) {
-                B->Item = Match;
-                B->Caption = GetPropText(*Match, L"Caption");
-                B->Enabled = Match->Enabled();
-                B->Command = Kind == nbMerge ? GetMenuItemID(NativeMenu, P) : Match->Command();
-                if (Match->Count() > 0) B->SubMenu = Match->Handle();
-            }
-        }
+        B->Index = static_cast<int>(MenuButtons.size());
+        if (!ReadNativeItem(NativeMenu, P, *B)) continue;
+        if (!B->Caption.empty() && Root) MergeMainMenuItem(*B, *Root, Kind, P);
         MenuButtons.push_back(std::move(B));
     }
     ButtonCount = static_cast<int>(MenuButtons.size());
     TakeMenuOffWindow();
+}
+
+void TWinSkinMenu::MergeMainMenuItem(TMenuBtn& B, TMenuItem& Root, TNativeBuild Kind, int P) {
+    TMenuItem* Match = nullptr;
+    if (Kind == nbMerge && B.Index < Root.Count())
+        Match = Root.Items(B.Index);
+    else if (Kind == nbGiven)
+        Match = MainMenu->FindItem(B.Command);
+    if (!Match) return;
+    B.Item = Match;
+    B.Caption = GetPropText(*Match, L"Caption");
+    B.Enabled = Match->Enabled();
+    B.Command = Kind == nbMerge ? GetMenuItemID(NativeMenu, P) : Match->Command();
+    if (Match->Count() > 0) B.SubMenu = Match->Handle();
 }
 
 void TWinSkinMenu::GiveBackNativeMenu() {
@@ -1112,24 +1144,38 @@ void TWinSkinMenu::OpenMenu(int Index) {
     const HWND Wnd = FFrame.MenuWindow();
     PostMessageW(Wnd, WM_COMMAND, B.Command, 0);
     if (!B.SubMenu) return;
+    // Tidying the drop-down may build the buttons anew: what the tracking needs is kept first.
     const HMENU Sub = B.SubMenu;
     const bool Enabled = B.Enabled;
     const RECT Bounds = B.Bounds;
-    TMenuItem* Parent = B.Item && B.Item->Count() > 0 ? B.Item : TMenuItem::FromHandle(Sub);
-    if (Parent) {
+    if (TMenuItem* Parent = B.Item && B.Item->Count() > 0 ? B.Item : TMenuItem::FromHandle(Sub)) {
         // Separators come and go in the drop-down, which changes nothing of the strip.
         FFrame.WithoutFramePaint([&] { TidySeparators(*Parent); });
     }
+    RECT Window;
+    GetWindowRect(Wnd, &Window);
+    BeginTracking(Index, Sub);
+    if (Enabled)
+        TrackPopupMenu(Sub, TPM_NONOTIFY | TPM_RIGHTBUTTON, Window.left + Bounds.left,
+                       Window.top + Bounds.bottom, 0, Wnd, nullptr);
+    const bool Alive = T.Menu == this;
+    const int Pending = T.Pending;
+    EndTracking(T);
+    if (!Alive) return; // the window went while its drop-down was open
+    FFrame.SetMenuTracking(false);
+    SettleButtonAfterDropDown(Index, Pending >= 0);
+    if (Pending >= 0 && Pending < static_cast<int>(MenuButtons.size()))
+        PressButtonLater(Window, *MenuButtons[static_cast<size_t>(Pending)]);
+}
 
+void TWinSkinMenu::BeginTracking(int Index, HMENU Sub) {
+    TTracking& T = Tracking();
     T.Reset();
     T.Menu = this;
     T.Frame = &FFrame;
     T.OpenIndex = Index;
-    RECT Window;
-    GetWindowRect(Wnd, &Window);
     MakeOwnerDrawn(Sub);
     FFrame.SetMenuTracking(true);
-    const POINT At{Window.left + Bounds.left, Window.top + Bounds.bottom};
     if (ISkinHost* Host = SkinHost()) Host->SetMenuMode(mmMenuBar);
     T.CurrentPopup = Sub;
     if (!T.Hook)
@@ -1137,35 +1183,25 @@ void TWinSkinMenu::OpenMenu(int Index) {
             SetWindowsHookExW(WH_MSGFILTER, &MsgFilterProc, nullptr, GetCurrentThreadId()));
     T.First = true;
     GetCursorPos(&T.LastMouse);
-    if (Enabled) TrackPopupMenu(Sub, TPM_NONOTIFY | TPM_RIGHTBUTTON, At.x, At.y, 0, Wnd, nullptr);
-    const bool Alive = T.Menu == this;
-    const int Pending = T.Pending;
-    T.Hook.Reset();
-    T.Reset();
-    // A button that opened nothing leaves no menu kind behind for the next menu window.
-    if (ISkinHost* Host = SkinHost(); Host && !Host->MenuWindowsOpen()) Host->SetMenuMode(mmPopup);
-    if (!Alive) return; // the window went while its drop-down was open
-    FFrame.SetMenuTracking(false);
+}
 
-    // The button shows hot while the pointer is on it, else normal again.
-    if (Index < static_cast<int>(MenuButtons.size())) {
-        TMenuBtn& Open = *MenuButtons[static_cast<size_t>(Index)];
-        if (FFrame.HotObject() == &Open) {
-            POINT P;
-            GetCursorPos(&P);
-            if (Pending < 0 && PtInRect(&Open.Bounds, FFrame.ScreenToFrame(P))) {
-                Open.State = nsHot;
-                Open.Paint();
-            } else {
-                Open.MouseLeave();
-            }
-        }
+void TWinSkinMenu::SettleButtonAfterDropDown(int Index, bool MovingOn) {
+    if (Index >= static_cast<int>(MenuButtons.size())) return;
+    TMenuBtn& Open = *MenuButtons[static_cast<size_t>(Index)];
+    if (FFrame.HotObject() != &Open) return;
+    POINT P;
+    GetCursorPos(&P);
+    if (!MovingOn && PtInRect(&Open.Bounds, FFrame.ScreenToFrame(P))) {
+        Open.State = nsHot;
+        Open.Paint();
+    } else {
+        Open.MouseLeave();
     }
-    if (Pending >= 0 && Pending < static_cast<int>(MenuButtons.size())) {
-        const RECT& Next = MenuButtons[static_cast<size_t>(Pending)]->Bounds;
-        PostMessageW(Wnd, WM_NCLBUTTONDOWN, HTCLIENT,
-                     MAKELPARAM(Window.left + Next.left + 1, Window.top + Next.top + 1));
-    }
+}
+
+void TWinSkinMenu::PressButtonLater(const RECT& Window, const TMenuBtn& Next) {
+    PostMessageW(FFrame.MenuWindow(), WM_NCLBUTTONDOWN, HTCLIENT,
+                 MAKELPARAM(Window.left + Next.Bounds.left + 1, Window.top + Next.Bounds.top + 1));
 }
 
 // ---------------------------------------------------------------------------------------------

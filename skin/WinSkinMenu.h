@@ -134,9 +134,19 @@ class TWinSkinMenu : public TObject {
     IMenuStripFrame& FFrame;
     enum TNativeBuild { nbPlain, nbMerge, nbGiven };
     void BuildNative(TNativeBuild Kind);
+    // A button of the native menu takes the main menu's item at its place (nbMerge) or of its
+    // command (nbGiven): its caption, state and drop-down. P: its place in the native menu.
+    void MergeMainMenuItem(TMenuBtn& B, TMenuItem& Root, TNativeBuild Kind, int P);
     void ClearButtons();
     void TakeMenuOffWindow();
     void TidySeparators(TMenuItem& Parent);
+    // The hook, the frame and the drop-down Sub made ready to track it for the button at Index.
+    void BeginTracking(int Index, HMENU Sub);
+    // The button that was open shows hot while the pointer is on it (and no other drop-down
+    // follows), else normal again.
+    void SettleButtonAfterDropDown(int Index, bool MovingOn);
+    // The next drop-down opens from the message queue, as a press on its button.
+    void PressButtonLater(const RECT& Window, const TMenuBtn& Next);
     void MakeOwnerDrawn(HMENU Menu);
     void RestoreOwnerDraw();
     // The strip anew, in the active (1) or inactive (0) look, into the skin's work bitmap.

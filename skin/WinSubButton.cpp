@@ -210,41 +210,21 @@ void TSkinButton::AfterMessage(TMessage& M) {
     switch (M.Msg) {
     case WM_KEYDOWN:
     case WM_KEYUP:
-        if (M.WParam == VK_SPACE) {
-            if (M.Msg == WM_KEYDOWN)
-                MouseState |= msPressed;
-            else
-                MouseState &= ~msPressed;
-            Repaint();
-        }
+        if (M.WParam == VK_SPACE) PressBySpace(M.Msg == WM_KEYDOWN);
         break;
     case WM_MOUSEMOVE:
-        if (!(MouseState & msHot)) {
-            MouseState |= msHot;
-            BecomeHoverButton();
-            Repaint();
-        }
+        if (!(MouseState & msHot)) BecomeHot();
         break;
     case WM_LBUTTONUP:
-        if (MouseState & msPressed) {
-            MouseState &= ~msPressed;
-            Repaint();
-            Click();
-        }
+        if (MouseState & msPressed) ReleaseAndClick();
         break;
+    // A parent hears of the mouse entering and leaving its children too, with the child in
+    // LParam.
     case CM_MOUSEENTER:
-        if (Enabled && M.LParam == 0) {
-            MouseState |= msHot;
-            Repaint();
-            BecomeHoverButton();
-        }
+        if (Enabled && M.LParam == 0) MouseEntered();
         break;
     case CM_MOUSELEAVE:
-        if (Enabled && M.LParam == 0) {
-            MouseState &= ~(msHot | msPressed);
-            Repaint();
-            StopBeingHoverButton();
-        }
+        if (Enabled && M.LParam == 0) MouseLeft();
         break;
     case WM_SETTEXT:
     case CM_TEXTCHANGED:
@@ -253,13 +233,51 @@ void TSkinButton::AfterMessage(TMessage& M) {
         break;
     case WM_ENABLE:
     case CM_ENABLEDCHANGED:
-        Enabled = Wnd ? IsWindowEnabled(Wnd) != FALSE : GraphicControl && GraphicControl->Enabled();
-        if (!Enabled) MouseState = 0;
+        ReadEnabled();
         TSkinControl::AfterMessage(M);
         break;
     default:
         TSkinControl::AfterMessage(M);
     }
+}
+
+void TSkinButton::PressBySpace(bool Down) {
+    if (Down)
+        MouseState |= msPressed;
+    else
+        MouseState &= ~msPressed;
+    Repaint();
+}
+
+void TSkinButton::BecomeHot() {
+    MouseState |= msHot;
+    BecomeHoverButton();
+    Repaint();
+}
+
+void TSkinButton::ReleaseAndClick() {
+    MouseState &= ~msPressed;
+    Repaint();
+    Click();
+}
+
+void TSkinButton::MouseEntered() {
+    MouseState |= msHot;
+    Repaint();
+    BecomeHoverButton();
+}
+
+void TSkinButton::MouseLeft() {
+    // A press the mouse took away is no click when it comes back.
+    MouseState &= ~(msHot | msPressed);
+    Repaint();
+    StopBeingHoverButton();
+}
+
+void TSkinButton::ReadEnabled() {
+    Enabled = Wnd ? IsWindowEnabled(Wnd) != FALSE : GraphicControl && GraphicControl->Enabled();
+    // A button that cannot be used shows neither hot nor pressed when it can again.
+    if (!Enabled) MouseState = 0;
 }
 
 const std::wstring& TSkinButton::CaptionLines() {

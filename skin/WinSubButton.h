@@ -36,6 +36,13 @@ class TSkinButton : public TSkinControl {
     const std::wstring& CaptionLines();
 
   private:
+    // The steps of the button's messages, each with its repaint.
+    void PressBySpace(bool Down);
+    void BecomeHot();
+    void ReleaseAndClick();
+    void MouseEntered();
+    void MouseLeft();
+    void ReadEnabled();
     // What a push button's picture depends on.
     struct TButtonLook {
         int Frame = 0, W = 0, H = 0;

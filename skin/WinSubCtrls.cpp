@@ -180,35 +180,39 @@ void TSkinGroupBox::Paint(HDC DC, const RECT& R) {
     if (Caption.empty() && Control) Caption = GetPropText(*Control, L"Caption");
     HFONT Font = Control ? Control->Font()->Handle()
                          : reinterpret_cast<HFONT>(SendMessageW(Wnd, WM_GETFONT, 0, 0));
-    // Made before the DC's state is saved, so that they are deselected before they go.
+    // Made before the DC's state is saved, so that it is deselected before it goes.
     TPenHandle Pen(CreatePen(PS_SOLID, 1, Rgb(SkinData->ButtonShadow)));
-    TBrushHandle OwnFace;
     TSaveDC Saved(DC);
     SelectObject(DC, Font ? Font : GetStockObject(DEFAULT_GUI_FONT));
+    // The line runs through the middle of the caption's first line.
     SIZE Zero{};
     GetTextExtentPoint32W(DC, L"0", 1, &Zero);
     const int H = Zero.cy / 2 - 1;
+    CoverOwnEdge(DC, {R.left, R.top + H, R.right, R.bottom});
+    SelectObject(DC, Pen);
+    SelectObject(DC, GetStockObject(NULL_BRUSH));
+    RoundRect(DC, R.left + 1, R.top + H, R.right - 1, R.bottom - 1, 5, 5);
+    if (!Caption.empty()) PaintCaption(DC, R, Caption);
+}
 
-    // The control's own two-pixel edge goes under the face colour.
+void TSkinGroupBox::CoverOwnEdge(HDC DC, RECT Edge) {
+    TBrushHandle OwnFace;
     HBRUSH Face = SkinData->FaceBrush();
     if (!Face) {
         OwnFace = TBrushHandle(CreateSolidBrush(Rgb(SkinData->ButtonFace)));
         Face = OwnFace;
     }
-    RECT Edge{R.left, R.top + H, R.right, R.bottom};
     FrameRect(DC, &Edge, Face);
     InflateRect(&Edge, -1, -1);
     FrameRect(DC, &Edge, Face);
+}
 
-    SelectObject(DC, Pen);
-    SelectObject(DC, GetStockObject(NULL_BRUSH));
-    RoundRect(DC, R.left + 1, R.top + H, R.right - 1, R.bottom - 1, 5, 5);
-
-    if (Caption.empty()) return;
+void TSkinGroupBox::PaintCaption(HDC DC, const RECT& R, const std::wstring& Caption) {
     const bool Disabled = (StyleOf(Wnd) & WS_DISABLED) != 0;
     const TColor Ink = Disabled  ? SkinData->ButtonShadow
                        : Control ? Control->Font()->Color()
                                  : SkinData->ButtonText;
+    // Opaque: the caption breaks the line.
     SetBkMode(DC, OPAQUE);
     SetBkColor(DC, Rgb(SkinData->ButtonFace));
     SetTextColor(DC, Rgb(Ink));

@@ -45,6 +45,11 @@ class TSkinGroupBox : public TSkinControl {
     bool BeforeMessage(TMessage& M) override;
     // The rounded line and the caption over the control's own painting.
     void Paint(HDC DC, const RECT& Rect) override;
+
+  private:
+    // The control's own two-pixel edge at Edge goes under the face colour.
+    void CoverOwnEdge(HDC DC, RECT Edge);
+    void PaintCaption(HDC DC, const RECT& R, const std::wstring& Caption);
 };
 
 // Panels, navigator bars and embedded forms: the skin only gives them its face colour; it

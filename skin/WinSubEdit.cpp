@@ -1,12 +1,11 @@
 #include "WinSubEdit.h"
 
 #include "ImgUtil.h"
+#include "WinConvert.h"
 #include "WinSubCtrls.h"
 #include "WinSubScroll.h"
 
 #include "StdCtrls.h"
-
-#include <cwctype>
 
 namespace {
 
@@ -15,15 +14,6 @@ int RectWidth(const RECT& R) {
 }
 int RectHeight(const RECT& R) {
     return R.bottom - R.top;
-}
-
-std::wstring LowerClassName(HWND Wnd) {
-    wchar_t Name[101]{};
-    GetClassNameW(Wnd, Name, 101);
-    std::wstring S = Name;
-    for (wchar_t& C : S)
-        C = static_cast<wchar_t>(towlower(C));
-    return S;
 }
 
 void Frame(HDC DC, const RECT& R, TColor Colour) {
@@ -64,7 +54,7 @@ void TSkinEdit::AfterMessage(TMessage& M) {
 
 void TSkinEdit::FindUpDown() {
     for (HWND C = GetWindow(Wnd, GW_CHILD); C; C = GetWindow(C, GW_HWNDNEXT)) {
-        const std::wstring Class = LowerClassName(C);
+        const std::wstring Class = LowerCase(WindowClassName(C));
         if (Class == L"msctls_updown32" || Class.find(L"spin") != std::wstring::npos ||
             Class.find(L"updown") != std::wstring::npos) {
             UpDownWnd = C;
@@ -143,11 +133,7 @@ void TSkinComBox::InitWindow(HWND AWnd, TSkinData* Data, TControlSkins* ASkins) 
 }
 
 void TSkinComBox::AttachParts() {
-    Style = GetWindowLongW(Wnd, GWL_STYLE);
-    ExStyle = GetWindowLongW(Wnd, GWL_EXSTYLE);
-    Info = {};
-    Info.cbSize = sizeof(Info);
-    GetComboBoxInfo(Wnd, &Info);
+    ReadBoxState();
     if ((Style & 3) != CBS_SIMPLE) {
         // The edit part repaints the whole box after its own painting and shows the press.
         EditWnd = GetWindow(Wnd, GW_CHILD);
@@ -213,61 +199,77 @@ void TSkinComBox::AfterMessage(TMessage& M) {
     }
 }
 
-void TSkinComBox::Paint(HDC DC, const RECT& R) {
-    TDataSkinBorder* Button = SkinData->ComboButton.get();
-    if (!Button || Button->Bitmap.Empty()) return;
+void TSkinComBox::ReadBoxState() {
     Style = GetWindowLongW(Wnd, GWL_STYLE);
     ExStyle = GetWindowLongW(Wnd, GWL_EXSTYLE);
     Info = {};
     Info.cbSize = sizeof(Info);
     GetComboBoxInfo(Wnd, &Info);
+}
+
+void TSkinComBox::Paint(HDC DC, const RECT& R) {
+    TDataSkinBorder* Button = SkinData->ComboButton.get();
+    if (!Button || Button->Bitmap.Empty()) return;
+    ReadBoxState();
     if (Info.stateButton & STATE_SYSTEM_INVISIBLE) return;
+    const int F = ButtonFrame();
+    const bool Left = (ExStyle & WS_EX_LEFTSCROLLBAR) != 0;
+    switch (Button->Style) {
+    case 1:
+        PaintFlatBox(DC, R, *Button, F);
+        break;
+    case 2: {
+        TDataSkinObject& Image = Left && SkinData->SunkEdge ? *SkinData->SunkEdge : *Button;
+        DrawSkinNineGrid(DC, R, Image.Bitmap, false, Image.Tile != 0, true, Image.FrameCount, F,
+                         Image.Margins);
+        break;
+    }
+    default:
+        PaintSunkBoxWithButton(DC, R, *Button, Left, F);
+        break;
+    }
+}
+
+int TSkinComBox::ButtonFrame() const {
     const bool IsEnabled = !(Style & WS_DISABLED);
     const HWND Focus = GetFocus();
     const bool IsFocused = Focus == Wnd || (EditWnd && Focus == EditWnd);
-    const int F = !IsEnabled                            ? 3
-                  : (MouseState & msPressed)            ? 2
-                  : (IsFocused || (MouseState & msHot)) ? 4
-                                                        : 1;
+    return !IsEnabled                            ? 3
+           : (MouseState & msPressed)            ? 2
+           : (IsFocused || (MouseState & msHot)) ? 4
+                                                 : 1;
+}
+
+void TSkinComBox::PaintFlatBox(HDC DC, const RECT& R, TDataSkinBorder& Button, int F) {
+    // The system's edge and button go under the box's ground, which the DC holds.
+    HBRUSH Ground = static_cast<HBRUSH>(GetCurrentObject(DC, OBJ_BRUSH));
+    RECT Inner = R;
+    InflateRect(&Inner, -1, -1);
+    FrameRect(DC, &Inner, Ground);
+    const int Square = GetSystemMetrics(SM_CYVTHUMB);
+    const RECT Place{Inner.right - Square, Inner.top, Inner.right, Inner.bottom};
+    FillRect(DC, &Place, Ground);
+    DrawSkinFrame(DC, Place, Button.Bitmap, false, Button.FrameCount, F);
+    Frame(DC, R, SkinData->ButtonShadow);
+}
+
+void TSkinComBox::PaintSunkBoxWithButton(HDC DC, const RECT& R, TDataSkinBorder& Button, bool Left,
+                                         int F) {
     const int B = GetSystemMetrics(SM_CXHSCROLL);
-    const bool Left = (ExStyle & WS_EX_LEFTSCROLLBAR) != 0;
-    switch (Button->Style) {
-    case 1: {
-        HBRUSH Ground = static_cast<HBRUSH>(GetCurrentObject(DC, OBJ_BRUSH));
-        RECT Inner = R;
-        InflateRect(&Inner, -1, -1);
-        FrameRect(DC, &Inner, Ground);
-        const int Square = GetSystemMetrics(SM_CYVTHUMB);
-        const RECT Place{Inner.right - Square, Inner.top, Inner.right, Inner.bottom};
-        FillRect(DC, &Place, Ground);
-        DrawSkinFrame(DC, Place, Button->Bitmap, false, Button->FrameCount, F);
-        Frame(DC, R, SkinData->ButtonShadow);
-        break;
-    }
-    case 2: {
-        TDataSkinObject* Image = Left && SkinData->SunkEdge ? SkinData->SunkEdge.get() : Button;
-        DrawSkinNineGrid(DC, R, Image->Bitmap, false, Image->Tile != 0, true, Image->FrameCount, F,
-                         Image->Margins);
-        break;
-    }
-    default: {
-        TSaveDC Saved(DC);
-        if (Left)
-            ExcludeClipRect(DC, B + 4, 2, R.right - 2, R.bottom - 2);
-        else
-            ExcludeClipRect(DC, 2, 2, R.right - B - 4, R.bottom - 2);
-        if (TDataSkinObject* Sunk = SkinData->SunkEdge.get())
-            DrawSkinNineGrid(DC, R, Sunk->Bitmap, false, Sunk->Tile != 0, Sunk->Trans != 0,
-                             Sunk->FrameCount, F, Sunk->Margins);
-        const RECT Place = Left ? RECT{2, R.top, B + 2, R.bottom}
-                                : RECT{R.right - B - 2, R.top, R.right - 2, R.bottom};
-        DrawSkinFrame(DC, Place, Left ? Button->ExtraBitmap : Button->Bitmap, true,
-                      Button->FrameCount, F);
-        if (TDataSkinObject* Glyph = SkinData->ExtraImages.get(); Glyph && !Glyph->Bitmap.Empty())
-            DrawSkinGlyph(DC, Place, Glyph->Bitmap, true, Glyph->FrameCount, F);
-        break;
-    }
-    }
+    // The text area inside stays as the box painted it; only the edge and the button change.
+    TSaveDC Saved(DC);
+    if (Left)
+        ExcludeClipRect(DC, B + 4, 2, R.right - 2, R.bottom - 2);
+    else
+        ExcludeClipRect(DC, 2, 2, R.right - B - 4, R.bottom - 2);
+    if (TDataSkinObject* Sunk = SkinData->SunkEdge.get())
+        DrawSkinNineGrid(DC, R, Sunk->Bitmap, false, Sunk->Tile != 0, Sunk->Trans != 0,
+                         Sunk->FrameCount, F, Sunk->Margins);
+    const RECT Place = Left ? RECT{2, R.top, B + 2, R.bottom}
+                            : RECT{R.right - B - 2, R.top, R.right - 2, R.bottom};
+    DrawSkinFrame(DC, Place, Left ? Button.ExtraBitmap : Button.Bitmap, true, Button.FrameCount, F);
+    if (TDataSkinObject* Glyph = SkinData->ExtraImages.get(); Glyph && !Glyph->Bitmap.Empty())
+        DrawSkinGlyph(DC, Place, Glyph->Bitmap, true, Glyph->FrameCount, F);
 }
 
 PUBLISHED(TSkinEdit) {}

@@ -52,6 +52,16 @@ class TSkinComBox : public TSkinControl {
 
   private:
     void AttachParts();
+    // The style and the parts as the box has them now (read again at each paint: they change
+    // under the skin).
+    void ReadBoxState();
+    // The button picture's frame for the box's state: 1 normal, 2 pressed, 3 disabled, 4 hot
+    // or focused.
+    int ButtonFrame() const;
+    // A skin button square inside a one-pixel line (the skin's combo button style 1).
+    void PaintFlatBox(HDC DC, const RECT& R, TDataSkinBorder& Button, int F);
+    // The skin's sunk edge around the box with the button picture at its side.
+    void PaintSunkBoxWithButton(HDC DC, const RECT& R, TDataSkinBorder& Button, bool Left, int F);
     void EditMessage(TMessage& M);
     TWindowSubclass FEdit;
 };

@@ -11,6 +11,10 @@ class TSkinHeader : public TSkinControl {
     using TSkinControl::TSkinControl;
     bool BeforeMessage(TMessage& M) override;
     void Paint(HDC DC, const RECT& Rect) override;
+
+  private:
+    // Every column's bar and label; returns where the last column ends.
+    int PaintColumns(HDC Off);
 };
 
 class TSkinListView : public TSkinScrollbar {

@@ -324,47 +324,58 @@ void TWScrollbar::PaintWindow(HDC DC) {
 }
 
 void TWScrollbar::Draw(HDC DC, int W, int H, const SCROLLBARINFO& I) {
-    TSkinData& D = *Skin->SkinData;
     const bool Enabled = BarEnabled(I);
     const int Len = Vertical ? H : W;
-    int A = ArrowSize;
-    const int ImageThick = D.Scrollbar->Bitmap.Height();
-    const int Thick = ImageThick + 3 < ArrowSize ? ArrowSize : ImageThick;
-    FillColor(DC, {0, 0, W, H}, D.ButtonFace);
-    if (Len < 2 * A) A = Len / 2;
+    // A bar too short for both arrows gives each half of it.
+    const int A = Len < 2 * ArrowSize ? Len / 2 : ArrowSize;
+    FillColor(DC, {0, 0, W, H}, Skin->SkinData->ButtonFace);
+    DrawTrack(DC, W, H, A, Enabled);
+    DrawArrows(DC, W, H, A);
+    if (!Enabled || I.xyThumbBottom <= I.xyThumbTop) return;
+    PlaceThumb(I);
+    DrawThumb(DC);
+}
 
-    // The track between the arrows.
+void TWScrollbar::DrawTrack(HDC DC, int W, int H, int A, bool Enabled) {
+    TSkinData& D = *Skin->SkinData;
     TDataSkinObject* Track = Vertical ? D.VertScroll.get() : D.HorzScroll.get();
-    if (Track && Len - 2 * A > 0) {
-        const RECT T = Vertical ? RECT{0, A, W, H - A} : RECT{A, 0, W - A, H};
-        DrawSkinNineGrid(DC, T, Track->Bitmap, false, Track->Tile != 0, Track->Trans != 0, 4,
-                         Enabled ? 1 : 3, Track->Margins);
-    }
+    if (!Track || (Vertical ? H : W) - 2 * A <= 0) return;
+    const RECT T = Vertical ? RECT{0, A, W, H - A} : RECT{A, 0, W - A, H};
+    DrawSkinNineGrid(DC, T, Track->Bitmap, false, Track->Tile != 0, Track->Trans != 0, 4,
+                     Enabled ? 1 : 3, Track->Margins);
+}
 
-    // The arrows, pressed while the target's loop scrolls by them.
+void TWScrollbar::DrawArrows(HDC DC, int W, int H, int A) {
+    TBitmap& Picture = Skin->SkinData->Scrollbar->Bitmap;
+    // Pressed while the target's loop scrolls by them.
     const int FirstFrame = Vertical ? 9 : 1, SecondFrame = Vertical ? 13 : 5;
     const bool FirstPressed = Tracking && HitArea == shFirstArrow;
     const bool SecondPressed = Tracking && HitArea == shSecondArrow;
     const RECT First = Vertical ? RECT{0, 0, W, A} : RECT{0, 0, A, H};
     const RECT Second = Vertical ? RECT{0, H - A, W, H} : RECT{W - A, 0, W, H};
-    DrawSkinFrame(DC, First, D.Scrollbar->Bitmap, true, 23, FirstFrame + (FirstPressed ? 1 : 0));
-    DrawSkinFrame(DC, Second, D.Scrollbar->Bitmap, true, 23, SecondFrame + (SecondPressed ? 1 : 0));
+    DrawSkinFrame(DC, First, Picture, true, 23, FirstFrame + (FirstPressed ? 1 : 0));
+    DrawSkinFrame(DC, Second, Picture, true, 23, SecondFrame + (SecondPressed ? 1 : 0));
+}
 
-    // The thumb: where the system has it, or under the pointer while it is dragged.
-    if (!Enabled || I.xyThumbBottom <= I.xyThumbTop) return;
+void TWScrollbar::PlaceThumb(const SCROLLBARINFO& I) {
     ThumbStart = I.xyThumbTop;
     ThumbEnd = I.xyThumbBottom;
-    if (Kind != kdControl && Tracking && HitArea == shThumb) {
-        POINT P;
-        GetCursorPos(&P);
-        const int Moved = Vertical ? P.y - PressCursor.y : P.x - PressCursor.x;
-        const int Size = ThumbEnd - ThumbStart;
-        ThumbStart = std::clamp(PressThumbStart + Moved, ArrowSize,
-                                std::max(ArrowSize, Length - ArrowSize - Size));
-        ThumbEnd = ThumbStart + Size;
-    }
+    if (Kind == kdControl || !Tracking || HitArea != shThumb) return;
+    POINT P;
+    GetCursorPos(&P);
+    const int Moved = Vertical ? P.y - PressCursor.y : P.x - PressCursor.x;
+    const int Size = ThumbEnd - ThumbStart;
+    ThumbStart = std::clamp(PressThumbStart + Moved, ArrowSize,
+                            std::max(ArrowSize, Length - ArrowSize - Size));
+    ThumbEnd = ThumbStart + Size;
+}
+
+void TWScrollbar::DrawThumb(HDC DC) {
+    TSkinData& D = *Skin->SkinData;
     TDataSkinObject* Thumb = Vertical ? D.VertScrollThumb.get() : D.HorzScrollThumb.get();
     if (!Thumb) return;
+    const int ImageThick = D.Scrollbar->Bitmap.Height();
+    const int Thick = ImageThick + 3 < ArrowSize ? ArrowSize : ImageThick;
     const RECT R =
         Vertical ? RECT{0, ThumbStart, Thick, ThumbEnd} : RECT{ThumbStart, 0, ThumbEnd, Thick};
     DrawSkinNineGrid(DC, R, Thumb->Bitmap, false, false, Thumb->Trans != 0, Thumb->FrameCount,

@@ -78,7 +78,13 @@ class TWScrollbar : public TCustomControl {
     bool ReadInfo(SCROLLBARINFO& Info) const;
     void Press(POINT ClientPoint);
     void Release(POINT ClientPoint);
+    // The bar's picture, W by H, the arrows A long.
     void Draw(HDC DC, int W, int H, const SCROLLBARINFO& Info);
+    void DrawTrack(HDC DC, int W, int H, int A, bool Enabled);
+    void DrawArrows(HDC DC, int W, int H, int A);
+    // Where the thumb is drawn: where the system has it, or under the pointer while dragged.
+    void PlaceThumb(const SCROLLBARINFO& Info);
+    void DrawThumb(HDC DC);
     // What the picture depends on; the bar paints again only when it changed.
     struct TLook {
         int ThumbTop = -1, ThumbBottom = -1, Cursor = 0, HitArea = -1, W = 0, H = 0;

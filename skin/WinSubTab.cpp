@@ -1,5 +1,6 @@
 #include "WinSubTab.h"
 
+#include "WinConvert.h"
 #include "WinSubStatus.h"
 
 #include "ComCtrls.h"
@@ -83,9 +84,7 @@ void TSkinTab::FindArrows() {
     if (FArrowsWnd && IsWindow(FArrowsWnd)) return;
     FArrowsWnd = nullptr;
     for (HWND C = GetWindow(Wnd, GW_CHILD); C; C = GetWindow(C, GW_HWNDNEXT)) {
-        wchar_t Class[64]{};
-        GetClassNameW(C, Class, 64);
-        if (_wcsicmp(Class, UPDOWN_CLASSW) != 0) continue;
+        if (!SameText(WindowClassName(C), UPDOWN_CLASSW)) continue;
         FArrowsWnd = C;
         if (!Arrows && Skins && !Skins->Find(C)) {
             Arrows = new TSkinUpDown(this);

@@ -187,6 +187,13 @@ std::wstring LowerCase(std::wstring_view Text) {
     return Out;
 }
 
+std::wstring UpperCase(std::wstring_view Text) {
+    std::wstring Out(Text);
+    for (auto& C : Out)
+        if (C >= L'a' && C <= L'z') C -= 32;
+    return Out;
+}
+
 std::wstring Trim(std::wstring_view Text) {
     size_t B = 0, E = Text.size();
     while (B < E && Text[B] <= L' ')

@@ -79,7 +79,9 @@ TExceptionReporter SetExceptionReporter(TExceptionReporter Reporter);
 
 // Case-insensitive comparison of identifiers (ASCII letters; other characters compare as is).
 bool SameText(std::wstring_view A, std::wstring_view B) noexcept;
+// ASCII letters only, as SameText compares them.
 std::wstring LowerCase(std::wstring_view Text);
+std::wstring UpperCase(std::wstring_view Text);
 std::wstring Trim(std::wstring_view Text);
 std::wstring IntToStr(long long Value);
 std::wstring UIntToStr(unsigned long long Value);

@@ -317,6 +317,15 @@ TEST(Properties, ObjectsReferencesAndEvents) {
     EXPECT_THROW(SetEventHandler(*A, L"Count", *Root.FindHandler(L"GadgetValue")), EPropertyError);
 }
 
+TEST(Text, CaseChangesOnlyAsciiLetters) {
+    // Identifiers and class names: other characters stay as they are, as SameText sees them.
+    EXPECT_EQ(LowerCase(L"TButton #32770 Z[@"), L"tbutton #32770 z[@");
+    EXPECT_EQ(UpperCase(L"TButton #32770 az{`"), L"TBUTTON #32770 AZ{`");
+    EXPECT_EQ(UpperCase(L"\u00e9t\u00e9"), L"\u00e9T\u00e9");
+    EXPECT_EQ(LowerCase(L"\u00c9T\u00c9"), L"\u00c9t\u00c9");
+    EXPECT_EQ(UpperCase(L""), L"");
+}
+
 TEST(Text, ConversionsRoundTrip) {
     std::wstring W = L"电话系统 \U0001F4DE";
     EXPECT_EQ(Utf8ToWide(WideToUtf8(W)), W);
