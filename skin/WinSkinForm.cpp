@@ -678,9 +678,9 @@ void TWinSkinForm::OnClientMdiDestroy(TMessage& M) {
 void TWinSkinForm::OnClientMdiSetMenu(TMessage& M) {
     if (!Survives([&] { FClientSubclass.CallPrevious(M); })) return;
     const auto Given = reinterpret_cast<HMENU>(M.WParam);
-    if (SkinMenu && ((Given && Given != SkinMenu->NativeMenu) || FNewChild)) {
+    if (SkinMenu && ((Given && Given != SkinMenu->NativeMenu()) || FNewChild)) {
         const HMENU Shown = GetMenu(Wnd);
-        SkinMenu->BuildFromMenu(Shown ? Shown : Given ? Given : SkinMenu->NativeMenu);
+        SkinMenu->BuildFromMenu(Shown ? Shown : Given ? Given : SkinMenu->NativeMenu());
         PaintFrame();
     }
     if (SkinMenu && GetMenu(Wnd)) SetMenu(Wnd, nullptr);
@@ -959,7 +959,7 @@ void TWinSkinForm::OnMenuChanged(TMessage& M) {
     if (PaintSuspended() || FClientBringsMenus || !SkinMenu || !SkinData->MenuUpdate()) return;
     // A menu given to the window replaces the one kept; a change of the items of the kept menu
     // (the window has none now) rebuilds the strip just the same.
-    if (HMENU Given = GetMenu(Wnd)) SkinMenu->NativeMenu = Given;
+    if (HMENU Given = GetMenu(Wnd)) SkinMenu->SetNativeMenu(Given);
     if (SkinData->MenuMerge())
         SkinMenu->BuildFromNativeMenu();
     else
@@ -1105,9 +1105,8 @@ TBitmap* TWinSkinForm::ComposedButton(const TWinSysButton& B, int Frame) {
     HDC DC = Slot->Canvas()->Handle();
     if (B.SkinButton->Visibility != viMdiChild && !Cache().Ground.Empty())
         BitBlt(DC, 0, 0, W, H, TBitmapSource(Cache().Ground), R.left, R.top, SRCCOPY);
-    else if (SkinMenu && !SkinMenu->Background.Empty())
-        BitBlt(DC, 0, 0, W, H, TBitmapSource(SkinMenu->Background),
-               R.left - SkinMenu->StripRect.left, R.top - SkinMenu->StripRect.top, SRCCOPY);
+    else if (SkinMenu)
+        SkinMenu->CopyGround(DC, R);
     if (B.IsIcon()) {
         if (Cache().Icon.Empty()) Cache().Icon.Make(IconBitmap);
         Cache().Icon.Draw(DC, 0, 0);

@@ -559,10 +559,10 @@ bool Choosable(const TMenuBtn& B) {
 
 // The next button (Step 1) or the previous (-1) that can open a drop-down, wrapping round.
 int Neighbour(const TWinSkinMenu& Menu, int From, int Step) {
-    const int N = static_cast<int>(Menu.MenuButtons.size());
+    const int N = static_cast<int>(Menu.MenuButtons().size());
     for (int K = 1; K < N; ++K) {
         const int I = ((From + Step * K) % N + N) % N;
-        if (Choosable(*Menu.MenuButtons[static_cast<size_t>(I)])) return I;
+        if (Choosable(*Menu.MenuButtons()[static_cast<size_t>(I)])) return I;
     }
     return -1;
 }
@@ -580,10 +580,10 @@ void MenuSelected(WPARAM WParam, LPARAM LParam) {
     T.SelectedIn = Menu;
     T.SelectedPopup = (Flags & MF_POPUP) ? GetSubMenu(Menu, LOWORD(WParam)) : nullptr;
     T.LastSelected = nullptr;
-    if (T.Menu && T.Menu->MainMenu) {
+    if (T.Menu && T.Menu->MainMenu()) {
         TMenuItem* Found = (Flags & MF_POPUP) ? TMenuItem::FromHandle(T.SelectedPopup)
-                                              : T.Menu->MainMenu->FindItem(LOWORD(WParam));
-        if (Found && Found->GetParentMenu() == T.Menu->MainMenu) T.LastSelected = Found;
+                                              : T.Menu->MainMenu()->FindItem(LOWORD(WParam));
+        if (Found && Found->GetParentMenu() == T.Menu->MainMenu()) T.LastSelected = Found;
     }
 }
 
@@ -732,8 +732,8 @@ TWinSkinMenu::~TWinSkinMenu() {
 
 void TWinSkinMenu::ClearButtons() {
     if (dynamic_cast<TMenuBtn*>(FFrame.HotObject())) FFrame.SetHotObject(nullptr);
-    MenuButtons.clear();
-    ButtonCount = 0;
+    FMenuButtons.clear();
+    FButtonCount = 0;
     Invalidate();
     FFrame.StripChanged();
 }
@@ -749,17 +749,17 @@ void TWinSkinMenu::TakeMenuOffWindow() {
 
 void TWinSkinMenu::BuildFromMainMenu(TCustomForm* Form) {
     ClearButtons();
-    if (HMENU Current = GetMenu(FFrame.MenuWindow())) NativeMenu = Current;
+    if (HMENU Current = GetMenu(FFrame.MenuWindow())) FNativeMenu = Current;
     if (!Form) {
         // A window of the system's: its own menu is all there is.
-        MainMenu = nullptr;
+        FMainMenu = nullptr;
         BuildNative(nbPlain);
         return;
     }
-    MainMenu = dynamic_cast<TMainMenu*>(Form->Menu());
-    if (!MainMenu) NativeMenu = nullptr; // the form shows no menu bar any more
-    if (!NativeMenu) return;
-    TMenuItem* Root = MainMenu->Items();
+    FMainMenu = dynamic_cast<TMainMenu*>(Form->Menu());
+    if (!FMainMenu) FNativeMenu = nullptr; // the form shows no menu bar any more
+    if (!FNativeMenu) return;
+    TMenuItem* Root = FMainMenu->Items();
     for (int I = 0; I < Root->Count(); ++I) {
         TMenuItem* Item = Root->Items(I);
         auto B = std::make_unique<TMenuBtn>(FFrame, *this, SkinData);
@@ -770,9 +770,9 @@ void TWinSkinMenu::BuildFromMainMenu(TCustomForm* Form) {
         B->Command = Item->Command();
         B->Caption = GetPropText(*Item, L"Caption");
         B->SubMenu = Item->Count() > 0 ? Item->Handle() : nullptr;
-        MenuButtons.push_back(std::move(B));
+        FMenuButtons.push_back(std::move(B));
     }
-    ButtonCount = static_cast<int>(MenuButtons.size());
+    FButtonCount = static_cast<int>(FMenuButtons.size());
     TakeMenuOffWindow();
 }
 
@@ -811,28 +811,28 @@ bool ReadNativeItem(HMENU Menu, int Position, TMenuBtn& B) {
 
 void TWinSkinMenu::BuildFromNativeMenu() {
     ClearButtons();
-    if (HMENU Current = GetMenu(FFrame.MenuWindow())) NativeMenu = Current;
+    if (HMENU Current = GetMenu(FFrame.MenuWindow())) FNativeMenu = Current;
     BuildNative(nbMerge);
 }
 
 void TWinSkinMenu::BuildFromMenu(HMENU Menu) {
     ClearButtons();
-    NativeMenu = Menu;
+    FNativeMenu = Menu;
     BuildNative(nbGiven);
 }
 
 void TWinSkinMenu::BuildNative(TNativeBuild Kind) {
-    if (!NativeMenu || !IsMenu(NativeMenu)) return;
-    const int Count = GetMenuItemCount(NativeMenu);
-    TMenuItem* Root = MainMenu ? MainMenu->Items() : nullptr;
+    if (!FNativeMenu || !IsMenu(FNativeMenu)) return;
+    const int Count = GetMenuItemCount(FNativeMenu);
+    TMenuItem* Root = FMainMenu ? FMainMenu->Items() : nullptr;
     for (int P = 0; P < Count; ++P) {
         auto B = std::make_unique<TMenuBtn>(FFrame, *this, SkinData);
-        B->Index = static_cast<int>(MenuButtons.size());
-        if (!ReadNativeItem(NativeMenu, P, *B)) continue;
+        B->Index = static_cast<int>(FMenuButtons.size());
+        if (!ReadNativeItem(FNativeMenu, P, *B)) continue;
         if (!B->Caption.empty() && Root) MergeMainMenuItem(*B, *Root, Kind, P);
-        MenuButtons.push_back(std::move(B));
+        FMenuButtons.push_back(std::move(B));
     }
-    ButtonCount = static_cast<int>(MenuButtons.size());
+    FButtonCount = static_cast<int>(FMenuButtons.size());
     TakeMenuOffWindow();
 }
 
@@ -841,27 +841,27 @@ void TWinSkinMenu::MergeMainMenuItem(TMenuBtn& B, TMenuItem& Root, TNativeBuild 
     if (Kind == nbMerge && B.Index < Root.Count())
         Match = Root.Items(B.Index);
     else if (Kind == nbGiven)
-        Match = MainMenu->FindItem(B.Command);
+        Match = FMainMenu->FindItem(B.Command);
     if (!Match) return;
     B.Item = Match;
     B.Caption = GetPropText(*Match, L"Caption");
     B.Enabled = Match->Enabled();
-    B.Command = Kind == nbMerge ? GetMenuItemID(NativeMenu, P) : Match->Command();
+    B.Command = Kind == nbMerge ? GetMenuItemID(FNativeMenu, P) : Match->Command();
     if (Match->Count() > 0) B.SubMenu = Match->Handle();
 }
 
 void TWinSkinMenu::GiveBackNativeMenu() {
     RestoreOwnerDraw();
-    if (NativeMenu && IsMenu(NativeMenu) && !GetMenu(FFrame.MenuWindow()))
-        SetMenu(FFrame.MenuWindow(), NativeMenu);
-    NativeMenu = nullptr;
+    if (FNativeMenu && IsMenu(FNativeMenu) && !GetMenu(FFrame.MenuWindow()))
+        SetMenu(FFrame.MenuWindow(), FNativeMenu);
+    FNativeMenu = nullptr;
 }
 
 void TWinSkinMenu::DestroyNativeMenu() {
     FConverted.clear();
-    if (NativeMenu && IsMenu(NativeMenu) && GetMenu(FFrame.MenuWindow()) != NativeMenu)
-        DestroyMenu(NativeMenu);
-    NativeMenu = nullptr;
+    if (FNativeMenu && IsMenu(FNativeMenu) && GetMenu(FFrame.MenuWindow()) != FNativeMenu)
+        DestroyMenu(FNativeMenu);
+    FNativeMenu = nullptr;
 }
 
 void TWinSkinMenu::MakeOwnerDrawn(HMENU Menu) {
@@ -933,9 +933,9 @@ void DrawStripCaption(HDC DC, const TSkinData& Skin, const std::wstring& Caption
 } // namespace
 
 std::vector<TStripItem> TWinSkinMenu::StripItems(const std::vector<TStripItem>& Before) const {
-    std::vector<TStripItem> Items(MenuButtons.size());
-    for (size_t I = 0; I < MenuButtons.size(); ++I) {
-        const TMenuBtn& B = *MenuButtons[I];
+    std::vector<TStripItem> Items(FMenuButtons.size());
+    for (size_t I = 0; I < FMenuButtons.size(); ++I) {
+        const TMenuBtn& B = *FMenuButtons[I];
         TStripItem& Item = Items[I];
         Item.Visible = B.Visible;
         Item.Enabled = B.Enabled;
@@ -951,20 +951,20 @@ std::vector<TStripItem> TWinSkinMenu::StripItems(const std::vector<TStripItem>& 
 void TWinSkinMenu::Place(const RECT& Strip, const std::vector<TStripItem>& Items,
                          const std::vector<RECT>& Cells) {
     const std::vector<RECT> Before = this->Cells();
-    const bool Same = EqualRect(&StripRect, &Strip) && Items == FItems &&
+    const bool Same = EqualRect(&FStripRect, &Strip) && Items == FItems &&
                       std::equal(Before.begin(), Before.end(), Cells.begin(), Cells.end(),
                                  [](const RECT& A, const RECT& B) { return EqualRect(&A, &B); });
     if (Same) return;
-    StripRect = Strip;
+    FStripRect = Strip;
     FItems = Items;
-    for (size_t I = 0; I < MenuButtons.size(); ++I)
-        MenuButtons[I]->Bounds = I < Cells.size() ? Cells[I] : RECT{};
+    for (size_t I = 0; I < FMenuButtons.size(); ++I)
+        FMenuButtons[I]->Bounds = I < Cells.size() ? Cells[I] : RECT{};
     // The kept strips show the old places.
     Invalidate();
 }
 
 void TWinSkinMenu::PaintStrip(HDC DC) {
-    const RECT& Rect = StripRect;
+    const RECT& Rect = FStripRect;
     const int W = Width(Rect), H = Height(Rect);
     if (W <= 0 || H <= 0) return;
     try {
@@ -973,10 +973,10 @@ void TWinSkinMenu::PaintStrip(HDC DC) {
         // The maximized MDI child's buttons in the strip change without the strip knowing.
         if (Kept.Valid && Kept.Bar == SkinData->MenuBar.get() && !FFrame.IsMDIFrame()) {
             if (FBackgroundLook != Look) {
-                Background.SetPixelFormat(pf24bit);
-                Background.SetSize(W, H);
-                BitBlt(Background.Canvas()->Handle(), 0, 0, W, H, Kept.Ground.Canvas()->Handle(), 0,
-                       0, SRCCOPY);
+                FBackground.SetPixelFormat(pf24bit);
+                FBackground.SetSize(W, H);
+                BitBlt(FBackground.Canvas()->Handle(), 0, 0, W, H, Kept.Ground.Canvas()->Handle(),
+                       0, 0, SRCCOPY);
                 FBackgroundLook = Look;
             }
             BitBlt(DC, Rect.left, Rect.top, W, H, Kept.Strip.Canvas()->Handle(), 0, 0, SRCCOPY);
@@ -991,7 +991,7 @@ void TWinSkinMenu::PaintStrip(HDC DC) {
 }
 
 void TWinSkinMenu::ComposeStrip(int Look) {
-    const int W = Width(StripRect), H = Height(StripRect);
+    const int W = Width(FStripRect), H = Height(FStripRect);
     TBitmap& Work = SkinData->WorkBitmap();
     Work.SetPixelFormat(pf24bit);
     Work.SetSize(W, H);
@@ -1002,21 +1002,28 @@ void TWinSkinMenu::ComposeStrip(int Look) {
         To.SetSize(W, H);
         BitBlt(To.Canvas()->Handle(), 0, 0, W, H, From, 0, 0, SRCCOPY);
     };
-    Keep(Background, S);
-    PaintStripCaptions(S, *SkinData, StripRect, FItems, Cells());
+    Keep(FBackground, S);
+    PaintStripCaptions(S, *SkinData, FStripRect, FItems, Cells());
     PaintMDIButtons(S);
     TStripLook& Kept = FLooks[static_cast<size_t>(Look)];
     Keep(Kept.Strip, S);
-    Keep(Kept.Ground, Background.Canvas()->Handle());
+    Keep(Kept.Ground, FBackground.Canvas()->Handle());
     Kept.Bar = SkinData->MenuBar.get();
     Kept.Valid = true;
     FBackgroundLook = Look;
 }
 
+bool TWinSkinMenu::CopyGround(HDC DC, const RECT& Part) {
+    if (FBackground.Empty()) return false;
+    BitBlt(DC, 0, 0, Width(Part), Height(Part), TBitmapSource(FBackground),
+           Part.left - FStripRect.left, Part.top - FStripRect.top, SRCCOPY);
+    return true;
+}
+
 std::vector<RECT> TWinSkinMenu::Cells() const {
     std::vector<RECT> Cells;
-    Cells.reserve(MenuButtons.size());
-    for (const auto& B : MenuButtons)
+    Cells.reserve(FMenuButtons.size());
+    for (const auto& B : FMenuButtons)
         Cells.push_back(B->Bounds);
     return Cells;
 }
@@ -1061,17 +1068,17 @@ void TWinSkinMenu::PaintMDIButtons(HDC Strip) {
 }
 
 void TWinSkinMenu::PaintButton(TMenuBtn& B) {
-    if (!B.Visible || IsRectEmpty(&B.Bounds) || Background.Empty() || !FFrame.StripShown()) return;
+    if (!B.Visible || IsRectEmpty(&B.Bounds) || FBackground.Empty() || !FFrame.StripShown()) return;
     try {
-        const int X = B.Bounds.left - StripRect.left;
-        const int W = std::min<int>(Width(B.Bounds), Background.Width() - X);
-        const int H = Background.Height();
+        const int X = B.Bounds.left - FStripRect.left;
+        const int W = std::min<int>(Width(B.Bounds), FBackground.Width() - X);
+        const int H = FBackground.Height();
         if (X < 0 || W <= 0) return;
         TBitmap Picture(W, H, pf24bit);
         HDC DC = Picture.Canvas()->Handle();
-        BitBlt(DC, 0, 0, W, H, Background.Canvas()->Handle(), X, 0, SRCCOPY);
+        BitBlt(DC, 0, 0, W, H, FBackground.Canvas()->Handle(), X, 0, SRCCOPY);
         RECT Local = B.Bounds;
-        OffsetRect(&Local, -B.Bounds.left, -StripRect.top);
+        OffsetRect(&Local, -B.Bounds.left, -FStripRect.top);
         if (B.State == nsHot || B.State == nsPressed) {
             TBrushHandle Light(CreateSolidBrush(ColorToRGB(SkinData->ButtonHilight) & 0xFFFFFF));
             FrameRect(DC, &Local, Light);
@@ -1080,21 +1087,21 @@ void TWinSkinMenu::PaintButton(TMenuBtn& B) {
         SetBkMode(DC, TRANSPARENT);
         DrawStripCaption(DC, *SkinData, B.Caption, B.Enabled, Local);
         TWindowDC Window(FFrame.MenuWindow(), true);
-        BitBlt(Window, B.Bounds.left, StripRect.top, W, H, DC, 0, 0, SRCCOPY);
+        BitBlt(Window, B.Bounds.left, FStripRect.top, W, H, DC, 0, 0, SRCCOPY);
     } catch (...) {
         // A broken skin never stops the window.
     }
 }
 
 TMenuBtn* TWinSkinMenu::ButtonAt(POINT P) const {
-    for (const auto& B : MenuButtons)
+    for (const auto& B : FMenuButtons)
         if (!B->Caption.empty() && PtInRect(&B->Bounds, P)) return B.get();
     return nullptr;
 }
 
 TMenuBtn* TWinSkinMenu::ButtonForAccelerator(wchar_t Key) const {
     if (!Key) return nullptr;
-    for (const auto& B : MenuButtons) {
+    for (const auto& B : FMenuButtons) {
         if (!B->Visible || !B->Enabled) continue;
         if (const wchar_t A = CaptionAccelerator(B->Caption); A && Upper(A) == Upper(Key))
             return B.get();
@@ -1103,8 +1110,8 @@ TMenuBtn* TWinSkinMenu::ButtonForAccelerator(wchar_t Key) const {
 }
 
 void TWinSkinMenu::ButtonPressed(TNCObject* Object) {
-    for (size_t I = 0; I < MenuButtons.size(); ++I)
-        if (MenuButtons[I].get() == Object) return OpenMenu(static_cast<int>(I));
+    for (size_t I = 0; I < FMenuButtons.size(); ++I)
+        if (FMenuButtons[I].get() == Object) return OpenMenu(static_cast<int>(I));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1139,8 +1146,8 @@ void TWinSkinMenu::TidySeparators(TMenuItem& Parent) {
 
 void TWinSkinMenu::OpenMenu(int Index) {
     TTracking& T = Tracking();
-    if (Index < 0 || Index >= static_cast<int>(MenuButtons.size()) || T.Menu) return;
-    TMenuBtn& B = *MenuButtons[static_cast<size_t>(Index)];
+    if (Index < 0 || Index >= static_cast<int>(FMenuButtons.size()) || T.Menu) return;
+    TMenuBtn& B = *FMenuButtons[static_cast<size_t>(Index)];
     const HWND Wnd = FFrame.MenuWindow();
     PostMessageW(Wnd, WM_COMMAND, B.Command, 0);
     if (!B.SubMenu) return;
@@ -1164,8 +1171,8 @@ void TWinSkinMenu::OpenMenu(int Index) {
     if (!Alive) return; // the window went while its drop-down was open
     FFrame.SetMenuTracking(false);
     SettleButtonAfterDropDown(Index, Pending >= 0);
-    if (Pending >= 0 && Pending < static_cast<int>(MenuButtons.size()))
-        PressButtonLater(Window, *MenuButtons[static_cast<size_t>(Pending)]);
+    if (Pending >= 0 && Pending < static_cast<int>(FMenuButtons.size()))
+        PressButtonLater(Window, *FMenuButtons[static_cast<size_t>(Pending)]);
 }
 
 void TWinSkinMenu::BeginTracking(int Index, HMENU Sub) {
@@ -1186,8 +1193,8 @@ void TWinSkinMenu::BeginTracking(int Index, HMENU Sub) {
 }
 
 void TWinSkinMenu::SettleButtonAfterDropDown(int Index, bool MovingOn) {
-    if (Index >= static_cast<int>(MenuButtons.size())) return;
-    TMenuBtn& Open = *MenuButtons[static_cast<size_t>(Index)];
+    if (Index >= static_cast<int>(FMenuButtons.size())) return;
+    TMenuBtn& Open = *FMenuButtons[static_cast<size_t>(Index)];
     if (FFrame.HotObject() != &Open) return;
     POINT P;
     GetCursorPos(&P);

@@ -88,8 +88,8 @@ class TWinSkinMenu : public TObject {
     TWinSkinMenu(IMenuStripFrame& AFrame, TSkinData* Data);
     ~TWinSkinMenu() override;
 
-    // Each build replaces the buttons and takes the native menu off the window (kept in
-    // NativeMenu until it is given back). From the form's main menu (a window without a form
+    // Each build replaces the buttons and takes the native menu off the window (kept until
+    // it is given back). From the form's main menu (a window without a form
     // object: from its native menu); from the native menu with the main menu's items at the
     // same positions merged in; from a given native menu with the main menu's items of the
     // same command merged in.
@@ -122,15 +122,31 @@ class TWinSkinMenu : public TObject {
     // Posts the button's command and tracks its drop-down, if it has one and is enabled.
     void OpenMenu(int Index);
 
-    std::vector<std::unique_ptr<TMenuBtn>> MenuButtons;
-    TMainMenu* MainMenu = nullptr;
-    RECT StripRect{};
+    // The strip's buttons, one per top-level item, in the strip's order.
+    const std::vector<std::unique_ptr<TMenuBtn>>& MenuButtons() const { return FMenuButtons; }
+    int ButtonCount() const { return FButtonCount; }
+    // The form's main menu the strip shows; null for a native menu.
+    TMainMenu* MainMenu() const { return FMainMenu; }
+    // The strip's place in the window, as the frame's layout placed it.
+    const RECT& StripRect() const { return FStripRect; }
+    // The strip's ground as last painted (what lies behind its buttons).
+    const TBitmap& Background() const { return FBackground; }
+    // Copies the ground behind a rectangle of the window (window coordinates) into DC at
+    // its origin; false when the strip has no ground yet.
+    bool CopyGround(HDC DC, const RECT& Part);
+    // The native menu taken off the window, until it is given back.
+    HMENU NativeMenu() const { return FNativeMenu; }
+    void SetNativeMenu(HMENU Menu) { FNativeMenu = Menu; }
+
     TSkinData* SkinData;
-    TBitmap Background;
-    int ButtonCount = 0;
-    HMENU NativeMenu = nullptr;
 
   private:
+    std::vector<std::unique_ptr<TMenuBtn>> FMenuButtons;
+    TMainMenu* FMainMenu = nullptr;
+    RECT FStripRect{};
+    TBitmap FBackground;
+    int FButtonCount = 0;
+    HMENU FNativeMenu = nullptr;
     IMenuStripFrame& FFrame;
     enum TNativeBuild { nbPlain, nbMerge, nbGiven };
     void BuildNative(TNativeBuild Kind);

@@ -126,7 +126,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The File drop-down of each: the skin's button, the native bar's first item.
     RECT Window;
     GetWindowRect(Skinned->Handle(), &Window);
-    const RECT& B = Frame->SkinMenu->MenuButtons[0]->Bounds;
+    const RECT& B = Frame->SkinMenu->MenuButtons()[0]->Bounds;
     const POINT SkinnedAt{Window.left + B.left + 3, Window.top + B.top + 3};
     RECT Item;
     GetMenuItemRect(Plain->Handle(), GetMenu(Plain->Handle()), 0, &Item);
@@ -158,7 +158,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     SetForegroundWindow(Skinned->Handle());
     Settle();
-    const RECT Strip = Frame->SkinMenu->StripRect;
+    const RECT Strip = Frame->SkinMenu->StripRect();
     const int W = Strip.right - Strip.left, H = Strip.bottom - Strip.top;
     const double Paint = Bench::PerCall(
         500,

@@ -236,7 +236,7 @@ TEST(SkinMdi, TheFrameIsSkinnedAsAnMdiFrame) {
     EXPECT_EQ(&Frame(), SkinManager->MDIFrameForm());
     ASSERT_TRUE(F->SkinMenu);
     EXPECT_EQ(nullptr, GetMenu(Frame().Handle()));
-    EXPECT_EQ(2, F->SkinMenu->ButtonCount);
+    EXPECT_EQ(2, F->SkinMenu->ButtonCount());
 }
 
 TEST(SkinMdi, ChildrenAreSkinnedAsTheyAreMadeAndTheirMenuJoinsTheStrip) {
@@ -252,8 +252,8 @@ TEST(SkinMdi, ChildrenAreSkinnedAsTheyAreMadeAndTheirMenuJoinsTheStrip) {
     EXPECT_EQ(C->FrameTop + C->FrameBottom, (W.bottom - W.top) - Cl.bottom);
     TWinSkinForm* F = FrameSkin();
     ASSERT_TRUE(F && F->SkinMenu);
-    ASSERT_EQ(3, F->SkinMenu->ButtonCount);
-    EXPECT_EQ(L"&Document", F->SkinMenu->MenuButtons[1]->Caption);
+    ASSERT_EQ(3, F->SkinMenu->ButtonCount());
+    EXPECT_EQ(L"&Document", F->SkinMenu->MenuButtons()[1]->Caption);
     EXPECT_EQ(nullptr, GetMenu(Frame().Handle()));
 }
 
@@ -292,7 +292,7 @@ TEST(SkinMdi, AMaximisedChildsButtonsAreDrawnInTheFramesStrip) {
     Pump();
     const auto Shot = Grab(Frame().Handle());
     Save(*Shot, "skinmdi_maximised.bmp");
-    const RECT Strip = F->SkinMenu->StripRect;
+    const RECT Strip = F->SkinMenu->StripRect();
     for (TWinSysButton* B : Buttons) {
         ASSERT_TRUE(B->Visible);
         const RECT R = B->Bounds;
@@ -384,12 +384,12 @@ TEST(SkinMdi, TileAndCascadeClearTheMaximisedFlag) {
 TEST(SkinMdi, ClosingTheLastChildRebuildsTheStripFromTheMainMenu) {
     TWinSkinForm* F = FrameSkin();
     ASSERT_TRUE(F && F->SkinMenu);
-    EXPECT_EQ(3, F->SkinMenu->ButtonCount);
+    EXPECT_EQ(3, F->SkinMenu->ButtonCount());
     EXPECT_TRUE(F->ClientBringsMenus()) << "the client's messages bring the menus now";
     ASSERT_TRUE(CloseAll());
-    ASSERT_EQ(2, F->SkinMenu->ButtonCount);
-    EXPECT_EQ(Frame().MainMenu1->Items()->Items(0), F->SkinMenu->MenuButtons[0]->Item);
-    EXPECT_EQ(Frame().WindowMenuItem, F->SkinMenu->MenuButtons[1]->Item);
+    ASSERT_EQ(2, F->SkinMenu->ButtonCount());
+    EXPECT_EQ(Frame().MainMenu1->Items()->Items(0), F->SkinMenu->MenuButtons()[0]->Item);
+    EXPECT_EQ(Frame().WindowMenuItem, F->SkinMenu->MenuButtons()[1]->Item);
     EXPECT_FALSE(F->ClientBringsMenus());
     EXPECT_TRUE(MainSkin().MenuUpdate()) << "the skin's own switch is the program's, never touched";
     EXPECT_EQ(nullptr, GetMenu(Frame().Handle()));
@@ -443,5 +443,5 @@ TEST(SkinMdi, TwoHundredChildrenMadeAndClosedLeaveTheCountsFlat) {
     const TCounts After = Counts();
     EXPECT_EQ(Before, After) << "before: " << Describe(Before) << "\nafter:  " << Describe(After);
     EXPECT_EQ(0, Frame().MDIChildCount());
-    EXPECT_EQ(2, FrameSkin()->SkinMenu->ButtonCount);
+    EXPECT_EQ(2, FrameSkin()->SkinMenu->ButtonCount());
 }

@@ -204,7 +204,7 @@ class TShownMenus : public ::testing::Test {
     }
     static HWND Wnd() { return Form->Handle(); }
     static TWinSkinMenu& Bar() { return *Frame->SkinMenu; }
-    static TMenuBtn& Button(int I) { return *Bar().MenuButtons.at(static_cast<size_t>(I)); }
+    static TMenuBtn& Button(int I) { return *Bar().MenuButtons().at(static_cast<size_t>(I)); }
     static TMenuItem* Item(const wchar_t* Name) {
         return dynamic_cast<TMenuItem*>(Form->FindComponent(Name));
     }
@@ -266,9 +266,9 @@ enum { btFile, btEdit, btOff, btView, btHelp };
 TEST_F(TShownMenus, TheStripTakesTheNativeMenuBarsPlaceInsideTheFrame) {
     ASSERT_NE(Frame->SkinMenu, nullptr);
     EXPECT_EQ(GetMenu(Wnd()), nullptr) << "the native menu bar is off the window";
-    EXPECT_EQ(Bar().NativeMenu, Menu->Handle());
+    EXPECT_EQ(Bar().NativeMenu(), Menu->Handle());
     EXPECT_EQ(Frame->MenuHeight, GetSystemMetrics(SM_CYMENU));
-    ASSERT_EQ(Bar().ButtonCount, 5);
+    ASSERT_EQ(Bar().ButtonCount(), 5);
     const wchar_t* Captions[] = {L"&File", L"&Edit", L"&Off", L"&View", L"&Help"};
     for (int I = 0; I < 5; ++I) {
         EXPECT_EQ(Button(I).Caption, Captions[I]);
@@ -288,9 +288,9 @@ TEST_F(TShownMenus, TheStripTakesTheNativeMenuBarsPlaceInsideTheFrame) {
     EXPECT_EQ(Origin.y - W.top, Frame->FrameTop + Frame->MenuHeight);
     EXPECT_EQ(C.right, 360);
     EXPECT_EQ(C.bottom, 200);
-    EXPECT_EQ(Bar().StripRect.top, Frame->FrameTop);
-    EXPECT_EQ(Bar().StripRect.bottom, Frame->FrameTop + Frame->MenuHeight);
-    EXPECT_EQ(Bar().StripRect.left, Frame->FrameLeft);
+    EXPECT_EQ(Bar().StripRect().top, Frame->FrameTop);
+    EXPECT_EQ(Bar().StripRect().bottom, Frame->FrameTop + Frame->MenuHeight);
+    EXPECT_EQ(Bar().StripRect().left, Frame->FrameLeft);
 
     // Buttons side by side from the bar's left margin + 4, each its caption's width + 10.
     const int Start = Frame->FrameLeft + Skin->MenuBar->Margins.left + 4;
@@ -323,7 +323,7 @@ TEST_F(TShownMenus, TheStripTakesTheNativeMenuBarsPlaceInsideTheFrame) {
 TEST_F(TShownMenus, TheStripIsTheSkinsMenuBarPictureWithCaptionsInTheirColours) {
     const auto Shot = Grab(Wnd());
     Save(*Shot, "skinmenu_strip.bmp");
-    const RECT S = Bar().StripRect;
+    const RECT S = Bar().StripRect();
     const int W = S.right - S.left, H = S.bottom - S.top;
     TDataSkinObject& B = *Skin->MenuBar;
     auto Active = DrawSkinImage({0, 0, W, H}, B.Bitmap, B.Margins, true, false, B.FrameCount, 1);
@@ -333,7 +333,7 @@ TEST_F(TShownMenus, TheStripIsTheSkinsMenuBarPictureWithCaptionsInTheirColours) 
         for (int X = 0; X < W; ++X) {
             const POINT P{S.left + X, S.top + Y};
             bool OnButton = false;
-            for (auto& Btn : Bar().MenuButtons)
+            for (auto& Btn : Bar().MenuButtons())
                 OnButton = OnButton || PtInRect(&Btn->Bounds, P);
             if (OnButton) continue;
             ++Seen;
@@ -342,11 +342,11 @@ TEST_F(TShownMenus, TheStripIsTheSkinsMenuBarPictureWithCaptionsInTheirColours) 
     EXPECT_GT(Seen, W * H / 2);
     EXPECT_EQ(Bad, 0);
     // The background kept for single buttons is the picture without the captions.
-    ASSERT_EQ(Bar().Background.Width(), W);
+    ASSERT_EQ(Bar().Background().Width(), W);
     int BadGround = 0;
     for (int Y = 0; Y < H; ++Y)
         for (int X = 0; X < W; ++X)
-            if (Pixel(Bar().Background, X, Y) != Pixel(*Active, X, Y)) ++BadGround;
+            if (Pixel(Bar().Background(), X, Y) != Pixel(*Active, X, Y)) ++BadGround;
     EXPECT_EQ(BadGround, 0);
 
     // Enabled captions in MenuBarText; the disabled one in the shadow colour.
@@ -507,7 +507,7 @@ TEST_F(TShownMenus, TheKeyboardWalkReachesTheWindowInThisSequence) {
 TEST_F(TShownMenus, ARightToLeftBarIsLaidFromTheRightAndWalkedTheOtherWay) {
     Frame->RightToLeft = true;
     Frame->PaintFrame();
-    const RECT S = Bar().StripRect;
+    const RECT S = Bar().StripRect();
     EXPECT_EQ(Button(btFile).Bounds.right, S.right - (Skin->MenuBar->Margins.right + 8));
     EXPECT_EQ(Button(btEdit).Bounds.right, Button(btFile).Bounds.left);
     EXPECT_LT(Button(btHelp).Bounds.left, Button(btView).Bounds.left);
@@ -945,9 +945,9 @@ TEST_F(TShownMenus, APlainWindowsNativeMenuIsSkinnedAndMeasuredNatively) {
     ASSERT_NE(F->SkinMenu, nullptr);
     EXPECT_EQ(F->Form, nullptr);
     EXPECT_EQ(GetMenu(Plain), nullptr);
-    ASSERT_EQ(F->SkinMenu->ButtonCount, 1);
-    EXPECT_EQ(F->SkinMenu->MenuButtons[0]->Caption, L"&Window");
-    EXPECT_EQ(F->SkinMenu->MenuButtons[0]->SubMenu, Drop);
+    ASSERT_EQ(F->SkinMenu->ButtonCount(), 1);
+    EXPECT_EQ(F->SkinMenu->MenuButtons()[0]->Caption, L"&Window");
+    EXPECT_EQ(F->SkinMenu->MenuButtons()[0]->SubMenu, Drop);
 
     std::vector<RECT> Rects;
     std::unique_ptr<TBitmap> Shot;
@@ -1001,15 +1001,15 @@ TEST_F(TShownMenus, AChangedMenuRebuildsTheStrip) {
     auto* Extra = new TMenuItem(Form);
     Extra->SetCaption(L"E&xtra");
     Menu->Items()->Add(Extra);
-    EXPECT_EQ(Bar().ButtonCount, 6);
-    EXPECT_EQ(Bar().MenuButtons.back()->Caption, L"E&xtra");
+    EXPECT_EQ(Bar().ButtonCount(), 6);
+    EXPECT_EQ(Bar().MenuButtons().back()->Caption, L"E&xtra");
     // Without menu updates the strip keeps what it shows.
     Skin->SetMenuUpdate(false);
     Help->SetCaption(L"&Help");
     EXPECT_EQ(Button(btHelp).Caption, L"&Help and more");
     Skin->SetMenuUpdate(true);
     delete Extra;
-    EXPECT_EQ(Bar().ButtonCount, 5);
+    EXPECT_EQ(Bar().ButtonCount(), 5);
     EXPECT_EQ(Button(btHelp).Caption, L"&Help");
     EXPECT_EQ(Button(btHelp).Bounds.right - Button(btHelp).Bounds.left, HelpWidth);
     EXPECT_EQ(GetMenu(Wnd()), nullptr);
@@ -1019,7 +1019,7 @@ TEST_F(TShownMenus, TheNativeBuildsTakeTheMainMenusItemsByPositionOrByCommand) {
     // Merged: the native menu's items, each replaced by the main menu's item at its position.
     Skin->SetMenuMerge(true);
     SendMessageW(Wnd(), CM_MENUCHANGED, 0, 0);
-    ASSERT_EQ(Bar().ButtonCount, 5);
+    ASSERT_EQ(Bar().ButtonCount(), 5);
     for (int I = 0; I < 5; ++I) {
         TMenuItem* Own = Menu->Items()->Items(I);
         EXPECT_EQ(Button(I).Item, Own);
@@ -1037,8 +1037,8 @@ TEST_F(TShownMenus, TheNativeBuildsTakeTheMainMenusItemsByPositionOrByCommand) {
     AppendMenuW(Given, MF_STRING, Item(L"MenuAbout")->Command(), L"x");
     AppendMenuW(Given, MF_STRING | MF_GRAYED, 4321, L"&Native");
     Bar().BuildFromMenu(Given);
-    EXPECT_EQ(Bar().NativeMenu, Given.Get());
-    ASSERT_EQ(Bar().ButtonCount, 2);
+    EXPECT_EQ(Bar().NativeMenu(), Given.Get());
+    ASSERT_EQ(Bar().ButtonCount(), 2);
     EXPECT_EQ(Button(0).Item, Item(L"MenuAbout"));
     EXPECT_EQ(Button(0).Caption, L"&About...");
     EXPECT_EQ(Button(0).Command, Item(L"MenuAbout")->Command());
@@ -1047,10 +1047,10 @@ TEST_F(TShownMenus, TheNativeBuildsTakeTheMainMenusItemsByPositionOrByCommand) {
     EXPECT_EQ(Button(1).Caption, L"&Native");
     EXPECT_EQ(Button(1).Command, 4321u);
     EXPECT_FALSE(Button(1).Enabled);
-    Bar().NativeMenu = Menu->Handle();
+    Bar().SetNativeMenu(Menu->Handle());
     Bar().BuildFromMainMenu(Form);
     Frame->PaintFrame();
-    EXPECT_EQ(Bar().ButtonCount, 5);
+    EXPECT_EQ(Bar().ButtonCount(), 5);
 }
 
 namespace {
@@ -1157,7 +1157,7 @@ TEST_F(TShownMenus, SwitchedOffTheWindowHasItsNativeMenuBarBackWithWorkingItems)
     ASSERT_NE(Frame, nullptr);
     ASSERT_NE(Frame->SkinMenu, nullptr);
     EXPECT_EQ(GetMenu(Wnd()), nullptr);
-    EXPECT_EQ(Frame->SkinMenu->ButtonCount, 5);
+    EXPECT_EQ(Frame->SkinMenu->ButtonCount(), 5);
 }
 
 // ---------------------------------------------------------------------------------------------
