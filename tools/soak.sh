@@ -4,17 +4,17 @@
 #   bash tools/soak.sh MINUTES        (after bash tools/build.sh)
 #
 # The run goes in rounds (a minute each; half a minute in a one-minute run). For all but the
-# last 10 s of a round the device sends 50 events a second: probe answers, rings, line noise with
+# last 10 s of a round the device sends 70 events a second: probe answers, rings, line noise with
 # real XON and XOFF bytes, and answers split across two reads; meanwhile the user sends the
-# window to the notification area and brings it back, and, between those, closes the box and
-# dials, hangs up, searches for the device or waits for a split answer. In the quiet rest of
-# the round the user searches for the device again, docks the window at the top edge, lets it
-# slide away and back and drags it off the edge (twice), presses Reset and leaves the pointer
-# aside; then the program's live counts are read (it writes them every 2 s when
-# DIALER_COUNTS_FILE names a file): one line per round. The run passes when a dial after the
-# last Reset reaches the device whole and the counts after the last round equal those after
-# the first: exactly, but for the heap blocks beyond the history of dialled numbers (which
-# grows by design), where two may differ.
+# window to the notification area and brings it back, and, after every third trip, closes the
+# box and dials, hangs up, searches for the device or waits for a split answer. In the quiet rest
+# of the round the user searches for the device again, docks the window at the top edge, lets it
+# slide away and back and drags it off the edge (ten times; twice in a one-minute run), presses
+# Reset and leaves the pointer aside; then the program's live counts are read (it writes them
+# every 2 s when DIALER_COUNTS_FILE names a file): one line per round. The run passes when a
+# dial after the last Reset reaches the device whole and the counts after the last round equal
+# those after the first: exactly, but for the heap blocks beyond the history of dialled numbers
+# (which grows by design), where two may differ.
 set -u
 top=$(cd "$(dirname "$0")/.." && pwd)
 minutes=${1:-}
@@ -45,10 +45,10 @@ counts_file=$(mktemp /tmp/dialer-counts.XXXXXX)
 export DIALER_COUNTS_FILE="Z:${counts_file//\//\\}"
 trap 'rm -f "$counts_file" "$counts_file.new"' EXIT
 
-round=60
-[ "$minutes" -lt 2 ] && round=30
+round=60 docks=10
+[ "$minutes" -lt 2 ] && round=30 docks=2
 rounds=$((minutes * 60 / round))
-events_per_second=50
+events_per_second=70
 actions=0 dials=0 resets=0 searches=0 tray_cycles=0 dock_cycles=0 splits=0 events=0
 
 # The live counts once the program has written them afresh (it does every 2 s).
@@ -95,29 +95,39 @@ activate() {
 
 window_rect() { probe screen | head -1 | awk '{ n = NF; print $(n-4), $(n-3), $(n-2), $(n-1) }'; }
 
+# Moves the pointer and waits for the move to land. xdotool's wait is for the pointer to leave
+# where it was, so a move to where it already is would wait out its 15 s limit.
+pointer() { xdotool getmouselocation 2>/dev/null | awk '{ sub("x:", "", $1); sub("y:", "", $2); print $1, $2 }'; }
+point_at() { [ "$(pointer)" = "$1 $2" ] || xdotool mousemove --sync "$1" "$2"; } # point_at X Y
+
 # A click on the tray icon sends the window to the notification area, a double click brings
 # it back.
 tray_icon() { # tray_icon CLICKS
-    local tray ix iy
+    local tray x y
     tray=$(xdotool search --onlyvisible --name 'Wine System Tray' 2>/dev/null | head -1)
     [ -n "$tray" ] || return 1
-    eval "$(xdotool getwindowgeometry --shell "$tray")"
-    ix=$((X + 13 + RANDOM % 2)) iy=$((Y + HEIGHT - 13))
+    read -r x y < <(xdotool getwindowgeometry --shell "$tray" |
+        awk -F= '{ v[$1] = $2 } END { print v["X"] + 13, v["Y"] + v["HEIGHT"] - 13 }')
     # Wine's tray takes a click only with the pointer settled on the icon and the button held
     # a moment, as a hand does.
-    xdotool mousemove --sync "$ix" "$iy"; sleep 0.3
-    xdotool mousedown 1; sleep 0.1; xdotool mouseup 1
-    [ "$1" = 2 ] || return 0
-    sleep 0.05
-    xdotool mousedown 1; sleep 0.1; xdotool mouseup 1
+    if [ "$(pointer)" != "$x $y" ]; then
+        xdotool mousemove --sync "$x" "$y"
+        sleep 0.3
+    fi
+    if [ "$1" = 2 ]; then tray_double_click; else xdotool mousedown 1 sleep 0.1 mouseup 1; fi
 }
 
+# Wine's tray takes two clicks within the double-click time (500 ms) for a double click: the
+# double click that brings the window back waits that long after the click that hid it, or its
+# first click would pair with that one and its second hide the window again.
 tray_cycle() {
     tray_icon 1 || return 1
-    for _ in $(seq 30); do [ -z "$(dialer_xid)" ] && break; sleep 0.1; done
+    local clicked=$EPOCHREALTIME
+    for _ in $(seq 30); do [ -z "$(dialer_xid)" ] && break; sleep 0.05; done
     [ -z "$(dialer_xid)" ] || return 1
+    sleep "$(awk -v c="$clicked" -v n="$EPOCHREALTIME" 'BEGIN { d = c + 0.6 - n; print (d > 0 ? d : 0) }')"
     tray_icon 2
-    for _ in $(seq 30); do [ -n "$(dialer_xid)" ] && return 0; sleep 0.1; done
+    for _ in $(seq 60); do [ -n "$(dialer_xid)" ] && return 0; sleep 0.05; done
     return 1
 }
 
@@ -139,32 +149,33 @@ dock_cycle() {
     read -r left top width height <<<"$(window_rect)"
     [ -n "$height" ] || return 1
     x=$((left + width / 3))
-    xdotool mousemove --sync "$x" "$((top + 8))" mousedown 1 mousemove --sync "$x" 60 \
-        mousemove --sync "$x" 4 mouseup 1
+    point_at "$x" "$((top + 8))"
+    xdotool mousedown 1 mousemove --sync "$x" 60 mousemove --sync "$x" 4 mouseup 1
     xdotool mousemove --sync "$x" 600
     docked=1
     for _ in $(seq 40); do read -r _ top _ _ <<<"$(window_rect)"; [ "${top:-0}" -lt 0 ] && break; sleep 0.1; done
     [ "${top:-0}" -lt 0 ] || docked=0
     xdotool mousemove --sync "$x" 1
     for _ in $(seq 40); do read -r _ top _ _ <<<"$(window_rect)"; [ "${top:--1}" -ge 0 ] && break; sleep 0.1; done
-    xdotool mousemove --sync "$x" "$((top + 8))" mousedown 1 mousemove --sync "$x" 100 \
-        mousemove --sync "$x" 300 mouseup 1
+    point_at "$x" "$((top + 8))"
+    xdotool mousedown 1 mousemove --sync "$x" 100 mousemove --sync "$x" 300 mouseup 1
     [ $docked = 1 ]
 }
 
 # One user action during the flood. The device's answers keep a "设备连接正常！" box open
 # nearly all the time, and the window under a modal box takes no keys or drags: the user closes
 # the box first, and the keys get through when no new answer came in between. The tray icon
-# answers whatever is open, so every other action is a trip to the notification area and back.
+# answers whatever is open, so three actions in four are a trip to the notification area and
+# back.
 act() {
     actions=$((actions + 1))
-    if [ $(($1 % 2)) = 0 ]; then
+    if [ $(($1 % 4)) != 3 ]; then
         tray_cycle && tray_cycles=$((tray_cycles + 1))
         return
     fi
     probe press 200 >/dev/null 2>&1
     activate
-    case $(($1 / 2 % 4)) in
+    case $(($1 / 4 % 4)) in
     0) type_keys "$((RANDOM % 900 + 100))"; press_key Return; dials=$((dials + 1)) ;;
     1) press_key space; resets=$((resets + 1)) ;;
     2) press_key grave; searches=$((searches + 1)) ;;
@@ -178,11 +189,12 @@ echo "soak: $minutes minute(s), $rounds round(s) of $round s, $events_per_second
 first_counts= last_counts= step=0 started=$SECONDS
 for r in $(seq "$rounds"); do
     flood=$((round - 10))
-    n=$((flood * events_per_second))
-    devsim_cmd "sendevents COM2 $n $((1000 / events_per_second)) $r flow" >/dev/null
+    every_ms=$((1000 / events_per_second))
+    n=$((flood * 1000 / every_ms))
+    devsim_cmd "sendevents COM2 $n $every_ms $r flow" >/dev/null
     events=$((events + n))
     end=$((SECONDS + flood))
-    while [ $SECONDS -lt $end ]; do act $step; step=$((step + 1)); sleep 0.3; done
+    while [ $SECONDS -lt $end ]; do act $step; step=$((step + 1)); sleep 0.1; done
     # The rest of the round is quiet. The flood may have cost the link (a probe answer lost in
     # noise ends a search without a device): the user searches again, closes the box, presses
     # Reset and leaves the pointer aside while the status line's tick clears it.
@@ -196,7 +208,7 @@ for r in $(seq "$rounds"); do
     [ "$failures" = "$before" ] || look "round $r search"
     close_boxes
     # Docking needs a window that takes the mouse: it is the quiet part's to do.
-    for _ in 1 2; do dock_cycle && dock_cycles=$((dock_cycles + 1)); done
+    for _ in $(seq "$docks"); do dock_cycle && dock_cycles=$((dock_cycles + 1)); done
     devsim_cmd "clear COM2" >/dev/null
     click_button Reset
     devsim_wait COM2 2 3000 || { fail "round $r: Reset did not reach the device"; look "round $r reset"; }
