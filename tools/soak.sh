@@ -95,10 +95,14 @@ activate() {
 
 window_rect() { probe screen | head -1 | awk '{ n = NF; print $(n-4), $(n-3), $(n-2), $(n-1) }'; }
 
-# Moves the pointer and waits for the move to land. xdotool's wait is for the pointer to leave
-# where it was, so a move to where it already is would wait out its 15 s limit.
-pointer() { xdotool getmouselocation 2>/dev/null | awk '{ sub("x:", "", $1); sub("y:", "", $2); print $1, $2 }'; }
-point_at() { [ "$(pointer)" = "$1 $2" ] || xdotool mousemove --sync "$1" "$2"; } # point_at X Y
+# Moves the pointer and waits for the move to land; fails when the pointer was there already.
+# xdotool's wait is for the pointer to leave where it was, so a move to where it already is
+# would wait out its 15 s limit.
+point_at() { # point_at X Y
+    local at
+    at=$(xdotool getmouselocation 2>/dev/null | awk '{ sub("x:", "", $1); sub("y:", "", $2); print $1, $2 }')
+    [ "$at" != "$1 $2" ] && xdotool mousemove --sync "$1" "$2"
+}
 
 # A click on the tray icon sends the window to the notification area, a double click brings
 # it back.
@@ -110,10 +114,7 @@ tray_icon() { # tray_icon CLICKS
         awk -F= '{ v[$1] = $2 } END { print v["X"] + 13, v["Y"] + v["HEIGHT"] - 13 }')
     # Wine's tray takes a click only with the pointer settled on the icon and the button held
     # a moment, as a hand does.
-    if [ "$(pointer)" != "$x $y" ]; then
-        xdotool mousemove --sync "$x" "$y"
-        sleep 0.3
-    fi
+    point_at "$x" "$y" && sleep 0.3
     if [ "$1" = 2 ]; then tray_double_click; else xdotool mousedown 1 sleep 0.1 mouseup 1; fi
 }
 
